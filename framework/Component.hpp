@@ -1,0 +1,77 @@
+// TComponent: the base of every component. An owner frees what it owns; removal
+// notices (FreeNotification / Notification) are mutual, so nothing ever dangles.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace rtl {
+
+struct TClassInfo;
+class TReader;
+
+enum TOperation { opInsert, opRemove };
+
+// Bits of TComponent::ComponentState().
+enum TComponentStateFlag : unsigned {
+    csLoading = 1u << 0,     // being read by the component reader
+    csDestroying = 1u << 1,  // its destructor has started
+    csDesigning = 1u << 2,   // owned by a design host
+};
+
+class TComponent {
+public:
+    explicit TComponent(TComponent* AOwner);
+    virtual ~TComponent();
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
+
+    TComponent* Owner() const { return FOwner; }
+    const std::string& Name() const { return FName; }
+    void SetName(const std::string& sName);  // unique among the owner's components
+    int32_t Tag() const { return FTag; }
+    void SetTag(int32_t iTag) { FTag = iTag; }
+    unsigned ComponentState() const { return FComponentState; }
+
+    int ComponentCount() const { return static_cast<int>(FComponents.size()); }
+    TComponent* Components(int Index) const;
+    TComponent* FindComponent(const std::string& sName) const;  // case-insensitive
+
+    void InsertComponent(TComponent* AComponent);  // takes ownership
+    void RemoveComponent(TComponent* AComponent);  // gives ownership up
+
+    // Asks for a removal notice when AComponent is freed (and vice versa).
+    void FreeNotification(TComponent* AComponent);
+    void RemoveFreeNotification(TComponent* AComponent);
+
+    // Runtime class information: name, published properties, factory.
+    static const TClassInfo& StaticClassInfo();
+    virtual const TClassInfo& ClassInfo() const { return StaticClassInfo(); }
+    const std::string& ClassName() const;
+
+protected:
+    // Removal notice: AComponent is going away (opRemove) or was inserted into
+    // this component's owner (opInsert). The base forwards it to owned components.
+    virtual void Notification(TComponent* AComponent, TOperation Operation);
+    // Called once every component of a stored file has been read.
+    virtual void Loaded();
+
+    void SetComponentState(unsigned Flags) { FComponentState |= Flags; }
+    void ClearComponentState(unsigned Flags) { FComponentState &= ~Flags; }
+
+private:
+    friend class TReader;
+    void Insert(TComponent* AComponent);
+    void Remove(TComponent* AComponent);
+    void RemoveNotification(TComponent* AComponent);
+
+    TComponent* FOwner = nullptr;
+    std::string FName;
+    int32_t FTag = 0;
+    unsigned FComponentState = 0;
+    std::vector<TComponent*> FComponents;     // owned, in insertion order
+    std::vector<TComponent*> FFreeNotifies;  // components that want a removal notice
+};
+
+}  // namespace rtl

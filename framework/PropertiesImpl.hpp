@@ -1,0 +1,2 @@
+// Template part of Properties.hpp: MakeProperty.
+#pragma once
