@@ -3,7 +3,12 @@
 // Failures follow one rule: a routine whose arguments are finite never returns INF or
 // NAN; it raises EOverflow (too large), EZeroDivide (a pole) or EInvalidOp (no real
 // value) instead. Underflow quietly gives 0 or a denormal.
+//
+// Lists of values are doubles; sums over them are compensated and carried in more than
+// Extended precision, so cancellation between large values costs no digits.
 #pragma once
+
+#include <span>
 
 #include "framework/Types.hpp"
 
@@ -22,6 +27,46 @@ namespace rtl {
 // invalid operation, 1 / 0 a division by zero, 1e4000 / 1e-4000 an overflow.
 Extended FiniteOrRaise(Extended rResult, bool bPole = false);
 
+// The Extended value nearest to pi.
+inline constexpr Extended Pi = 0xC90FDAA22168C235p-62L;
+
+// Runtime trigonometry, in radians.
+Extended Sin(Extended X);
+Extended Cos(Extended X);
+Extended Tan(Extended X);
+Extended Cotan(Extended X);  // raises EZeroDivide at 0
+Extended ArcCos(Extended X);  // |X| > 1 raises EInvalidOp
+Extended ArcSin(Extended X);  // |X| > 1 raises EInvalidOp
+// The angle of the point (X, Y), in (-pi, pi]; ArcTan2(0, 0) is 0.
+Extended ArcTan2(Extended Y, Extended X);
+Extended Hypot(Extended X, Extended Y);
+
+// Angle units, rounded once from the exact product.
+Extended DegToRad(Extended Degrees);
+Extended RadToDeg(Extended Radians);
+Extended GradToRad(Extended Grads);
+Extended RadToGrad(Extended Radians);
+Extended CycleToRad(Extended Cycles);
+Extended RadToCycle(Extended Radians);
+
+Extended Cosh(Extended X);
+Extended Sinh(Extended X);
+Extended Tanh(Extended X);
+Extended ArcCosh(Extended X);  // X < 1 raises EInvalidOp
+Extended ArcSinh(Extended X);
+Extended ArcTanh(Extended X);  // |X| = 1 raises EZeroDivide, |X| > 1 EInvalidOp
+
+// Logarithms: of 0 raise EZeroDivide, of a negative number EInvalidOp.
+Extended LnXP1(Extended X);  // ln(1 + X), exact also for tiny X
+Extended Log10(Extended X);
+Extended Log2(Extended X);
+// The logarithm of X to the base Base; base 1 (ln 1 = 0) is a division by zero.
+Extended LogN(Extended Base, Extended X);
+
+// The whole number next to X, as a 32-bit integer; beyond its range raises EOverflow.
+int Ceil(Extended X);
+int Floor(Extended X);
+
 // Base raised to a whole power by repeated squaring; a negative exponent gives the
 // reciprocal. 0 raised to a negative power raises EZeroDivide.
 Extended IntPower(Extended Base, int Exponent);
@@ -31,5 +76,23 @@ Extended IntPower(Extended Base, int Exponent);
 // the 32-bit range goes through IntPower, so a negative base works; otherwise a
 // negative base raises EInvalidOp.
 Extended Power(Extended Base, Extended Exponent);
+
+// Coefficients[0] + Coefficients[1] * X + Coefficients[2] * X^2 + ...
+Extended Poly(Extended X, std::span<const double> Coefficients);
+
+// Statistics over a list. An empty list has no mean, least or greatest value and no
+// population variance (EInvalidOp); a sample variance needs two values (EInvalidOp),
+// since with one the divisor n - 1 is 0. Sums of nothing are 0.
+Extended Sum(std::span<const double> Data);
+Extended SumOfSquares(std::span<const double> Data);
+Extended Mean(std::span<const double> Data);
+Extended MinValue(std::span<const double> Data);
+Extended MaxValue(std::span<const double> Data);
+Extended TotalVariance(std::span<const double> Data);  // sum of squared deviations
+Extended Variance(std::span<const double> Data);       // divided by n - 1
+Extended PopnVariance(std::span<const double> Data);   // divided by n
+Extended StdDev(std::span<const double> Data);
+Extended PopnStdDev(std::span<const double> Data);
+Extended Norm(std::span<const double> Data);  // square root of the sum of squares
 
 }  // namespace rtl

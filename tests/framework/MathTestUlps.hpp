@@ -5,12 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "framework/Types.hpp"
 
 inline long double UlpsBetween(rtl::Extended rActual, rtl::Extended rExpected) {
     const rtl::Extended rMagnitude = std::fabs(rExpected);
-    const rtl::Extended rUlp = std::nextafter(rMagnitude, rMagnitude + 1) - rMagnitude;
+    const rtl::Extended rUlp = std::nextafter(rMagnitude, std::numeric_limits<rtl::Extended>::infinity()) - rMagnitude;
     return std::fabs(rActual - rExpected) / rUlp;
 }
 
