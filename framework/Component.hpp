@@ -6,7 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "framework/Exceptions.hpp"
+
 namespace rtl {
+
+// Misuse of the component model: a name that is not an identifier or not unique,
+// an ownership cycle, a class registered twice.
+class EComponentError : public Exception { public: using Exception::Exception; };
+
+// A letter or underscore, then letters, digits and underscores (ASCII): the form of
+// component, property and class names, so that stored text can name them plainly.
+bool IsValidIdent(const std::string& S);
 
 struct TClassInfo;
 class TReader;
@@ -29,7 +39,9 @@ public:
 
     TComponent* Owner() const { return FOwner; }
     const std::string& Name() const { return FName; }
-    void SetName(const std::string& sName);  // unique among the owner's components
+    // An identifier (or empty), unique among the owner's components; raises
+    // EComponentError otherwise.
+    void SetName(const std::string& sName);
     int32_t Tag() const { return FTag; }
     void SetTag(int32_t iTag) { FTag = iTag; }
     unsigned ComponentState() const { return FComponentState; }
@@ -38,7 +50,8 @@ public:
     TComponent* Components(int Index) const;
     TComponent* FindComponent(const std::string& sName) const;  // case-insensitive
 
-    void InsertComponent(TComponent* AComponent);  // takes ownership
+    // Takes ownership (from a previous owner too); the name must be unique here.
+    void InsertComponent(TComponent* AComponent);
     void RemoveComponent(TComponent* AComponent);  // gives ownership up
 
     // Asks for a removal notice when AComponent is freed (and vice versa).

@@ -5,6 +5,9 @@
 
 namespace rtl {
 
+// Raises EListError unless 0 <= Index < Limit: the bounds rule of every list here.
+void CheckListIndex(int Index, int Limit);
+
 class TList {
 public:
     int Add(void* Item);                 // appends; returns the new index
@@ -21,7 +24,6 @@ public:
     void* Last() const;
 
 private:
-    void CheckIndex(int Index, int Limit) const;  // raises EListError
     std::vector<void*> FItems;
 };
 

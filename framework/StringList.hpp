@@ -49,7 +49,6 @@ public:
     void Clear() override;
 
 private:
-    void CheckIndex(int Index, int Limit) const;
     std::vector<std::string> FLines;
 };
 
