@@ -222,14 +222,14 @@ std::string FormatFloat(const std::string& Format, Extended Value) {
     TSection chosen = first;
     TDecimal decimal = rounded;
     std::string sign;
-    if (rounded.IsZero() && hasSection(2)) {
-        chosen = ParseSection(sections[2]);
-        decimal = TDecimal{};
+    if (rounded.IsZero()) {
+        // A value printed as zero carries no minus sign.
+        if (hasSection(2)) chosen = ParseSection(sections[2]);
     } else if (Value < 0 && hasSection(1)) {
         chosen = ParseSection(sections[1]);
         decimal = RoundFor(chosen, magnitude);
-    } else if (Value < 0 && !rounded.IsZero()) {
-        sign = "-";  // a value printed as zero carries no sign
+    } else if (Value < 0) {
+        sign = "-";
     }
     if (!chosen.Scientific && decimal.Exponent > MaxDigits) return FloatToStr(Value);
     return sign + Render(chosen, Lay(chosen, decimal));

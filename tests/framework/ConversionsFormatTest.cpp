@@ -128,6 +128,8 @@ TEST(FormatFloat, ChoosesTheSection) {
         {"0.0;neg;zero", 0, "zero"},
         {"0.0;neg;zero", -0.06L, "neg"},
         {"0.0", -0.04L, "0.0"},               // a printed zero carries no minus
+        {"0.0;(0.0)", -0.04L, "0.0"},         // nor does it take the negative section
+        {"0.0;(0.0)", -0.05L, "(0.1)"},
         {"0.0;(0.000)", -1.23456L, "(1.235)"},
         {"0.0;(0.000)", 1.23456L, "1.2"},
         {"0.0;(0);'z';extra", 0, "z"},
