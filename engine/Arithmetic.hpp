@@ -1,0 +1,15 @@
+// The binary operators of the expression language, shared by the evaluators and the
+// constant folding of both engine flavours.
+#pragma once
+
+#include "framework/Types.hpp"
+
+namespace quorix::core {
+
+// rLeft cOperator rRight for one of "+-*/^" ("^" is rtl::Power). A result that is not
+// finite raises the framework's math exception (EOverflow, EZeroDivide, EInvalidOp);
+// it is never returned. Callers treat a division by exactly 0 as an expression error
+// before they get here.
+rtl::Extended ApplyOperator(char cOperator, rtl::Extended rLeft, rtl::Extended rRight);
+
+}  // namespace quorix::core

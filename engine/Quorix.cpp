@@ -1,0 +1,456 @@
+#include "engine/Quorix.hpp"
+
+#include "engine/Arithmetic.hpp"
+#include "engine/TreeBuilder.hpp"
+#include "engine/TreeWalks.hpp"
+#include "framework/Conversions.hpp"
+#include "framework/Exceptions.hpp"
+#include "framework/Properties.hpp"
+#include "framework/TextCase.hpp"
+
+namespace quorix {
+inline namespace gen4 {
+
+namespace {
+
+// Sets a flag for the lifetime of the guard, exceptions included.
+class TFlagGuard {
+public:
+    explicit TFlagGuard(bool& bFlag) : FFlag(bFlag) { FFlag = true; }
+    ~TFlagGuard() { FFlag = false; }
+    TFlagGuard(const TFlagGuard&) = delete;
+    TFlagGuard& operator=(const TFlagGuard&) = delete;
+
+private:
+    bool& FFlag;
+};
+
+// Stored components find the class by name. The variables flavour has the same class
+// name; a program uses one of the two, so the first one registered stays.
+[[maybe_unused]] const bool bRegistered = [] {
+    if (!rtl::FindClass(TQuorix::StaticClassInfo().ClassName)) rtl::RegisterClass(TQuorix::StaticClassInfo());
+    return true;
+}();
+
+}  // namespace
+
+TQuorix::TQuorix(rtl::TComponent* AOwner)
+    : rtl::TComponent(AOwner),
+      FFunctions(std::make_unique<rtl::TStringList>()),
+      FUsedFun(std::make_unique<rtl::TStringList>()),
+      FBuildInFun(std::make_unique<rtl::TStringList>()) {}
+
+TQuorix::~TQuorix() {
+    ClearBST(FRoot);
+    for (TTie*& pTie : FRetired) ClearBST(pTie);
+}
+
+const rtl::TClassInfo& TQuorix::StaticClassInfo() {
+    static const rtl::TClassInfo Info{
+        "TQuorix",
+        &rtl::TComponent::StaticClassInfo(),
+        [](rtl::TComponent* AOwner) -> rtl::TComponent* { return new TQuorix(AOwner); },
+        {
+            rtl::MakeProperty("StringDelimiter", &TQuorix::StringDelimiter, &TQuorix::SetStringDelimiter),
+            rtl::MakeProperty("ParSeparator", &TQuorix::ParSeparator, &TQuorix::SetParSeparator),
+            rtl::MakeProperty("Text", &TQuorix::Text, &TQuorix::SetText),
+            rtl::MakeProperty("Functions", &TQuorix::Functions, &TQuorix::SetFunctions),
+            rtl::MakeProperty("AutoCalc", &TQuorix::AutoCalc, &TQuorix::SetAutoCalc, false),
+            rtl::MakeProperty("AutoParse", &TQuorix::AutoParse, &TQuorix::SetAutoParse, false),
+            rtl::MakeProperty("Optimize", &TQuorix::Optimize, &TQuorix::SetOptimize, true),
+        },
+    };
+    return Info;
+}
+
+// ---- Text, characters, functions -------------------------------------------------
+
+void TQuorix::SetText(const std::string& sValue) {
+    if (sValue == FText) return;
+    FText = sValue;
+    DiscardParse();
+    if (FAutoParse) Parse();
+}
+
+void TQuorix::SetStringDelimiter(char cValue) { SetCharacter(FStringDelimiter, cValue); }
+void TQuorix::SetParSeparator(char cValue) { SetCharacter(FParSeparator, cValue); }
+
+void TQuorix::SetCharacter(char& cField, char cValue) {
+    if (core::IsOneChar(cValue)) throw rtl::Exception("Entered char is operator or parenthesis.");
+    DiscardParse();
+    cField = cValue;
+}
+
+void TQuorix::DiscardParse() {
+    ++FGeneration;
+    FValue = 0;
+    FParsed = false;
+    FCalculated = false;
+    if (FEvaluating > 0 && FRoot) {
+        FRetired.push_back(FRoot);
+        FRoot = nullptr;
+    } else {
+        ClearBST(FRoot);
+    }
+    FUsedFun->Clear();
+    FUsedFunValid = false;
+}
+
+void TQuorix::SetFunctions(const rtl::TStrings* Value) {
+    if (Value == FFunctions.get()) return;
+    if (Value) FFunctions->Assign(*Value);
+    else FFunctions->Clear();
+}
+
+void TQuorix::ReportError(int iPos, int iErrCode) {
+    // A copy: the handler may assign another handler while it runs.
+    const TOnErrorEvent Handler = FOnError;
+    if (Handler) Handler(iPos, iErrCode);
+}
+
+// ---- Parsing -----------------------------------------------------------------------
+
+bool TQuorix::Parse() {
+    if (!FParsed) {
+        // A handler that asks for a parse while one runs gets no second one.
+        if (FInParse) return false;
+        TTie* pRoot = nullptr;
+        bool bParsed = false;
+        const uint64_t iGeneration = FGeneration;
+        {
+            const TFlagGuard Guard(FInParse);
+            // A copy: a handler may assign a new text while this one is read.
+            const std::string sText = FText;
+            bParsed = InternalParse(pRoot, sText, 0);
+        }
+        if (FGeneration != iGeneration) {
+            // A handler changed the text: this tree belongs to the old one.
+            ClearBST(pRoot);
+            return false;
+        }
+        if (!bParsed) return false;
+        FRoot = pRoot;
+    }
+    FParsed = true;
+    if (FAutoCalc) Calc();
+    return true;
+}
+
+TTie* TQuorix::AddTie(TTieList& Tokens) { return core::AddTie(Tokens); }
+
+void TQuorix::ClearBST(TTie*& pRoot) { core::ClearBST(pRoot); }
+
+bool TQuorix::IsListedFunction(const TTie& Tie) const {
+    return Tie.bBuildIn || FFunctions->IndexOf(Tie.sName) >= 0;
+}
+
+bool TQuorix::InternalParse(TTie*& pRoot, const std::string& sText, int iOffset) {
+    TTieList Tokens;
+    struct TCleanUp {
+        TTieList& Tokens;
+        TTie*& pRoot;
+        ~TCleanUp() {
+            if (!pRoot) core::ClearTokens(Tokens);
+        }
+    } CleanUp{Tokens, pRoot};
+
+    const std::size_t n = sText.size();
+    std::size_t i = 0;
+    while (i < n) {
+        TTie* pTie = AddTie(Tokens);
+        pTie->iPos = iOffset + static_cast<int>(i);
+        if (core::IsOneChar(sText[i])) {
+            pTie->sName = sText[i];
+            ++i;
+            continue;
+        }
+        std::size_t j = i;
+        while (j < n && !core::IsOneChar(sText[j])) ++j;
+        pTie->sName = sText.substr(i, j - i);
+        if (rtl::TryStrToFloat(pTie->sName, pTie->rValue)) {
+            pTie->bNumber = true;
+            pTie->bConst = true;
+            i = j;
+            continue;
+        }
+        pTie->bBuildIn = IsFunBuildIn(pTie->sName);
+        if (!pTie->bBuildIn && FFunctions->IndexOf(pTie->sName) < 0) {
+            ReportError(pTie->iPos, qeUnknownName);
+            return false;
+        }
+        pTie->sUpperName = rtl::AnsiUpperCase(pTie->sName);
+        if (j < n && sText[j] == '(') {
+            // Find the matching ")", skipping parentheses inside strings.
+            int iDepth = 1;
+            bool bQuoted = false;
+            std::size_t k = j + 1;
+            while (iDepth > 0 && k < n) {
+                const char c = sText[k++];
+                if (c == FStringDelimiter) bQuoted = !bQuoted;
+                if (bQuoted) continue;
+                if (c == ')') --iDepth;
+                else if (c == '(') ++iDepth;
+            }
+            if (bQuoted || iDepth != 0) {
+                ReportError(iOffset + static_cast<int>(n) - 1, bQuoted ? qeOpenString : qeNoClosing);
+                return false;
+            }
+            pTie->sParams = sText.substr(j + 1, k - 1 - (j + 1));
+            if (!CalcParams(pTie)) return false;
+            i = k;
+        } else {
+            i = j;
+        }
+    }
+    if (!Tokens.empty()) CreateBST(pRoot, Tokens);
+    return pRoot != nullptr || n == 0;
+}
+
+bool TQuorix::CalcParams(TTie*& pTie) {
+    pTie->iParCount = 0;
+    pTie->arrParams.clear();
+    const std::string& sParams = pTie->sParams;
+    if (sParams.empty()) return true;
+
+    if (FCallNesting >= MaxCallNesting) {
+        ReportError(pTie->iPos, qeTooDeep);
+        return false;
+    }
+    ++FCallNesting;
+    struct TNesting {
+        int& iDepth;
+        ~TNesting() { --iDepth; }
+    } Nesting{FCallNesting};
+
+    bool bQuoted = false;
+    int iDepth = 0;
+    std::size_t iStart = 0;
+    for (std::size_t i = 0; i < sParams.size(); ++i) {
+        const char c = sParams[i];
+        if (c == FStringDelimiter) bQuoted = !bQuoted;
+        if (!bQuoted) {
+            if (c == '(') ++iDepth;
+            else if (c == ')') --iDepth;
+        }
+        const bool bLast = i + 1 == sParams.size();
+        if (!bLast && !(c == FParSeparator && !bQuoted && iDepth == 0)) continue;
+
+        // The last argument keeps its final character, even a separator.
+        const std::string sArg = sParams.substr(iStart, (bLast ? i + 1 : i) - iStart);
+        pTie->arrParams.emplace_back();
+        ++pTie->iParCount;
+        rParam& Arg = pTie->arrParams.back();
+        if (sArg.size() >= 2 && sArg.front() == FStringDelimiter && sArg.back() == FStringDelimiter) {
+            Arg.bIsString = true;
+            Arg.sValue = sArg.substr(1, sArg.size() - 2);
+        } else {
+            // Exceptions (a failed fold, a throwing OnError handler) are not swallowed:
+            // an argument that failed must not count as 0 in a successful parse.
+            const int iArgPos = pTie->iPos + static_cast<int>(pTie->sName.size() + 1 + iStart);
+            if (!InternalParse(Arg.pTie, sArg, iArgPos)) return false;
+        }
+        iStart = i + 1;
+    }
+    return true;
+}
+
+void TQuorix::CreateBST(TTie*& pRoot, TTieList& Tokens) {
+    core::TBuildRules Rules;
+    Rules.IsSignedName = [this](const TTie& Tie) { return IsListedFunction(Tie); };
+    Rules.Report = [this](int iErrCode, int iPos) { ReportError(iPos, iErrCode); };
+    if (FOptimize) Rules.Fold = [this](TTie& Tie) { FoldConstant(Tie); };
+    pRoot = core::BuildTree(Tokens, Rules);
+}
+
+// A constant division by zero is not folded: the node stays for the evaluator, which
+// reports it on every Calc, so no parse ever hides a failed division inside a
+// constant. Other failures (overflow, no real value) raise out of the parse.
+void TQuorix::FoldConstant(TTie& Tie) {
+    const rtl::Extended rLeft = Tie.pLeft->iSign * Tie.pLeft->rValue;
+    const rtl::Extended rRight = Tie.pRight->iSign * Tie.pRight->rValue;
+    const char cOperator = Tie.sName[0];
+    if (cOperator == '/' && rRight == 0) return;
+    Tie.rValue = core::ApplyOperator(cOperator, rLeft, rRight) * Tie.iSign;
+    Tie.bConst = true;
+}
+
+// ---- Evaluation --------------------------------------------------------------------
+
+bool TQuorix::Calc() {
+    if (FInCalc) return false;
+    FInCalc = true;
+    FCalcError = false;
+    FCalculated = false;
+    struct TCalcEnd {
+        TQuorix& Self;
+        ~TCalcEnd() {
+            Self.FCalcError = false;
+            Self.FInCalc = false;
+        }
+    } CalcEnd{*this};
+
+    if (!Parse()) return false;
+    const uint64_t iGeneration = FGeneration;
+    const rtl::Extended rValue = CalcOnBST(FRoot);
+    // A handler changed the text: the value belongs to no text the component holds.
+    if (FGeneration != iGeneration) return false;
+    const bool bResult = !FCalcError && FParsed;
+    FValue = FCalcError ? 0 : rValue;
+    FCalculated = bResult;
+    return bResult;
+}
+
+namespace {
+
+// One node on the evaluator's stack and how far its evaluation has got.
+enum TEvalStage { esStart, esLeftDone, esBothDone, esNextArgument, esArgumentDone };
+
+struct TEvalStep {
+    TTie* pTie;
+    TEvalStage Stage;
+    int iArg;  // a call's argument being (or last) evaluated
+};
+
+}  // namespace
+
+// Walks the tree with an explicit stack, so a chain as long as the text never
+// exhausts the machine stack.
+rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {
+    ++FEvaluating;
+    struct TEvaluating {
+        TQuorix& Self;
+        ~TEvaluating() {
+            if (--Self.FEvaluating > 0) return;
+            for (TTie*& pRetired : Self.FRetired) core::ClearBST(pRetired);
+            Self.FRetired.clear();
+        }
+    } Evaluating{*this};
+
+    const uint64_t iGeneration = FGeneration;
+    std::vector<TEvalStep> Stack{{pTie, esStart, 0}};
+    std::vector<rtl::Extended> Values;
+    while (!Stack.empty()) {
+        TEvalStep& Step = Stack.back();
+        TTie* p = Step.pTie;
+        switch (Step.Stage) {
+            case esStart:
+                if (!p || FCalcError) {
+                    Values.push_back(0);
+                    Stack.pop_back();
+                } else if (p->bNumber || p->bConst) {
+                    Values.push_back(p->iSign * p->rValue);
+                    Stack.pop_back();
+                } else if (core::IsOperatorNode(*p)) {
+                    Step.Stage = esLeftDone;
+                    Stack.push_back({p->pLeft, esStart, 0});
+                } else if (!FOnGetFunction && !p->bBuildIn) {
+                    // Nobody evaluates it: 0, and the arguments are not visited.
+                    Values.push_back(0);
+                    Stack.pop_back();
+                } else {
+                    Step.Stage = esNextArgument;
+                    Step.iArg = p->iParCount;
+                }
+                break;
+            case esLeftDone:
+                Step.Stage = esBothDone;
+                Stack.push_back({p->pRight, esStart, 0});
+                break;
+            case esBothDone: {
+                Stack.pop_back();
+                const rtl::Extended rRight = Values.back();
+                Values.pop_back();
+                const rtl::Extended rLeft = Values.back();
+                Values.pop_back();
+                if (p->sName[0] == '/' && rRight == 0) {
+                    Values.push_back(0);
+                    FCalcError = true;
+                    ReportError(p->iPos, qeDivisionByZero);
+                    if (FGeneration != iGeneration) return 0;
+                } else {
+                    Values.push_back(core::ApplyOperator(p->sName[0], rLeft, rRight) * p->iSign);
+                }
+                break;
+            }
+            case esNextArgument: {
+                // Arguments are evaluated from the last to the first.
+                int iArg = Step.iArg - 1;
+                while (iArg >= 0 && p->arrParams[static_cast<std::size_t>(iArg)].bIsString) --iArg;
+                if (iArg >= 0) {
+                    Step.iArg = iArg;
+                    Step.Stage = esArgumentDone;
+                    Stack.push_back({p->arrParams[static_cast<std::size_t>(iArg)].pTie, esStart, 0});
+                    break;
+                }
+                Stack.pop_back();
+                Values.push_back(CallFunction(*p));
+                if (FGeneration != iGeneration) return 0;
+                break;
+            }
+            case esArgumentDone:
+                p->arrParams[static_cast<std::size_t>(Step.iArg)].rValue = Values.back();
+                Values.pop_back();
+                Step.Stage = esNextArgument;
+                break;
+        }
+    }
+    return Values.back();
+}
+
+rtl::Extended TQuorix::CallFunction(TTie& Tie) {
+    int iErrCode = 0;
+    rtl::Extended rResult = 0;
+    const std::span<const rParam> arrPar(Tie.arrParams);
+    if (Tie.bBuildIn) {
+        GetFunBuildIn(Tie.sUpperName, arrPar, Tie.iParCount, iErrCode, rResult);
+    } else {
+        // A copy: the handler may assign another handler while it runs.
+        const TOnGetFunctionEvent Handler = FOnGetFunction;
+        if (Handler) Handler(Tie.sUpperName, arrPar, Tie.iParCount, iErrCode, rResult);
+    }
+    if (iErrCode != 0) {
+        FCalcError = true;
+        ReportError(Tie.iPos, iErrCode);
+        return 0;
+    }
+    return rResult * Tie.iSign;
+}
+
+bool TQuorix::IsFunBuildIn(const std::string& sName) const { return FBuildInFun->IndexOf(sName) >= 0; }
+
+void TQuorix::GetFunBuildIn(const std::string&, std::span<const rParam>, int, int&, rtl::Extended& Result) {
+    Result = 0;
+}
+
+void TQuorix::AddBuildInFun(const std::string& sName) { FBuildInFun->Add(sName); }
+
+// ---- Printing and usage --------------------------------------------------------------
+
+std::string TQuorix::GetParsedText() { return ReadInOrder(FRoot); }
+
+std::string TQuorix::ReadInOrder(TTie* pTie) {
+    return core::PrintTree(pTie, FRoot, FStringDelimiter, FParSeparator);
+}
+
+rtl::TStrings* TQuorix::GetUsedFun() {
+    if (!FUsedFunValid && FParsed) {
+        FUsedFun->Clear();
+        ReadUsedFun(FRoot);
+        FUsedFunValid = true;
+    }
+    return FUsedFun.get();
+}
+
+void TQuorix::ReadUsedFun(TTie* pTie) {
+    core::WalkPreOrder(pTie, [this](const TTie& Tie) {
+        if (!core::IsNameNode(Tie)) return false;
+        const bool bUsed = IsFunBuildIn(Tie.sName) || (FFunctions->IndexOf(Tie.sName) >= 0 && Tie.iParCount > 0);
+        if (bUsed && FUsedFun->IndexOf(Tie.sName) < 0) FUsedFun->Add(rtl::UpperCase(Tie.sName));
+        return bUsed;
+    });
+}
+
+bool TQuorix::IsFunctionUsed(const std::string& sName) { return GetUsedFun()->IndexOf(sName) >= 0; }
+
+}  // namespace gen4
+}  // namespace quorix

@@ -1,0 +1,83 @@
+// The parse-tree records shared by both engine flavours: one TTie per token (and per
+// tree node once the tokens are built into a tree), one rParam per function argument.
+// Both flavours re-export these names into their own inline namespace.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/Types.hpp"
+
+namespace quorix::core {
+
+// Every character that is a token by itself and ends any other token.
+inline constexpr std::string_view sOneChars = "+-*/^()";
+// The binary operators from lowest to highest precedence; the tree builder sweeps
+// them from the last to the first.
+inline constexpr std::string_view sCharOperator = "+-*/^";
+
+struct TTie;
+
+// One argument of a function call, as stored in a node and handed to the handlers.
+struct rParam {
+    bool bIsString = false;   // written between two string delimiters
+    std::string sValue;       // a string argument's text, delimiters removed
+    rtl::Extended rValue = 0; // a numeric argument's value, computed just before the call
+    TTie* pTie = nullptr;     // the argument's own tree; nil for strings and empty arguments
+};
+
+struct TTie {
+    std::string sName;             // the token as written: operator, number or name
+    rtl::Extended rValue = 0;      // a number's value, or a folded node's value
+    int16_t iSign = 1;             // +1, or -1 after an odd number of prefix minuses
+    bool bResolved = false;        // an operator token that has taken its operands
+    bool bNumber = false;          // the token text is a number
+    bool bConst = false;           // the value is known at parse time
+    int32_t iPos = 0;              // 0-based position in the whole text
+    std::string sParams;           // a call's text between its parentheses
+    int32_t iParCount = 0;         // always arrParams.size()
+    std::vector<rParam> arrParams;
+    TTie* pLeft = nullptr;
+    TTie* pRight = nullptr;
+    // Filled once by the tokenizer for a name, so that evaluation neither upper-cases
+    // nor looks the name up again on every call.
+    std::string sUpperName;
+    bool bBuildIn = false;
+};
+
+// The token list the tokenizer fills and the tree builder reduces.
+using TTieList = std::vector<TTie*>;
+
+inline bool IsOneChar(char c) { return sOneChars.find(c) != std::string_view::npos; }
+inline bool IsOperatorChar(char c) { return sCharOperator.find(c) != std::string_view::npos; }
+
+// An operator character that has not taken its operands yet.
+inline bool IsBareOperator(const TTie& Tie) {
+    return Tie.sName.size() == 1 && IsOperatorChar(Tie.sName[0]) && !Tie.bResolved;
+}
+// Anything the tree builder may take as an operand.
+inline bool IsOperand(const TTie& Tie) { return !IsBareOperator(Tie); }
+// A node printed and evaluated as an operator (a bare token never survives building).
+inline bool IsOperatorNode(const TTie& Tie) {
+    return Tie.sName.size() == 1 && IsOperatorChar(Tie.sName[0]);
+}
+inline bool IsToken(const TTie& Tie, char c) { return Tie.sName.size() == 1 && Tie.sName[0] == c; }
+// A name token: a function call (or, in the variables flavour, a variable).
+inline bool IsNameNode(const TTie& Tie) {
+    return !Tie.bNumber && !(Tie.sName.size() == 1 && IsOneChar(Tie.sName[0]));
+}
+
+// Creates a node with the initial field values, appends it to Tokens and returns it.
+TTie* AddTie(TTieList& Tokens);
+
+// Releases the tree with its operand subtrees and argument trees and sets pRoot to
+// nil. Works without recursion and without allocating, so neither a deep tree nor a
+// low-memory state can make it fail.
+void ClearBST(TTie*& pRoot);
+
+// Releases every token still in the list, each with what it owns, and empties it.
+void ClearTokens(TTieList& Tokens);
+
+}  // namespace quorix::core
