@@ -180,12 +180,12 @@ void TWinControl::HandleKey(uint16_t, TShiftState) {}
 
 void TWinControl::HandleCharacter(char32_t) {}
 
-void TWinControl::CollectTabStops(std::vector<TWinControl*>& List) const {
+void TWinControl::CollectFocusable(std::vector<TWinControl*>& List) const {
     for (TControl* Child : FControls) {
         auto* Windowed = dynamic_cast<TWinControl*>(Child);
         if (!Windowed || !Windowed->Visible() || !Windowed->Enabled()) continue;
-        if (Windowed->FTabStop) List.push_back(Windowed);
-        Windowed->CollectTabStops(List);
+        List.push_back(Windowed);
+        Windowed->CollectFocusable(List);
     }
 }
 
@@ -214,20 +214,23 @@ void TForm::SetActiveControl(TWinControl* Control) {
     if (Control && FActiveControl == Control) Control->DoEnter();
 }
 
+// The search starts from the focused control's place in tab order, even when that
+// control is not a tab stop itself.
 bool TForm::SelectNext(bool bForward) {
-    std::vector<TWinControl*> Stops;
-    CollectTabStops(Stops);
-    if (Stops.empty()) return false;
-    const auto Current = std::find(Stops.begin(), Stops.end(), FActiveControl);
-    std::size_t Next;
-    if (Current == Stops.end()) Next = bForward ? 0 : Stops.size() - 1;
-    else {
-        const auto Index = static_cast<std::size_t>(Current - Stops.begin());
-        Next = bForward ? (Index + 1) % Stops.size() : (Index + Stops.size() - 1) % Stops.size();
+    std::vector<TWinControl*> Candidates;
+    CollectFocusable(Candidates);
+    const auto Count = static_cast<std::ptrdiff_t>(Candidates.size());
+    const auto Current = std::find(Candidates.begin(), Candidates.end(), FActiveControl) - Candidates.begin();
+    const std::ptrdiff_t Start = Current < Count ? Current : (bForward ? -1 : Count);
+    for (std::ptrdiff_t Step = 1; Step <= Count; ++Step) {
+        const std::ptrdiff_t Index = ((Start + (bForward ? Step : -Step)) % Count + Count) % Count;
+        TWinControl* Candidate = Candidates[static_cast<std::size_t>(Index)];
+        if (Candidate == FActiveControl) break;
+        if (!Candidate->FTabStop) continue;
+        SetActiveControl(Candidate);
+        return true;
     }
-    if (Stops[Next] == FActiveControl) return false;
-    SetActiveControl(Stops[Next]);
-    return true;
+    return false;
 }
 
 bool TForm::PressKey(uint16_t Key, TShiftState Shift) {

@@ -295,8 +295,8 @@ protected:
 private:
     friend class TControl;
     friend class TForm;
-    // The focusable controls on this one, in tab order, depth first.
-    void CollectTabStops(std::vector<TWinControl*>& List) const;
+    // The visible, enabled controls on this one, in tab order, depth first.
+    void CollectFocusable(std::vector<TWinControl*>& List) const;
 
     // Placed on this control, not owned. The windowed ones among them are in tab order.
     std::vector<TControl*> FControls;
