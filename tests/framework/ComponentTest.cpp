@@ -134,8 +134,11 @@ TEST(Component, RemovalNoticesAreSafeWhicheverComponentGoesFirst) {
             case 2: OwnerA.reset(); break;  // an owner first
             case 3: OwnerB.reset(); break;
         }
-        if (Order == 0 || Order == 3) EXPECT_EQ(A->Ref(), nullptr) << Order;
-        if (Order == 1 || Order == 2) EXPECT_EQ(B->Ref(), nullptr) << Order;
+        if (Order == 0 || Order == 3) {
+            EXPECT_EQ(A->Ref(), nullptr) << Order;
+        } else {
+            EXPECT_EQ(B->Ref(), nullptr) << Order;
+        }
     }
 }
 
