@@ -1,0 +1,63 @@
+// TCustomParserEdit: a single-line edit whose text is an expression. Committing (Enter,
+// leaving the control, SetValue) evaluates the text through the attached parser and
+// keeps the result as Value; the value is shown through EditFormat while the control
+// has the focus and through DisplayFormat otherwise. Escape shows the last value again.
+// The value, not the text, is what a stored form keeps.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/Quorix.hpp"
+#include "framework/CustomEdit.hpp"
+
+namespace quorix {
+
+class TCustomParserEdit : public rtl::TCustomEdit {
+public:
+    using rtl::TCustomEdit::TCustomEdit;
+
+    // Patterns of FormatFloat; empty means the plain conversion (FloatToStr).
+    const std::string& EditFormat() const { return FEditFormat; }
+    void SetEditFormat(const std::string& sFormat);
+    const std::string& DisplayFormat() const { return FDisplayFormat; }
+    void SetDisplayFormat(const std::string& sFormat);
+
+    // Not owned; several controls may share one parser. Attaching neither evaluates
+    // nor re-renders.
+    TQuorix* Parser() const { return FParser; }
+    void SetParser(TQuorix* Parser);
+
+    // The last committed value. Assigning shows its plain conversion and commits it.
+    rtl::Extended Value() const { return FValue; }
+    void SetValue(rtl::Extended Value);
+
+    static const rtl::TClassInfo& StaticClassInfo();
+    const rtl::TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+protected:
+    // The published properties of a parser edit, in published order.
+    static std::vector<rtl::TPropInfo> PublishedProperties();
+
+    // A parser that goes away is forgotten; the text empties and is committed.
+    void Notification(rtl::TComponent* AComponent, rtl::TOperation Operation) override;
+    void DoEnter() override;   // renders with EditFormat, then OnEnter
+    void DoExit() override;    // commits, then OnExit
+    // Enter commits and Escape reverts, whatever the shift state; neither reaches
+    // OnKeyDown. Other keys go to the base.
+    void KeyDown(uint16_t& Key, rtl::TShiftState Shift) override;
+
+    // The commit step: evaluate the text; on success keep the result and re-render.
+    // A rejected text stays as typed and the value stays as it was.
+    virtual void DoSave();
+    // Renders the value with the pattern for the present focus state and selects all.
+    void UpdateText();
+
+private:
+    std::string FEditFormat;
+    std::string FDisplayFormat;
+    rtl::Extended FValue = 0;
+    TQuorix* FParser = nullptr;
+};
+
+}  // namespace quorix
