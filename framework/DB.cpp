@@ -1,0 +1,398 @@
+#include "framework/DB.hpp"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+#include "framework/Conversions.hpp"
+#include "framework/DBLinks.hpp"
+#include "framework/DBSQLite.hpp"
+#include "framework/Exceptions.hpp"
+#include "framework/TextCase.hpp"
+
+namespace rtl {
+
+namespace {
+
+const TFieldValue kNull;
+
+bool IsNumber(const TFieldValue& Value) {
+    return std::holds_alternative<int64_t>(Value) || std::holds_alternative<double>(Value);
+}
+
+// Equal values, also across integer and real storage (3 and 3.0), so that writing
+// back what a field holds is recognised as no change.
+bool SameValue(const TFieldValue& A, const TFieldValue& B) {
+    if (A.index() == B.index()) return A == B;
+    if (!IsNumber(A) || !IsNumber(B)) return false;
+    const int64_t i = std::holds_alternative<int64_t>(A) ? std::get<int64_t>(A) : std::get<int64_t>(B);
+    const double d = std::holds_alternative<double>(A) ? std::get<double>(A) : std::get<double>(B);
+    // Range check first: converting a double outside int64's range is undefined.
+    return d >= -0x1p63 && d < 0x1p63 && static_cast<int64_t>(d) == i &&
+           static_cast<double>(i) == d;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------- TField
+
+TField::TField(TDataSet& DataSet, int iIndex, std::string sFieldName)
+    : FDataSet(DataSet), FIndex(iIndex), FFieldName(std::move(sFieldName)) {}
+
+const TFieldValue& TField::Value() const { return FDataSet.FieldValue(*this); }
+
+void TField::SetValue(const TFieldValue& Value) { FDataSet.SetFieldValue(*this, Value); }
+
+bool TField::IsNull() const { return std::holds_alternative<std::monostate>(Value()); }
+
+void TField::Clear() { SetValue(std::monostate{}); }
+
+double TField::AsFloat() const {
+    const TFieldValue& Stored = Value();
+    if (const auto* i = std::get_if<int64_t>(&Stored)) return static_cast<double>(*i);
+    if (const auto* d = std::get_if<double>(&Stored)) return *d;
+    if (const auto* s = std::get_if<std::string>(&Stored)) {
+        const Extended r = StrToFloat(*s);
+        if (std::fabs(r) > DBL_MAX)
+            throw EDatabaseError("Field '" + FFieldName + "' holds '" + *s +
+                                 "', beyond double precision");
+        return static_cast<double>(r);
+    }
+    if (std::holds_alternative<TBlob>(Stored))
+        throw EDatabaseError("Field '" + FFieldName + "' holds binary data, not a number");
+    return 0;
+}
+
+void TField::SetAsFloat(double Value) { SetValue(Value); }
+
+// --------------------------------------------------------------------------- TDataSet
+
+TDataSet::TDataSet(TComponent* AOwner) : TComponent(AOwner) {}
+
+TDataSet::~TDataSet() {
+    // Data sources unbind their links while the fields still exist. A handler's
+    // failure has nowhere to go from a destructor.
+    while (!FDataSources.empty()) {
+        try {
+            FDataSources.back()->SetDataSet(nullptr);
+        } catch (...) {
+        }
+    }
+}
+
+void TDataSet::CheckInactive(const char* sWhat) const {
+    if (Active()) throw EDatabaseError(std::string("Cannot change the ") + sWhat + " of an open dataset");
+}
+
+void TDataSet::CheckActive() const {
+    if (!Active()) throw EDatabaseError("Dataset '" + Name() + "' is not open");
+}
+
+void TDataSet::CheckCanModify() const {
+    CheckActive();
+    if (!CanModify()) throw EDatabaseError("Cannot modify a read-only dataset (a query)");
+}
+
+void TDataSet::SetDatabaseName(const std::string& sDatabaseName) {
+    CheckInactive("database");
+    FDatabaseName = sDatabaseName;
+}
+
+void TDataSet::SetTableName(const std::string& sTableName) {
+    CheckInactive("table name");
+    FTableName = sTableName;
+}
+
+void TDataSet::SetSQL(const std::string& sSQL) {
+    CheckInactive("SQL");
+    FSQL = sSQL;
+}
+
+bool TDataSet::CanModify() const { return Active() && !FTableName.empty(); }
+
+sqlite3* TDataSet::Handle() const { return FConnection ? FConnection->Handle() : nullptr; }
+
+void TDataSet::SetActive(bool bActive) {
+    if (bActive)
+        Open();
+    else
+        Close();
+}
+
+std::string TDataSet::SelectText() const {
+    // A table's records carry their rowid, which is how changes find them again.
+    return FTableName.empty() ? FSQL : "SELECT rowid, * FROM " + sqlite::QuoteName(FTableName);
+}
+
+void TDataSet::Open() {
+    if (Active()) return;
+    if (FTableName.empty() == FSQL.empty())
+        throw EDatabaseError("Dataset '" + Name() + "' needs either a table name or a query");
+    auto Connection = std::make_unique<sqlite::TConnection>(FDatabaseName);
+    std::vector<std::unique_ptr<TField>> arrFields;
+    std::vector<TRecord> arrRecords;
+    {
+        sqlite::TStatement Select(*Connection, SelectText());
+        if (!Select.IsReadOnly())
+            throw EDatabaseError("The query of a dataset must only read: '" + FSQL + "'");
+        const int iFirst = FTableName.empty() ? 0 : 1;
+        for (int i = iFirst; i < Select.ColumnCount(); ++i)
+            arrFields.emplace_back(new TField(*this, i - iFirst, Select.ColumnName(i)));
+        while (Select.Step()) {
+            TRecord Record;
+            if (iFirst == 1) Record.iRowId = std::get<int64_t>(Select.Column(0));
+            for (int i = iFirst; i < Select.ColumnCount(); ++i)
+                Record.arrValues.push_back(Select.Column(i));
+            arrRecords.push_back(std::move(Record));
+        }
+    }
+    FConnection = std::move(Connection);
+    FFields = std::move(arrFields);
+    FRecords = std::move(arrRecords);
+    FCurrent = FRecords.empty() ? -1 : 0;
+    FBof = true;
+    FEof = FRecords.empty();
+    FState = dsBrowse;
+    DataEvent(deActiveChanged);
+}
+
+void TDataSet::Close() {
+    if (!Active()) return;
+    Post();
+    FState = dsInactive;
+    // Every link hears of the close (and drops its field) before the fields go.
+    std::exception_ptr Failure;
+    try {
+        DataEvent(deActiveChanged);
+    } catch (...) {
+        Failure = std::current_exception();
+    }
+    FFields.clear();
+    FRecords.clear();
+    FPending = TRecord();
+    FCurrent = -1;
+    FBof = FEof = true;
+    FConnection.reset();
+    if (Failure) std::rethrow_exception(Failure);
+}
+
+TField* TDataSet::Fields(int iIndex) const {
+    if (iIndex < 0 || iIndex >= FieldCount())
+        throw EDatabaseError("Field index " + std::to_string(iIndex) + " out of range");
+    return FFields[static_cast<size_t>(iIndex)].get();
+}
+
+TField* TDataSet::FindField(const std::string& sFieldName) const {
+    for (const auto& Field : FFields)
+        if (AnsiSameText(Field->FieldName(), sFieldName)) return Field.get();
+    return nullptr;
+}
+
+TField* TDataSet::FieldByName(const std::string& sFieldName) const {
+    TField* Field = FindField(sFieldName);
+    if (!Field) throw EDatabaseError("Field '" + sFieldName + "' not found");
+    return Field;
+}
+
+// ------------------------------------------------------------------------- navigation
+
+int TDataSet::RecNo() const { return FCurrent + 1; }
+
+void TDataSet::SetRecNo(int iRecNo) {
+    CheckActive();
+    if (iRecNo < 1 || iRecNo > RecordCount())
+        throw EDatabaseError("Record number " + std::to_string(iRecNo) + " is not between 1 and " +
+                             std::to_string(RecordCount()));
+    MoveBy(iRecNo - RecNo());
+}
+
+void TDataSet::MoveTo(int iIndex) {
+    if (iIndex == FCurrent) return;
+    FCurrent = iIndex;
+    DataEvent(deDataSetChanged);
+}
+
+void TDataSet::First() {
+    CheckActive();
+    Post();
+    FBof = true;
+    FEof = IsEmpty();
+    if (!IsEmpty()) MoveTo(0);
+}
+
+void TDataSet::Last() {
+    CheckActive();
+    Post();
+    FBof = IsEmpty();
+    FEof = true;
+    if (!IsEmpty()) MoveTo(RecordCount() - 1);
+}
+
+int TDataSet::MoveBy(int iDistance) {
+    CheckActive();
+    Post();
+    if (iDistance == 0) return 0;
+    if (IsEmpty()) {
+        FBof = FEof = true;
+        return 0;
+    }
+    const int64_t iTarget = int64_t{FCurrent} + iDistance;
+    FBof = iTarget < 0;
+    FEof = iTarget >= RecordCount();
+    const int iFrom = FCurrent;
+    MoveTo(static_cast<int>(std::clamp<int64_t>(iTarget, 0, RecordCount() - 1)));
+    return FCurrent - iFrom;
+}
+
+// --------------------------------------------------------------------------- changes
+
+void TDataSet::Edit() {
+    CheckCanModify();
+    if (FState != dsBrowse) return;
+    if (IsEmpty()) throw EDatabaseError("Cannot edit: dataset '" + Name() + "' has no records");
+    FPending = FRecords[static_cast<size_t>(FCurrent)];
+    FPendingChanged.assign(FFields.size(), false);
+    FState = dsEdit;
+}
+
+void TDataSet::Insert() {
+    CheckCanModify();
+    Post();
+    FPending = TRecord{0, std::vector<TFieldValue>(FFields.size())};
+    FPendingChanged.assign(FFields.size(), false);
+    FInsertAt = std::max(FCurrent, 0);
+    FState = dsInsert;
+    DataEvent(deDataSetChanged);
+}
+
+void TDataSet::Append() {
+    Insert();
+    FInsertAt = RecordCount();
+}
+
+void TDataSet::UpdateRecord() {
+    if (Active()) DataEvent(deUpdateRecord);
+}
+
+void TDataSet::Post() {
+    CheckActive();
+    UpdateRecord();
+    if (FState == dsBrowse) return;
+    WritePending();
+    FState = dsBrowse;
+    FPending = TRecord();
+    DataEvent(deDataSetChanged);
+}
+
+void TDataSet::Cancel() {
+    if (FState != dsEdit && FState != dsInsert) return;
+    FState = dsBrowse;
+    FPending = TRecord();
+    DataEvent(deDataSetChanged);
+}
+
+void TDataSet::Delete() {
+    CheckCanModify();
+    if (FState == dsInsert) {
+        Cancel();
+        return;
+    }
+    Cancel();
+    if (IsEmpty()) throw EDatabaseError("Cannot delete: dataset '" + Name() + "' has no records");
+    const int64_t iRowId = FRecords[static_cast<size_t>(FCurrent)].iRowId;
+    FConnection->InTransaction([&] {
+        sqlite::TStatement Delete(*FConnection,
+                                  "DELETE FROM " + sqlite::QuoteName(FTableName) + " WHERE rowid = ?");
+        Delete.Bind(1, iRowId);
+        Delete.Step();
+    });
+    FRecords.erase(FRecords.begin() + FCurrent);
+    FEof = FCurrent >= RecordCount();
+    FCurrent = std::min(FCurrent, RecordCount() - 1);
+    FBof = IsEmpty();
+    FEof = FEof || IsEmpty();
+    DataEvent(deDataSetChanged);
+}
+
+TDataSet::TRecord TDataSet::ReadRow(int64_t iRowId) {
+    sqlite::TStatement Select(*FConnection, SelectText() + " WHERE rowid = ?");
+    Select.Bind(1, iRowId);
+    if (!Select.Step()) return FPending;  // a trigger removed it: keep what was written
+    TRecord Record{iRowId, {}};
+    for (int i = 1; i < Select.ColumnCount(); ++i) Record.arrValues.push_back(Select.Column(i));
+    return Record;
+}
+
+void TDataSet::WritePending() {
+    std::vector<size_t> arrChanged;
+    for (size_t i = 0; i < FFields.size(); ++i)
+        if (FPendingChanged[i]) arrChanged.push_back(i);
+    if (FState == dsEdit && arrChanged.empty()) return;
+
+    std::string sSQL;
+    const std::string sTable = sqlite::QuoteName(FTableName);
+    if (FState == dsEdit) {
+        sSQL = "UPDATE " + sTable + " SET ";
+        for (size_t i : arrChanged)
+            sSQL += (i == arrChanged.front() ? "" : ", ") + sqlite::QuoteName(FFields[i]->FieldName()) + " = ?";
+        sSQL += " WHERE rowid = ?";
+    } else if (arrChanged.empty()) {
+        sSQL = "INSERT INTO " + sTable + " DEFAULT VALUES";
+    } else {
+        std::string sNames, sMarks;
+        for (size_t i : arrChanged) {
+            sNames += (sNames.empty() ? "" : ", ") + sqlite::QuoteName(FFields[i]->FieldName());
+            sMarks += sMarks.empty() ? "?" : ", ?";
+        }
+        sSQL = "INSERT INTO " + sTable + " (" + sNames + ") VALUES (" + sMarks + ")";
+    }
+
+    TRecord Stored;
+    FConnection->InTransaction([&] {
+        sqlite::TStatement Write(*FConnection, sSQL);
+        int iParam = 0;
+        for (size_t i : arrChanged) Write.Bind(++iParam, FPending.arrValues[i]);
+        if (FState == dsEdit) Write.Bind(++iParam, FPending.iRowId);
+        Write.Step();
+        if (FState == dsEdit && FConnection->Changes() == 0)
+            throw EDatabaseError("The record was deleted by another connection");
+        // Read back what SQLite stored: column affinity and defaults may differ
+        // from what was written.
+        Stored = ReadRow(FState == dsEdit ? FPending.iRowId : FConnection->LastInsertRowId());
+    });
+    if (FState == dsEdit) {
+        FRecords[static_cast<size_t>(FCurrent)] = std::move(Stored);
+    } else {
+        FRecords.insert(FRecords.begin() + FInsertAt, std::move(Stored));
+        FCurrent = FInsertAt;
+        FBof = FEof = false;
+    }
+}
+
+const TFieldValue& TDataSet::FieldValue(const TField& Field) const {
+    const size_t i = static_cast<size_t>(Field.Index());
+    if (FState == dsEdit || FState == dsInsert) return FPending.arrValues[i];
+    if (FCurrent < 0) return kNull;
+    return FRecords[static_cast<size_t>(FCurrent)].arrValues[i];
+}
+
+void TDataSet::SetFieldValue(TField& Field, const TFieldValue& Value) {
+    CheckCanModify();
+    if (const auto* d = std::get_if<double>(&Value); d && !std::isfinite(*d))
+        throw EDatabaseError("Field '" + Field.FieldName() + "' cannot store a value that is not finite");
+    const size_t i = static_cast<size_t>(Field.Index());
+    const bool bPostNow = FState == dsBrowse;
+    if (bPostNow) {
+        if (IsEmpty())
+            throw EDatabaseError("Cannot write field '" + Field.FieldName() +
+                                 "': dataset '" + Name() + "' has no current record");
+        if (SameValue(FRecords[static_cast<size_t>(FCurrent)].arrValues[i], Value)) return;
+        Edit();
+    }
+    FPending.arrValues[i] = Value;
+    FPendingChanged[i] = true;
+    DataEvent(deFieldChanged, &Field);
+    if (bPostNow) Post();
+}
+
+}  // namespace rtl
