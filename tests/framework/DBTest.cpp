@@ -219,14 +219,13 @@ TEST_F(DataSetTest, ARefusedPostKeepsTheEnteredValue) {
          false, "database is locked"},
         {"disk full", 7,
          [](TDataSet& D, TTestDatabase&) {
-             sqlite3_exec(D.Handle(), "PRAGMA max_page_count = 2", nullptr, nullptr, nullptr);
+             sqlite3_exec(D.Handle(), "PRAGMA max_page_count = 1", nullptr, nullptr, nullptr);
          },
          false, "database or disk is full"},
     };
     for (const Case& C : arrCases) {
         SCOPED_TRACE(C.sName);
-        TTestDatabase Db(std::string(kSchema) + "; CREATE TABLE pad (b); INSERT INTO pad "
-                                                "VALUES (randomblob(3000))");
+        TTestDatabase Db(kSchema);
         TDataSet D(nullptr);
         D.SetDatabaseName(C.bReadOnly ? Db.ReadOnlyUri() : Db.FileName());
         D.SetTableName("t");
@@ -234,7 +233,7 @@ TEST_F(DataSetTest, ARefusedPostKeepsTheEnteredValue) {
         if (C.Arrange) C.Arrange(D, Db);
         D.Edit();
         D.FieldByName("x")->SetAsFloat(C.rValue);
-        D.FieldByName("n")->SetValue(std::string(4000, 'n'));  // outgrows the page limit
+        D.FieldByName("n")->SetValue(std::string(5000, 'n'));  // outgrows the page limit
         EXPECT_NE(MessageOf([&] { D.Post(); }).find(C.sMessage), std::string::npos);
         EXPECT_EQ(D.State(), dsEdit);
         EXPECT_EQ(D.FieldByName("x")->AsFloat(), C.rValue);
