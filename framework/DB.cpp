@@ -8,6 +8,7 @@
 #include "framework/DBLinks.hpp"
 #include "framework/DBSQLite.hpp"
 #include "framework/Exceptions.hpp"
+#include "framework/Properties.hpp"
 #include "framework/TextCase.hpp"
 
 namespace rtl {
@@ -192,6 +193,19 @@ TField* TDataSet::FieldByName(const std::string& sFieldName) const {
     TField* Field = FindField(sFieldName);
     if (!Field) throw EDatabaseError("Field '" + sFieldName + "' not found");
     return Field;
+}
+
+// An application opens the dataset itself once a stored form has been read.
+const TClassInfo& TDataSet::StaticClassInfo() {
+    static const TClassInfo Info{
+        "TDataSet",
+        &TComponent::StaticClassInfo(),
+        [](TComponent* AOwner) -> TComponent* { return new TDataSet(AOwner); },
+        {MakeProperty("DatabaseName", &TDataSet::DatabaseName, &TDataSet::SetDatabaseName),
+         MakeProperty("TableName", &TDataSet::TableName, &TDataSet::SetTableName),
+         MakeProperty("SQL", &TDataSet::SQL, &TDataSet::SetSQL)},
+    };
+    return Info;
 }
 
 // ------------------------------------------------------------------------- navigation

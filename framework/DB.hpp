@@ -121,6 +121,9 @@ public:
     // Asks every data link to put its pending value into the record.
     void UpdateRecord();
 
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
 private:
     friend class TField;
     friend class TDataSource;

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "framework/Exceptions.hpp"
+#include "framework/Properties.hpp"
 
 namespace rtl {
 
@@ -66,6 +67,16 @@ void TDataSource::SetDataSet(TDataSet* ADataSet) {
     FDataSet = ADataSet;
     if (FDataSet) FDataSet->AddDataSource(this);
     DataEvent(deActiveChanged, nullptr);
+}
+
+const TClassInfo& TDataSource::StaticClassInfo() {
+    static const TClassInfo Info{
+        "TDataSource",
+        &TComponent::StaticClassInfo(),
+        [](TComponent* AOwner) -> TComponent* { return new TDataSource(AOwner); },
+        {MakeProperty("DataSet", &TDataSource::DataSet, &TDataSource::SetDataSet, nullptr)},
+    };
+    return Info;
 }
 
 void TDataSource::AddLink(TDataLink* Link) { FLinks.push_back(Link); }

@@ -23,6 +23,9 @@ public:
     void SetDataSet(TDataSet* ADataSet);
     TDataSetState State() const { return FDataSet ? FDataSet->State() : dsInactive; }
 
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
 private:
     friend class TDataLink;
     friend class TDataSet;
