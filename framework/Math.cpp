@@ -121,6 +121,7 @@ Extended LogN(Extended Base, Extended X) {
     return FiniteOrRaise(std::log2(X) / rBaseLog, rBaseLog == 0);
 }
 
+int Trunc(Extended X) { return CheckedInt(std::trunc(X)); }
 int Ceil(Extended X) { return CheckedInt(std::ceil(X)); }
 int Floor(Extended X) { return CheckedInt(std::floor(X)); }
 

@@ -63,7 +63,9 @@ Extended Log2(Extended X);
 // The logarithm of X to the base Base; base 1 (ln 1 = 0) is a division by zero.
 Extended LogN(Extended Base, Extended X);
 
-// The whole number next to X, as a 32-bit integer; beyond its range raises EOverflow.
+// The whole number next to X (toward zero, up, down), as a 32-bit integer; beyond its
+// range raises EOverflow rather than wrapping around.
+int Trunc(Extended X);
 int Ceil(Extended X);
 int Floor(Extended X);
 

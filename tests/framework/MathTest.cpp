@@ -145,26 +145,29 @@ TEST(MathRoutines, RaiseInsteadOfReturningNonFiniteValues) {
     EXPECT_THROW(rtl::RadToDeg(1e4931L), rtl::EOverflow);
 }
 
-TEST(CeilAndFloor, RoundTowardTheirSideWithinThe32BitRange) {
+TEST(WholeNumbers, RoundTowardTheirSideWithinThe32BitRange) {
     struct {
         Extended rArgument;
-        int iCeil, iFloor;
+        int iCeil, iFloor, iTrunc;
     } const kCases[] = {
-        {2.1L, 3, 2},   {-2.1L, -2, -3}, {5, 5, 5},
-        {-0.5L, 0, -1}, {2147483646.5L, 2147483647, 2147483646},
-        {-2147483647.5L, -2147483647, -2147483647 - 1},
+        {2.1L, 3, 2, 2},   {-2.1L, -2, -3, -2}, {5, 5, 5, 5},
+        {-0.5L, 0, -1, 0}, {2147483646.5L, 2147483647, 2147483646, 2147483646},
+        {-2147483647.5L, -2147483647, -2147483647 - 1, -2147483647},
     };
     for (const auto& c : kCases) {
         EXPECT_EQ(rtl::Ceil(c.rArgument), c.iCeil) << c.rArgument;
         EXPECT_EQ(rtl::Floor(c.rArgument), c.iFloor) << c.rArgument;
+        EXPECT_EQ(rtl::Trunc(c.rArgument), c.iTrunc) << c.rArgument;
     }
 }
 
-TEST(CeilAndFloor, RaiseOverflowBeyondThe32BitRange) {
+TEST(WholeNumbers, RaiseOverflowBeyondThe32BitRange) {
     EXPECT_THROW(rtl::Ceil(2147483647.5L), rtl::EOverflow);
     EXPECT_THROW(rtl::Floor(-2147483648.5L), rtl::EOverflow);
     EXPECT_THROW(rtl::Floor(1e10L), rtl::EOverflow);
     EXPECT_THROW(rtl::Ceil(-1e300L), rtl::EOverflow);
+    EXPECT_THROW(rtl::Trunc(2147483648.0L), rtl::EOverflow);
+    EXPECT_EQ(rtl::Trunc(2147483647.9L), 2147483647);
 }
 
 TEST(Poly, TakesTheFirstCoefficientAsTheConstantTerm) {

@@ -1,0 +1,81 @@
+// The catalogue of TExtParser's built-in functions: for each, how many arguments it
+// takes, which kind each must be, which values lie outside its domain, and how the
+// arguments reach the framework routine that computes it. The dispatcher in
+// ExtParser.cpp runs these tests in their fixed order; this file only describes them.
+#pragma once
+
+#include <climits>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "builtins/ExtParser.hpp"
+
+namespace quorix::builtins {
+
+// Argument positions are 1-based, as written. Two stand-ins count from the end, for
+// rows whose last argument is special.
+inline constexpr int kLast = -1;        // the last argument written
+inline constexpr int kBeforeLast = -2;  // the one before it
+
+// The position an argument stand-in refers to in a call with ParCount arguments;
+// positions below 1 or above ParCount refer to nothing, and their tests are skipped.
+int ResolvePosition(int iPosition, int ParCount);
+
+enum class TKind { Number, Whole, PaymentTime };
+
+// Arguments iFirst to iLast must be of the kind (else 100).
+struct TKindTest {
+    TKind Kind;
+    int iFirst;
+    int iLast;
+};
+
+// Fails(value at iPosition, value at iOther) gives iCode; iOther 0 for a test of one
+// argument. Skipped when a position lies beyond the arguments written.
+struct TDomainTest {
+    int iPosition;
+    int iOther;
+    bool (*Fails)(rtl::Extended rFirst, rtl::Extended rSecond);
+    int iCode;
+};
+
+// A call's arguments in the forms the routines take them. Lists go through one buffer
+// of doubles that belongs to the call and is released with it, however the call ends.
+class TCallArguments {
+public:
+    TCallArguments(std::span<const rParam> arrPar, int ParCount);
+    rtl::Extended Number(int iPosition) const;
+    int Whole(int iPosition) const;  // truncated; beyond 32 bits raises EOverflow
+    rtl::TPaymentTime Payment(int iPosition) const;
+    // Arguments iFirst to iLast as doubles; a value beyond the double range raises
+    // EOverflow rather than turning into an infinity.
+    std::span<const double> List(int iFirst, int iLast);
+
+private:
+    const rParam& At(int iPosition) const;
+
+    std::span<const rParam> FParams;
+    int FParCount;
+    std::vector<double> FListBuffer;
+};
+
+struct TBuiltIn {
+    TBuiltInSignature Signature;
+    std::string sUpperName;
+    bool bCountTested;  // false for the constants: any arguments, all ignored
+    int iMinCount;
+    int iMaxCount;
+    std::vector<TKindTest> KindTests;
+    std::vector<TDomainTest> DomainTests;
+    std::function<rtl::Extended(TCallArguments& Args)> Compute;
+};
+
+// All 54, in registration order.
+std::span<const TBuiltIn> BuiltIns();
+
+// The row whose upper-case name is exactly sUpperName, or nullptr.
+const TBuiltIn* FindBuiltIn(const std::string& sUpperName);
+
+}  // namespace quorix::builtins
