@@ -183,12 +183,24 @@ std::string_view Trim(std::string_view S) {
     return S.substr(First, Last - First + 1);
 }
 
-std::string_view TakeIdent(std::string_view& S) {
+// Takes the leading run of identifier characters (and dots, for a property path).
+std::string_view TakeWord(std::string_view& S, bool AllowDots = false) {
     std::size_t Length = 0;
-    while (Length < S.size() && IsIdentChar(S[Length])) ++Length;
-    const std::string_view Ident = S.substr(0, Length);
+    while (Length < S.size() && (IsIdentChar(S[Length]) || (AllowDots && S[Length] == '.'))) ++Length;
+    const std::string_view Word = S.substr(0, Length);
     S.remove_prefix(Length);
-    return Ident;
+    return Word;
+}
+
+// A property name is an identifier, or a dotted path to a field of a property
+// ("Font.Color").
+bool IsPropertyPath(std::string_view S) {
+    for (;;) {
+        const auto Dot = S.find('.');
+        if (!IsValidIdent(std::string(S.substr(0, Dot)))) return false;
+        if (Dot == std::string_view::npos) return true;
+        S.remove_prefix(Dot + 1);
+    }
 }
 
 void SkipBlanks(std::string_view& S) {
@@ -312,8 +324,13 @@ private:
         return FLines[FNext++];
     }
 
+    // "object" opens a block unless it is a property of that name being assigned.
     static bool IsObjectLine(std::string_view S) {
-        return S.starts_with("object") && (S.size() == 6 || S[6] == ' ' || S[6] == '\t' || S[6] == ':');
+        if (!S.starts_with("object")) return false;
+        S.remove_prefix(6);
+        if (!S.empty() && S.front() != ' ' && S.front() != '\t' && S.front() != ':') return false;
+        SkipBlanks(S);
+        return S.empty() || S.front() != '=';
     }
 
     TObjectNode ParseObject(const TTextLine& Header, int Depth) {
@@ -324,12 +341,12 @@ private:
         Node.Line = Header.Number;
         std::string_view S = Header.Text.substr(6);
         SkipBlanks(S);
-        Node.Name = TakeIdent(S);
+        Node.Name = TakeWord(S);
         SkipBlanks(S);
         if (S.empty() || S.front() != ':') Fail(Header.Number, "expected 'object Name: Class'");
         S.remove_prefix(1);
         SkipBlanks(S);
-        const std::string ClassName(TakeIdent(S));
+        const std::string ClassName(TakeWord(S));
         if (!S.empty() || ClassName.empty()) Fail(Header.Number, "expected 'object Name: Class'");
         if (!Node.Name.empty() && !IsValidIdent(Node.Name))
             Fail(Header.Number, "the name " + Node.Name + " is not a valid identifier");
@@ -354,9 +371,9 @@ private:
 
     TValueLine ParseProperty(const TTextLine& Line, const TClassInfo& Class, const TObjectNode& Node) {
         std::string_view S = Line.Text;
-        const std::string Name(TakeIdent(S));
+        const std::string Name(TakeWord(S, true));
         SkipBlanks(S);
-        if (!IsValidIdent(Name) || S.empty() || S.front() != '=')
+        if (!IsPropertyPath(Name) || S.empty() || S.front() != '=')
             Fail(Line.Number, "expected 'Property = value', an object line or end");
         S.remove_prefix(1);
         SkipBlanks(S);

@@ -53,6 +53,8 @@ public:
         if (FPartner) FreeNotification(FPartner);
         Log.push_back("Partner");
     }
+    int Width() const { return FWidth; }
+    void SetWidth(int Value) { FWidth = Value; }
     std::string Hidden() const { return "hidden"; }
     void SetHidden(std::string) {}
 
@@ -82,6 +84,7 @@ private:
     std::string FCaption;
     mutable rtl::TStringList FLines;
     TSample* FPartner = nullptr;
+    int FWidth = 0;
 };
 
 const rtl::TClassInfo& TSample::StaticClassInfo() {
@@ -98,6 +101,8 @@ const rtl::TClassInfo& TSample::StaticClassInfo() {
                            rtl::MakeProperty("Caption", &TSample::Caption, &TSample::SetCaption),
                            rtl::MakeProperty("Lines", &TSample::Lines, &TSample::SetLines),
                            rtl::MakeProperty("Partner", &TSample::Partner, &TSample::SetPartner, nullptr),
+                           rtl::MakeProperty("Size.Width", &TSample::Width, &TSample::SetWidth, 0),
+                           rtl::MakeProperty("object", &TSample::Width, &TSample::SetWidth, 0),
                            rtl::MakeProperty("Hidden", &TSample::Hidden, &TSample::SetHidden)}};
         I.Properties.back().Stored = false;
         return I;
@@ -250,6 +255,17 @@ TEST(Streaming, ReadsAcceptingIndentationBlankLinesAndCarriageReturns) {
     EXPECT_EQ(A->Name(), "A");
     EXPECT_EQ(A->Count(), 3);
     EXPECT_EQ(A->Lines()->Text(), "a\n");
+}
+
+TEST(Streaming, ReadsPropertyPathsAndAPropertyNamedObject) {
+    TSample Root(nullptr);
+    Root.SetWidth(4);
+    const std::string Text = rtl::WriteComponentText(Root);
+    EXPECT_NE(Text.find("\n  Size.Width = 4\n  object = 4\n"), std::string::npos) << Text;
+    auto Copy = Read("object : TSample\n  object = 2\n  Size.Width = 3\nend\n");
+    EXPECT_EQ(static_cast<TSample*>(Copy.get())->Width(), 3);
+    EXPECT_THROW(Read("object : TSample\n  Size. = 3\nend\n"), rtl::EReadError);
+    EXPECT_THROW(Read("object : TSample\n  Size.Height = 3\nend\n"), rtl::EReadError);
 }
 
 std::string Nested(int Depth) {
