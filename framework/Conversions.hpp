@@ -27,7 +27,10 @@ bool TryStrToFloat(const std::string& S, Extended& Value);
 // "1E-5", "NAN", "INF", "-INF").
 std::string FloatToStr(Extended Value);
 
-// Formats by a pattern of 0 # . , E+ E- e+ e- '...' "..." and ; sections.
+// Formats by a pattern of 0 # . , E+ E- e+ e- '...' "..." and ; sections
+// (positive;negative;zero), rounding half away from zero to at most 18 significant
+// digits. An empty pattern, NaN, the infinities and a value with more than 18 integer
+// digits are written as by FloatToStr.
 std::string FormatFloat(const std::string& Format, Extended Value);
 
 }  // namespace rtl
