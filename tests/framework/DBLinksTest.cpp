@@ -6,6 +6,8 @@
 #include <optional>
 
 #include "framework/Exceptions.hpp"
+#include "framework/Properties.hpp"
+#include "framework/Streaming.hpp"
 #include "tests/framework/DBTestFile.hpp"
 
 using namespace rtl;
@@ -198,4 +200,25 @@ TEST_F(FieldLinkTest, ADeliveryThatThrowsStillReachesTheOtherLinksAndDropsTheMar
     EXPECT_EQ(Link.Field(), nullptr);
     EXPECT_FALSE(Link.IsModified());
     EXPECT_EQ(File.Rows("SELECT x FROM t"), (TRows{"1.5", "2.5"}));
+}
+
+TEST(DataSourceStoring, KeepsTheDatasetAndItsReference) {
+    RegisterClass(TDataSet::StaticClassInfo());
+    RegisterClass(TDataSource::StaticClassInfo());
+    TComponent Form(nullptr);
+    auto* D = new TDataSet(&Form);
+    D->SetName("Data");
+    D->SetDatabaseName("/tmp/x.db");
+    D->SetTableName("t");
+    auto* S = new TDataSource(&Form);
+    S->SetName("Source");
+    S->SetDataSet(D);
+    const std::unique_ptr<TComponent> Copy(ReadComponentText(WriteComponentText(Form)));
+    auto* D2 = dynamic_cast<TDataSet*>(Copy->FindComponent("Data"));
+    auto* S2 = dynamic_cast<TDataSource*>(Copy->FindComponent("Source"));
+    ASSERT_TRUE(D2 && S2);
+    EXPECT_EQ(D2->DatabaseName(), "/tmp/x.db");
+    EXPECT_EQ(D2->TableName(), "t");
+    EXPECT_EQ(D2->SQL(), "");
+    EXPECT_EQ(S2->DataSet(), D2);
 }
