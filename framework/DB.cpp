@@ -141,7 +141,13 @@ void TDataSet::Open() {
             arrFields.emplace_back(new TField(*this, i - iFirst, Select.ColumnName(i)));
         while (Select.Step()) {
             TRecord Record;
-            if (iFirst == 1) Record.iRowId = std::get<int64_t>(Select.Column(0));
+            if (iFirst == 1) {
+                const TFieldValue RowId = Select.Column(0);
+                if (!std::holds_alternative<int64_t>(RowId))
+                    throw EDatabaseError("Table '" + FTableName + "' has a column named rowid, " +
+                                         "which hides the record id its changes need");
+                Record.iRowId = std::get<int64_t>(RowId);
+            }
             for (int i = iFirst; i < Select.ColumnCount(); ++i)
                 Record.arrValues.push_back(Select.Column(i));
             arrRecords.push_back(std::move(Record));

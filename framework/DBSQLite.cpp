@@ -10,7 +10,8 @@ namespace rtl::sqlite {
 
 TConnection::TConnection(const std::string& sFileName) {
     if (sFileName.empty()) throw EDatabaseError("No database file name given");
-    const int iFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI;
+    // Never creates a file: a mistyped name must not leave an empty database behind.
+    const int iFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI;
     const int iResult = sqlite3_open_v2(sFileName.c_str(), &FHandle, iFlags, nullptr);
     if (iResult != SQLITE_OK) {
         // The handle carries the message even on failure and must still be closed.

@@ -15,7 +15,7 @@ namespace rtl::sqlite {
 
 class TConnection {
 public:
-    // Opens (or creates) the file for reading and writing; "file:" URIs are
+    // Opens an existing file for reading and writing; "file:" URIs are
     // accepted, so "file:x.db?mode=ro" opens a database that refuses writes.
     explicit TConnection(const std::string& sFileName);
     ~TConnection();

@@ -308,7 +308,9 @@ TEST_F(DataSetTest, OpeningReportsWhatIsWrongAndStaysClosed) {
         {"", "DELETE FROM t", "must only read"},
         {"", "SELECT 1; DELETE FROM t", "More than one SQL statement"},
         {"", "SELEKT 1", "syntax error"},
+        {"shadow", "", "has a column named rowid"},
     };
+    File.Exec("CREATE TABLE shadow (rowid TEXT); INSERT INTO shadow VALUES ('x')");
     for (const Case& C : arrCases) {
         SCOPED_TRACE(C.sMessage);
         TDataSet D(nullptr);
@@ -319,6 +321,11 @@ TEST_F(DataSetTest, OpeningReportsWhatIsWrongAndStaysClosed) {
         EXPECT_FALSE(D.Active());
         EXPECT_EQ(D.Handle(), nullptr);
     }
+    TDataSet Missing(nullptr);  // a file that does not exist is not created
+    Missing.SetDatabaseName(File.FileName() + ".typo");
+    Missing.SetTableName("t");
+    EXPECT_NE(MessageOf([&] { Missing.Open(); }).find("unable to open"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(File.FileName() + ".typo"));
     OpenTable(File.FileName());
     EXPECT_THROW(Data.SetTableName("u"), EDatabaseError);
     EXPECT_THROW(Data.SetDatabaseName("u.db"), EDatabaseError);

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 #include <stdlib.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
