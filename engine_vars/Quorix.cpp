@@ -1,0 +1,165 @@
+// TQuorix, variables flavour: construction, published surface, text changes and the
+// usage queries. Parsing is in QuorixParse.cpp, evaluation in QuorixCalc.cpp.
+#include "engine_vars/Quorix.hpp"
+
+#include <utility>
+#include <vector>
+
+#include "engine/TreeWalks.hpp"
+#include "framework/Properties.hpp"
+#include "framework/TextCase.hpp"
+
+namespace quorix {
+inline namespace gen5 {
+
+TQuorix::TQuorix(rtl::TComponent* AOwner)
+    : rtl::TComponent(AOwner),
+      FFunctions(new rtl::TStringList),
+      FVariables(new rtl::TStringList),
+      FUsedFun(new rtl::TStringList),
+      FUsedVar(new rtl::TStringList) {}
+
+TQuorix::~TQuorix() {
+    delete FFunctions;
+    delete FVariables;
+    delete FUsedFun;
+    delete FUsedVar;
+    core::ClearTokens(FTieList);
+    ClearBST(FRoot);
+}
+
+const rtl::TClassInfo& TQuorix::StaticClassInfo() {
+    static const rtl::TClassInfo Info{
+        "TQuorix",
+        &rtl::TComponent::StaticClassInfo(),
+        [](rtl::TComponent* AOwner) -> rtl::TComponent* { return new TQuorix(AOwner); },
+        {
+            rtl::MakeProperty("Text", &TQuorix::Text, &TQuorix::SetText),
+            rtl::MakeProperty("Functions", &TQuorix::Functions, &TQuorix::SetFunctions),
+            rtl::MakeProperty("Variables", &TQuorix::Variables, &TQuorix::SetVariables),
+            rtl::MakeProperty("AutoCalc", &TQuorix::AutoCalc, &TQuorix::SetAutoCalc, false),
+            rtl::MakeProperty("AutoParse", &TQuorix::AutoParse, &TQuorix::SetAutoParse, false),
+            rtl::MakeProperty("Optimize", &TQuorix::Optimize, &TQuorix::SetOptimize, false),
+        },
+    };
+    return Info;
+}
+
+void TQuorix::SetText(const std::string& sText) {
+    if (sText == FText) return;
+    FText = sText;
+    ++FTextVersion;
+    FValue = 0;
+    FParsed = false;
+    if (FInCalc && FRoot) {
+        // The evaluation that asked the handler is still walking this tree.
+        RetireTree(std::exchange(FRoot, nullptr));
+    }
+    ClearBST(FRoot);
+    FUsedFun->Clear();
+    FUsedFunValid = false;
+    FUsedVar->Clear();
+    FUsedVarValid = false;
+    FRoot = nullptr;
+    if (FAutoParse) Parse();
+}
+
+void TQuorix::SetFunctions(const rtl::TStrings* Value) {
+    if (Value) FFunctions->Assign(*Value); else FFunctions->Clear();
+}
+
+void TQuorix::SetVariables(const rtl::TStrings* Value) {
+    if (Value) FVariables->Assign(*Value); else FVariables->Clear();
+}
+
+void TQuorix::SetOnGetFunction(TOnGetFunctionEvent Handler) { ReplaceHandler(FOnGetFunction, std::move(Handler)); }
+void TQuorix::SetOnGetVariable(TOnGetVariableEvent Handler) { ReplaceHandler(FOnGetVariable, std::move(Handler)); }
+void TQuorix::SetOnError(TOnErrorEvent Handler) { ReplaceHandler(FOnError, std::move(Handler)); }
+
+template <class TEvent>
+const TEvent& TQuorix::HandlerOf(const std::shared_ptr<TEvent>& pHandler) {
+    static const TEvent Unassigned;
+    return pHandler ? *pHandler : Unassigned;
+}
+
+template <class TEvent>
+void TQuorix::ReplaceHandler(std::shared_ptr<TEvent>& pHandler, TEvent Handler) {
+    // A handler may replace itself while it runs: keep the running one alive.
+    if (pHandler && IsBusy()) Retire(std::move(pHandler));
+    pHandler = Handler ? std::make_shared<TEvent>(std::move(Handler)) : nullptr;
+}
+
+const TOnGetFunctionEvent& TQuorix::OnGetFunction() const { return HandlerOf(FOnGetFunction); }
+const TOnGetVariableEvent& TQuorix::OnGetVariable() const { return HandlerOf(FOnGetVariable); }
+const TOnErrorEvent& TQuorix::OnError() const { return HandlerOf(FOnError); }
+
+void TQuorix::RetireTree(TTie* pTie) {
+    Retire(std::shared_ptr<void>(pTie, [](void* p) {
+        TTie* pRoot = static_cast<TTie*>(p);
+        core::ClearBST(pRoot);
+    }));
+}
+
+void TQuorix::ReleaseRetiredWhenIdle() {
+    if (!IsBusy()) FRetired.clear();
+}
+
+void TQuorix::ClearBST(TTie*& pTie) { core::ClearBST(pTie); }
+
+void TQuorix::ReportError(int iPos, int iErrCode) {
+    if (FOnError) (*FOnError)(iPos, iErrCode);
+}
+
+bool TQuorix::IsVariableName(const std::string& sName) const { return FVariables->IndexOf(sName) >= 0; }
+bool TQuorix::IsFunctionName(const std::string& sName) const { return FFunctions->IndexOf(sName) >= 0; }
+
+// ---- Usage queries -----------------------------------------------------------------
+// Both walks visit a node, then the arguments of a listed function, then the left
+// and the right operand, so every name is listed in order of first appearance.
+
+static void AddOnce(rtl::TStrings& List, const std::string& sName) {
+    const std::string sUpper = rtl::UpperCase(sName);
+    if (List.IndexOf(sUpper) < 0) List.Add(sUpper);
+}
+
+bool TQuorix::IsCall(const TTie& Tie) const { return Tie.iParCount > 0 && IsFunctionName(Tie.sName); }
+
+void TQuorix::ReadUsedFun(TTie* pTie) {
+    core::WalkPreOrder(pTie, [this](const TTie& Node) {
+        if (!IsCall(Node)) return false;
+        AddOnce(*FUsedFun, Node.sName);
+        return true;
+    });
+}
+
+void TQuorix::ReadUsedVar(TTie* pTie) {
+    core::WalkPreOrder(pTie, [this](const TTie& Node) {
+        if (IsCall(Node)) return true;
+        if (core::IsNameNode(Node) && Node.iParCount == 0 && IsVariableName(Node.sName)) AddOnce(*FUsedVar, Node.sName);
+        return false;
+    });
+}
+
+rtl::TStrings* TQuorix::GetUsedFun() {
+    if (!FUsedFunValid && FParsed) {
+        FUsedFun->Clear();
+        ReadUsedFun(FRoot);
+        FUsedFunValid = true;
+    }
+    return FUsedFun;
+}
+
+rtl::TStrings* TQuorix::GetUsedVar() {
+    if (!FUsedVarValid && FParsed) {
+        FUsedVar->Clear();
+        ReadUsedVar(FRoot);
+        FUsedVarValid = true;
+    }
+    return FUsedVar;
+}
+
+bool TQuorix::IsFunctionUsed(const std::string& sName) { return GetUsedFun()->IndexOf(sName) >= 0; }
+bool TQuorix::IsVariableUsed(const std::string& sName) { return GetUsedVar()->IndexOf(sName) >= 0; }
+
+}  // namespace gen5
+}  // namespace quorix

@@ -1,0 +1,152 @@
+// Unit Quorix, variables flavour: TQuorix with named variables resolved through
+// OnGetVariable, a fixed string delimiter "'" and argument separator ";", no
+// built-in functions and a function event without an error code.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "engine/Tie.hpp"
+#include "framework/Component.hpp"
+#include "framework/StringList.hpp"
+#include "framework/Types.hpp"
+
+namespace quorix {
+inline namespace gen5 {
+
+using core::rParam;
+using core::sCharOperator;
+using core::sOneChars;
+using core::TTie;
+using core::TTieList;
+
+using TOnGetFunctionEvent = std::function<void(const std::string& sName, std::span<const rParam> arrPar,
+                                               int ParCount, rtl::Extended& Result)>;
+using TOnGetVariableEvent = std::function<void(const std::string& sName, rtl::Extended& Result)>;
+using TOnErrorEvent = std::function<void(int iPos, int iErrCode)>;
+
+// Codes handed to OnError by this flavour (its own numbering).
+enum TQuorixError : int {
+    qeOperand = 1,          // an operator lacks an operand, "()", operands side by side
+    qeNoClosing = 2,        // "(" without ")"
+    qeNoOpening = 3,        // ")" without "("
+    qeEmptyArguments = 5,   // a function name followed by "()"
+    qeNoArguments = 6,      // a function name not followed by "("
+    qeUnknownName = 7,      // neither a number, nor listed in Variables or Functions
+    qeOpenString = 8,       // a "'" left open in an argument list
+    qeDivisionByZero = 9,   // a division by exactly 0
+    qeTooDeep = 10,         // calls nested deeper than MaxCallNesting
+};
+
+class TQuorix : public rtl::TComponent {
+public:
+    // Calls nested deeper than this inside one another are refused with qeTooDeep:
+    // every level parses its arguments with one more argument parser on the stack.
+    static constexpr int MaxCallNesting = 256;
+
+    explicit TQuorix(rtl::TComponent* AOwner);
+    ~TQuorix() override;
+
+    static const rtl::TClassInfo& StaticClassInfo();
+    const rtl::TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+    // Published properties, in published order.
+    const std::string& Text() const { return FText; }
+    void SetText(const std::string& sText);
+    rtl::TStrings* Functions() const { return FFunctions; }
+    void SetFunctions(const rtl::TStrings* Value);
+    rtl::TStrings* Variables() const { return FVariables; }
+    void SetVariables(const rtl::TStrings* Value);
+    bool AutoCalc() const { return FAutoCalc; }
+    void SetAutoCalc(bool bValue) { FAutoCalc = bValue; }
+    bool AutoParse() const { return FAutoParse; }
+    void SetAutoParse(bool bValue) { FAutoParse = bValue; }
+    bool Optimize() const { return FOptimize; }
+    void SetOptimize(bool bValue) { FOptimize = bValue; }
+    const TOnGetFunctionEvent& OnGetFunction() const;
+    void SetOnGetFunction(TOnGetFunctionEvent Handler);
+    const TOnGetVariableEvent& OnGetVariable() const;
+    void SetOnGetVariable(TOnGetVariableEvent Handler);
+    const TOnErrorEvent& OnError() const;
+    void SetOnError(TOnErrorEvent Handler);
+
+    rtl::Extended Value() const { return FValue; }
+
+    bool Parse();
+    bool Calc();
+    std::string GetParsedText();
+
+    // Lists owned by the component; callers must not free them.
+    rtl::TStrings* GetUsedFun();
+    rtl::TStrings* GetUsedVar();
+    bool IsFunctionUsed(const std::string& sName);
+    bool IsVariableUsed(const std::string& sName);
+
+    // The steps behind the operations above.
+    void CreateBST();
+    bool CalcParams(TTie*& pTie);
+    rtl::Extended CalcOnBST(TTie* pTie);
+    void ClearBST(TTie*& pTie);
+    std::string ReadInOrder(TTie* pTie);
+    void ReadUsedFun(TTie* pTie);
+    void ReadUsedVar(TTie* pTie);
+
+protected:
+    const TTie* Root() const { return FRoot; }
+
+private:
+    bool ParseText();
+    bool Tokenize(const std::string& sText);
+    bool ReadArgumentList(TTie* pTie, const std::string& sText, std::size_t& p);
+    rtl::Extended Combine(const TTie& Tie, rtl::Extended l, rtl::Extended r);
+    void ReportError(int iPos, int iErrCode);
+    bool IsVariableName(const std::string& sName) const;
+    bool IsFunctionName(const std::string& sName) const;
+    bool IsCall(const TTie& Tie) const;
+
+    bool IsBusy() const { return FInCalc || FInParse; }
+    void Retire(std::shared_ptr<void> pItem) { FRetired.push_back(std::move(pItem)); }
+    void RetireTree(TTie* pTie);
+    void ReleaseRetiredWhenIdle();
+    template <class TEvent>
+    static const TEvent& HandlerOf(const std::shared_ptr<TEvent>& pHandler);
+    template <class TEvent>
+    void ReplaceHandler(std::shared_ptr<TEvent>& pHandler, TEvent Handler);
+
+    TTie* FRoot = nullptr;
+    int FPosBase = 0;
+    std::string FText;
+    rtl::Extended FValue = 0;
+    bool FAutoCalc = false;
+    bool FAutoParse = false;
+    bool FOptimize = false;
+    bool FParsed = false;
+    bool FUsedFunValid = false;
+    bool FUsedVarValid = false;
+    bool FInCalc = false;
+    rtl::TStrings* FFunctions = nullptr;
+    rtl::TStrings* FVariables = nullptr;
+    rtl::TStrings* FUsedFun = nullptr;
+    rtl::TStrings* FUsedVar = nullptr;
+    // Handlers live on the heap so that one replaced while it runs stays alive.
+    std::shared_ptr<TOnGetFunctionEvent> FOnGetFunction;
+    std::shared_ptr<TOnGetVariableEvent> FOnGetVariable;
+    std::shared_ptr<TOnErrorEvent> FOnError;
+    TTieList FTieList;
+
+    // Keep the component consistent when a handler calls back into it: a parse
+    // refuses to nest, a text assigned while a tree is being walked retires that
+    // tree (and a replaced handler itself) until the component is idle again, and
+    // a result computed for a text that was replaced meanwhile is not kept.
+    bool FInParse = false;
+    unsigned FTextVersion = 0;
+    int FDepth = 0;  // argument parsers between this one and the component in use
+    std::vector<std::shared_ptr<void>> FRetired;
+};
+
+}  // namespace gen5
+}  // namespace quorix

@@ -1,0 +1,223 @@
+// Tokenizer, argument lists and tree builder of the variables flavour: what parses,
+// what fails, and the code and position of every failure.
+#include <string>
+
+#include "VarsHarness.hpp"
+#include "framework/Conversions.hpp"
+
+namespace quorix_vars_test {
+namespace {
+
+struct ParseFailure {
+    const char* sText;
+    Report Expected;
+};
+
+// Positions count from 0 in the whole text, inside argument lists too.
+const ParseFailure kParseFailures[] = {
+    {"F()", {1, 5}},           // empty argument list: at the "("
+    {"x+G()", {3, 5}},
+    {"F", {0, 6}},             // function without "("
+    {"F+1", {0, 6}},
+    {"2*G", {2, 6}},
+    {"y+1", {0, 7}},           // unknown name
+    {"x + 1", {0, 7}},         // the blank belongs to the name
+    {"1 2", {0, 7}},
+    {"'a'", {0, 7}},           // a string outside an argument list is a name
+    {"F(1;G(2;h))", {8, 7}},   // nested: position in the whole text
+    {"F(x;F(1;q))", {8, 7}},
+    {"F(1;)", {2, 7}},         // a final ";" belongs to the last argument: "1;"
+    {"F(')", {3, 8}},          // open string: last character of the text
+    {"F('abc)", {6, 8}},
+    {"F(1", {2, 2}},           // open argument list: last character of the text
+    {"F(G(1)", {5, 2}},
+    {"F(1+)", {3, 1}},         // an error inside an argument fails the whole parse
+    {"+5", {0, 1}},            // no unary plus
+    {"5-", {1, 1}},
+    {"+", {0, 1}},
+    {"()", {0, 1}},
+    {"(1+2", {3, 2}},
+    {"1+2)", {0, 3}},
+    {"((1+2)", {3, 2}},
+    {"(1+2))", {2, 3}},
+    {"(", {0, 2}},
+    {")", {0, 3}},
+    {"2(3)", {0, 1}},
+    {"(1-2)(3)", {2, 1}},
+    {"--3", {0, 1}},
+    {"x(1)", {0, 1}},          // a variable before a group: two operands side by side
+};
+
+TEST(VarsParse, ReportsEachFailureOnceWithItsCodeAndPosition) {
+    for (const ParseFailure& Case : kParseFailures) {
+        SCOPED_TRACE(Case.sText);
+        VarsHarness H;
+        H.Parser->SetText(Case.sText);
+        EXPECT_FALSE(H.Parser->Parse());
+        EXPECT_EQ(H.Reports, Only(Case.Expected.iPos, Case.Expected.iErrCode));
+        EXPECT_EQ(H.Parser->GetParsedText(), "");
+        // The text stays unparsed, so the next attempt reports the error again.
+        EXPECT_FALSE(H.Parser->Calc());
+        EXPECT_EQ(H.Reports.size(), 2u);
+        EXPECT_EQ(H.Parser->Value(), 0);
+    }
+}
+
+TEST(VarsParse, FailsWithoutAnErrorHandlerToo) {
+    for (const ParseFailure& Case : kParseFailures) {
+        SCOPED_TRACE(Case.sText);
+        VarsHarness H;
+        H.Parser->SetOnError({});
+        H.Parser->SetText(Case.sText);
+        EXPECT_FALSE(H.Parser->Parse());
+    }
+}
+
+TEST(VarsParse, NameInBothListsIsAVariable) {
+    VarsHarness H;
+    H.AddNames(H.Parser->Functions(), {"A"});
+    H.AddNames(H.Parser->Variables(), {"a"});
+    H.Parser->SetText("A(1)");
+    EXPECT_FALSE(H.Parser->Parse());
+    EXPECT_EQ(H.Reports, Only(0, 1));
+}
+
+TEST(VarsParse, EmptyTextParsesWithoutATree) {
+    VarsHarness H;
+    EXPECT_TRUE(H.Parser->Parse());
+    EXPECT_FALSE(H.Parser->Calc());
+    EXPECT_EQ(H.Parser->Value(), 0);
+    EXPECT_EQ(H.Parser->GetParsedText(), "");
+    EXPECT_TRUE(H.Reports.empty());
+}
+
+TEST(VarsParse, SplitsArgumentsAtSemicolonsOutsideStringsAndGroups) {
+    struct Case {
+        const char* sText;
+        std::vector<std::vector<std::string>> Arguments;  // per call, in call order; 's:' marks strings
+    };
+    const Case Cases[] = {
+        {"F(G(1;2);3)", {{"1", "2"}, {"2", "3"}}},
+        {"F('a;b';x)", {{"s:a;b", "3"}}},
+        {"F('')", {{"s:"}}},
+        {"F('1)')", {{"s:1)"}}},
+        {"F('a'';''b')", {{"s:a'';''b"}}},   // one string from the first to the last "'"
+        {"F(;1)", {{"0", "1"}}},
+        {"F(1;;2)", {{"1", "0", "2"}}},
+        {"F(x;x)", {{"3", "3"}}},
+        {"F( 'a')", {}},                      // a blank before the "'": not a string
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.sText);
+        VarsHarness H;
+        const bool bExpectParse = !C.Arguments.empty();
+        H.Parser->SetText(C.sText);
+        ASSERT_EQ(H.Parser->Calc(), bExpectParse);
+        if (!bExpectParse) {
+            EXPECT_EQ(H.Reports, Only(2, 7));
+            continue;
+        }
+        ASSERT_EQ(H.Calls.size(), C.Arguments.size());
+        for (std::size_t i = 0; i < H.Calls.size(); ++i) {
+            std::vector<std::string> Seen;
+            for (const rParam& Par : H.Calls[i].arrPar)
+                Seen.push_back(Par.bIsString ? "s:" + Par.sValue : rtl::FloatToStr(Par.rValue));
+            EXPECT_EQ(Seen, C.Arguments[i]);
+        }
+    }
+}
+
+TEST(VarsParse, EachArgumentOwnsItsOwnTree) {
+    VarsHarness H;
+    ASSERT_TRUE(H.CalcText("F(x;x;;'s')"));
+    const quorix::TTie* pRoot = H.Parser->Root();
+    ASSERT_NE(pRoot, nullptr);
+    ASSERT_EQ(pRoot->iParCount, 4);
+    ASSERT_EQ(pRoot->arrParams.size(), 4u);
+    EXPECT_EQ(pRoot->sParams, "x;x;;'s'");
+    EXPECT_NE(pRoot->arrParams[0].pTie, nullptr);
+    EXPECT_NE(pRoot->arrParams[0].pTie, pRoot->arrParams[1].pTie);
+    EXPECT_EQ(pRoot->arrParams[1].pTie->iPos, 4);
+    EXPECT_EQ(pRoot->arrParams[2].pTie, nullptr);
+    EXPECT_EQ(pRoot->arrParams[3].pTie, nullptr);
+    EXPECT_TRUE(pRoot->arrParams[3].bIsString);
+}
+
+TEST(VarsParse, ArgumentsAreNeverFolded) {
+    VarsHarness H;
+    H.Parser->SetOptimize(true);
+    H.Parser->SetText("F(1/0)");
+    EXPECT_TRUE(H.Parser->Parse());
+    EXPECT_TRUE(H.Reports.empty());
+    EXPECT_TRUE(H.Parser->Calc());
+    EXPECT_EQ(H.Reports, Only(3, 9));
+}
+
+TEST(VarsParse, ExceptionFromTheErrorHandlerInsideAnArgumentLeavesItZero) {
+    VarsHarness H;
+    H.Parser->SetOnError([](int, int) { throw std::runtime_error("handler"); });
+    ASSERT_TRUE(H.CalcText("F(y;2)"));
+    ASSERT_EQ(H.Calls.size(), 1u);
+    EXPECT_EQ(H.Calls[0].arrPar[0].rValue, 0);
+    EXPECT_EQ(H.Calls[0].arrPar[0].pTie, nullptr);
+    EXPECT_EQ(H.Parser->Value(), 2);
+}
+
+TEST(VarsParse, ExceptionFromTheErrorHandlerAtTheTopPassesOut) {
+    VarsHarness H;
+    H.Parser->SetOnError([](int, int) { throw std::runtime_error("handler"); });
+    H.Parser->SetText("1+y");
+    EXPECT_THROW(H.Parser->Parse(), std::runtime_error);
+    H.Parser->SetOnError({});
+    EXPECT_FALSE(H.Parser->Parse());
+}
+
+TEST(VarsParse, ListChangesCountFromTheNextParse) {
+    VarsHarness H;
+    H.Values["Y"] = 5;
+    H.Parser->SetText("y+1");
+    EXPECT_FALSE(H.Parser->Parse());
+    H.AddNames(H.Parser->Variables(), {"y"});
+    ASSERT_TRUE(H.Parser->Calc());  // the failed parse left the text unparsed
+    EXPECT_EQ(H.Parser->Value(), 6);
+
+    H.Parser->SetText("x");
+    ASSERT_TRUE(H.Parser->Parse());
+    const rtl::TStringList NoVariables;
+    H.Parser->SetVariables(&NoVariables);
+    ASSERT_TRUE(H.Parser->Calc());  // the parsed tree is kept
+    EXPECT_EQ(H.Parser->Value(), 3);
+}
+
+TEST(VarsParse, DeepNestingIsAnErrorNotACrash) {
+    VarsHarness H;
+    std::string sText;
+    for (int i = 0; i < 100000; ++i) sText += "F(";
+    sText += "1";
+    sText += std::string(100000, ')');
+    H.Parser->SetText(sText);
+    EXPECT_FALSE(H.Parser->Parse());
+    ASSERT_EQ(H.Reports.size(), 1u);
+    EXPECT_EQ(H.Reports[0].iErrCode, quorix::qeTooDeep);
+}
+
+TEST(VarsParse, MegabyteInputsParse) {
+    VarsHarness H;
+    std::string sSum = "x";
+    while (sSum.size() < (1u << 20)) sSum += "+x";
+    ASSERT_TRUE(H.CalcText(sSum));
+    EXPECT_EQ(H.Parser->Value(), 3 * static_cast<Extended>(sSum.size() / 2 + 1));
+
+    std::string sNested(1u << 19, '(');
+    sNested += "1" + std::string(1u << 19, ')');
+    EXPECT_TRUE(H.CalcText(sNested));
+    EXPECT_EQ(H.Parser->Value(), 1);
+
+    std::string sArguments = "F(1";
+    while (sArguments.size() < (1u << 20)) sArguments += ";1";
+    ASSERT_TRUE(H.CalcText(sArguments + ")"));
+    EXPECT_EQ(H.Parser->Value(), static_cast<Extended>(sArguments.size() / 2));
+}
+
+}  // namespace
+}  // namespace quorix_vars_test
