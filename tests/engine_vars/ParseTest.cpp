@@ -189,32 +189,46 @@ TEST(VarsParse, ListChangesCountFromTheNextParse) {
     EXPECT_EQ(H.Parser->Value(), 3);
 }
 
-TEST(VarsParse, DeepNestingIsAnErrorNotACrash) {
+TEST(VarsParse, CallsNestedTooDeeplyAreAnErrorNotACrash) {
     VarsHarness H;
     std::string sText;
-    for (int i = 0; i < 100000; ++i) sText += "F(";
-    sText += "1";
-    sText += std::string(100000, ')');
+    for (int i = 0; i < 1000; ++i) sText += "F(";
+    sText += "1" + std::string(1000, ')');
     H.Parser->SetText(sText);
     EXPECT_FALSE(H.Parser->Parse());
-    ASSERT_EQ(H.Reports.size(), 1u);
-    EXPECT_EQ(H.Reports[0].iErrCode, quorix::qeTooDeep);
+    EXPECT_EQ(H.Reports, Only(2 * TQuorix::MaxCallNesting, quorix::qeTooDeep));
+
+    // At the limit itself the text still parses.
+    sText = "1";
+    for (int i = 0; i < TQuorix::MaxCallNesting; ++i) sText = "F(" + sText + ")";
+    EXPECT_TRUE(H.CalcText(sText));
+    EXPECT_EQ(H.Parser->Value(), 1);
 }
 
-TEST(VarsParse, MegabyteInputsParse) {
+TEST(VarsParse, MegabyteInputsParseEvaluateAndPrint) {
+    const std::size_t OneMiB = 1u << 20;
+    struct Case {
+        std::string sFirst, sRepeated;
+        Extended rEach;  // value each repetition adds
+    };
+    const Case Cases[] = {
+        {"x", "+x", 3},          // a chain as deep as the text is long
+        {"F(x)", "-F(x)", -3},   // many calls, each with its own argument parser
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.sRepeated);
+        VarsHarness H;
+        std::string sText = C.sFirst;
+        std::size_t iCount = 0;
+        for (; sText.size() < OneMiB; ++iCount) sText += C.sRepeated;
+        ASSERT_TRUE(H.CalcText(sText));
+        EXPECT_EQ(H.Parser->Value(), 3 + C.rEach * static_cast<Extended>(iCount));
+        EXPECT_GT(H.Parser->GetParsedText().size(), sText.size());
+    }
+
     VarsHarness H;
-    std::string sSum = "x";
-    while (sSum.size() < (1u << 20)) sSum += "+x";
-    ASSERT_TRUE(H.CalcText(sSum));
-    EXPECT_EQ(H.Parser->Value(), 3 * static_cast<Extended>(sSum.size() / 2 + 1));
-
-    std::string sNested(1u << 19, '(');
-    sNested += "1" + std::string(1u << 19, ')');
-    EXPECT_TRUE(H.CalcText(sNested));
-    EXPECT_EQ(H.Parser->Value(), 1);
-
     std::string sArguments = "F(1";
-    while (sArguments.size() < (1u << 20)) sArguments += ";1";
+    while (sArguments.size() < OneMiB) sArguments += ";1";
     ASSERT_TRUE(H.CalcText(sArguments + ")"));
     EXPECT_EQ(H.Parser->Value(), static_cast<Extended>(sArguments.size() / 2));
 }
