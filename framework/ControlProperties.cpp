@@ -1,6 +1,6 @@
 // Property tables of the control layer. Enumerations are stored by their names and
 // sets as "[name,name]", so that stored forms stay readable; the font and the size
-// constraints are stored field by field ("Font.Color").
+// constraints are stored field by field ("FontColor", "ConstraintsMaxWidth").
 #include <array>
 #include <span>
 
@@ -136,7 +136,7 @@ template <class T, T TFont::*Field>
 TPropInfo FontProperty(const std::string& sField) {
     const TFont Default;
     return FieldProperty<TControl, T>(
-        "Font." + sField, [](const TControl& Control) { return Control.Font().*Field; },
+        "Font" + sField, [](const TControl& Control) { return Control.Font().*Field; },
         [](TControl& Control, T Value) {
             TFont Font = Control.Font();
             Font.*Field = std::move(Value);
@@ -148,7 +148,7 @@ TPropInfo FontProperty(const std::string& sField) {
 template <int32_t TSizeConstraints::*Field>
 TPropInfo ConstraintProperty(const std::string& sField) {
     return FieldProperty<TControl, int32_t>(
-        "Constraints." + sField, [](const TControl& Control) { return Control.Constraints().*Field; },
+        "Constraints" + sField, [](const TControl& Control) { return Control.Constraints().*Field; },
         [](TControl& Control, int32_t Value) {
             TSizeConstraints Constraints = Control.Constraints();
             Constraints.*Field = Value;
@@ -218,7 +218,7 @@ std::vector<TPropInfo> TCustomEdit::EditProperties() {
         FontProperty<TColor, &TFont::Color>("Color"),
         FontProperty<int32_t, &TFont::Height>("Height"),
         FontProperty<std::string, &TFont::Name>("Name"),
-        SetProperty<TControl>("Font.Style", [](const TControl& C) { return C.Font().Style; },
+        SetProperty<TControl>("FontStyle", [](const TControl& C) { return C.Font().Style; },
                               [](TControl& C, unsigned Set) {
                                   TFont Font = C.Font();
                                   Font.Style = Set;
