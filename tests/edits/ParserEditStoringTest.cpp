@@ -3,20 +3,21 @@
 #include <memory>
 #include <string>
 
+#include "builtins/ExtParser.hpp"
 #include "edits/ParserEdit.hpp"
 #include "framework/Conversions.hpp"
 #include "framework/Streaming.hpp"
 
 using namespace rtl;
+using quorix::TExtParser;
 using quorix::TParserEdit;
-using quorix::TQuorix;
 
 namespace {
 
 struct ParserEditStoring : ::testing::Test {
     ParserEditStoring() {
         RegisterClass(TForm::StaticClassInfo());
-        RegisterClass(TQuorix::StaticClassInfo());
+        RegisterClass(TExtParser::StaticClassInfo());
         RegisterClass(TParserEdit::StaticClassInfo());
     }
     static TParserEdit* EditOf(TComponent& Form, const std::string& sName) {
@@ -31,7 +32,7 @@ TEST_F(ParserEditStoring, SharedParserReferencesResolveAndValuesKeepEveryDigit) 
     First->SetName("First");
     auto* Second = new TParserEdit(&Form);
     Second->SetName("Second");
-    auto* Parser = new TQuorix(&Form);
+    auto* Parser = new TExtParser(&Form);
     Parser->SetName("Parser1");
     First->SetParser(Parser);
     Second->SetParser(Parser);
@@ -41,7 +42,7 @@ TEST_F(ParserEditStoring, SharedParserReferencesResolveAndValuesKeepEveryDigit) 
     Form.TypeText("1/3");
     Form.PressKey(VK_RETURN);
     Second->SetFocus();  // First commits again its rendered text, 0.3333
-    Form.TypeText("2^0.5");
+    Form.TypeText("2*Sin(Pi/4)");
     Form.SetActiveControl(nullptr);
     const Extended FirstValue = First->Value();
     const Extended SecondValue = Second->Value();
@@ -60,7 +61,7 @@ TEST_F(ParserEditStoring, SharedParserReferencesResolveAndValuesKeepEveryDigit) 
     TParserEdit* CopySecond = EditOf(*Read, "Second");
     ASSERT_TRUE(CopyFirst && CopySecond);
     TComponent* CopyParser = Read->FindComponent("Parser1");
-    ASSERT_NE(CopyParser, nullptr);
+    ASSERT_NE(dynamic_cast<TExtParser*>(CopyParser), nullptr);
     EXPECT_EQ(CopyFirst->Parser(), CopyParser);
     EXPECT_EQ(CopySecond->Parser(), CopyParser);
     EXPECT_EQ(CopyFirst->Value(), FirstValue);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "builtins/ExtParser.hpp"
 #include "edits/ParserEdit.hpp"
 #include "framework/Conversions.hpp"
 
@@ -59,6 +60,17 @@ TEST_F(ParserEditCommit, EnterEvaluatesWhateverTheShiftStateAndNeverReachesOnKey
     EXPECT_EQ(KeyDowns, 0);
     Form->PressKey(VK_LEFT);  // other keys still reach the handler
     EXPECT_EQ(KeyDowns, 1);
+}
+
+TEST(ParserEditWithBuiltIns, EvaluatesTheTypedExpressionOnEnter) {
+    TForm Form(nullptr);
+    auto* Edit = new TParserEdit(&Form);
+    Edit->SetParser(new quorix::TExtParser(&Form));
+    Edit->SetFocus();
+    Form.TypeText("2*Sin(Pi/2)");
+    Form.PressKey(VK_RETURN);
+    EXPECT_EQ(Edit->Value(), 2);
+    EXPECT_EQ(Edit->Text(), "2");
 }
 
 TEST_F(ParserEditCommit, ValueIsTheLastCommittedOneWhileTheUserTypes) {
