@@ -87,10 +87,12 @@ bool NewtonSearch(Extended rGuess, const TBalanceAt& BalanceAt, Extended& rRoot)
 
 // Walks outward from the guess in steps of ln(1 + r), both ways at once, up to rates
 // of about -100% and +10^13, and bisects the first interval over which the balance
-// changes sign: the root nearest the guess, found whenever one is crossed.
+// changes sign: the root nearest the guess, found whenever one is crossed. The steps
+// are fine near the guess and widen with the distance from it.
 template <typename TBalanceAt>
 bool BracketingSearch(Extended rGuess, const TBalanceAt& BalanceAt, Extended& rRoot) {
-    const Extended kStep = 1.0L / 128, kReach = 30;
+    const Extended kReach = 30;
+    auto StepAt = [](Extended rDistance) { return std::max(1.0L / 128, rDistance / 64); };
     auto ValueAt = [&](Extended rLogGrowth) { return BalanceAt(std::expm1(rLogGrowth)).rValue; };
     auto Opposite = [](Extended a, Extended b) {
         return std::isfinite(a) && std::isfinite(b) && ((a < 0 && b > 0) || (a > 0 && b < 0));
@@ -101,8 +103,12 @@ bool BracketingSearch(Extended rGuess, const TBalanceAt& BalanceAt, Extended& rR
             if (m == a || m == b) break;
             const Extended fm = ValueAt(m);
             if (fm == 0) return m;
-            if (Opposite(fa, fm)) b = m;
-            else a = m, fa = fm;
+            if (Opposite(fa, fm)) {
+                b = m;
+            } else {
+                a = m;
+                fa = fm;
+            }
         }
         return a;
     };
@@ -116,20 +122,22 @@ bool BracketingSearch(Extended rGuess, const TBalanceAt& BalanceAt, Extended& rR
     }
     while (rUp < kReach || rDown > -kReach) {
         if (rUp < kReach) {
-            const Extended r = rUp + kStep, f = ValueAt(r);
+            const Extended r = rUp + StepAt(rUp - rStart), f = ValueAt(r);
             if (f == 0 || Opposite(fUp, f)) {
                 rRoot = std::expm1(f == 0 ? r : Bisect(rUp, fUp, r));
                 return true;
             }
-            rUp = r, fUp = f;
+            rUp = r;
+            fUp = f;
         }
         if (rDown > -kReach) {
-            const Extended r = rDown - kStep, f = ValueAt(r);
+            const Extended r = rDown - StepAt(rStart - rDown), f = ValueAt(r);
             if (f == 0 || Opposite(f, fDown)) {
                 rRoot = std::expm1(f == 0 ? r : Bisect(r, f, rDown));
                 return true;
             }
-            rDown = r, fDown = f;
+            rDown = r;
+            fDown = f;
         }
     }
     return false;
@@ -142,6 +150,8 @@ bool BracketingSearch(Extended rGuess, const TBalanceAt& BalanceAt, Extended& rR
 // Newton steps from the guess; should they wander off or stall, the bracketing walk.
 template <typename TBalanceAt>
 Extended SearchRate(Extended rGuess, const TBalanceAt& BalanceAt) {
+    // With every term 0, every rate balances and none is the answer.
+    if (BalanceAt(0).rScale == 0) RaiseNoRate();
     Extended rRoot = 0;
     if (NewtonSearch(rGuess, BalanceAt, rRoot) || BracketingSearch(rGuess, BalanceAt, rRoot))
         return rRoot;
@@ -250,9 +260,6 @@ Extended NetPresentValue(Extended rRate, std::span<const double> CashFlows,
 }
 
 Extended InternalRateOfReturn(Extended rGuess, std::span<const double> CashFlows) {
-    // Flows that are all 0 balance at every rate: none is the rate of return.
-    if (std::all_of(CashFlows.begin(), CashFlows.end(), [](double c) { return c == 0; }))
-        RaiseNoRate();
     return SearchRate(rGuess, [&](Extended r) { return DiscountedFlows(r, CashFlows); });
 }
 

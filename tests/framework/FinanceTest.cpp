@@ -176,6 +176,9 @@ TEST(Finance, ReportsASearchWithoutARootAsAnInvalidArgument) {
     EXPECT_THROW(rtl::InternalRateOfReturn(0.1L, std::vector<double>{}), rtl::EInvalidArgument);
     // Paying in and still receiving nothing back.
     EXPECT_THROW(rtl::InterestRate(10, -100, -1000, 0, ptEndOfPeriod), rtl::EInvalidArgument);
+    // Nothing to balance, or a balance the rate plays no part in: no rate is the answer.
+    EXPECT_THROW(rtl::InternalRateOfReturn(0.1L, std::vector<double>{0, 0}), rtl::EInvalidArgument);
+    EXPECT_THROW(rtl::InterestRate(10, 0, 0, 0, ptStartOfPeriod), rtl::EInvalidArgument);
     EXPECT_THROW(rtl::InterestRate(0, -100, 1000, 0, ptEndOfPeriod), rtl::EInvalidArgument);
 }
 
