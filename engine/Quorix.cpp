@@ -144,7 +144,51 @@ bool TQuorix::IsListedFunction(const TTie& Tie) const {
     return Tie.bBuildIn || FFunctions->IndexOf(Tie.sName) >= 0;
 }
 
-bool TQuorix::InternalParse(TTie*& pRoot, const std::string& sText, int iOffset) {
+namespace {
+
+// Where the argument list opened at sText[iOpen] ends, and whether it is well formed.
+struct TArgumentList {
+    std::size_t iEnd = 0;   // just past the matching ")"
+    bool bQuoted = false;   // a string delimiter is left open
+    int iDepth = 0;         // parentheses left open
+    bool bTooDeep = false;  // calls nest deeper than allowed
+};
+
+// Walks to the matching ")", skipping parentheses inside strings. It also counts how
+// deep calls (a "(" right after a name) nest inside, so that a text nested too deeply
+// is refused before any of it is copied or parsed recursively.
+TArgumentList ScanArgumentList(std::string_view sText, std::size_t iOpen, char cDelimiter, int iCallDepth) {
+    TArgumentList List;
+    List.iDepth = 1;
+    std::vector<bool> CallParentheses;  // for each "(" still open inside: does it open a call?
+    std::size_t k = iOpen + 1;
+    while (List.iDepth > 0 && k < sText.size()) {
+        const char c = sText[k++];
+        if (c == cDelimiter) List.bQuoted = !List.bQuoted;
+        if (List.bQuoted) continue;
+        if (c == ')') {
+            --List.iDepth;
+            if (!CallParentheses.empty()) {
+                if (CallParentheses.back()) --iCallDepth;
+                CallParentheses.pop_back();
+            }
+        } else if (c == '(') {
+            ++List.iDepth;
+            const bool bCall = !core::IsOneChar(sText[k - 2]);
+            CallParentheses.push_back(bCall);
+            if (bCall && ++iCallDepth > TQuorix::MaxCallNesting) {
+                List.bTooDeep = true;
+                break;
+            }
+        }
+    }
+    List.iEnd = k;
+    return List;
+}
+
+}  // namespace
+
+bool TQuorix::InternalParse(TTie*& pRoot, std::string_view sText, int iOffset) {
     TTieList Tokens;
     struct TCleanUp {
         TTieList& Tokens;
@@ -180,24 +224,23 @@ bool TQuorix::InternalParse(TTie*& pRoot, const std::string& sText, int iOffset)
         }
         pTie->sUpperName = rtl::AnsiUpperCase(pTie->sName);
         if (j < n && sText[j] == '(') {
-            // Find the matching ")", skipping parentheses inside strings.
-            int iDepth = 1;
-            bool bQuoted = false;
-            std::size_t k = j + 1;
-            while (iDepth > 0 && k < n) {
-                const char c = sText[k++];
-                if (c == FStringDelimiter) bQuoted = !bQuoted;
-                if (bQuoted) continue;
-                if (c == ')') --iDepth;
-                else if (c == '(') ++iDepth;
-            }
-            if (bQuoted || iDepth != 0) {
-                ReportError(iOffset + static_cast<int>(n) - 1, bQuoted ? qeOpenString : qeNoClosing);
+            const TArgumentList List = ScanArgumentList(sText, j, FStringDelimiter, FCallNesting + 1);
+            if (List.bTooDeep || FCallNesting + 1 > MaxCallNesting) {
+                ReportError(pTie->iPos, qeTooDeep);
                 return false;
             }
-            pTie->sParams = sText.substr(j + 1, k - 1 - (j + 1));
+            if (List.bQuoted || List.iDepth != 0) {
+                ReportError(iOffset + static_cast<int>(n) - 1, List.bQuoted ? qeOpenString : qeNoClosing);
+                return false;
+            }
+            pTie->sParams = sText.substr(j + 1, List.iEnd - 1 - (j + 1));
+            ++FCallNesting;
+            struct TNesting {
+                int& iDepth;
+                ~TNesting() { --iDepth; }
+            } Nesting{FCallNesting};
             if (!CalcParams(pTie)) return false;
-            i = k;
+            i = List.iEnd;
         } else {
             i = j;
         }
@@ -211,16 +254,6 @@ bool TQuorix::CalcParams(TTie*& pTie) {
     pTie->arrParams.clear();
     const std::string& sParams = pTie->sParams;
     if (sParams.empty()) return true;
-
-    if (FCallNesting >= MaxCallNesting) {
-        ReportError(pTie->iPos, qeTooDeep);
-        return false;
-    }
-    ++FCallNesting;
-    struct TNesting {
-        int& iDepth;
-        ~TNesting() { --iDepth; }
-    } Nesting{FCallNesting};
 
     bool bQuoted = false;
     int iDepth = 0;
@@ -236,7 +269,7 @@ bool TQuorix::CalcParams(TTie*& pTie) {
         if (!bLast && !(c == FParSeparator && !bQuoted && iDepth == 0)) continue;
 
         // The last argument keeps its final character, even a separator.
-        const std::string sArg = sParams.substr(iStart, (bLast ? i + 1 : i) - iStart);
+        const std::string_view sArg = std::string_view(sParams).substr(iStart, (bLast ? i + 1 : i) - iStart);
         pTie->arrParams.emplace_back();
         ++pTie->iParCount;
         rParam& Arg = pTie->arrParams.back();

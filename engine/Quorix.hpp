@@ -10,6 +10,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/Tie.hpp"
@@ -43,9 +44,10 @@ using TOnGetFunctionEvent = std::function<void(const std::string& sName, std::sp
 
 class TQuorix : public rtl::TComponent {
 public:
-    // Calls nested deeper than this inside one another are refused with qeTooDeep, so
-    // that parsing (which recurses once per nested argument list) cannot exhaust the stack.
-    static constexpr int MaxCallNesting = 256;
+    // Calls nested deeper than this inside one another are refused with qeTooDeep:
+    // parsing recurses once per nested argument list and copies each list's text, so
+    // this bounds both the stack and the memory a text can claim.
+    static constexpr int MaxCallNesting = 64;
 
     explicit TQuorix(rtl::TComponent* AOwner);
     ~TQuorix() override;
@@ -89,7 +91,7 @@ protected:
     void AddBuildInFun(const std::string& sName);
 
     // The component's own steps.
-    bool InternalParse(TTie*& pRoot, const std::string& sText, int iOffset);
+    bool InternalParse(TTie*& pRoot, std::string_view sText, int iOffset);
     bool CalcParams(TTie*& pTie);
     TTie* AddTie(TTieList& Tokens);
     void CreateBST(TTie*& pRoot, TTieList& Tokens);

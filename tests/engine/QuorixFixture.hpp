@@ -23,6 +23,12 @@ inline void PrintTo(const TReport& Report, std::ostream* Out) {
     *Out << "code " << Report.iErrCode << " at " << Report.iPos;
 }
 
+inline std::vector<std::string> Lines(const rtl::TStrings& List) {
+    std::vector<std::string> Result;
+    for (int i = 0; i < List.Count(); ++i) Result.push_back(List[i]);
+    return Result;
+}
+
 class QuorixTest : public ::testing::Test {
 protected:
     QuorixTest() {
