@@ -1,6 +1,7 @@
 #include "framework/Component.hpp"
 
 #include <algorithm>
+#include <iterator>
 
 #include "framework/List.hpp"
 #include "framework/Properties.hpp"
@@ -13,11 +14,12 @@ namespace {
 bool IsIdentStart(char C) { return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_'; }
 bool IsIdentChar(char C) { return IsIdentStart(C) || (C >= '0' && C <= '9'); }
 
-// Erases the first occurrence; returns whether there was one.
+// Erases an item that occurs at most once; returns whether it was there. Searches
+// from the end: owners free their components last first.
 bool EraseItem(std::vector<TComponent*>& List, TComponent* Item) {
-    const auto It = std::find(List.begin(), List.end(), Item);
-    if (It == List.end()) return false;
-    List.erase(It);
+    const auto It = std::find(List.rbegin(), List.rend(), Item);
+    if (It == List.rend()) return false;
+    List.erase(std::next(It).base());
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 #include <type_traits>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -95,6 +96,8 @@ private:
             throw EWriteError("Components are nested deeper than " + std::to_string(MaxStoredDepth) +
                               " levels");
         FTree.push_back(&Instance);
+        if (FTree.size() > static_cast<std::size_t>(MaxStoredComponents))
+            throw EWriteError("More than " + std::to_string(MaxStoredComponents) + " components");
         for (int i = 0; i < Instance.ComponentCount(); ++i) Collect(*Instance.Components(i), Depth + 1);
     }
 
@@ -352,14 +355,16 @@ private:
             Fail(Header.Number, "the name " + Node.Name + " is not a valid identifier");
         Node.Class = FindClass(ClassName);
         if (!Node.Class) Fail(Header.Number, "unknown class " + ClassName);
+        if (++FObjectCount > MaxStoredComponents)
+            Fail(Header.Number, "more than " + std::to_string(MaxStoredComponents) + " components");
+        std::unordered_set<std::string> ChildNames;  // upper-cased
         for (;;) {
             const TTextLine& Line = Next(&Node);
             if (Line.Text == "end") return Node;
             if (IsObjectLine(Line.Text)) {
                 TObjectNode Child = ParseObject(Line, Depth + 1);
-                for (const TObjectNode& Sibling : Node.Children)
-                    if (!Child.Name.empty() && AnsiSameText(Sibling.Name, Child.Name))
-                        Fail(Line.Number, "a component named " + Child.Name + " already exists here");
+                if (!Child.Name.empty() && !ChildNames.insert(AnsiUpperCase(Child.Name)).second)
+                    Fail(Line.Number, "a component named " + Child.Name + " already exists here");
                 Node.Children.push_back(std::move(Child));
             } else {
                 if (!Node.Children.empty())
@@ -422,6 +427,7 @@ private:
     std::vector<TTextLine> FLines;
     std::size_t FNext = 0;
     int FLastLine = 0;
+    int FObjectCount = 0;
 };
 
 }  // namespace
@@ -490,9 +496,7 @@ private:
         }
     }
 
-    bool IsMade(const TComponent* Instance) const {
-        return std::find(FMade.begin(), FMade.end(), Instance) != FMade.end();
-    }
+    bool IsMade(const TComponent* Instance) const { return FMadeSet.contains(Instance); }
 
     void Begin(TComponent& Instance, int Line) {
         FRead.push_back({&Instance, Line});
@@ -507,6 +511,7 @@ private:
         TComponent* Instance = AtLine(Node.Line, [&] { return Node.Class->Create(Owner); });
         if (!Instance) Fail(Node.Line, "the class " + Node.Class->ClassName + " made no component");
         FMade.push_back(Instance);
+        FMadeSet.insert(Instance);
         Begin(*Instance, Node.Line);
         AtLine(Node.Line, [&] { Instance->SetName(Node.Name); });
         return Instance;
@@ -572,6 +577,7 @@ private:
 
     const TComponent* FOuter;
     std::vector<TComponent*> FMade;  // in creation order
+    std::unordered_set<const TComponent*> FMadeSet;
     std::vector<std::pair<TComponent*, int>> FRead;  // every component read, with its line
     std::vector<TComponent*> FLoadingSetHere;
     std::vector<TUndo> FUndo;

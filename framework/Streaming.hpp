@@ -36,6 +36,7 @@ class EWriteError : public Exception { public: using Exception::Exception; };
 
 // The reader's limits; the writer refuses to produce anything beyond them.
 inline constexpr int MaxStoredDepth = 64;                      // nested object blocks
+inline constexpr int MaxStoredComponents = 10000;              // object blocks in one text
 inline constexpr std::size_t MaxStoredLineLength = 16u << 20;  // bytes in one line
 
 // Writes Root, its stored published properties and the components it owns.

@@ -275,6 +275,13 @@ std::string Nested(int Depth) {
     return Text;
 }
 
+// A root owning Children components.
+std::string Flat(int Children) {
+    std::string Text = "object : TSample\n";
+    for (int i = 0; i < Children; ++i) Text += "object : TSample\nend\n";
+    return Text + "end\n";
+}
+
 TEST(Streaming, RejectsMalformedTextWithTheLineAndFreesWhatItMade) {
     const std::string Head = "object A: TSample\n  object B: TSample\n";
     // A property of B on line 3, in an otherwise complete text.
@@ -328,6 +335,7 @@ TEST(Streaming, RejectsMalformedTextWithTheLineAndFreesWhatItMade) {
         {Head + "  end\nend\nx\n", 5},
         {Head + "  end\n  object C: TComponent\n    Partner = B\n", 5},
         {Nested(rtl::MaxStoredDepth + 1), rtl::MaxStoredDepth + 1},
+        {Flat(rtl::MaxStoredComponents), 2 * rtl::MaxStoredComponents},
         {"object A: TSample\n  Caption = \"" + std::string(rtl::MaxStoredLineLength, 'x') + "\"\nend\n", 2},
     };
     for (const auto& Case : Cases) {
