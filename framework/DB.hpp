@@ -14,7 +14,9 @@
 // EDatabaseError before anything changes; a write that SQLite refuses leaves the
 // dataset in Edit with the value pending, to be posted again or cancelled.
 //
-// Destroying an open dataset discards a pending change: call Close or Post first.
+// A database locked by another connection fails at once, without waiting; the change
+// stays pending for the next Post. Destroying an open dataset discards a pending
+// change: call Close or Post first.
 #pragma once
 
 #include <memory>
