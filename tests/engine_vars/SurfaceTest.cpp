@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "OtherFlavour.hpp"
 #include "VarsHarness.hpp"
 #include "framework/Properties.hpp"
 
@@ -99,6 +100,38 @@ TEST(VarsUsage, ListsFollowTheTextNotLaterListChanges) {
     H.Parser->SetText("1");
     EXPECT_EQ(H.Parser->GetUsedFun()->Count(), 0);
     EXPECT_EQ(H.Parser->GetUsedVar()->Count(), 0);
+}
+
+TEST(BothFlavours, ShareTheLanguageInOneProgramButNumberTheirErrorsApart) {
+    struct Case {
+        const char* sText;
+        FlavourOutcome::Report EngineReport;  // code 0: none
+        Report VarsReport;
+    };
+    const Case Cases[] = {
+        {"2^3^2-8*4/2", {0, 0}, {0, 0}},
+        {"1/0", {1, 7}, {1, 9}},
+        {"y", {0, 5}, {0, 7}},
+        {"F('a", {3, 6}, {3, 8}},
+        {"F()", {0, 0}, {1, 5}},
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.sText);
+        const FlavourOutcome Engine = EvaluateWithEngineFlavour(C.sText);
+        VarsHarness H;
+        H.CalcText(C.sText);
+        if (C.EngineReport.iErrCode == 0) {
+            EXPECT_TRUE(Engine.Reports.empty());
+        } else {
+            EXPECT_EQ(Engine.Reports, std::vector<FlavourOutcome::Report>{C.EngineReport});
+        }
+        if (C.VarsReport.iErrCode == 0) {
+            EXPECT_TRUE(H.Reports.empty());
+            EXPECT_EQ(Engine.rValue, H.Parser->Value());
+        } else {
+            EXPECT_EQ(H.Reports, Only(C.VarsReport.iPos, C.VarsReport.iErrCode));
+        }
+    }
 }
 
 }  // namespace
