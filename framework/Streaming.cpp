@@ -555,7 +555,9 @@ private:
     void FinishLoading() {
         for (const auto& [Instance, Line] : FRead) {
             Instance->ClearComponentState(csLoading);
-            AtLine(Line, [&] { Instance->Loaded(); });
+            // Captured by name: clang 14 cannot capture a structured binding.
+            TComponent* Loading = Instance;
+            AtLine(Line, [Loading] { Loading->Loaded(); });
         }
         FLoadingSetHere.clear();
     }
