@@ -75,8 +75,10 @@ private:
                 First = i;
                 break;
             }
+        // Without a "(" the list may start with a stray ")": it must end the group, or
+        // it would be taken for an operand.
         Index Last = Count() - 1;
-        for (Index i = First + 1; i < Count(); ++i)
+        for (Index i = IsToken(At(First), '(') ? First + 1 : First; i < Count(); ++i)
             if (IsToken(At(i), ')')) {
                 Last = i;
                 break;
