@@ -5,6 +5,7 @@
 #include "engine/TreeWalks.hpp"
 #include "framework/Conversions.hpp"
 #include "framework/Exceptions.hpp"
+#include "framework/Math.hpp"
 #include "framework/Properties.hpp"
 #include "framework/TextCase.hpp"
 
@@ -446,7 +447,8 @@ rtl::Extended TQuorix::CallFunction(TTie& Tie) {
         ReportError(Tie.iPos, iErrCode);
         return 0;
     }
-    return rResult * Tie.iSign;
+    // A handler's infinity or NaN raises as the operators' would, never a success.
+    return rtl::FiniteOrRaise(rResult) * Tie.iSign;
 }
 
 bool TQuorix::IsFunBuildIn(const std::string& sName) const { return FBuildInFun->IndexOf(sName) >= 0; }
