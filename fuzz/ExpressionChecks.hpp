@@ -1,0 +1,74 @@
+// Properties that both engine flavours keep, written once for either TQuorix.
+#pragma once
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "framework/Exceptions.hpp"
+#include "framework/StringList.hpp"
+#include "framework/TextCase.hpp"
+#include "fuzz/FuzzSupport.hpp"
+
+namespace quorix::fuzz {
+
+struct TOutcome {
+    bool bRaised = false;
+    bool bResult = false;
+    rtl::Extended rValue = 0;
+
+    bool operator==(const TOutcome& Other) const {
+        return bRaised == Other.bRaised && bResult == Other.bResult &&
+               std::memcmp(&rValue, &Other.rValue, 10) == 0;
+    }
+};
+
+// Runs Step (Parse or Calc), catching what a caller must be ready for: the
+// framework's failures and the fuzzers' own handler failures. Anything else escapes
+// and is a finding. A step that raises leaves Value as it was.
+template <class TParser, class F>
+TOutcome RunCaught(TParser& Q, F Step) {
+    const rtl::Extended rBefore = Q.Value();
+    try {
+        const bool bResult = Step();
+        return {false, bResult, Q.Value()};
+    } catch (const rtl::Exception&) {
+    } catch (const THandlerFailure&) {
+    }
+    Require(Q.Value() == rBefore, "a step that raises keeps Value");
+    return {true, false, Q.Value()};
+}
+
+// A component without a parse shows nothing of one.
+template <class TParser>
+void RequireNoParse(TParser& Q, const char* sWhen) {
+    Require(Q.GetParsedText().empty(), sWhen, "GetParsedText is not empty");
+    Require(Q.GetUsedFun()->Count() == 0, sWhen, "GetUsedFun is not empty");
+}
+
+// A used-name list holds each name once, upper-cased, and each is found again by
+// its query in lower case.
+template <class FIsUsed>
+void RequireUsedList(const rtl::TStrings& List, const std::string& sText, FIsUsed IsUsed) {
+    for (int i = 0; i < List.Count(); ++i) {
+        const std::string& sName = List[i];
+        Require(rtl::UpperCase(sName) == sName, "used names are upper-cased", sName);
+        Require(List.IndexOf(sName) == i, "used names are listed once", sName);
+        std::string sLower = sName;
+        for (char& c : sLower)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        Require(IsUsed(sLower), "a listed name is found by the query", sName + " in " + sText);
+    }
+}
+
+// After Calc: True only with a finite Value; False (without an exception) with
+// Value 0.
+inline void RequireCalcOutcome(const TOutcome& Outcome, const std::string& sText) {
+    if (Outcome.bRaised) return;
+    if (Outcome.bResult)
+        Require(std::isfinite(Outcome.rValue), "Calc never succeeds with a non-finite value", sText);
+    else
+        Require(Outcome.rValue == 0, "a failed Calc leaves Value 0", sText);
+}
+
+}  // namespace quorix::fuzz
