@@ -92,6 +92,7 @@ const ValueCase kValueCases[] = {
     {"NumberOfPeriods", "(0.01;-100;1000;0;'end')", 10.58864445942323599518L, kRelative},
     {"NetPresentValue", "(0.1;-10000;3000;4200;6800;'END')", 1188.443412335223003864L, kRelative},
     {"NetPresentValue", "(0.1;110;'END')", 100, kRelative},
+    {"NetPresentValue", "(0.1;110;'start')", 110, kRelative},
     {"Payment", "(0.005;360;200000;0;'END')", -1199.101050305504789167L, kRelative},
     {"PeriodPayment", "(0.05;5;10;1000;0;'END')", -96.63830777410614748431L, kRelative},
     {"PresentValue", "(0.07;5;0;10000;'END')", -7129.861794836684379265L, kRelative},
