@@ -1,0 +1,152 @@
+#include "apps/Calculator.hpp"
+
+#include <cxxabi.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <typeinfo>
+
+#include "framework/Conversions.hpp"
+#include "framework/Exceptions.hpp"
+
+namespace quorix::calculator {
+
+namespace {
+
+// The one place that decides which engine the calculator uses.
+std::unique_ptr<TQuorix> CreateEngine() { return std::make_unique<TQuorix>(nullptr); }
+
+}  // namespace
+
+std::string CaretLine(const std::string& sText, int iPos) {
+    std::string sLine;
+    const std::size_t iEnd = std::min(static_cast<std::size_t>(std::max(iPos, 0)), sText.size());
+    for (std::size_t i = 0; i < iEnd; ++i) {
+        const unsigned char c = static_cast<unsigned char>(sText[i]);
+        if ((c & 0xC0) == 0x80) continue;  // a continuation byte shares its character's column
+        sLine += c == '\t' ? '\t' : ' ';
+    }
+    return sLine + '^';
+}
+
+std::string ErrorMessage(int iErrCode) {
+    switch (iErrCode) {
+        case qeOperand: return "operator or operand missing";
+        case qeNoClosing: return "missing closing parenthesis";
+        case qeNoOpening: return "missing opening parenthesis";
+        case qeUnknownName: return "unknown name";
+        case qeOpenString: return "unterminated string";
+        case qeDivisionByZero: return "division by zero";
+        case qeTooDeep: return "calls nested too deeply";
+        case 100: return "wrong kind of argument";
+        case 101: return "argument out of the function's domain";
+        case 102: return "too few arguments";
+        case 103: return "too many arguments";
+        default: return "function failed";
+    }
+}
+
+std::string ExceptionClassName(const std::exception& E) {
+    const char* sMangled = typeid(E).name();
+    int iStatus = 0;
+    const std::unique_ptr<char, decltype(&std::free)> Demangled(abi::__cxa_demangle(sMangled, nullptr, nullptr, &iStatus),
+                                                                &std::free);
+    std::string sName = iStatus == 0 && Demangled ? Demangled.get() : sMangled;
+    const std::size_t iColon = sName.rfind("::");
+    return iColon == std::string::npos ? sName : sName.substr(iColon + 2);
+}
+
+std::string ExactNumber(rtl::Extended rValue) {
+    char Buffer[64];
+    const auto Result = std::to_chars(Buffer, Buffer + sizeof Buffer, rValue, std::chars_format::general, 21);
+    return std::string(Buffer, Result.ptr);
+}
+
+TCalculator::TCalculator(const TOptions& Options) : FOptions(Options), FEngine(CreateEngine()) {
+    FEngine->SetOptimize(Options.bOptimize);
+    if (Options.Delimiter) FEngine->SetStringDelimiter(*Options.Delimiter);
+    if (Options.Separator) FEngine->SetParSeparator(*Options.Separator);
+    FEngine->SetOnError([this](int iPos, int iErrCode) { FReports.push_back({iPos, iErrCode}); });
+}
+
+TCalculator::~TCalculator() = default;
+
+bool TCalculator::Run(const std::string& sExpression, std::ostream& Out, std::ostream& Err) {
+    FReports.clear();
+    FException.reset();
+    bool bOk = false;
+    try {
+        FEngine->SetText(sExpression);
+        // A tree or the used functions need a parse only, not an evaluation.
+        const bool bParseOnly = FOptions.Output == TOutput::Tree || FOptions.Output == TOutput::Used;
+        bOk = bParseOnly ? FEngine->Parse() : FEngine->Calc();
+    } catch (const std::exception& E) {
+        FException = TException{ExceptionClassName(E), E.what()};
+    }
+
+    switch (FOptions.Output) {
+        case TOutput::Json:
+            WriteJson(sExpression, bOk, Out);
+            return bOk;
+        case TOutput::Value:
+            if (bOk) Out << ValueText() << '\n';
+            break;
+        case TOutput::Tree:
+            if (bOk) Out << FEngine->GetParsedText() << '\n';
+            break;
+        case TOutput::Used:
+            if (bOk) {
+                const rtl::TStrings& Used = *FEngine->GetUsedFun();
+                for (int i = 0; i < Used.Count(); ++i) Out << (i ? "," : "") << Used[i];
+                Out << '\n';
+            }
+            break;
+    }
+    WriteErrors(sExpression, Err);
+    return bOk;
+}
+
+std::string TCalculator::ValueText() const {
+    return FOptions.sFormat.empty() ? rtl::FloatToStr(FEngine->Value())
+                                    : rtl::FormatFloat(FOptions.sFormat, FEngine->Value());
+}
+
+void TCalculator::WriteErrors(const std::string& sExpression, std::ostream& Err) const {
+    for (const TReport& Report : FReports)
+        Err << "quorix: error " << Report.iErrCode << " at " << Report.iPos << ": " << ErrorMessage(Report.iErrCode)
+            << '\n'
+            << sExpression << '\n'
+            << CaretLine(sExpression, Report.iPos) << '\n';
+    if (FException)
+        Err << "quorix: exception " << FException->sClass << ": " << FException->sMessage << '\n'
+            << sExpression << '\n';
+}
+
+// One line of JSON. The value is spliced in as written by ExactNumber, because a
+// JSON library would round it to a double.
+void TCalculator::WriteJson(const std::string& sExpression, bool bOk, std::ostream& Out) const {
+    using json = nlohmann::ordered_json;
+    const bool bFinite = bOk && std::isfinite(FEngine->Value());
+    json Used = json::array();
+    const rtl::TStrings& UsedFun = *FEngine->GetUsedFun();
+    for (int i = 0; i < UsedFun.Count(); ++i) Used.push_back(UsedFun[i]);
+    json Errors = json::array();
+    for (const TReport& Report : FReports)
+        Errors.push_back({{"pos", Report.iPos}, {"code", Report.iErrCode}, {"message", ErrorMessage(Report.iErrCode)}});
+    const json Exception =
+        FException ? json{{"class", FException->sClass}, {"message", FException->sMessage}} : json(nullptr);
+    const json Tree = FEngine->GetParsedText().empty() && !bOk ? json(nullptr) : json(FEngine->GetParsedText());
+    auto Text = [](const json& Value) { return Value.dump(-1, ' ', false, json::error_handler_t::replace); };
+
+    Out << "{\"expr\": " << Text(sExpression) << ", \"ok\": " << (bOk ? "true" : "false")
+        << ", \"value\": " << (bFinite ? ExactNumber(FEngine->Value()) : "null")
+        << ", \"text\": " << (bOk ? Text(ValueText()) : "null") << ", \"tree\": " << Text(Tree)
+        << ", \"used\": " << Text(Used) << ", \"errors\": " << Text(Errors) << ", \"exception\": " << Text(Exception)
+        << "}\n";
+}
+
+}  // namespace quorix::calculator

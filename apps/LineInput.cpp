@@ -1,0 +1,34 @@
+#include "apps/LineInput.hpp"
+
+#include <editline/readline.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+
+namespace quorix::calculator {
+
+TLineInput::TLineInput() : FInteractive(isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) {
+    if (FInteractive) using_history();
+}
+
+TLineInput::~TLineInput() {
+    if (FInteractive) clear_history();
+}
+
+std::optional<std::string> TLineInput::ReadLine() {
+    if (!FInteractive) {
+        std::string sLine;
+        if (!std::getline(std::cin, sLine)) return std::nullopt;
+        if (!sLine.empty() && sLine.back() == '\r') sLine.pop_back();  // CR LF files
+        return sLine;
+    }
+    const std::unique_ptr<char, decltype(&std::free)> Line(readline("quorix> "), &std::free);
+    if (!Line) return std::nullopt;
+    std::string sLine(Line.get());
+    if (!sLine.empty()) add_history(Line.get());
+    return sLine;
+}
+
+}  // namespace quorix::calculator

@@ -1,0 +1,36 @@
+// quorix: the command-line calculator.
+#include <iostream>
+
+#include "apps/Calculator.hpp"
+#include "apps/CommandLine.hpp"
+#include "apps/LineInput.hpp"
+#include "framework/Exceptions.hpp"
+
+int main(int argc, char** argv) {
+    using namespace quorix::calculator;
+    int iExitCode = 0;
+    const std::optional<TOptions> Options = ReadCommandLine(argc, argv, std::cout, std::cerr, iExitCode);
+    if (!Options) return iExitCode;
+
+    std::optional<TCalculator> Calculator;
+    try {
+        Calculator.emplace(*Options);
+    } catch (const rtl::Exception& E) {
+        std::cerr << "quorix: " << E.Message() << '\n';
+        return 2;
+    }
+
+    bool bAllOk = true;
+    if (!Options->Expressions.empty()) {
+        for (const std::string& sExpression : Options->Expressions)
+            bAllOk = Calculator->Run(sExpression, std::cout, std::cerr) && bAllOk;
+        return bAllOk ? 0 : 1;
+    }
+    TLineInput Input;
+    while (const std::optional<std::string> Line = Input.ReadLine()) {
+        if (Line->empty()) continue;  // a blank line is no expression
+        bAllOk = Calculator->Run(*Line, std::cout, std::cerr) && bAllOk;
+        std::cout.flush();
+    }
+    return bAllOk ? 0 : 1;
+}
