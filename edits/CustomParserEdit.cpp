@@ -26,6 +26,7 @@ void TCustomParserEdit::SetParser(TQuorix* Parser) {
 
 void TCustomParserEdit::SetValue(rtl::Extended Value) {
     FValue = Value;
+    FShowsRendering = false;  // the plain conversion is committed like typed text
     SetText(rtl::FloatToStr(Value));
     DoSave();
 }
@@ -59,11 +60,20 @@ void TCustomParserEdit::KeyDown(uint16_t& Key, rtl::TShiftState Shift) {
     else rtl::TCustomEdit::KeyDown(Key, Shift);
 }
 
+void TCustomParserEdit::Change() {
+    FShowsRendering = false;
+    rtl::TCustomEdit::Change();
+}
+
+// The parser still sees every commit, so a shared parser holds the text committed
+// last; only the control's own rendering of Value leaves Value as it is, since its
+// evaluation can give back no more digits than the pattern showed.
 void TCustomParserEdit::DoSave() {
     if (!FParser) return;
+    const bool bOwnRendering = FShowsRendering;
     FParser->SetText(Text());
     if (!FParser->Calc()) return;
-    FValue = FParser->Value();
+    if (!bOwnRendering) FValue = FParser->Value();
     UpdateText();
 }
 
@@ -71,6 +81,7 @@ void TCustomParserEdit::UpdateText() {
     const std::string& sPattern = Focused() ? FEditFormat : FDisplayFormat;
     const std::string sRendered = sPattern.empty() ? rtl::FloatToStr(FValue) : rtl::FormatFloat(sPattern, FValue);
     if (Text() != sRendered) SetText(sRendered);
+    FShowsRendering = true;
     SelectAll();
 }
 

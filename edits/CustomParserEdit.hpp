@@ -46,6 +46,7 @@ protected:
     // Enter commits and Escape reverts, whatever the shift state; neither reaches
     // OnKeyDown. Other keys go to the base.
     void KeyDown(uint16_t& Key, rtl::TShiftState Shift) override;
+    void Change() override;  // any change of the text but UpdateText's own
 
     // The commit step: evaluate the text; on success keep the result and re-render.
     // A rejected text stays as typed and the value stays as it was.
@@ -58,6 +59,10 @@ private:
     std::string FDisplayFormat;
     rtl::Extended FValue = 0;
     TQuorix* FParser = nullptr;
+    // The text is UpdateText's rendering of FValue, untouched since. Committing it
+    // again (leaving or Enter without typing) must not cut FValue down to the digits
+    // a pattern shows.
+    bool FShowsRendering = false;
 };
 
 }  // namespace quorix

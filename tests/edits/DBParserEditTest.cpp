@@ -141,6 +141,17 @@ TEST_F(DBParserEdit, LeavingWithoutTypingWritesTheValueItShows) {
     EXPECT_EQ(File.Rows(kValues), (TRows{"1.5", "2.5", "0.33333333333333298"}));
 }
 
+// Tabbing through a field whose edit pattern shows fewer digits writes back the value
+// as loaded, not the digits the pattern showed.
+TEST_F(DBParserEdit, PassingThroughWithAShorterEditPatternWritesNoRoundedValue) {
+    Data->Last();
+    Edit->SetFocus();
+    EXPECT_EQ(Edit->Text(), "0.333");
+    Leave();
+    EXPECT_EQ(Edit->Value(), 0.333333333333333L);
+    EXPECT_EQ(File.Rows(kValues), (TRows{"1.5", "2.5", "0.33333333333333298"}));
+}
+
 TEST_F(DBParserEdit, LeavingWithARejectedExpressionWritesTheLastGoodValue) {
     TypeInto("4+4");
     Form->PressKey(VK_RETURN);

@@ -112,6 +112,29 @@ TEST_F(ParserEditCommit, LeavingCommitsBeforeOnExitAndShowsDisplayFormat) {
     EXPECT_TRUE(AllSelected(Edit));
 }
 
+// Re-committing what the control itself shows (leaving or Enter without typing)
+// must not cut the value down to the digits of a pattern, yet the shared parser
+// still sees the commit.
+TEST_F(ParserEditCommit, PassingThroughWithoutTypingKeepsEveryDigit) {
+    Edit->SetEditFormat("0.00");
+    Edit->SetDisplayFormat("0.0");
+    TypeInto(Edit, "2/3");
+    Form->PressKey(VK_RETURN);
+    const Extended TwoThirds = 2.0L / 3;
+    EXPECT_EQ(Edit->Value(), TwoThirds);
+    EXPECT_EQ(Edit->Text(), "0.67");
+    Form->PressKey(VK_RETURN);
+    Other->SetFocus();
+    EXPECT_EQ(Edit->Text(), "0.7");
+    EXPECT_EQ(Parser->Text(), "0.67");
+    Edit->SetFocus();
+    Other->SetFocus();
+    EXPECT_EQ(Edit->Value(), TwoThirds);
+    TypeInto(Edit, "0.67");  // typed by the user: taken as written
+    Other->SetFocus();
+    EXPECT_EQ(Edit->Value(), StrToFloat("0.67"));
+}
+
 TEST_F(ParserEditCommit, ARejectedExpressionStaysOnScreenAndKeepsTheLastGoodValue) {
     TypeInto(Edit, "7");
     Form->PressKey(VK_RETURN);
