@@ -140,23 +140,18 @@ void TQuorix::ReadUsedVar(TTie* pTie) {
     });
 }
 
-rtl::TStrings* TQuorix::GetUsedFun() {
-    if (!FUsedFunValid && FParsed) {
-        FUsedFun->Clear();
-        ReadUsedFun(FRoot);
-        FUsedFunValid = true;
+// Fills the list on first demand after a parse; before one it stays as it is.
+rtl::TStrings* TQuorix::UsedList(rtl::TStrings* List, bool& bValid, void (TQuorix::*Read)(TTie*)) {
+    if (!bValid && FParsed) {
+        List->Clear();
+        (this->*Read)(FRoot);
+        bValid = true;
     }
-    return FUsedFun;
+    return List;
 }
 
-rtl::TStrings* TQuorix::GetUsedVar() {
-    if (!FUsedVarValid && FParsed) {
-        FUsedVar->Clear();
-        ReadUsedVar(FRoot);
-        FUsedVarValid = true;
-    }
-    return FUsedVar;
-}
+rtl::TStrings* TQuorix::GetUsedFun() { return UsedList(FUsedFun, FUsedFunValid, &TQuorix::ReadUsedFun); }
+rtl::TStrings* TQuorix::GetUsedVar() { return UsedList(FUsedVar, FUsedVarValid, &TQuorix::ReadUsedVar); }
 
 bool TQuorix::IsFunctionUsed(const std::string& sName) { return GetUsedFun()->IndexOf(sName) >= 0; }
 bool TQuorix::IsVariableUsed(const std::string& sName) { return GetUsedVar()->IndexOf(sName) >= 0; }

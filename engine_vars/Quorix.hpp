@@ -107,6 +107,7 @@ private:
     bool IsVariableName(const std::string& sName) const;
     bool IsFunctionName(const std::string& sName) const;
     bool IsCall(const TTie& Tie) const;
+    rtl::TStrings* UsedList(rtl::TStrings* List, bool& bValid, void (TQuorix::*Read)(TTie*));
 
     bool IsBusy() const { return FInCalc || FInParse; }
     void Retire(std::shared_ptr<void> pItem) { FRetired.push_back(std::move(pItem)); }
