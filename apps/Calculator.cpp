@@ -1,14 +1,10 @@
 #include "apps/Calculator.hpp"
 
-#include <cxxabi.h>
-
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <ostream>
-#include <typeinfo>
 
 #include "framework/Conversions.hpp"
 #include "framework/Exceptions.hpp"
@@ -21,17 +17,6 @@ namespace {
 std::unique_ptr<TQuorix> CreateEngine() { return std::make_unique<TQuorix>(nullptr); }
 
 }  // namespace
-
-std::string CaretLine(const std::string& sText, int iPos) {
-    std::string sLine;
-    const std::size_t iEnd = std::min(static_cast<std::size_t>(std::max(iPos, 0)), sText.size());
-    for (std::size_t i = 0; i < iEnd; ++i) {
-        const unsigned char c = static_cast<unsigned char>(sText[i]);
-        if ((c & 0xC0) == 0x80) continue;  // a continuation byte shares its character's column
-        sLine += c == '\t' ? '\t' : ' ';
-    }
-    return sLine + '^';
-}
 
 std::string ErrorMessage(int iErrCode) {
     switch (iErrCode) {
@@ -48,16 +33,6 @@ std::string ErrorMessage(int iErrCode) {
         case 103: return "too many arguments";
         default: return "function failed";
     }
-}
-
-std::string ExceptionClassName(const std::exception& E) {
-    const char* sMangled = typeid(E).name();
-    int iStatus = 0;
-    const std::unique_ptr<char, decltype(&std::free)> Demangled(abi::__cxa_demangle(sMangled, nullptr, nullptr, &iStatus),
-                                                                &std::free);
-    std::string sName = iStatus == 0 && Demangled ? Demangled.get() : sMangled;
-    const std::size_t iColon = sName.rfind("::");
-    return iColon == std::string::npos ? sName : sName.substr(iColon + 2);
 }
 
 std::string ExactNumber(rtl::Extended rValue) {
@@ -117,13 +92,8 @@ std::string TCalculator::ValueText() const {
 
 void TCalculator::WriteErrors(const std::string& sExpression, std::ostream& Err) const {
     for (const TReport& Report : FReports)
-        Err << "quorix: error " << Report.iErrCode << " at " << Report.iPos << ": " << ErrorMessage(Report.iErrCode)
-            << '\n'
-            << sExpression << '\n'
-            << CaretLine(sExpression, Report.iPos) << '\n';
-    if (FException)
-        Err << "quorix: exception " << FException->sClass << ": " << FException->sMessage << '\n'
-            << sExpression << '\n';
+        WriteErrorReport(Err, sExpression, Report.iPos, Report.iErrCode, ErrorMessage(Report.iErrCode));
+    if (FException) WriteExceptionReport(Err, sExpression, FException->sClass, FException->sMessage);
 }
 
 // One line of JSON. The value is spliced in as written by ExactNumber, because a

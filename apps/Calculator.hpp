@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "apps/ReportText.hpp"
 #include "engine/Quorix.hpp"
 
 namespace quorix::calculator {
@@ -21,17 +22,12 @@ struct TOptions {
     std::optional<char> Delimiter;
     std::optional<char> Separator;
     std::vector<std::string> Expressions;  // none: read standard input
+    bool bVariables = false;               // --engine vars: the flavour with variables
+    std::vector<std::string> Variables;    // its variables, NAME=VALUE
 };
 
 // The words for an error code reported through OnError.
 std::string ErrorMessage(int iErrCode);
-
-// The unqualified class name of an exception, such as "EOverflow".
-std::string ExceptionClassName(const std::exception& E);
-
-// The line under sText that puts a caret below byte position iPos: one column per
-// UTF-8 character, tabs kept as tabs so that the caret lines up.
-std::string CaretLine(const std::string& sText, int iPos);
 
 // Writes a value with 21 significant digits: enough to read the same Extended back.
 std::string ExactNumber(rtl::Extended rValue);

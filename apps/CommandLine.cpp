@@ -37,6 +37,12 @@ std::optional<TOptions> ReadCommandLine(int argc, const char* const* argv, std::
                           ->type_name("C")
                           ->check(OneCharacter);
     App.add_flag("--json", bJson, "print one JSON object a line with everything about each expression");
+    std::string sEngine = "engine";
+    App.add_option("--engine", sEngine, "engine flavour: engine, or vars (with variables)")
+        ->check(CLI::IsMember({"engine", "vars"}));
+    App.add_option("--var", Options.Variables, "with --engine vars: a variable NAME=VALUE (repeatable)")
+        ->type_name("NAME=VALUE")
+        ->allow_extra_args(false);
     App.add_option("EXPR", Options.Expressions, "expressions; put -- before one that begins with a minus");
     try {
         App.parse(argc, argv);
@@ -47,6 +53,17 @@ std::optional<TOptions> ReadCommandLine(int argc, const char* const* argv, std::
     }
     if (int(bTree) + int(bUsed) + int(bJson) > 1) {
         Err << "quorix: --tree, --used and --json exclude one another\n";
+        iExitCode = UsageError;
+        return std::nullopt;
+    }
+    Options.bVariables = sEngine == "vars";
+    const char* sConflict = nullptr;
+    if (Options.bVariables && (bJson || Delimiter->count() > 0 || Separator->count() > 0))
+        sConflict = "--engine vars has no --json, --delimiter or --separator";
+    else if (!Options.bVariables && !Options.Variables.empty())
+        sConflict = "--var needs --engine vars";
+    if (sConflict) {
+        Err << "quorix: " << sConflict << '\n';
         iExitCode = UsageError;
         return std::nullopt;
     }

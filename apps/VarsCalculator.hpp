@@ -1,23 +1,41 @@
-// The calculator's variables mode: evaluates one expression with the variables
-// flavour of TQuorix, the variables given as NAME=VALUE.
+// The calculator's variables mode (--engine vars): evaluates expressions with the
+// variables flavour of TQuorix, the variables given as NAME=VALUE.
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
-namespace quorix_apps {
+namespace quorix::calculator {
 
-struct TVarsRequest {
-    std::string sExpression;
-    std::vector<std::string> Assignments;  // NAME=VALUE, the last one for a name wins
-    bool bUsed = false;                    // also list the functions and variables used
+struct TVarsOptions {
+    std::vector<std::string> Assignments;  // NAME=VALUE; the last one for a name wins
+    bool bTree = false;                    // print the parsed tree instead of the value
+    bool bUsed = false;                    // print the used functions and variables instead
+    std::string sFormat;                   // FormatFloat pattern; empty: FloatToStr
+    bool bOptimize = true;
 };
 
-// Prints the value (or, with bUsed, the value and the names used) to Out. Every
-// error of the expression is printed to Err as "error CODE at POSITION"; a bad
-// assignment or a math failure is printed to Err as well. Returns the exit code:
-// 0 on success, 1 when the expression failed, 2 for a bad assignment.
-int RunVarsCalculator(const TVarsRequest& Request, std::ostream& Out, std::ostream& Err);
+// The words for an error code of the variables flavour.
+std::string VarsErrorMessage(int iErrCode);
 
-}  // namespace quorix_apps
+class TVarsCalculator {
+public:
+    // Raises rtl::EConvertError for an assignment that is not NAME=NUMBER.
+    explicit TVarsCalculator(const TVarsOptions& Options);
+    ~TVarsCalculator();
+
+    // Evaluates one expression: the result goes to Out; every error reported by the
+    // expression (a division by zero included) and any exception go to Err. True on
+    // success.
+    bool Run(const std::string& sExpression, std::ostream& Out, std::ostream& Err);
+
+private:
+    // Kept out of this header, which must not clash with the engine flavour's
+    // quorix::TQuorix in a file that includes both calculators.
+    struct TState;
+    std::unique_ptr<TState> FState;
+};
+
+}  // namespace quorix::calculator
