@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
+#include "builtins/ExtParser.hpp"
 #include "framework/Conversions.hpp"
 #include "framework/Exceptions.hpp"
 
@@ -13,8 +14,9 @@ namespace quorix::calculator {
 
 namespace {
 
-// The one place that decides which engine the calculator uses.
-std::unique_ptr<TQuorix> CreateEngine() { return std::make_unique<TQuorix>(nullptr); }
+// The one place that decides which engine the calculator uses: the one with the
+// built-in functions.
+std::unique_ptr<TQuorix> CreateEngine() { return std::make_unique<TExtParser>(nullptr); }
 
 }  // namespace
 

@@ -2,6 +2,9 @@
 
 #include <CLI/CLI.hpp>
 #include <ostream>
+#include <string>
+
+#include "builtins/ExtParser.hpp"
 
 namespace quorix::calculator {
 
@@ -12,6 +15,17 @@ constexpr int UsageError = 2;
 const CLI::Validator OneCharacter(
     [](std::string& sValue) { return sValue.size() == 1 ? std::string() : "must be one character"; }, "C");
 
+// The help's list of the built-in functions, one a line with its arguments.
+std::string BuiltInFunctionsHelp() {
+    std::string sHelp = "Built-in functions of --engine engine (names in any letter case):\n";
+    for (const TBuiltInSignature& Signature : TExtParser::BuiltInSignatures()) {
+        sHelp += std::string("  ") + Signature.sName;
+        if (*Signature.sArguments) sHelp += std::string("(") + Signature.sArguments + ")";
+        sHelp += '\n';
+    }
+    return sHelp;
+}
+
 }  // namespace
 
 std::optional<TOptions> ReadCommandLine(int argc, const char* const* argv, std::ostream& Out, std::ostream& Err,
@@ -21,6 +35,7 @@ std::optional<TOptions> ReadCommandLine(int argc, const char* const* argv, std::
         "expression a line from standard input (an interactive calculator at a terminal).\n"
         "Exit status: 0 when every expression succeeded, 1 otherwise.",
         "quorix"};
+    App.footer(BuiltInFunctionsHelp());
     App.set_version_flag("--version", std::string("quorix ") + QUORIX_VERSION);
 
     TOptions Options;
