@@ -1,0 +1,35 @@
+# Installs the build tree QUORIX_BUILD into WORK/prefix, then builds the consumer
+# project CONSUMER against it twice (CMake package, pkg-config) and runs it.
+#   cmake -DQUORIX_BUILD=... -DCONSUMER=... -DWORK=... [-DFLAGS=...] -P BuildConsumer.cmake
+set(prefix ${WORK}/prefix)
+file(REMOVE_RECURSE ${WORK})
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "Failed (${status}): ${ARGN}\n${out}\n${err}")
+  endif()
+  set(output "${out}" PARENT_SCOPE)
+endfunction()
+
+function(expect_two program)
+  run(${program})
+  if(NOT output STREQUAL "2\n")
+    message(FATAL_ERROR "${program} printed '${output}', expected 2")
+  endif()
+endfunction()
+
+run(${CMAKE_COMMAND} --install ${QUORIX_BUILD} --prefix ${prefix})
+
+run(${CMAKE_COMMAND} -S ${CONSUMER} -B ${WORK}/build -G Ninja -DCMAKE_PREFIX_PATH=${prefix}
+    "-DCMAKE_CXX_FLAGS=${FLAGS}")
+run(${CMAKE_COMMAND} --build ${WORK}/build)
+expect_two(${WORK}/build/calc4)
+
+file(GLOB pc_dir LIST_DIRECTORIES true ${prefix}/lib*/pkgconfig ${prefix}/lib/*/pkgconfig)
+set(ENV{PKG_CONFIG_PATH} "${pc_dir}")
+run(pkg-config --cflags --libs Quorix4)
+separate_arguments(pc_flags UNIX_COMMAND "${output}")
+separate_arguments(extra UNIX_COMMAND "${FLAGS}")
+run(c++ ${extra} ${CONSUMER}/calc4.cpp ${pc_flags} -o ${WORK}/calc4-pc)
+expect_two(${WORK}/calc4-pc)
