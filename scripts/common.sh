@@ -5,7 +5,8 @@ QUORIX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # The Debian packages the build and the tests use.
 QUORIX_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-                 libcli11-dev nlohmann-json3-dev libedit-dev libsqlite3-dev sqlite3)
+                 libcli11-dev nlohmann-json3-dev libedit-dev libsqlite3-dev sqlite3
+                 zlib1g-dev)
 # What fuzz/run.sh needs besides: clang with libFuzzer and the sanitizer runtimes.
 QUORIX_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
