@@ -17,6 +17,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Runs Action and expects an EPackageError whose message contains sMessage.
+template <class F>
+void ExpectPackageError(F Action, const std::string& sMessage) {
+    try {
+        Action();
+        ADD_FAILURE() << "no error; expected: " << sMessage;
+    } catch (const rtl::EPackageError& e) {
+        EXPECT_NE(e.Message().find(sMessage), std::string::npos) << e.Message();
+    }
+}
+
 rtl::TClassInfo Named(const std::string& sName) {
     rtl::TClassInfo info;
     info.ClassName = sName;
@@ -61,12 +72,7 @@ TEST(Palette, RefusesBadRegistrationsWithoutAddingAnyOfTheirClasses) {
         {"Math", {&fresh, &taken}, "Class TTaken is already on the palette"},
     };
     for (const TCase& c : cases) {
-        try {
-            rtl::RegisterComponents(c.Page, c.Classes);
-            ADD_FAILURE() << c.Message;
-        } catch (const rtl::EPackageError& e) {
-            EXPECT_NE(e.Message().find(c.Message), std::string::npos) << e.Message();
-        }
+        ExpectPackageError([&] { rtl::RegisterComponents(c.Page, c.Classes); }, c.Message);
         EXPECT_EQ(rtl::Palette().size(), before) << c.Message;
     }
 }
@@ -217,14 +223,7 @@ TEST(ModuleFile, RefusesFilesThatAreNotSharedLibraries) {
         {dir.File("text.so"), "not an ELF file"},
         {dir.File("short.so"), "truncated"},
     };
-    for (const TCase& c : cases) {
-        try {
-            rtl::ReadModuleDependencies(c.File);
-            ADD_FAILURE() << c.File;
-        } catch (const rtl::EPackageError& e) {
-            EXPECT_NE(e.Message().find(c.Message), std::string::npos) << e.Message();
-        }
-    }
+    for (const TCase& c : cases) ExpectPackageError([&] { rtl::ReadModuleDependencies(c.File); }, c.Message);
 }
 
 TEST(LoadPackage, RefusesFilesThatAreNotPackages) {
@@ -238,14 +237,7 @@ TEST(LoadPackage, RefusesFilesThatAreNotPackages) {
         {dir.File("libNotThere.so"), "not an ELF file"},
         {QUORIX_LIBRARY_DIR "/libvcl40.so", "Cannot load package vcl40: it exports no package information"},
     };
-    for (const TCase& c : cases) {
-        try {
-            rtl::LoadPackage(c.File);
-            ADD_FAILURE() << c.File;
-        } catch (const rtl::EPackageError& e) {
-            EXPECT_NE(e.Message().find(c.Message), std::string::npos) << e.Message();
-        }
-    }
+    for (const TCase& c : cases) ExpectPackageError([&] { rtl::LoadPackage(c.File); }, c.Message);
     EXPECT_TRUE(rtl::LoadedPackages().empty());
 }
 
