@@ -1,5 +1,6 @@
 # Installs the build tree QUORIX_BUILD into WORK/prefix, then builds the consumer
-# project CONSUMER against it twice (CMake package, pkg-config) and runs it.
+# project CONSUMER against it twice (CMake package, pkg-config) and runs its programs,
+# one per package, each of which must print 2.
 #   cmake -DQUORIX_BUILD=... -DCONSUMER=... -DWORK=... [-DFLAGS=...] -P BuildConsumer.cmake
 set(prefix ${WORK}/prefix)
 file(REMOVE_RECURSE ${WORK})
@@ -25,11 +26,14 @@ run(${CMAKE_COMMAND} -S ${CONSUMER} -B ${WORK}/build -G Ninja -DCMAKE_PREFIX_PAT
     "-DCMAKE_CXX_FLAGS=${FLAGS}")
 run(${CMAKE_COMMAND} --build ${WORK}/build)
 expect_two(${WORK}/build/calc4)
+expect_two(${WORK}/build/calc5)
 
 file(GLOB pc_dir LIST_DIRECTORIES true ${prefix}/lib*/pkgconfig ${prefix}/lib/*/pkgconfig)
 set(ENV{PKG_CONFIG_PATH} "${pc_dir}")
-run(pkg-config --cflags --libs Quorix4)
-separate_arguments(pc_flags UNIX_COMMAND "${output}")
 separate_arguments(extra UNIX_COMMAND "${FLAGS}")
-run(c++ ${extra} ${CONSUMER}/calc4.cpp ${pc_flags} -o ${WORK}/calc4-pc)
-expect_two(${WORK}/calc4-pc)
+foreach(package IN ITEMS 4 5)
+  run(pkg-config --cflags --libs Quorix${package})
+  separate_arguments(pc_flags UNIX_COMMAND "${output}")
+  run(c++ ${extra} ${CONSUMER}/calc${package}.cpp ${pc_flags} -o ${WORK}/calc${package}-pc)
+  expect_two(${WORK}/calc${package}-pc)
+endforeach()
