@@ -13,7 +13,7 @@ namespace {
 constexpr int UsageError = 2;
 
 const CLI::Validator OneCharacter(
-    [](std::string& sValue) { return sValue.size() == 1 ? std::string() : "must be one character"; }, "C");
+    [](std::string& sValue) { return sValue.size() == 1 ? std::string() : "must be one character"; }, "");
 
 // The help's list of the built-in functions, one a line with its arguments.
 std::string BuiltInFunctionsHelp() {
@@ -33,7 +33,7 @@ std::optional<TOptions> ReadCommandLine(int argc, const char* const* argv, std::
     CLI::App App{
         "Evaluates each EXPR and prints its value, one line each; without EXPR, reads one\n"
         "expression a line from standard input (an interactive calculator at a terminal).\n"
-        "Exit status: 0 when every expression succeeded, 1 otherwise.",
+        "Exit status: 0 when every expression succeeded, 1 otherwise, 2 for bad usage.",
         "quorix"};
     App.footer(BuiltInFunctionsHelp());
     App.set_version_flag("--version", std::string("quorix ") + QUORIX_VERSION);
