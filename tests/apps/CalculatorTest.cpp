@@ -1,14 +1,13 @@
 // The calculator's output, driven in-process and through the program itself.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <sstream>
-#include <sys/wait.h>
 
 #include "apps/Calculator.hpp"
 #include "apps/CommandLine.hpp"
+#include "RunProgram.hpp"
 #include "framework/Conversions.hpp"
 
 namespace quorix::calculator {
@@ -127,17 +126,7 @@ TEST(CommandLine, AnswersHelpAndVersionAndRefusesBadUsage) {
     EXPECT_EQ(ReadArgs({"--bogus"}), 2);
 }
 
-// Runs the built program through the shell: its exit status and standard output.
-int RunProgram(const std::string& sArguments, std::string& sOut) {
-    const std::string sCommand = std::string(QUORIX_BINARY_DIR) + "/apps/quorix " + sArguments + " 2>/dev/null";
-    FILE* Pipe = popen(sCommand.c_str(), "r");
-    if (!Pipe) return -1;
-    sOut.clear();
-    std::array<char, 4096> Buffer;
-    while (const std::size_t n = fread(Buffer.data(), 1, Buffer.size(), Pipe)) sOut.append(Buffer.data(), n);
-    const int iStatus = pclose(Pipe);
-    return WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1;
-}
+using test_support::RunProgram;
 
 TEST(Program, EvaluatesArgumentsAndStandardInputWithItsExitStatus) {
     std::string sOut;

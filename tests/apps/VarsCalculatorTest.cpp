@@ -1,15 +1,13 @@
 // The calculator's variables mode: what it prints and whether it succeeds.
-#include <array>
-#include <cstdio>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "apps/CommandLine.hpp"
 #include "apps/VarsCalculator.hpp"
+#include "RunProgram.hpp"
 #include "framework/Exceptions.hpp"
 
 namespace {
@@ -100,25 +98,14 @@ TEST(VarsCommandLine, SelectsTheFlavourWithVariablesAndKeepsItsOptionsApart) {
     }
 }
 
-// Runs the built program through the shell, standard error into the output.
-int RunProgram(const std::string& sArguments, std::string& sOut) {
-    const std::string sCommand = std::string(QUORIX_BINARY_DIR) + "/apps/quorix " + sArguments + " 2>&1";
-    FILE* Pipe = popen(sCommand.c_str(), "r");
-    if (!Pipe) return -1;
-    sOut.clear();
-    std::array<char, 4096> Buffer;
-    while (const std::size_t n = fread(Buffer.data(), 1, Buffer.size(), Pipe)) sOut.append(Buffer.data(), n);
-    const int iStatus = pclose(Pipe);
-    return WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1;
-}
-
 TEST(VarsProgram, EvaluatesWithVariablesAndFailsOnAnUnknownName) {
+    using quorix::calculator::test_support::RunProgram;
     std::string sOut;
-    EXPECT_EQ(RunProgram("--engine vars --var x=3 '2*-x'", sOut), 0);
+    EXPECT_EQ(RunProgram("--engine vars --var x=3 '2*-x'", sOut, true), 0);
     EXPECT_EQ(sOut, "-6\n");
-    EXPECT_EQ(RunProgram("--engine vars 'y+1'", sOut), 1);
+    EXPECT_EQ(RunProgram("--engine vars 'y+1'", sOut, true), 1);
     EXPECT_EQ(sOut.substr(0, 20), "quorix: error 7 at 0");
-    EXPECT_EQ(RunProgram("--engine vars --var x=oops x", sOut), 2);
+    EXPECT_EQ(RunProgram("--engine vars --var x=oops x", sOut, true), 2);
 }
 
 }  // namespace

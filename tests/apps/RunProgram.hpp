@@ -1,0 +1,25 @@
+// Runs the built quorix program through the shell for the tests of this folder.
+#pragma once
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+namespace quorix::calculator::test_support {
+
+// The program's exit status and what it wrote: standard output, and standard error
+// too when bWithErrors (otherwise it is dropped).
+inline int RunProgram(const std::string& sArguments, std::string& sOut, bool bWithErrors = false) {
+    const std::string sCommand =
+        std::string(QUORIX_BINARY_DIR) + "/apps/quorix " + sArguments + (bWithErrors ? " 2>&1" : " 2>/dev/null");
+    FILE* Pipe = popen(sCommand.c_str(), "r");
+    if (!Pipe) return -1;
+    sOut.clear();
+    std::array<char, 4096> Buffer;
+    while (const std::size_t n = fread(Buffer.data(), 1, Buffer.size(), Pipe)) sOut.append(Buffer.data(), n);
+    const int iStatus = pclose(Pipe);
+    return WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1;
+}
+
+}  // namespace quorix::calculator::test_support
