@@ -232,6 +232,22 @@ TEST(VarsEvaluate, HandlerThatReplacesTheTextLeavesTheComponentConsistent) {
     EXPECT_EQ(H.Parser->Value(), 5);
 }
 
+TEST(VarsEvaluate, HandlerThatReplacesItselfWhileRunningStaysAliveUntilItReturns) {
+    VarsHarness H;
+    const std::string sLong(100, 'v');  // captured by value: freed with the handler
+    int iCalls = 0;
+    H.Parser->SetOnGetVariable([&H, &iCalls, sLong](const std::string&, Extended& Result) {
+        H.Parser->SetOnGetVariable([&iCalls](const std::string&, Extended& Inner) {
+            ++iCalls;
+            Inner = 10;
+        });
+        Result = static_cast<Extended>(sLong.size());  // still readable after the swap
+    });
+    ASSERT_TRUE(H.CalcText("x+x"));
+    EXPECT_EQ(H.Parser->Value(), 110);  // the second leaf already asks the new handler
+    EXPECT_EQ(iCalls, 1);
+}
+
 TEST(VarsEvaluate, ErrorHandlerThatReparsesDuringAParseIsRefused) {
     VarsHarness H;
     H.Parser->SetAutoParse(true);
