@@ -1,0 +1,143 @@
+// Every hostile act a handler can commit, at every point where the variables flavour
+// calls a handler: afterwards the component shows no parse that is not of its present
+// text, no success without a finite value, and works normally again (the sanitizer
+// run checks that nothing leaks or dangles).
+#include <cmath>
+#include <memory>
+#include <stdexcept>
+
+#include "VarsHarness.hpp"
+
+namespace quorix_vars_test {
+namespace {
+
+using TAct = std::function<void(TQuorix&)>;
+
+enum class THook { Error, Function, Variable };
+
+struct TTrigger {
+    const char* sWhere;
+    THook Hook;
+    const char* sText;
+    bool bOptimize;
+};
+
+const TTrigger Triggers[] = {
+    {"an unknown name", THook::Error, "1+y", false},
+    {"a function without arguments", THook::Error, "F+1", false},
+    {"an open string", THook::Error, "F('a", false},
+    {"a missing operand", THook::Error, "2*(1+)", false},
+    {"an error inside an argument", THook::Error, "F(1;G(2;y))", false},
+    {"a folded division by zero", THook::Error, "2*(1/0)+F(x)", true},
+    {"a division by zero", THook::Error, "2*(1/0)+F(x)", false},
+    {"a function call", THook::Function, "F(1)+G(F(2);x)", false},
+    {"a variable", THook::Variable, "x*F(G(x;2))", false},
+};
+
+const std::pair<const char*, TAct> Acts[] = {
+    {"assigns a new text", [](TQuorix& Q) { Q.SetText("G(2;3)"); }},
+    {"assigns the same text", [](TQuorix& Q) { Q.SetText(std::string(Q.Text())); }},
+    {"parses a new text", [](TQuorix& Q) { Q.SetText("F(5)"); Q.Parse(); }},
+    {"clears the functions", [](TQuorix& Q) { Q.SetFunctions(nullptr); }},
+    {"clears the variables", [](TQuorix& Q) { Q.SetVariables(nullptr); }},
+    {"parses again", [](TQuorix& Q) { Q.Parse(); }},
+    {"calculates again", [](TQuorix& Q) { EXPECT_FALSE(Q.Calc()); }},
+    {"reads the views", [](TQuorix& Q) { Q.GetParsedText(); Q.GetUsedFun(); Q.IsVariableUsed("x"); }},
+    {"drops the handlers",
+     [](TQuorix& Q) { Q.SetOnError(nullptr); Q.SetOnGetFunction(nullptr); Q.SetOnGetVariable(nullptr); }},
+    {"turns on AutoParse and AutoCalc", [](TQuorix& Q) { Q.SetAutoParse(true); Q.SetAutoCalc(true); Q.SetText("7"); }},
+    {"turns Optimize over", [](TQuorix& Q) { Q.SetOptimize(!Q.Optimize()); }},
+    {"raises", [](TQuorix&) { throw std::runtime_error("handler failed"); }},
+};
+
+class HostileHandler : public ::testing::Test {
+protected:
+    // Wires Q with answering handlers (x is 3, F sums, G multiplies); the one on Hook
+    // commits Act at its first call.
+    void Arm(THook Hook, const TAct& Act) {
+        const rtl::TStringList Functions{"F", "G"};
+        const rtl::TStringList Variables{"x"};
+        Q.SetFunctions(&Functions);
+        Q.SetVariables(&Variables);
+        const auto pPending = std::make_shared<TAct>(Act);
+        const auto Once = [this, pPending] {
+            if (*pPending) std::exchange(*pPending, nullptr)(Q);
+        };
+        Q.SetOnError([Hook, Once](int, int) {
+            if (Hook == THook::Error) Once();
+        });
+        Q.SetOnGetFunction([Hook, Once](const std::string& sName, std::span<const rParam> arrPar, int, Extended& Result) {
+            if (Hook == THook::Function) Once();
+            Result = sName == "G" ? 1 : 0;
+            for (const rParam& Par : arrPar) Result = sName == "G" ? Result * Par.rValue : Result + Par.rValue;
+        });
+        Q.SetOnGetVariable([Hook, Once](const std::string&, Extended& Result) {
+            if (Hook == THook::Variable) Once();
+            Result = 3;
+        });
+    }
+
+    // What Q shows as its parse is a parse of its present text.
+    void ExpectParseOfPresentText() {
+        const std::string sShown = Q.GetParsedText();
+        if (sShown.empty()) return;
+        VarsHarness Fresh;
+        Fresh.Parser->SetText(Q.Text());
+        ASSERT_TRUE(Fresh.Parser->Parse());
+        EXPECT_EQ(Fresh.Parser->GetParsedText(), sShown);
+    }
+
+    void ExpectRecovery() {
+        Arm(THook::Error, nullptr);
+        Q.SetAutoParse(false);
+        Q.SetAutoCalc(false);
+        Q.SetText("F(x;2)*G(3;4)");
+        ASSERT_TRUE(Q.Calc());
+        EXPECT_EQ(Q.Value(), 60);
+        EXPECT_EQ(Q.GetParsedText(), "F(x;2)*G(3;4)");
+        EXPECT_EQ(Lines(Q.GetUsedVar()), std::vector<std::string>{"X"});
+    }
+
+    TQuorix Q{nullptr};
+};
+
+TEST_F(HostileHandler, LeavesTheComponentConsistentWhateverItDoesWhereverItIsCalled) {
+    for (const TTrigger& Trigger : Triggers) {
+        for (const auto& [sAct, Act] : Acts) {
+            for (const bool bCalc : {false, true}) {
+                SCOPED_TRACE(std::string("a handler called for ") + Trigger.sWhere + " " + sAct +
+                             (bCalc ? " in Calc" : " in Parse"));
+                Q.SetAutoParse(false);
+                Q.SetText("");
+                Q.SetOptimize(Trigger.bOptimize);
+                Arm(Trigger.Hook, Act);
+                Q.SetText(Trigger.sText);
+                bool bResult = false;
+                bool bRaised = false;
+                try {
+                    bResult = bCalc ? Q.Calc() : Q.Parse();
+                } catch (const std::runtime_error&) {
+                    bRaised = true;
+                }
+                if (bCalc && !bRaised) {
+                    if (bResult) {
+                        EXPECT_TRUE(std::isfinite(Q.Value()));
+                        Arm(THook::Error, nullptr);
+                        EXPECT_TRUE(Q.Calc());  // the tree that gave the result evaluates again
+                    } else {
+                        EXPECT_EQ(Q.Value(), 0);
+                    }
+                }
+                // By design an exception while one argument is parsed is swallowed there and
+                // the argument counts as empty, so that parse is not the text's own.
+                const bool bSwallowed = Trigger.Hook == THook::Error && std::string(sAct) == "raises" &&
+                                        std::string(Trigger.sWhere) == "an error inside an argument";
+                if (!bSwallowed) ExpectParseOfPresentText();
+                ExpectRecovery();
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quorix_vars_test
