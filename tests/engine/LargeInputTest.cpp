@@ -1,0 +1,89 @@
+// Texts of many mebibytes: long chains, many arguments, long names and numbers. Each
+// is parsed, evaluated, printed and released without exhausting the stack, and (in
+// builds without a sanitizer, whose shadow memory would blur it) within memory
+// proportional to the text.
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <string>
+
+#include "QuorixFixture.hpp"
+
+namespace quorix::testing {
+namespace {
+
+constexpr std::size_t MiB = std::size_t{1} << 20;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool bMeasureMemory = false;
+#else
+constexpr bool bMeasureMemory = true;
+#endif
+
+// The process's peak resident memory so far, in bytes.
+std::size_t PeakMemory() {
+    rusage Usage{};
+    getrusage(RUSAGE_SELF, &Usage);
+    return static_cast<std::size_t>(Usage.ru_maxrss) * 1024;
+}
+
+// sItem repeated, joined by sJoin, to at least iBytes.
+std::string Repeated(const std::string& sItem, const std::string& sJoin, std::size_t iBytes) {
+    std::string sText = sItem;
+    sText.reserve(iBytes + sItem.size() + sJoin.size());
+    while (sText.size() < iBytes) sText += sJoin + sItem;
+    return sText;
+}
+
+class LargeInput : public QuorixTest {
+protected:
+    // Parses, evaluates and prints sText, expecting rValue; memory may grow by at most
+    // iBytesPerChar per character of the text.
+    void ExpectHandled(const std::string& sText, rtl::Extended rValue, std::size_t iBytesPerChar) {
+        const std::size_t iBefore = PeakMemory();
+        Q.SetText(sText);
+        ASSERT_TRUE(Q.Calc());
+        EXPECT_EQ(Q.Value(), rValue);
+        EXPECT_GE(Q.GetParsedText().size(), sText.size());
+        EXPECT_TRUE(Reports.empty());
+        if (bMeasureMemory) {
+            EXPECT_LE(PeakMemory() - iBefore, iBytesPerChar * sText.size());
+        }
+        Q.SetText("");
+    }
+};
+
+// A node per token costs about 230 bytes, so a chain of 16 MiB needs near 4 GB and
+// some seconds; the unit test stays at 2 MiB.
+TEST_F(LargeInput, ALongChainOfOperators) {
+    Q.SetOptimize(false);  // so that the evaluator walks the whole tree
+    const std::string sText = Repeated("1", "*", 2 * MiB);
+    ExpectHandled(sText, 1, 400);
+}
+
+TEST_F(LargeInput, ACallWithAMillionArguments) {
+    const std::string sArguments = Repeated("1", ";", 2 * MiB);
+    const std::string sText = "max(" + sArguments + ")";
+    const auto iCount = static_cast<rtl::Extended>(std::count(sArguments.begin(), sArguments.end(), ';') + 1);
+    Q.SetOnGetFunction([](const std::string&, std::span<const rParam> arrPar, int ParCount, int&,
+                          rtl::Extended& Result) { Result = ParCount + arrPar.back().rValue; });
+    ExpectHandled(sText, iCount + 1, 600);
+}
+
+TEST_F(LargeInput, ALongNameAndALongNumber) {
+    const std::string sName(16 * MiB, 'n');
+    Q.Functions()->Add(sName);
+    ExpectHandled(sName, 0, 16);
+    const std::string sNumber = std::string(16 * MiB - 1, '0') + "7";
+    ExpectHandled(sNumber + "+" + sNumber, 14, 16);
+}
+
+TEST_F(LargeInput, AnUnknownNameAtTheEndOfALongChainIsReportedThere) {
+    const std::string sText = Repeated("1", "+", 2 * MiB) + "+y";
+    Q.SetText(sText);
+    EXPECT_FALSE(Q.Calc());
+    EXPECT_EQ(Reports, (TReports{{static_cast<int>(sText.size()) - 1, 5}}));
+}
+
+}  // namespace
+}  // namespace quorix::testing

@@ -1,0 +1,56 @@
+// Texts of mebibytes in the variables flavour: a long chain of variables, a call with
+// a million arguments, a long variable name. Each is parsed, evaluated, printed and
+// released without exhausting the stack. (The 16 MiB versions work the same way but
+// take near 4 GB and some seconds, too much for a unit test.)
+#include <algorithm>
+#include <string>
+
+#include "VarsHarness.hpp"
+
+namespace quorix_vars_test {
+namespace {
+
+constexpr std::size_t MiB = std::size_t{1} << 20;
+
+std::string Repeated(const std::string& sItem, const std::string& sJoin, std::size_t iBytes) {
+    std::string sText = sItem;
+    sText.reserve(iBytes + sItem.size() + sJoin.size());
+    while (sText.size() < iBytes) sText += sJoin + sItem;
+    return sText;
+}
+
+TEST(LargeInput, ALongChainOfVariablesAsksTheHandlerForEach) {
+    VarsHarness H;
+    const std::string sText = Repeated("x", "-", 2 * MiB);
+    ASSERT_TRUE(H.CalcText(sText));
+    const auto iCount = static_cast<std::size_t>(std::count(sText.begin(), sText.end(), 'x'));
+    EXPECT_EQ(H.VarRequests.size(), iCount);
+    EXPECT_EQ(H.Parser->Value(), 3 - 3 * static_cast<Extended>(iCount - 1));
+    EXPECT_GE(H.Parser->GetParsedText().size(), sText.size());
+    EXPECT_TRUE(H.Reports.empty());
+}
+
+TEST(LargeInput, ACallWithAMillionArguments) {
+    VarsHarness H;
+    const std::string sArguments = Repeated("x", ";", 2 * MiB);
+    ASSERT_TRUE(H.CalcText("F(" + sArguments + ")"));
+    const auto iCount = static_cast<std::size_t>(std::count(sArguments.begin(), sArguments.end(), 'x'));
+    ASSERT_EQ(H.Calls.size(), 1u);
+    EXPECT_EQ(H.Calls[0].arrPar.size(), iCount);
+    EXPECT_EQ(H.Parser->Value(), 3 * static_cast<Extended>(iCount));
+}
+
+TEST(LargeInput, ALongVariableNameAndAnErrorAtTheEndOfALongText) {
+    VarsHarness H;
+    const std::string sName(16 * MiB, 'v');
+    H.AddNames(H.Parser->Variables(), {sName});
+    H.Values[std::string(16 * MiB, 'V')] = 5;
+    ASSERT_TRUE(H.CalcText("-" + sName));
+    EXPECT_EQ(H.Parser->Value(), -5);
+    const std::string sText = Repeated("1", "+", 2 * MiB) + "+y";
+    EXPECT_FALSE(H.CalcText(sText));
+    EXPECT_EQ(H.Reports, Only(static_cast<int>(sText.size()) - 1, 7));
+}
+
+}  // namespace
+}  // namespace quorix_vars_test
