@@ -1,4 +1,4 @@
-// Texts of mebibytes in the variables flavour: a long chain of variables, a call with
+// Texts of mebibytes (an eighth under the sanitizers) in the variables flavour: a long chain of variables, a call with
 // a million arguments, a long variable name. Each is parsed, evaluated, printed and
 // released without exhausting the stack. (The 16 MiB versions work the same way but
 // take near 4 GB and some seconds, too much for a unit test.)
@@ -6,18 +6,13 @@
 #include <string>
 
 #include "VarsHarness.hpp"
+#include "tests/engine/LargeText.hpp"
 
 namespace quorix_vars_test {
 namespace {
 
-constexpr std::size_t MiB = std::size_t{1} << 20;
-
-std::string Repeated(const std::string& sItem, const std::string& sJoin, std::size_t iBytes) {
-    std::string sText = sItem;
-    sText.reserve(iBytes + sItem.size() + sJoin.size());
-    while (sText.size() < iBytes) sText += sJoin + sItem;
-    return sText;
-}
+using quorix::testing::MiB;
+using quorix::testing::Repeated;
 
 TEST(LargeInput, ALongChainOfVariablesAsksTheHandlerForEach) {
     VarsHarness H;
