@@ -44,6 +44,27 @@ template <class TParser>
 void RequireNoParse(TParser& Q, const char* sWhen) {
     Require(Q.GetParsedText().empty(), sWhen, "GetParsedText is not empty");
     Require(Q.GetUsedFun()->Count() == 0, sWhen, "GetUsedFun is not empty");
+    if constexpr (requires { Q.GetUsedVar(); }) Require(Q.GetUsedVar()->Count() == 0, sWhen, "GetUsedVar is not empty");
+}
+
+// Assigns sText and parses it. A new text shows no parse and Value 0; every report
+// lies inside the text; a failed Parse has reported why and shows no parse.
+template <class TParser>
+TOutcome AssignAndParse(TParser& Q, TReportLog& Log, const std::string& sText) {
+    const bool bNew = sText != Q.Text();
+    Q.SetText(sText);
+    if (bNew) {
+        Require(Q.Value() == 0, "a new text resets Value", sText);
+        RequireNoParse(Q, "a new text discards the parse");
+    }
+    Log.Clear();
+    const TOutcome Parsed = RunCaught(Q, [&Q] { return Q.Parse(); });
+    Log.RequireInside(sText);
+    if (Parsed.bRaised || !Parsed.bResult) {
+        if (!Parsed.bRaised) Require(!Log.Empty(), "a failed Parse reports why", sText);
+        RequireNoParse(Q, "a failed Parse leaves no parse");
+    }
+    return Parsed;
 }
 
 // A used-name list holds each name once, upper-cased, and each is found again by

@@ -56,23 +56,11 @@ public:
 
     // Parses and evaluates sText, checking every property on the way.
     void Run(const std::string& sText) {
-        const bool bNew = sText != Q.Text();
-        Q.SetText(sText);
-        if (bNew) {
-            Require(Q.Value() == 0, "a new text resets Value", sText);
-            RequireNoParse(Q, "a new text discards the parse");
-        }
-        Log.Clear();
-        const TOutcome Parsed = RunCaught(Q, [this] { return Q.Parse(); });
-        Log.RequireInside(sText);
-        if (Parsed.bRaised || !Parsed.bResult) {
-            if (!Parsed.bRaised) Require(!Log.Empty(), "a failed Parse reports why", sText);
-            RequireNoParse(Q, "a failed Parse leaves no parse");
-        } else {
+        const TOutcome Parsed = AssignAndParse(Q, Log, sText);
+        if (!Parsed.bRaised && Parsed.bResult) {
             Require(Log.Empty(), "a successful Parse reports nothing", sText);
             CheckParsed(sText);
         }
-
         const TOutcome First = Evaluate(sText);
         if (!UsesChance()) Require(Evaluate(sText) == First, "Calc repeats its outcome", sText);
         if (!Parsed.bRaised && Parsed.bResult && PrintsBack() && !sText.empty()) CheckReprint(First);

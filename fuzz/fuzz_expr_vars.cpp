@@ -54,20 +54,8 @@ public:
     }
 
     void Run(const std::string& sText) {
-        const bool bNew = sText != Q.Text();
-        Q.SetText(sText);
-        if (bNew) {
-            Require(Q.Value() == 0, "a new text resets Value", sText);
-            RequireNoParse(Q, "a new text discards the parse");
-            Require(Q.GetUsedVar()->Count() == 0, "a new text discards the used variables", sText);
-        }
-        Log.Clear();
-        const TOutcome Parsed = RunCaught(Q, [this] { return Q.Parse(); });
-        Log.RequireInside(sText);
-        if (Parsed.bRaised || !Parsed.bResult) {
-            if (!Parsed.bRaised) Require(!Log.Empty(), "a failed Parse reports why", sText);
-            RequireNoParse(Q, "a failed Parse leaves no parse");
-        } else {
+        const TOutcome Parsed = AssignAndParse(Q, Log, sText);
+        if (!Parsed.bRaised && Parsed.bResult) {
             RequireOnlyDivisions("a successful Parse reports only divisions by zero", sText);
             Require(Q.GetParsedText().empty() == sText.empty(), "a parsed text prints", sText);
             RequireUsedList(*Q.GetUsedFun(), sText, [this](const std::string& s) { return Q.IsFunctionUsed(s); });
