@@ -1,0 +1,25 @@
+// QuorixDBParserEdit: QuorixParserEdit driving a TDBParserEdit, bound from code to a
+// field of the framework's data layer. Leaving the widget writes the committed value
+// into the field, as the control does; a write the data layer refuses shows as the
+// error state. A null field reads as 0, as the data layer converts it.
+#pragma once
+
+#include "edits/CustomDBParserEdit.hpp"
+#include "qt/QuorixParserEdit.hpp"
+
+class QuorixDBParserEdit : public QuorixParserEdit {
+    Q_OBJECT
+    Q_PROPERTY(QString dataField READ dataField WRITE setDataField)
+
+public:
+    explicit QuorixDBParserEdit(QWidget* parent = nullptr);
+
+    // Not owned.
+    rtl::TDataSource* dataSource() const { return dbControl().DataSource(); }
+    void setDataSource(rtl::TDataSource* DataSource);
+    QString dataField() const { return QString::fromStdString(dbControl().DataField()); }
+    // Raises rtl::EDatabaseError when the open dataset has no such field.
+    void setDataField(const QString& sField);
+
+    quorix::TCustomDBParserEdit& dbControl() const;
+};

@@ -1,0 +1,331 @@
+#include "qt/QuorixParserEdit.hpp"
+
+#include <exception>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QAbstractItemDelegate>
+#include <QDataWidgetMapper>
+#include <QFocusEvent>
+#include <QKeyEvent>
+
+#include "edits/ParserEdit.hpp"
+#include "framework/Controls.hpp"
+#include "qt/ErrorText.hpp"
+#include "qt/InputMapping.hpp"
+
+using quorix::qt::CodePointsBefore;
+using quorix::qt::UnitsBefore;
+
+namespace {
+
+// Empty text and null read as no value, like anything that is not a number.
+std::optional<double> NumberOf(const QVariant& Value) {
+    if (!Value.isValid() || Value.isNull()) return std::nullopt;
+    bool bOk = false;
+    const double rNumber = Value.metaType().id() == QMetaType::QString
+                               ? Value.toString().trimmed().toDouble(&bOk)
+                               : Value.toDouble(&bOk);
+    if (!bOk) return std::nullopt;
+    return rNumber;
+}
+
+// Focus that goes to a menu or another window comes back to the same field: the
+// control is not left (as a framework form stays put while its window is inactive).
+bool LeavesForm(Qt::FocusReason Reason) {
+    return Reason != Qt::PopupFocusReason && Reason != Qt::ActiveWindowFocusReason;
+}
+
+}  // namespace
+
+QuorixParserEdit::QuorixParserEdit(QWidget* parent)
+    : QuorixParserEdit(&MakeControl<quorix::TParserEdit>, true, parent) {}
+
+QuorixParserEdit::QuorixParserEdit(TMakeControl Make, bool bNullable, QWidget* parent)
+    : QLineEdit(parent),
+      FForm(std::make_unique<rtl::TForm>(nullptr)),
+      FAccess(Make(*FForm, *this)),
+      FNullable(bNullable) {
+    connect(this, &QLineEdit::textEdited, this, &QuorixParserEdit::takeEditedText);
+    showControl();
+}
+
+// The form frees the control; a commit the teardown might start has no widget to show in.
+QuorixParserEdit::~QuorixParserEdit() {
+    FShowing = true;
+    FForm.reset();
+}
+
+QVariant QuorixParserEdit::value() const {
+    if (FNull) return {};
+    return QVariant(static_cast<double>(control().Value()));
+}
+
+void QuorixParserEdit::setValue(const QVariant& Value) {
+    const std::optional<double> Number = NumberOf(Value);
+    apply([&] {
+        setError(std::nullopt);
+        if (!Number && FNullable) {
+            FNull = true;
+            control().SetText(std::string());
+        } else if (!FNull && Number && static_cast<double>(control().Value()) == *Number) {
+            // The value it holds (say, read back from the model it was written to):
+            // shown again without a round trip through its plain conversion.
+            FAccess->ShowValue();
+        } else {
+            FNull = false;
+            control().SetValue(Number.value_or(0));
+        }
+    });
+}
+
+QString QuorixParserEdit::editFormat() const { return QString::fromStdString(control().EditFormat()); }
+
+void QuorixParserEdit::setEditFormat(const QString& sFormat) {
+    apply([&] { control().SetEditFormat(sFormat.toStdString()); });
+    keepNullEmpty();
+}
+
+QString QuorixParserEdit::displayFormat() const { return QString::fromStdString(control().DisplayFormat()); }
+
+void QuorixParserEdit::setDisplayFormat(const QString& sFormat) {
+    apply([&] { control().SetDisplayFormat(sFormat.toStdString()); });
+    keepNullEmpty();
+}
+
+// The control re-renders its Value on entry, on Escape and on a new pattern; without a
+// value the widget stays empty instead.
+void QuorixParserEdit::keepNullEmpty() {
+    if (FNull) apply([&] { control().SetText(std::string()); });
+}
+
+quorix::TQuorix* QuorixParserEdit::parser() const { return control().Parser(); }
+
+void QuorixParserEdit::setParser(quorix::TQuorix* Parser) { control().SetParser(Parser); }
+
+void QuorixParserEdit::bindToMapper(QDataWidgetMapper& Mapper, int iSection) {
+    Mapper.setSubmitPolicy(QDataWidgetMapper::ManualSubmit);
+    Mapper.addMapping(this, iSection, "value");
+    connect(this, &QuorixParserEdit::committed, &Mapper, [this, &Mapper, iSection] { submitTo(Mapper, iSection); });
+}
+
+// Only this field is written. A submit of the whole record writes the fields one by
+// one, and a model that re-reads the record after each write (QSqlTableModel on field
+// change) would put the old values back into the fields not yet written.
+void QuorixParserEdit::submitTo(QDataWidgetMapper& Mapper, int iSection) {
+    QAbstractItemModel* Model = Mapper.model();
+    if (!Model || Mapper.currentIndex() < 0) return;
+    const QModelIndex Index = Mapper.orientation() == Qt::Horizontal
+                                  ? Model->index(Mapper.currentIndex(), iSection, Mapper.rootIndex())
+                                  : Model->index(iSection, Mapper.currentIndex(), Mapper.rootIndex());
+    Mapper.itemDelegate()->setModelData(this, Model, Index);
+    if (!Model->submit()) setError(TError{tr("The value could not be saved"), -1});
+}
+
+// ---- Input
+
+void QuorixParserEdit::keyPressEvent(QKeyEvent* Event) {
+    rtl::TForm& Form = *FForm;
+    if (const auto Key = quorix::qt::ControlKey(*Event)) {
+        deliver([&] { Form.PressKey(Key->Key, Key->Shift); });
+        if (Key->Key == rtl::VK_ESCAPE) {
+            // The text that was rejected is gone, and with it the error.
+            setError(std::nullopt);
+            keepNullEmpty();
+        }
+    } else if (Event->matches(QKeySequence::SelectAll)) {
+        deliver([&] { Form.PressKey('A', rtl::ssCtrl); });
+    } else if (Event->matches(QKeySequence::Copy)) {
+        copy();
+    } else if (Event->matches(QKeySequence::Cut)) {
+        copy();
+        if (hasSelectedText()) deliver([&] { Form.PressKey(rtl::VK_DELETE); });
+    } else if (Event->matches(QKeySequence::Paste)) {
+        const QString sPasted = QApplication::clipboard()->text();
+        deliver([&] { Form.TypeText(sPasted.toStdString()); });
+    } else if (quorix::qt::IsTypedText(Event->text())) {
+        const std::string sTyped = Event->text().toStdString();
+        deliver([&] { Form.TypeText(sTyped); });
+    } else {
+        Event->ignore();  // not an editing key: the parent may want it
+        return;
+    }
+    Event->accept();
+}
+
+void QuorixParserEdit::inputMethodEvent(QInputMethodEvent* Event) {
+    const std::string sCommitted = Event->commitString().toStdString();
+    if (!sCommitted.empty()) deliver([&] { FForm->TypeText(sCommitted); });
+    Event->accept();
+}
+
+void QuorixParserEdit::focusInEvent(QFocusEvent* Event) {
+    QLineEdit::focusInEvent(Event);
+    deliver([&] { FForm->SetActiveControl(&control()); });
+    keepNullEmpty();
+}
+
+void QuorixParserEdit::focusOutEvent(QFocusEvent* Event) {
+    QLineEdit::focusOutEvent(Event);
+    if (LeavesForm(Event->reason())) deliver([&] { FForm->SetActiveControl(nullptr); });
+    else showControl();
+}
+
+void QuorixParserEdit::mousePressEvent(QMouseEvent* Event) {
+    QLineEdit::mousePressEvent(Event);
+    takeSelection();
+}
+
+void QuorixParserEdit::mouseMoveEvent(QMouseEvent* Event) {
+    QLineEdit::mouseMoveEvent(Event);
+    takeSelection();
+}
+
+void QuorixParserEdit::mouseReleaseEvent(QMouseEvent* Event) {
+    QLineEdit::mouseReleaseEvent(Event);
+    takeSelection();
+}
+
+void QuorixParserEdit::mouseDoubleClickEvent(QMouseEvent* Event) {
+    QLineEdit::mouseDoubleClickEvent(Event);
+    takeSelection();
+}
+
+void QuorixParserEdit::takeSelection() {
+    if (FShowing) return;
+    const QString sText = text();
+    rtl::TCustomEdit& Control = control();
+    if (!hasSelectedText()) {
+        Control.SetSelStart(CodePointsBefore(sText, cursorPosition()));
+        return;
+    }
+    const int iStart = CodePointsBefore(sText, selectionStart());
+    const int iEnd = CodePointsBefore(sText, selectionEnd());
+    // The caret stays where the mouse left it, at either end.
+    if (cursorPosition() == selectionStart()) {
+        Control.SetSelStart(iEnd);
+        Control.SetSelLength(iStart - iEnd);
+    } else {
+        Control.SetSelStart(iStart);
+        Control.SetSelLength(iEnd - iStart);
+    }
+}
+
+// Qt's own editing (a context-menu paste, a drop, middle-click) reaches the control as
+// typing that replaces the whole text.
+void QuorixParserEdit::takeEditedText(const QString& sText) {
+    if (FShowing) return;
+    const std::string sTyped = sText.toStdString();
+    deliver([&] {
+        control().SelectAll();
+        if (sTyped.empty()) FForm->PressKey(rtl::VK_DELETE);
+        else FForm->TypeText(sTyped);
+    });
+}
+
+void QuorixParserEdit::mirrorWidgetState() {
+    rtl::TCustomEdit& Control = control();
+    Control.SetReadOnly(isReadOnly());
+    // QLineEdit's default maximum (32767) is its own limit, not a user's choice.
+    Control.SetMaxLength(maxLength() == 32767 ? 0 : maxLength());
+}
+
+void QuorixParserEdit::deliver(const std::function<void()>& Input) {
+    mirrorWidgetState();
+    ++FInputDepth;
+    apply(Input);
+    --FInputDepth;
+    if (FInputDepth == 0 && FCommitted) {
+        FCommitted = false;
+        emit committed();
+    }
+}
+
+void QuorixParserEdit::apply(const std::function<void()>& Change) {
+    try {
+        Change();
+    } catch (const std::exception& Failure) {
+        FCommitted = false;  // a commit whose write failed is no commit to announce
+        setError(TError{QString::fromUtf8(Failure.what()), -1});
+    }
+    showControl();
+}
+
+// ---- What the control reports
+
+// The parser's handler stays in place for other users of the parser; for the length of
+// this commit it is wrapped, so that the rejection is seen here and still reaches it.
+bool QuorixParserEdit::BeforeSave() {
+    if (FNull && control().Text().empty()) return false;  // an empty field stays empty
+    FSaveError.reset();
+    FSaveParser = control().Parser();
+    if (FSaveParser) {
+        FChainedOnError = FSaveParser->OnError();
+        FSaveParser->SetOnError([this](int iPos, int iErrCode) {
+            if (!FSaveError) FSaveError = TError{quorix::qt::ErrorTextAt(iErrCode, iPos), iPos};
+            if (FChainedOnError) FChainedOnError(iPos, iErrCode);
+        });
+    }
+    return true;
+}
+
+void QuorixParserEdit::AfterSave(bool bCompleted) {
+    quorix::TQuorix* Parser = std::exchange(FSaveParser, nullptr);
+    if (!Parser) return;  // nothing was evaluated
+    Parser->SetOnError(std::move(FChainedOnError));
+    FChainedOnError = nullptr;
+    if (!bCompleted || FShowing) return;
+    if (FSaveError) {
+        setError(std::exchange(FSaveError, std::nullopt));
+    } else {
+        FNull = false;
+        setError(std::nullopt);
+        if (FInputDepth > 0) FCommitted = true;
+    }
+    showControl();
+}
+
+void QuorixParserEdit::TextChanged() {
+    if (!FShowing) showControl();
+}
+
+// ---- Showing
+
+void QuorixParserEdit::showControl() {
+    if (FShowing) return;
+    FShowing = true;
+    const rtl::TCustomEdit& Control = control();
+    const QString sText = QString::fromStdString(Control.Text());
+    if (text() != sText) setText(sText);
+    const int iStart = UnitsBefore(sText, Control.SelStart());
+    const int iEnd = UnitsBefore(sText, Control.SelStart() + Control.SelLength());
+    if (iEnd > iStart && (Control.Focused() || !Control.HideSelection())) setSelection(iStart, iEnd - iStart);
+    else setCursorPosition(iStart);
+    FShowing = false;
+
+    const QVariant Value = value();
+    if (Value != FShownValue) {
+        FShownValue = Value;
+        emit valueChanged(Value);
+    }
+}
+
+void QuorixParserEdit::setError(std::optional<TError> Error) {
+    const bool bWasShown = FError.has_value();
+    FError = std::move(Error);
+    if (!FError) {
+        if (!bWasShown) return;
+        setPalette(FPlainPalette);
+        setToolTip(FPlainToolTip);
+    } else {
+        if (!bWasShown) {
+            FPlainPalette = palette();
+            FPlainToolTip = toolTip();
+        }
+        QPalette Red = FPlainPalette;
+        Red.setColor(QPalette::Text, Qt::red);
+        setPalette(Red);
+        setToolTip(FError->sMessage);
+    }
+    emit errorChanged();
+}
