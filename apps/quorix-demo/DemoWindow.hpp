@@ -1,0 +1,57 @@
+// The demo window: a calculator of three evaluating fields that share one parser with
+// different patterns, and a price list whose price and quantity are evaluating fields
+// bound to an SQLite table, with record navigation. The status line shows what the
+// parser reports through its OnError handler, and failures of the data layer.
+#pragma once
+
+#include <memory>
+
+#include <QMainWindow>
+
+#include "builtins/ExtParser.hpp"
+#include "framework/DBLinks.hpp"
+
+class QLabel;
+class QPushButton;
+class QuorixParserEdit;
+class QuorixDBParserEdit;
+
+namespace quorix_demo {
+
+class DemoWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Opens the price list in the SQLite file; raises what the data layer raises.
+    explicit DemoWindow(const QString& sDatabase, QWidget* parent = nullptr);
+    ~DemoWindow() override;
+
+protected:
+    void closeEvent(QCloseEvent* Event) override;
+
+private:
+    QWidget* makeCalculator();
+    QWidget* makePriceList();
+    void navigate(void (rtl::TDataSet::*Move)());
+    void showRecord();
+    void watchErrors(QuorixParserEdit* Edit);
+
+    // Owns the parser and the data layer's components.
+    std::unique_ptr<rtl::TComponent> FComponents;
+    quorix::TExtParser* FParser;
+    rtl::TDataSet* FItems;
+    rtl::TDataSource* FSource;
+    rtl::TFieldDataLink FNameLink;  // follows the record for the labels
+
+    QLabel* FName = nullptr;
+    QLabel* FTotal = nullptr;
+    QLabel* FPosition = nullptr;
+    QuorixDBParserEdit* FPrice = nullptr;
+    QuorixDBParserEdit* FQuantity = nullptr;
+    QPushButton* FFirst = nullptr;
+    QPushButton* FPrior = nullptr;
+    QPushButton* FNext = nullptr;
+    QPushButton* FLast = nullptr;
+};
+
+}  // namespace quorix_demo
