@@ -66,20 +66,22 @@ void DemoWindow::closeEvent(QCloseEvent* Event) {
 
 QWidget* DemoWindow::makeCalculator() {
     struct TField {
+        const char* sName;
         const char* sLabel;
         const char* sEditFormat;
         const char* sDisplayFormat;
         double rValue;
     };
     const TField Fields[] = {
-        {"Amount", "0.##", "#,##0.00", 1250},
-        {"Interest rate (%)", "0.####", "0.00", 4.5},
-        {"Speed of light (m/s)", "", "0.000E+00", 299792458},
+        {"amount", "Amount", "0.##", "#,##0.00", 1250},
+        {"rate", "Interest rate (%)", "0.####", "0.00", 4.5},
+        {"light", "Speed of light (m/s)", "", "0.000E+00", 299792458},
     };
     auto* Box = new QGroupBox(tr("Calculator: fields sharing one parser"));
     auto* Layout = new QFormLayout(Box);
     for (const TField& Field : Fields) {
         auto* Edit = new QuorixParserEdit;
+        Edit->setObjectName(Field.sName);
         Edit->setParser(FParser);
         Edit->setEditFormat(Field.sEditFormat);
         Edit->setDisplayFormat(Field.sDisplayFormat);
@@ -95,9 +97,13 @@ QWidget* DemoWindow::makePriceList() {
     auto* Box = new QGroupBox(tr("Price list: fields bound to the SQLite table"));
     auto* Layout = new QFormLayout(Box);
     FName = new QLabel;
+    FName->setObjectName("name");
     FPrice = new QuorixDBParserEdit;
+    FPrice->setObjectName("price");
     FQuantity = new QuorixDBParserEdit;
+    FQuantity->setObjectName("qty");
     FTotal = new QLabel;
+    FTotal->setObjectName("total");
     const struct {
         QuorixDBParserEdit* Edit;
         const char* sField;
@@ -120,11 +126,15 @@ QWidget* DemoWindow::makePriceList() {
 
     auto* Navigation = new QHBoxLayout;
     FFirst = new QPushButton(tr("|< First"));
+    FFirst->setObjectName("first");
     FPrior = new QPushButton(tr("< Prior"));
+    FPrior->setObjectName("prior");
     FPosition = new QLabel;
     FPosition->setAlignment(Qt::AlignCenter);
     FNext = new QPushButton(tr("Next >"));
+    FNext->setObjectName("next");
     FLast = new QPushButton(tr("Last >|"));
+    FLast->setObjectName("last");
     connect(FFirst, &QPushButton::clicked, this, [this] { navigate(&rtl::TDataSet::First); });
     connect(FPrior, &QPushButton::clicked, this, [this] { navigate(&rtl::TDataSet::Prior); });
     connect(FNext, &QPushButton::clicked, this, [this] { navigate(&rtl::TDataSet::Next); });
