@@ -46,7 +46,7 @@ QuorixParserEdit::QuorixParserEdit(TMakeControl Make, bool bNullable, QWidget* p
       FForm(std::make_unique<rtl::TForm>(nullptr)),
       FAccess(Make(*FForm, *this)),
       FNullable(bNullable) {
-    connect(this, &QLineEdit::textEdited, this, &QuorixParserEdit::takeEditedText);
+    connect(this, &QLineEdit::textChanged, this, &QuorixParserEdit::takeText);
     showControl();
 }
 
@@ -211,16 +211,12 @@ void QuorixParserEdit::takeSelection() {
     }
 }
 
-// Qt's own editing (a context-menu paste, a drop, middle-click) reaches the control as
-// typing that replaces the whole text.
-void QuorixParserEdit::takeEditedText(const QString& sText) {
+// Text that reached the QLineEdit past the control (QLineEdit::setText from code, a
+// context-menu paste, a drop) replaces the control's text.
+void QuorixParserEdit::takeText(const QString& sText) {
     if (FShowing) return;
-    const std::string sTyped = sText.toStdString();
-    deliver([&] {
-        control().SelectAll();
-        if (sTyped.empty()) FForm->PressKey(rtl::VK_DELETE);
-        else FForm->TypeText(sTyped);
-    });
+    const std::string sNew = sText.toStdString();
+    apply([&] { control().SetText(sNew); });
 }
 
 void QuorixParserEdit::mirrorWidgetState() {

@@ -103,7 +103,7 @@ private:
 
     void showControl();          // text, selection and value into the widget
     void takeSelection();        // a selection made with the mouse into the control
-    void takeEditedText(const QString& sText);  // an edit Qt made itself (paste, drop)
+    void takeText(const QString& sText);  // text Qt put in itself (setText, paste, drop)
     void submitTo(QDataWidgetMapper& Mapper, int iSection);
     void keepNullEmpty();
     void mirrorWidgetState();    // read-only and maximum length into the control

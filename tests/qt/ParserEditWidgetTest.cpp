@@ -128,6 +128,14 @@ private slots:
         QCOMPARE(QString::fromStdString(Edit->control().Text()), QString("x²"));
     }
 
+    void textSetThroughTheLineEditReachesTheControl() {
+        Edit->setText("3*3");
+        QCOMPARE(QString::fromStdString(Edit->control().Text()), QString("3*3"));
+        QTest::keyClick(Edit, Qt::Key_Return);
+        QCOMPARE(Edit->value(), QVariant(9.0));
+        QCOMPARE(Edit->text(), QString("9.000"));
+    }
+
     void rejectedTextShowsAnErrorAndTheHandlerStillRuns() {
         const QColor Plain = Edit->palette().color(QPalette::Text);
         Edit->setToolTip("price");
