@@ -1,0 +1,45 @@
+#include "bench/Engines.hpp"
+#include "bench/Inputs.hpp"
+#include "builtins/ExtParser.hpp"
+
+namespace quorix::bench {
+
+namespace {
+
+class TFlavourA final : public TEngine {
+public:
+    TFlavourA() : FParser(nullptr) {
+        for (const char* sName : {"a", "b", "c", "x", "y", "z", "w", "f"}) FParser.Functions()->Add(sName);
+        // Inputs are functions without arguments; f adds its arguments.
+        FParser.SetOnGetFunction([](const std::string& sName, std::span<const rParam> arrPar, int ParCount,
+                                    int& iErrCode, rtl::Extended& Result) {
+            double rInput = 0;
+            if (ParCount == 0 && sName.size() == 1 && Inputs.Find(sName[0], rInput)) {
+                Result = rInput;
+            } else if (sName == "F") {
+                for (const rParam& Par : arrPar) Result += Par.rValue;
+            } else {
+                iErrCode = 1;
+            }
+        });
+    }
+    bool Parse(const std::string& sText) override {
+        FParser.SetText(std::string());
+        FParser.SetText(sText);
+        return FParser.Parse();
+    }
+    bool Evaluate(double& rValue) override {
+        const bool bOk = FParser.Calc();
+        rValue = static_cast<double>(FParser.Value());
+        return bOk;
+    }
+
+private:
+    TExtParser FParser;
+};
+
+}  // namespace
+
+std::unique_ptr<TEngine> MakeFlavourA() { return std::make_unique<TFlavourA>(); }
+
+}  // namespace quorix::bench

@@ -1,0 +1,54 @@
+#include "bench/Engines.hpp"
+#include "bench/Inputs.hpp"
+#include "engine_vars/Quorix.hpp"
+#include "framework/Math.hpp"
+#include "framework/StringList.hpp"
+
+namespace quorix::bench {
+
+namespace {
+
+class TFlavourB final : public TEngine {
+public:
+    TFlavourB() : FParser(nullptr) {
+        rtl::TStringList Variables;
+        for (const char* sName : {"a", "b", "c", "x", "y", "z", "w", "pi"}) Variables.Add(sName);
+        rtl::TStringList Functions;
+        for (const char* sName : {"sin", "cos", "log10", "hypot", "f"}) Functions.Add(sName);
+        FParser.SetVariables(&Variables);
+        FParser.SetFunctions(&Functions);
+        FParser.SetOnGetVariable([](const std::string& sName, rtl::Extended& Result) {
+            double rInput = 0;
+            if (sName.size() == 1 && Inputs.Find(sName[0], rInput)) Result = rInput;
+            else if (sName == "PI") Result = rtl::Pi;
+        });
+        FParser.SetOnGetFunction(
+            [](const std::string& sName, std::span<const rParam> arrPar, int ParCount, rtl::Extended& Result) {
+                if (sName == "SIN" && ParCount == 1) Result = rtl::Sin(arrPar[0].rValue);
+                else if (sName == "COS" && ParCount == 1) Result = rtl::Cos(arrPar[0].rValue);
+                else if (sName == "LOG10" && ParCount == 1) Result = rtl::Log10(arrPar[0].rValue);
+                else if (sName == "HYPOT" && ParCount == 2) Result = rtl::Hypot(arrPar[0].rValue, arrPar[1].rValue);
+                else if (sName == "F")
+                    for (const rParam& Par : arrPar) Result += Par.rValue;
+            });
+    }
+    bool Parse(const std::string& sText) override {
+        FParser.SetText(std::string());
+        FParser.SetText(sText);
+        return FParser.Parse();
+    }
+    bool Evaluate(double& rValue) override {
+        const bool bOk = FParser.Calc();
+        rValue = static_cast<double>(FParser.Value());
+        return bOk;
+    }
+
+private:
+    TQuorix FParser;
+};
+
+}  // namespace
+
+std::unique_ptr<TEngine> MakeFlavourB() { return std::make_unique<TFlavourB>(); }
+
+}  // namespace quorix::bench

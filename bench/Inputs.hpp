@@ -1,0 +1,37 @@
+// What every engine of the benchmark shares: the inputs that change between
+// evaluations, the expression set and the generated texts for the scale runs.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace quorix::bench {
+
+// The inputs of the evaluation runs. Every timed evaluation is followed by a swap of
+// a with b and of x with y, so no engine can cache a result.
+struct TInputs {
+    double a = 1.1, b = 2.2, c = 3.3, x = 2.123456, y = 3.123456, z = 4.123456, w = 5.123456;
+    void Swap();
+    // The value of a one-letter input name in either letter case; false for others.
+    bool Find(char cName, double& rValue) const;
+};
+extern TInputs Inputs;
+
+struct TExpression {
+    std::string sOurs;   // written for both flavours of the engine
+    std::string sPeer;   // the same meaning in the peer's grammar
+};
+const std::vector<TExpression>& ExpressionSet();
+
+// The generated texts of the scale runs.
+enum class TShape { FlatChain, DeepNesting, ManyGroups, ManyCalls };
+const char* ShapeName(TShape Shape);
+struct TGenerated {
+    std::string sText;
+    std::size_t iTokens = 0;
+};
+// A text of Shape with about iTokens tokens; calls are to the function f.
+TGenerated Generate(TShape Shape, std::size_t iTokens);
+
+}  // namespace quorix::bench
