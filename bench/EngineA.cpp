@@ -1,14 +1,15 @@
 #include "bench/Engines.hpp"
 #include "bench/Inputs.hpp"
+#include "bench/OurEngine.hpp"
 #include "builtins/ExtParser.hpp"
 
 namespace quorix::bench {
 
 namespace {
 
-class TFlavourA final : public TEngine {
+class TFlavourA final : public TOurEngine<TExtParser> {
 public:
-    TFlavourA() : FParser(nullptr) {
+    TFlavourA() {
         for (const char* sName : {"a", "b", "c", "x", "y", "z", "w", "f"}) FParser.Functions()->Add(sName);
         // Inputs are functions without arguments; f adds its arguments.
         FParser.SetOnGetFunction([](const std::string& sName, std::span<const rParam> arrPar, int ParCount,
@@ -23,19 +24,6 @@ public:
             }
         });
     }
-    bool Parse(const std::string& sText) override {
-        FParser.SetText(std::string());
-        FParser.SetText(sText);
-        return FParser.Parse();
-    }
-    bool Evaluate(double& rValue) override {
-        const bool bOk = FParser.Calc();
-        rValue = static_cast<double>(FParser.Value());
-        return bOk;
-    }
-
-private:
-    TExtParser FParser;
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "bench/Engines.hpp"
 #include "bench/Inputs.hpp"
+#include "bench/OurEngine.hpp"
 #include "engine_vars/Quorix.hpp"
 #include "framework/Math.hpp"
 #include "framework/StringList.hpp"
@@ -8,9 +9,9 @@ namespace quorix::bench {
 
 namespace {
 
-class TFlavourB final : public TEngine {
+class TFlavourB final : public TOurEngine<TQuorix> {
 public:
-    TFlavourB() : FParser(nullptr) {
+    TFlavourB() {
         rtl::TStringList Variables;
         for (const char* sName : {"a", "b", "c", "x", "y", "z", "w", "pi"}) Variables.Add(sName);
         rtl::TStringList Functions;
@@ -32,19 +33,6 @@ public:
                     for (const rParam& Par : arrPar) Result += Par.rValue;
             });
     }
-    bool Parse(const std::string& sText) override {
-        FParser.SetText(std::string());
-        FParser.SetText(sText);
-        return FParser.Parse();
-    }
-    bool Evaluate(double& rValue) override {
-        const bool bOk = FParser.Calc();
-        rValue = static_cast<double>(FParser.Value());
-        return bOk;
-    }
-
-private:
-    TQuorix FParser;
 };
 
 }  // namespace
