@@ -1,7 +1,6 @@
 // TQuorix, variables flavour: the tokenizer, the argument-list scan, the argument
 // parser and the tree builder's entry point.
 #include <memory>
-#include <new>
 #include <string>
 #include <utility>
 
@@ -181,13 +180,9 @@ bool TQuorix::CalcParams(TTie*& pTie) {
             continue;
         }
         Arguments->FPosBase = iFirst + static_cast<int>(iArgStart);
-        try {
-            if (!Arguments->Parse()) return false;
-        } catch (const std::bad_alloc&) {
-            throw;
-        } catch (...) {
-            continue;  // the argument stays 0 without a tree
-        }
+        // An exception (a throwing OnError handler, for one) passes on: an argument
+        // that failed must not count as 0 in a parse that succeeds.
+        if (!Arguments->Parse()) return false;
         Par.pTie = std::exchange(Arguments->FRoot, nullptr);
     }
     return true;

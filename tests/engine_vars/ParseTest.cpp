@@ -153,14 +153,21 @@ TEST(VarsParse, ArgumentsAreNeverFolded) {
     EXPECT_EQ(H.Reports, Only(3, 9));
 }
 
-TEST(VarsParse, ExceptionFromTheErrorHandlerInsideAnArgumentLeavesItZero) {
-    VarsHarness H;
-    H.Parser->SetOnError([](int, int) { throw std::runtime_error("handler"); });
-    ASSERT_TRUE(H.CalcText("F(y;2)"));
-    ASSERT_EQ(H.Calls.size(), 1u);
-    EXPECT_EQ(H.Calls[0].arrPar[0].rValue, 0);
-    EXPECT_EQ(H.Calls[0].arrPar[0].pTie, nullptr);
-    EXPECT_EQ(H.Parser->Value(), 2);
+TEST(VarsParse, ExceptionFromTheErrorHandlerInsideAnArgumentPassesOut) {
+    // Swallowing it would let F(y;2) succeed as F(0;2) = 2.
+    for (const char* sText : {"F(y;2)", "F(1;F(2;y))", "F(1;G(z+y))"}) {
+        SCOPED_TRACE(sText);
+        VarsHarness H;
+        H.Parser->SetOnError([](int, int) { throw std::runtime_error("handler"); });
+        H.Parser->SetText(sText);
+        EXPECT_THROW(H.Parser->Calc(), std::runtime_error);
+        EXPECT_TRUE(H.Calls.empty());
+        EXPECT_EQ(H.Parser->Value(), 0);
+        EXPECT_TRUE(H.Parser->GetParsedText().empty());
+        // The component is usable afterwards: the same text fails plainly.
+        H.Parser->SetOnError({});
+        EXPECT_FALSE(H.Parser->Parse());
+    }
 }
 
 TEST(VarsParse, ExceptionFromTheErrorHandlerAtTheTopPassesOut) {
