@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <elf.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,11 @@
 namespace rtl {
 
 namespace {
+
+// Library names and search paths are short; longer ones, or more of them than any
+// real library lists, mark a damaged or hostile file, whose reading must stay cheap.
+constexpr uint64_t kMaxNameLength = 4096;
+constexpr std::size_t kMaxNames = 4096;
 
 class TElfReader {
 public:
@@ -24,21 +30,15 @@ public:
     template <class T>
     T Read(uint64_t Offset) {
         T value;
-        if (Offset > FSize || FSize - Offset < sizeof(T)) Fail("it is truncated");
-        FIn.seekg(static_cast<std::streamoff>(Offset));
-        FIn.read(reinterpret_cast<char*>(&value), sizeof(T));
-        if (!FIn) Fail("it cannot be read");
+        ReadInto(Offset, sizeof(T), reinterpret_cast<char*>(&value));
         return value;
     }
 
-    std::string ReadString(uint64_t Offset, uint64_t Limit) {
-        std::string s;
-        for (uint64_t at = Offset; at < Limit; ++at) {
-            const char c = Read<char>(at);
-            if (c == '\0') return s;
-            s += c;
-        }
-        Fail("a name runs past its string table");
+    // Size bytes at Offset in one read; the range must lie inside the file.
+    std::string ReadBlock(uint64_t Offset, uint64_t Size) {
+        std::string block(static_cast<std::size_t>(Fits(Offset, Size) ? Size : 0), '\0');
+        ReadInto(Offset, Size, block.data());
+        return block;
     }
 
     [[noreturn]] void Fail(const std::string& sWhy) {
@@ -46,6 +46,15 @@ public:
     }
 
 private:
+    bool Fits(uint64_t Offset, uint64_t Size) const { return Offset <= FSize && Size <= FSize - Offset; }
+
+    void ReadInto(uint64_t Offset, uint64_t Size, char* pOut) {
+        if (!Fits(Offset, Size)) Fail("it is truncated");
+        FIn.seekg(static_cast<std::streamoff>(Offset));
+        FIn.read(pOut, static_cast<std::streamsize>(Size));
+        if (!FIn) Fail("it cannot be read");
+    }
+
     std::string FName;
     std::ifstream FIn;
     uint64_t FSize = 0;
@@ -58,8 +67,9 @@ std::vector<std::string> SplitPath(const std::string& sPath, const std::string& 
         size_t end = sPath.find(':', start);
         if (end == std::string::npos) end = sPath.size();
         std::string dir = sPath.substr(start, end - start);
+        // Searching on after each replacement: the origin may itself contain "$ORIGIN".
         for (const char* token : {"${ORIGIN}", "$ORIGIN"})
-            for (size_t at; (at = dir.find(token)) != std::string::npos;)
+            for (size_t at = 0; (at = dir.find(token, at)) != std::string::npos; at += sOrigin.size())
                 dir.replace(at, std::strlen(token), sOrigin);
         if (!dir.empty()) dirs.push_back(dir);
         start = end + 1;
@@ -89,9 +99,10 @@ TModuleDependencies ReadModuleDependencies(const std::string& sFileName) {
 
     std::vector<uint64_t> needed, runPath, rPath;
     uint64_t strtab = 0, strsz = 0;
-    for (uint64_t at = dynamic.p_offset; at + sizeof(Elf64_Dyn) <= dynamic.p_offset + dynamic.p_filesz;
-         at += sizeof(Elf64_Dyn)) {
-        const auto entry = elf.Read<Elf64_Dyn>(at);
+    const std::string section = elf.ReadBlock(dynamic.p_offset, dynamic.p_filesz);
+    for (std::size_t at = 0; at + sizeof(Elf64_Dyn) <= section.size(); at += sizeof(Elf64_Dyn)) {
+        Elf64_Dyn entry;
+        std::memcpy(&entry, section.data() + at, sizeof entry);
         if (entry.d_tag == DT_NULL) break;
         if (entry.d_tag == DT_NEEDED) needed.push_back(entry.d_un.d_val);
         if (entry.d_tag == DT_RUNPATH) runPath.push_back(entry.d_un.d_val);
@@ -108,10 +119,16 @@ TModuleDependencies ReadModuleDependencies(const std::string& sFileName) {
             mapped = true;
         }
     if (!mapped) elf.Fail("its string table is outside the file");
+    if (needed.size() + runPath.size() + rPath.size() > kMaxNames) elf.Fail("it names too many libraries");
 
+    const std::string strings = elf.ReadBlock(strtabOffset, strsz);
     auto text = [&](uint64_t offset) {
-        if (offset >= strsz) elf.Fail("a name lies outside its string table");
-        return elf.ReadString(strtabOffset + offset, strtabOffset + strsz);
+        if (offset >= strings.size()) elf.Fail("a name lies outside its string table");
+        const char* first = strings.data() + offset;
+        const std::size_t room = std::min<std::size_t>(strings.size() - offset, kMaxNameLength + 1);
+        const auto* end = static_cast<const char*>(std::memchr(first, '\0', room));
+        if (!end) elf.Fail(room > kMaxNameLength ? "a name is too long" : "a name runs past its string table");
+        return std::string(first, end);
     };
     const std::string origin =
         std::filesystem::absolute(std::filesystem::path(sFileName)).parent_path().string();

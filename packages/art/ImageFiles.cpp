@@ -54,15 +54,17 @@ TIndexedImage DecodeDib(std::span<const uint8_t> Dib, bool bIcon) {
     if (GetU32(Dib, 0) < kInfoHeaderSize) throw rtl::EReadError("Unsupported bitmap header");
     TIndexedImage image;
     image.Width = static_cast<int32_t>(GetU32(Dib, 4));
-    int32_t height = static_cast<int32_t>(GetU32(Dib, 8));
+    // Wide enough to negate any stored height, the most negative included.
+    int64_t height = static_cast<int32_t>(GetU32(Dib, 8));
     image.BitCount = static_cast<int>(GetU16(Dib, 14));
     const uint32_t compression = GetU32(Dib, 16);
     uint32_t colours = GetU32(Dib, 32);
     if (bIcon) height /= 2;
     const bool bTopDown = height < 0;
-    image.Height = bTopDown ? -height : height;
-    if (image.Width <= 0 || image.Height <= 0 || image.Width > 4096 || image.Height > 4096)
+    const int64_t rows = bTopDown ? -height : height;
+    if (image.Width <= 0 || rows <= 0 || image.Width > 4096 || rows > 4096)
         throw rtl::EReadError("Unsupported bitmap size");
+    image.Height = static_cast<int32_t>(rows);
     if (compression != 0 || (image.BitCount != 1 && image.BitCount != 4 && image.BitCount != 8))
         throw rtl::EReadError("Only uncompressed bitmaps with 1, 4 or 8 bits per pixel are read");
     if (colours == 0) colours = 1u << image.BitCount;

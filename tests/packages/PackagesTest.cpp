@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <set>
 
+#include "framework/ByteOrder.hpp"
 #include "framework/Exceptions.hpp"
 #include "framework/Packages.hpp"
 #include "framework/Properties.hpp"
@@ -182,6 +183,21 @@ struct TLocale {
     ~TLocale() { rtl::SetResourceLocale(FSaved); }
     std::string FSaved;
 };
+
+TEST(ImageFiles, RefusesBitmapSizesOutOfRangeIncludingTheMostNegativeHeight) {
+    // Negating the most negative stored height overflowed.
+    for (const uint32_t iHeight : {0x80000000u, 0u, 4097u, 0xFFFFEFFFu}) {
+        std::vector<uint8_t> file{'B', 'M'};
+        for (const uint32_t v : {0u, 0u, 0u}) rtl::PutU32(file, v);
+        file.resize(14);
+        for (const uint32_t v : {40u, 1u, iHeight}) rtl::PutU32(file, v);
+        rtl::PutU16(file, 1);
+        rtl::PutU16(file, 4);
+        for (const uint32_t v : {0u, 0u, 0u, 0u, 0u, 0u}) rtl::PutU32(file, v);
+        file.resize(file.size() + 64 + 4096 * 4);
+        EXPECT_THROW(quorix::art::DecodeBmp(file), rtl::EReadError) << iHeight;
+    }
+}
 
 }  // namespace
 
