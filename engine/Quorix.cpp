@@ -37,6 +37,7 @@ private:
 
 TQuorix::TQuorix(rtl::TComponent* AOwner)
     : rtl::TComponent(AOwner),
+      FPool(core::TTiePool::Create()),
       FFunctions(std::make_unique<rtl::TStringList>()),
       FUsedFun(std::make_unique<rtl::TStringList>()),
       FBuildInFun(std::make_unique<rtl::TStringList>()) {}
@@ -124,6 +125,7 @@ bool TQuorix::Parse() {
             const std::string sText = FText;
             bParsed = InternalParse(pRoot, sText, 0);
         }
+        FPool->Trim();
         if (FGeneration != iGeneration) {
             // A handler changed the text: this tree belongs to the old one.
             ClearBST(pRoot);
@@ -137,7 +139,7 @@ bool TQuorix::Parse() {
     return true;
 }
 
-TTie* TQuorix::AddTie(TTieList& Tokens) { return core::AddTie(Tokens); }
+TTie* TQuorix::AddTie(TTieList& Tokens) { return core::AddTie(Tokens, *FPool); }
 
 void TQuorix::ClearBST(TTie*& pRoot) { core::ClearBST(pRoot); }
 
@@ -190,14 +192,18 @@ TArgumentList ScanArgumentList(std::string_view sText, std::size_t iOpen, char c
 }  // namespace
 
 bool TQuorix::InternalParse(TTie*& pRoot, std::string_view sText, int iOffset) {
+    // The outermost parse takes the list kept from the last one, and gives it back.
     TTieList Tokens;
+    Tokens.swap(FPool->SpareTokens());
     struct TCleanUp {
         TTieList& Tokens;
         TTie*& pRoot;
+        TTieList& Spare;
         ~TCleanUp() {
             if (!pRoot) core::ClearTokens(Tokens);
+            if (Tokens.capacity() > Spare.capacity()) Tokens.swap(Spare);
         }
-    } CleanUp{Tokens, pRoot};
+    } CleanUp{Tokens, pRoot, FPool->SpareTokens()};
 
     const std::size_t n = sText.size();
     std::size_t i = 0;
@@ -223,7 +229,7 @@ bool TQuorix::InternalParse(TTie*& pRoot, std::string_view sText, int iOffset) {
             ReportError(pTie->iPos, qeUnknownName);
             return false;
         }
-        pTie->sUpperName = rtl::AnsiUpperCase(pTie->sName);
+        pTie->sUpperName = FPool->Intern(rtl::AnsiUpperCase(pTie->sName));
         if (j < n && sText[j] == '(') {
             const TArgumentList List = ScanArgumentList(sText, j, FStringDelimiter, FCallNesting + 1);
             if (List.bTooDeep || FCallNesting + 1 > MaxCallNesting) {
@@ -293,6 +299,7 @@ void TQuorix::CreateBST(TTie*& pRoot, TTieList& Tokens) {
     Rules.IsSignedName = [this](const TTie& Tie) { return IsListedFunction(Tie); };
     Rules.Report = [this](int iErrCode, int iPos) { ReportError(iPos, iErrCode); };
     if (FOptimize) Rules.Fold = [this](TTie& Tie) { FoldConstant(Tie); };
+    Rules.pScratch = &FPool->BuildScratch();
     pRoot = core::BuildTree(Tokens, Rules);
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/Tie.hpp"
+#include "engine/TiePool.hpp"
 #include "framework/Component.hpp"
 #include "framework/StringList.hpp"
 #include "framework/Types.hpp"
@@ -109,6 +110,7 @@ private:
     void FoldConstant(TTie& Tie);
     rtl::Extended CallFunction(TTie& Tie);
 
+    core::TTiePool::THandle FPool;  // the nodes of every tree this component parses
     TTie* FRoot = nullptr;
     char FStringDelimiter = '\'';
     char FParSeparator = ';';

@@ -3,11 +3,13 @@
 // Both flavours re-export these names into their own inline namespace.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/TieText.hpp"
 #include "framework/Types.hpp"
 
 namespace quorix::core {
@@ -28,24 +30,34 @@ struct rParam {
     TTie* pTie = nullptr;     // the argument's own tree; nil for strings and empty arguments
 };
 
-struct TTie {
-    std::string sName;             // the token as written: operator, number or name
+class TTiePool;
+
+// A node is 128 bytes, two cache lines when its pool aligns it: the first holds what
+// building, folding and evaluating read, the second the texts.
+struct alignas(64) TTie {
     rtl::Extended rValue = 0;      // a number's value, or a folded node's value
+    TTie* pLeft = nullptr;
+    TTie* pRight = nullptr;
+    TTiePool* pPool = nullptr;     // where the node lives; set by the pool
+    int32_t iPos = 0;              // 0-based position in the whole text
+    int32_t iParCount = 0;         // always arrParams.size()
     int16_t iSign = 1;             // +1, or -1 after an odd number of prefix minuses
     bool bResolved = false;        // an operator token that has taken its operands
     bool bNumber = false;          // the token text is a number
     bool bConst = false;           // the value is known at parse time
-    int32_t iPos = 0;              // 0-based position in the whole text
-    std::string sParams;           // a call's text between its parentheses
-    int32_t iParCount = 0;         // always arrParams.size()
-    std::vector<rParam> arrParams;
-    TTie* pLeft = nullptr;
-    TTie* pRight = nullptr;
+    bool bBuildIn = false;
     // Filled once by the tokenizer for a name, so that evaluation neither upper-cases
     // nor looks the name up again on every call.
-    std::string sUpperName;
-    bool bBuildIn = false;
+    TPooledName sUpperName;
+    std::string sName;             // the token as written: operator, number or name
+    TRareText sParams;             // a call's text between its parentheses
+    std::vector<rParam> arrParams;
+
+    // Nodes are made and released by their pool only.
+    static void* operator new(std::size_t) = delete;
+    static void operator delete(void*) = delete;
 };
+static_assert(sizeof(TTie) == 128, "a node fills two cache lines exactly");
 
 // The token list the tokenizer fills and the tree builder reduces.
 using TTieList = std::vector<TTie*>;
@@ -69,8 +81,9 @@ inline bool IsNameNode(const TTie& Tie) {
     return !Tie.bNumber && !(Tie.sName.size() == 1 && IsOneChar(Tie.sName[0]));
 }
 
-// Creates a node with the initial field values, appends it to Tokens and returns it.
-TTie* AddTie(TTieList& Tokens);
+// Takes a node with the initial field values from Pool, appends it to Tokens and
+// returns it.
+TTie* AddTie(TTieList& Tokens, TTiePool& Pool);
 
 // Releases the tree with its operand subtrees and argument trees and sets pRoot to
 // nil. Works without recursion and without allocating, so neither a deep tree nor a

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <utility>
 
 namespace quorix::core {
@@ -16,12 +17,23 @@ namespace {
 // length, and a pass after the first revisits only the minuses that a pass can have
 // made ready: those next to or left by a group just reduced, and the one before a
 // minus just applied (a run of minuses loses one minus per pass, from its right end).
+// What the passes ask of a token (which operator or parenthesis it is, if any) is
+// kept in a byte per slot, so that they walk a small array instead of the nodes.
 class TLinearBuilder {
 public:
-    TLinearBuilder(TTieList& Tokens, const TBuildRules& Rules) : FTokens(Tokens), FRules(Rules) {}
+    TLinearBuilder(TTieList& Tokens, const TBuildRules& Rules) : FTokens(Tokens), FRules(Rules) {
+        if (FRules.pScratch) std::swap(FArrays, *FRules.pScratch);
+    }
 
-    // Whatever way the build ends, the tokens still in the list go back to the caller.
-    ~TLinearBuilder() { GiveBack(); }
+    // Whatever way the build ends, the tokens still in the list go back to the caller,
+    // and the arrays, emptied, to the scratch they came from.
+    ~TLinearBuilder() {
+        GiveBack();
+        if (FRules.pScratch) {
+            FArrays.Clear();
+            std::swap(FArrays, *FRules.pScratch);
+        }
+    }
 
     TTie* Build() {
         if (FTokens.empty()) return nullptr;
@@ -41,8 +53,16 @@ private:
     static constexpr Slot kNone = -1;
 
     TTie& At(Slot i) const { return *FTokens[static_cast<std::size_t>(i)]; }
-    Slot& NextOf(Slot i) { return FNext[static_cast<std::size_t>(i)]; }
-    Slot& PrevOf(Slot i) { return FPrev[static_cast<std::size_t>(i)]; }
+    Slot& NextOf(Slot i) { return FArrays.Next[static_cast<std::size_t>(i)]; }
+    Slot& PrevOf(Slot i) { return FArrays.Prev[static_cast<std::size_t>(i)]; }
+    char& KindOf(Slot i) { return FArrays.Kind[static_cast<std::size_t>(i)]; }
+
+    // A bare operator's character, "(" or ")", else 0: an operand.
+    static char Kind(const TTie& Tie) {
+        if (IsBareOperator(Tie) || IsToken(Tie, '(') || IsToken(Tie, ')')) return Tie.sName[0];
+        return 0;
+    }
+    static bool IsOperatorKind(char cKind) { return cKind != 0 && cKind != '(' && cKind != ')'; }
 
     void Report(int iErrCode, int iPos) const {
         if (FRules.Report) FRules.Report(iErrCode, iPos);
@@ -50,33 +70,35 @@ private:
 
     void Link() {
         const Slot n = static_cast<Slot>(FTokens.size());
-        FNext.resize(static_cast<std::size_t>(n));
-        FPrev.resize(static_cast<std::size_t>(n));
+        FArrays.Next.resize(static_cast<std::size_t>(n));
+        FArrays.Prev.resize(static_cast<std::size_t>(n));
+        FArrays.Kind.resize(static_cast<std::size_t>(n));
         for (Slot i = 0; i < n; ++i) {
             PrevOf(i) = i - 1;
             NextOf(i) = i + 1 < n ? i + 1 : kNone;
+            KindOf(i) = Kind(At(i));
         }
         FHead = 0;
         FTail = n - 1;
         FCount = n;
         // Groups are reduced from the last "(" to the first; each one closes at the
         // first ")" after it that an earlier group has not taken.
-        std::vector<Slot> Closings;
+        std::vector<Slot>& Closings = FArrays.Closings;
         for (Slot i = n - 1; i >= 0; --i) {
-            if (IsToken(At(i), ')')) {
+            if (KindOf(i) == ')') {
                 Closings.push_back(i);
-            } else if (IsToken(At(i), '(')) {
+            } else if (KindOf(i) == '(') {
                 Slot iClose = kNone;
                 if (!Closings.empty()) {
                     iClose = Closings.back();
                     Closings.pop_back();
                 }
-                FGroups.push_back({i, iClose});
+                FArrays.Groups.push_back({i, iClose});
             }
         }
-        std::reverse(FGroups.begin(), FGroups.end());
+        std::reverse(FArrays.Groups.begin(), FArrays.Groups.end());
         // ")" left over, first to last.
-        FStrayClosings.assign(Closings.rbegin(), Closings.rend());
+        FArrays.StrayClosings.assign(Closings.rbegin(), Closings.rend());
     }
 
     // Unlinks slot i; its token is no longer the builder's to give back.
@@ -101,18 +123,16 @@ private:
         return IsNameNode(Tie) && FRules.IsSignedName && FRules.IsSignedName(Tie);
     }
 
-    static bool IsBareMinus(const TTie& Tie) { return IsToken(Tie, '-') && !Tie.bResolved; }
-
     // A bare "-" at the start or after a bare operator or "(" negates the operand
     // after it. When it goes, a bare "-" before it may qualify in the next pass.
     bool ApplyPrefixMinus(Slot i) {
         const Slot q = NextOf(i), p = PrevOf(i);
-        if (q == kNone || !IsBareMinus(At(i))) return false;
-        if (p != kNone && !IsBareOperator(At(p)) && !IsToken(At(p), '(')) return false;
+        if (q == kNone || KindOf(i) != '-') return false;
+        if (p != kNone && !IsOperatorKind(KindOf(p)) && KindOf(p) != '(') return false;
         if (!IsSignable(At(q))) return false;
         At(q).iSign = static_cast<int16_t>(-At(q).iSign);
         Release(i);
-        if (p != kNone && IsBareMinus(At(p))) FReady.push_back(p);
+        if (p != kNone && KindOf(p) == '-') FArrays.Ready.push_back(p);
         return true;
     }
 
@@ -125,15 +145,15 @@ private:
     }
 
     void ApplyReadyPrefixMinuses() {
-        FApplying.swap(FReady);
-        FReady.clear();
+        FArrays.Applying.swap(FArrays.Ready);
+        FArrays.Ready.clear();
         // In list order, as a walk would meet them: a minus applied makes the one
         // before it ready only for the next pass.
-        std::sort(FApplying.begin(), FApplying.end());
-        FApplying.erase(std::unique(FApplying.begin(), FApplying.end()), FApplying.end());
-        for (Slot i : FApplying)
+        std::sort(FArrays.Applying.begin(), FArrays.Applying.end());
+        FArrays.Applying.erase(std::unique(FArrays.Applying.begin(), FArrays.Applying.end()), FArrays.Applying.end());
+        for (Slot i : FArrays.Applying)
             if (FTokens[static_cast<std::size_t>(i)]) ApplyPrefixMinus(i);
-        FApplying.clear();
+        FArrays.Applying.clear();
     }
 
     // The group's first token if it is a bare operator, else its last if that one
@@ -147,17 +167,17 @@ private:
     bool ReduceNextGroup() {
         Slot First = FHead, Last = FTail;
         bool bOpen = false, bClose = false;
-        if (!FGroups.empty()) {
-            First = FGroups.back().iOpen;
+        if (!FArrays.Groups.empty()) {
+            First = FArrays.Groups.back().iOpen;
             bOpen = true;
-            if (FGroups.back().iClose != kNone) {
-                Last = FGroups.back().iClose;
+            if (FArrays.Groups.back().iClose != kNone) {
+                Last = FArrays.Groups.back().iClose;
                 bClose = true;
             }
         } else {
             // Only stray ")" are left: the first one ends the group, and the build.
-            if (!FStrayClosings.empty()) {
-                Last = FStrayClosings.front();
+            if (!FArrays.StrayClosings.empty()) {
+                Last = FArrays.StrayClosings.front();
                 bClose = true;
             }
         }
@@ -167,86 +187,105 @@ private:
             return false;
         }
 
-        // Cut the group out into FGroup; FGroupSlots keeps where its tokens stood,
+        // Cut the group out into FArrays.Group; FArrays.GroupSlots keeps where its tokens stood,
         // so that they can be given back if the build ends inside the group.
-        FGroup.clear();
-        FGroupSlots.clear();
+        FArrays.Group.clear();
+        FArrays.GroupKinds.clear();
+        FArrays.GroupSlots.clear();
         for (Slot i = First;; i = NextOf(i)) {
-            FGroup.push_back(&At(i));
-            FGroupSlots.push_back(i);
+            FArrays.Group.push_back(&At(i));
+            FArrays.GroupKinds.push_back(KindOf(i));
+            FArrays.GroupSlots.push_back(i);
             if (i == Last) break;
         }
-        if (FGroup.size() == 2) {
-            Report(beOperand, OperandErrorPos(*FGroup.front(), *FGroup.back()));
+        if (FArrays.Group.size() == 2) {
+            Report(beOperand, OperandErrorPos(*FArrays.Group.front(), *FArrays.Group.back()));
             return false;
         }
         if (bOpen) {
-            FGroups.pop_back();
-            Release(FGroupSlots.back());
-            Release(FGroupSlots.front());
-            FGroup.pop_back();
-            FGroupSlots.pop_back();
-            FGroup.erase(FGroup.begin());
-            FGroupSlots.erase(FGroupSlots.begin());
+            FArrays.Groups.pop_back();
+            Release(FArrays.GroupSlots.back());
+            Release(FArrays.GroupSlots.front());
+            FArrays.Group.pop_back();
+            FArrays.GroupKinds.pop_back();
+            FArrays.GroupSlots.pop_back();
+            FArrays.Group.erase(FArrays.Group.begin());
+            FArrays.GroupKinds.erase(FArrays.GroupKinds.begin());
+            FArrays.GroupSlots.erase(FArrays.GroupSlots.begin());
         }
-        for (Slot i : FGroupSlots) FTokens[static_cast<std::size_t>(i)] = nullptr;
+        for (Slot i : FArrays.GroupSlots) FTokens[static_cast<std::size_t>(i)] = nullptr;
         FInGroup = true;
 
         for (std::size_t k = sCharOperator.size(); k-- > 0;) {
-            if (FGroup.size() == 2) {
-                Report(beOperand, OperandErrorPos(*FGroup.front(), *FGroup.back()));
+            if (FArrays.Group.size() == 2) {
+                Report(beOperand, OperandErrorPos(*FArrays.Group.front(), *FArrays.Group.back()));
                 return false;
             }
             Sweep(sCharOperator[k]);
         }
-        if (FGroup.size() != 1) {
-            Report(beOperand, OperandErrorPos(*FGroup.front(), *FGroup.back()));
+        if (FArrays.Group.size() != 1) {
+            Report(beOperand, OperandErrorPos(*FArrays.Group.front(), *FArrays.Group.back()));
             return false;
         }
 
         // The node takes the group's first slot; the others leave the list.
-        const Slot iNode = FGroupSlots.front();
-        for (std::size_t k = 1; k < FGroupSlots.size(); ++k) Unlink(FGroupSlots[k]);
-        FTokens[static_cast<std::size_t>(iNode)] = FGroup.front();
+        const Slot iNode = FArrays.GroupSlots.front();
+        for (std::size_t k = 1; k < FArrays.GroupSlots.size(); ++k) Unlink(FArrays.GroupSlots[k]);
+        FTokens[static_cast<std::size_t>(iNode)] = FArrays.Group.front();
+        KindOf(iNode) = FArrays.GroupKinds.front();
         FInGroup = false;
         // The tokens around the node have new neighbours, and so has the node, which
         // may itself be a bare "-" left alone in its group.
         for (const Slot i : {PrevOf(iNode), iNode, NextOf(iNode)})
-            if (i != kNone && IsBareMinus(At(i))) FReady.push_back(i);
+            if (i != kNone && KindOf(i) == '-') FArrays.Ready.push_back(i);
         return true;
     }
 
     // Joins every bare cOperator between two operands of the group, left to right,
-    // each new node becoming the left operand of the next, then folds the new nodes
-    // in the order they were made. The group is consistent again before any fold,
-    // because a fold may throw.
+    // each new node becoming the left operand of the next, and folds each new node
+    // right after it is made, while its operands are in the cache. A fold that throws
+    // ends the folding, but the sweep still makes its nodes, so the group is whole
+    // when the exception leaves, as if the folds had waited for the sweep to end.
     void Sweep(char cOperator) {
-        FMade.clear();
         std::size_t w = 0;  // the node before the one being looked at
         std::size_t r = 1;
-        const std::size_t n = FGroup.size();
+        const std::size_t n = FArrays.Group.size();
+        bool bMade = false;
+        std::exception_ptr pFoldFailure;
         while (r + 1 < n) {
-            TTie* pTie = FGroup[r];
-            if (IsToken(*pTie, cOperator) && !pTie->bResolved && IsOperand(*FGroup[w]) &&
-                IsOperand(*FGroup[r + 1])) {
+            TTie* pTie = FArrays.Group[r];
+            if (FArrays.GroupKinds[r] == cOperator && !IsOperatorKind(FArrays.GroupKinds[w]) &&
+                !IsOperatorKind(FArrays.GroupKinds[r + 1])) {
                 pTie->bResolved = true;
-                pTie->pLeft = FGroup[w];
-                pTie->pRight = FGroup[r + 1];
-                FGroup[w] = pTie;
-                FMade.push_back(pTie);
+                pTie->pLeft = FArrays.Group[w];
+                pTie->pRight = FArrays.Group[r + 1];
+                FArrays.Group[w] = pTie;
+                FArrays.GroupKinds[w] = 0;
+                bMade = true;
                 r += 2;
+                if (FRules.Fold && !pFoldFailure && pTie->pLeft->bConst && pTie->pRight->bConst) {
+                    try {
+                        FRules.Fold(*pTie);
+                    } catch (...) {
+                        pFoldFailure = std::current_exception();
+                    }
+                }
             } else {
-                FGroup[++w] = pTie;
+                ++w;
+                FArrays.Group[w] = pTie;
+                FArrays.GroupKinds[w] = FArrays.GroupKinds[r];
                 ++r;
             }
         }
-        if (FMade.empty()) return;
-        while (r < n) FGroup[++w] = FGroup[r++];
-        FGroup.resize(w + 1);
-
-        if (!FRules.Fold) return;
-        for (TTie* pTie : FMade)
-            if (pTie->pLeft->bConst && pTie->pRight->bConst) FRules.Fold(*pTie);
+        if (!bMade) return;
+        for (; r < n; ++r) {
+            ++w;
+            FArrays.Group[w] = FArrays.Group[r];
+            FArrays.GroupKinds[w] = FArrays.GroupKinds[r];
+        }
+        FArrays.Group.resize(w + 1);
+        FArrays.GroupKinds.resize(w + 1);
+        if (pFoldFailure) std::rethrow_exception(pFoldFailure);
     }
 
     TTie* TakeRoot() {
@@ -274,32 +313,30 @@ private:
         // The group's tokens go back in order into its first slots; those that became
         // operands are owned by their nodes now.
         if (FInGroup)
-            for (std::size_t k = 0; k < FGroup.size(); ++k) FTokens[static_cast<std::size_t>(FGroupSlots[k])] = FGroup[k];
+            for (std::size_t k = 0; k < FArrays.Group.size(); ++k) FTokens[static_cast<std::size_t>(FArrays.GroupSlots[k])] = FArrays.Group[k];
         std::size_t w = 0;
         for (TTie* pTie : FTokens)
             if (pTie) FTokens[w++] = pTie;
         FTokens.resize(w);
     }
 
-    struct TGroup {
-        Slot iOpen;
-        Slot iClose;  // kNone: no ")" is left for it
-    };
-
     TTieList& FTokens;  // by slot; nil once a token has left the list
     const TBuildRules& FRules;
-    std::vector<Slot> FNext, FPrev;
+    TBuildScratch FArrays;
     Slot FHead = kNone, FTail = kNone, FCount = 0;
-    std::vector<TGroup> FGroups;  // first to last "(": the last one is reduced next
-    std::vector<Slot> FStrayClosings;
-    std::vector<Slot> FReady, FApplying;  // minuses to try in the next pass
-    std::vector<TTie*> FGroup;            // the group being reduced
-    std::vector<Slot> FGroupSlots;        // the slots its tokens came from
     bool FInGroup = false;
-    std::vector<TTie*> FMade;
 };
 
 }  // namespace
+
+void TBuildScratch::Clear() {
+    for (std::vector<int32_t>* pSlots : {&Next, &Prev, &Closings, &StrayClosings, &Ready, &Applying, &GroupSlots})
+        pSlots->clear();
+    Kind.clear();
+    Groups.clear();
+    Group.clear();
+    GroupKinds.clear();
+}
 
 TTie* BuildTree(TTieList& Tokens, const TBuildRules& Rules) {
     return TLinearBuilder(Tokens, Rules).Build();

@@ -4,7 +4,9 @@
 // is what fixes precedence and associativity.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "engine/Tie.hpp"
 
@@ -17,6 +19,26 @@ enum TBuildError : int {
     beNoOpening = 3,     // ")" without "("
 };
 
+// The arrays a build works in. A caller that builds again and again keeps one and
+// hands it to every build, so that a long text is built again without allocating or
+// touching fresh pages. Empty between builds; the capacity stays.
+struct TBuildScratch {
+    struct TGroup {
+        int32_t iOpen;
+        int32_t iClose;  // -1: no ")" is left for it
+    };
+    std::vector<int32_t> Next, Prev;  // the token list, linked by slot
+    std::vector<char> Kind;           // by slot: the bare operator, "(" or ")" it is, or 0
+    std::vector<TGroup> Groups;       // first to last "(": the last one is reduced next
+    std::vector<int32_t> Closings, StrayClosings;
+    std::vector<int32_t> Ready, Applying;  // minuses to try in the next pass
+    std::vector<TTie*> Group;              // the group being reduced
+    std::vector<char> GroupKinds;          // and what each of its tokens is
+    std::vector<int32_t> GroupSlots;       // the slots its tokens came from
+
+    void Clear();
+};
+
 // What differs between the flavours.
 struct TBuildRules {
     // May a prefix minus apply to this name token (a call, or a variable)?
@@ -26,6 +48,8 @@ struct TBuildRules {
     // Folds a new operator node whose two operands are constant; empty when constants
     // are not folded. May throw: the token list is consistent whenever it is called.
     std::function<void(TTie&)> Fold;
+    // Where the build's arrays come from and go back to; nil: its own.
+    TBuildScratch* pScratch = nullptr;
 };
 
 // Builds Tokens into one tree. On success returns its root and leaves Tokens empty.

@@ -14,6 +14,7 @@ inline namespace gen5 {
 
 TQuorix::TQuorix(rtl::TComponent* AOwner)
     : rtl::TComponent(AOwner),
+      FPool(core::TTiePool::Create()),
       FFunctions(new rtl::TStringList),
       FVariables(new rtl::TStringList),
       FUsedFun(new rtl::TStringList),

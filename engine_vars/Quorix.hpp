@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/Tie.hpp"
+#include "engine/TiePool.hpp"
 #include "framework/Component.hpp"
 #include "framework/StringList.hpp"
 #include "framework/Types.hpp"
@@ -118,6 +119,8 @@ private:
     template <class TEvent>
     void ReplaceHandler(std::shared_ptr<TEvent>& pHandler, TEvent Handler);
 
+    // The nodes of every tree this component parses; argument parsers share it.
+    core::TTiePool::THandle FPool;
     TTie* FRoot = nullptr;
     int FPosBase = 0;
     std::string FText;

@@ -50,6 +50,7 @@ bool TQuorix::ParseText() {
     TScopeExit Cleanup([this] {
         FInParse = false;
         if (!FRoot) core::ClearTokens(FTieList);
+        if (FDepth == 0) FPool->Trim();
         ReleaseRetiredWhenIdle();
     });
     if (Tokenize(sText)) CreateBST();
@@ -64,7 +65,7 @@ bool TQuorix::ParseText() {
 bool TQuorix::Tokenize(const std::string& sText) {
     std::size_t i = 0;
     while (i < sText.size()) {
-        TTie* pTie = core::AddTie(FTieList);
+        TTie* pTie = core::AddTie(FTieList, *FPool);
         pTie->iPos = FPosBase + static_cast<int32_t>(i);
         if (core::IsOneChar(sText[i])) {
             pTie->sName = sText[i];
@@ -81,7 +82,7 @@ bool TQuorix::Tokenize(const std::string& sText) {
             continue;
         }
         // Upper-cased once here, so that evaluation hands out the name without copying.
-        pTie->sUpperName = rtl::UpperCase(pTie->sName);
+        pTie->sUpperName = FPool->Intern(rtl::UpperCase(pTie->sName));
         if (IsVariableName(pTie->sName)) continue;
         if (!IsFunctionName(pTie->sName)) {
             ReportError(pTie->iPos, qeUnknownName);
@@ -120,7 +121,7 @@ bool TQuorix::ReadArgumentList(TTie* pTie, const std::string& sText, std::size_t
         ReportError(iLast, qeNoClosing);
         return false;
     }
-    pTie->sParams = sText.substr(s + 1, k - 1 - (s + 1));
+    pTie->sParams = std::string_view(sText).substr(s + 1, k - 1 - (s + 1));
     if (pTie->sParams.empty()) {
         ReportError(pTie->iPos + static_cast<int>(pTie->sName.size()), qeEmptyArguments);
         return false;
@@ -141,6 +142,7 @@ bool TQuorix::CalcParams(TTie*& pTie) {
     // The argument parser hands its reports straight to this component's handlers
     // and never folds: its Optimize stays False.
     const std::unique_ptr<TQuorix> Arguments = std::make_unique<TQuorix>(this);
+    Arguments->FPool = FPool;
     Arguments->FOnGetFunction = FOnGetFunction;
     Arguments->FOnGetVariable = FOnGetVariable;
     Arguments->FOnError = FOnError;
@@ -198,6 +200,7 @@ void TQuorix::CreateBST() {
             Tie.rValue = CalcOnBST(&Tie);
             Tie.bConst = true;
         };
+    Rules.pScratch = &FPool->BuildScratch();
     TTie* pRoot = core::BuildTree(FTieList, Rules);
     if (!pRoot) return;
     FRoot = pRoot;

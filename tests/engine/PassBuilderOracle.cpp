@@ -55,7 +55,7 @@ private:
             if (IsToken(*pTie, '-') && !pTie->bResolved && bAfterOperator && IsSignable(*FTokens[i + 1])) {
                 TTie* pOperand = FTokens[i + 1];
                 pOperand->iSign = static_cast<int16_t>(-pOperand->iSign);
-                delete pTie;
+                ClearBST(pTie);
                 FTokens[++w] = pOperand;
                 i += 2;
             } else {

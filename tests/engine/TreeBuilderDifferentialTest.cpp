@@ -12,6 +12,7 @@
 
 #include "PassBuilderOracle.hpp"
 #include "engine/Arithmetic.hpp"
+#include "engine/TiePool.hpp"
 #include "engine/TreeBuilder.hpp"
 
 namespace quorix::testing {
@@ -138,8 +139,9 @@ long double Evaluate(const TTie* p, std::string& sCalls) {
 TOutcome Build(const std::vector<TDraw>& Draws, const TMode& Mode, bool bOracle) {
     TOutcome Out;
     TTieList Tokens;
+    const core::TTiePool::THandle Pool = core::TTiePool::Create();
     for (std::size_t i = 0; i < Draws.size(); ++i) {
-        TTie* pTie = core::AddTie(Tokens);
+        TTie* pTie = core::AddTie(Tokens, *Pool);
         pTie->sName = Draws[i].bNumber ? std::to_string(static_cast<double>(Draws[i].rValue)) : Draws[i].sName;
         pTie->rValue = Draws[i].rValue;
         pTie->bNumber = pTie->bConst = Draws[i].bNumber;
@@ -165,6 +167,10 @@ TOutcome Build(const std::vector<TDraw>& Draws, const TMode& Mode, bool bOracle)
             }
             Tie.bConst = true;
         };
+    // Builds share their arrays, as a component's do, so that what one leaves in them
+    // cannot go unnoticed.
+    static core::TBuildScratch Scratch;
+    Rules.pScratch = &Scratch;
     TTie* pRoot = nullptr;
     try {
         pRoot = bOracle ? BuildTreeByPasses(Tokens, Rules) : core::BuildTree(Tokens, Rules);

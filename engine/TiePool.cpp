@@ -1,0 +1,88 @@
+#include "engine/TiePool.hpp"
+
+#include <algorithm>
+#include <new>
+#include <utility>
+
+#include "engine/Tie.hpp"
+
+namespace quorix::core {
+
+namespace {
+
+// A new chunk holds a quarter of what the pool already holds, within these bounds:
+// small texts stay small, and no text wastes more than a quarter of its room.
+constexpr std::size_t kFirstChunkNodes = 32;
+constexpr std::size_t kLargestChunkNodes = 4096;
+
+}  // namespace
+
+TTiePool::THandle::THandle(TTiePool* pPool) noexcept : FPool(pPool) { ++FPool->FHandles; }
+
+TTiePool::THandle::THandle(const THandle& Other) noexcept : FPool(Other.FPool) {
+    if (FPool) ++FPool->FHandles;
+}
+
+TTiePool::THandle& TTiePool::THandle::operator=(THandle Other) noexcept {
+    std::swap(FPool, Other.FPool);
+    return *this;
+}
+
+TTiePool::THandle::~THandle() {
+    if (FPool) FPool->Drop();
+}
+
+TTiePool::THandle TTiePool::Create() { return THandle(new TTiePool); }
+
+void TTiePool::Drop() noexcept {
+    if (--FHandles == 0 && FLive == 0) delete this;
+}
+
+TTie* TTiePool::New() {
+    if (FChunk < FChunks.size() && FUsed == FChunks[FChunk].iNodes) {
+        ++FChunk;
+        FUsed = 0;
+    }
+    if (FChunk == FChunks.size()) {
+        const std::size_t iNodes = std::clamp(FHeld / 4, kFirstChunkNodes, kLargestChunkNodes);
+        // Room for one alignment step more, so that every node starts a cache line.
+        TChunk Chunk{std::make_unique_for_overwrite<std::byte[]>(iNodes * sizeof(TTie) + alignof(TTie) - 1),
+                     nullptr, iNodes};
+        void* pFirst = Chunk.pRoom.get();
+        std::size_t iSpace = iNodes * sizeof(TTie) + alignof(TTie) - 1;
+        Chunk.pNodes = static_cast<std::byte*>(std::align(alignof(TTie), iNodes * sizeof(TTie), pFirst, iSpace));
+        FChunks.push_back(std::move(Chunk));
+        FHeld += iNodes;
+    }
+    TTie* pTie = ::new (FChunks[FChunk].pNodes + FUsed * sizeof(TTie)) TTie;
+    pTie->pPool = this;
+    ++FUsed;
+    ++FLive;
+    return pTie;
+}
+
+void TTiePool::Release(TTie* pTie) noexcept {
+    TTiePool* pPool = pTie->pPool;
+    pTie->~TTie();
+    if (--pPool->FLive > 0) return;
+    if (pPool->FHandles == 0) {
+        delete pPool;
+        return;
+    }
+    // Nothing lives in any chunk now: start again at the first, and no node needs a
+    // kept name any more.
+    pPool->FChunk = 0;
+    pPool->FUsed = 0;
+    pPool->FNames.clear();
+}
+
+TPooledName TTiePool::Intern(std::string sName) { return TPooledName(*FNames.insert(std::move(sName)).first); }
+
+void TTiePool::Trim() noexcept {
+    while (FChunks.size() > FChunk + 1) {
+        FHeld -= FChunks.back().iNodes;
+        FChunks.pop_back();
+    }
+}
+
+}  // namespace quorix::core
