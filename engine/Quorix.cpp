@@ -42,10 +42,7 @@ TQuorix::TQuorix(rtl::TComponent* AOwner)
       FUsedFun(std::make_unique<rtl::TStringList>()),
       FBuildInFun(std::make_unique<rtl::TStringList>()) {}
 
-TQuorix::~TQuorix() {
-    ClearBST(FRoot);
-    for (TTie*& pTie : FRetired) ClearBST(pTie);
-}
+TQuorix::~TQuorix() { FProgram.Discard(FRoot); }
 
 const rtl::TClassInfo& TQuorix::StaticClassInfo() {
     static const rtl::TClassInfo Info{
@@ -88,12 +85,8 @@ void TQuorix::DiscardParse() {
     FValue = 0;
     FParsed = false;
     FCalculated = false;
-    if (FEvaluating > 0 && FRoot) {
-        FRetired.push_back(FRoot);
-        FRoot = nullptr;
-    } else {
-        ClearBST(FRoot);
-    }
+    if (FEvaluating > 0 && FRoot) FProgram.Retire(FRoot, FRetired);
+    else FProgram.Discard(FRoot);
     FUsedFun->Clear();
     FUsedFunValid = false;
 }
@@ -104,10 +97,15 @@ void TQuorix::SetFunctions(const rtl::TStrings* Value) {
     else FFunctions->Clear();
 }
 
+void TQuorix::SetOnGetFunction(TOnGetFunctionEvent Value) { FOnGetFunction.Set(std::move(Value), IsBusy(), FRetired); }
+void TQuorix::SetOnError(TOnErrorEvent Value) { FOnError.Set(std::move(Value), IsBusy(), FRetired); }
+
+void TQuorix::ReleaseRetiredWhenIdle() {
+    if (!IsBusy()) FRetired.clear();
+}
+
 void TQuorix::ReportError(int iPos, int iErrCode) {
-    // A copy: the handler may assign another handler while it runs.
-    const TOnErrorEvent Handler = FOnError;
-    if (Handler) Handler(iPos, iErrCode);
+    if (FOnError) (*FOnError)(iPos, iErrCode);
 }
 
 // ---- Parsing -----------------------------------------------------------------------
@@ -120,6 +118,10 @@ bool TQuorix::Parse() {
         bool bParsed = false;
         const uint64_t iGeneration = FGeneration;
         {
+            struct TParseEnd {
+                TQuorix& Self;
+                ~TParseEnd() { Self.ReleaseRetiredWhenIdle(); }
+            } ParseEnd{*this};
             const TFlagGuard Guard(FInParse);
             // A copy: a handler may assign a new text while this one is read.
             const std::string sText = FText;
@@ -332,7 +334,7 @@ bool TQuorix::Calc() {
 
     if (!Parse()) return false;
     const uint64_t iGeneration = FGeneration;
-    const rtl::Extended rValue = CalcOnBST(FRoot);
+    const rtl::Extended rValue = EvaluateTree();
     // A handler changed the text: the value belongs to no text the component holds.
     if (FGeneration != iGeneration) return false;
     const bool bResult = !FCalcError && FParsed;
@@ -354,18 +356,48 @@ struct TEvalStep {
 
 }  // namespace
 
+// Counts an evaluation in progress: while one runs, a discarded tree (and a replaced
+// handler) is retired rather than released.
+class TQuorix::TEvaluating {
+public:
+    explicit TEvaluating(TQuorix& Self) : FSelf(Self) { ++FSelf.FEvaluating; }
+    ~TEvaluating() {
+        --FSelf.FEvaluating;
+        FSelf.ReleaseRetiredWhenIdle();
+    }
+    TEvaluating(const TEvaluating&) = delete;
+    TEvaluating& operator=(const TEvaluating&) = delete;
+
+private:
+    TQuorix& FSelf;
+};
+
+// The walker's evaluation as a program: the same values, calls, reports and skips.
+rtl::Extended TQuorix::EvaluateTree() {
+    const TEvaluating Evaluating(*this);
+    struct TRules {
+        TQuorix& Self;
+        const uint64_t iGeneration;
+        bool Failed() const { return Self.FCalcError; }
+        bool Stopped() const { return Self.FGeneration != iGeneration; }
+        rtl::Extended Read(TTie& Tie) { return Self.CallFunction(Tie); }
+        bool CanCall(const TTie& Tie) const { return Self.CanCall(Tie); }
+        rtl::Extended Call(TTie& Tie) { return Self.CallFunction(Tie); }
+        rtl::Extended DivideByZero(const TTie& Tie) { return Self.DivideByZero(Tie); }
+    } Rules{*this, FGeneration};
+    return FProgram.Of(FRoot, core::TBareName::Call).Run(Rules);
+}
+
+rtl::Extended TQuorix::DivideByZero(const TTie& Tie) {
+    FCalcError = true;
+    ReportError(Tie.iPos, qeDivisionByZero);
+    return 0;
+}
+
 // Walks the tree with an explicit stack, so a chain as long as the text never
 // exhausts the machine stack.
 rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {
-    ++FEvaluating;
-    struct TEvaluating {
-        TQuorix& Self;
-        ~TEvaluating() {
-            if (--Self.FEvaluating > 0) return;
-            for (TTie*& pRetired : Self.FRetired) core::ClearBST(pRetired);
-            Self.FRetired.clear();
-        }
-    } Evaluating{*this};
+    const TEvaluating Evaluating(*this);
 
     const uint64_t iGeneration = FGeneration;
     std::vector<TEvalStep> Stack{{pTie, esStart, 0}};
@@ -384,7 +416,7 @@ rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {
                 } else if (core::IsOperatorNode(*p)) {
                     Step.Stage = esLeftDone;
                     Stack.push_back({p->pLeft, esStart, 0});
-                } else if (!FOnGetFunction && !p->bBuildIn) {
+                } else if (!CanCall(*p)) {
                     // Nobody evaluates it: 0, and the arguments are not visited.
                     Values.push_back(0);
                     Stack.pop_back();
@@ -404,9 +436,7 @@ rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {
                 const rtl::Extended rLeft = Values.back();
                 Values.pop_back();
                 if (p->sName[0] == '/' && rRight == 0) {
-                    Values.push_back(0);
-                    FCalcError = true;
-                    ReportError(p->iPos, qeDivisionByZero);
+                    Values.push_back(DivideByZero(*p));
                     if (FGeneration != iGeneration) return 0;
                 } else {
                     Values.push_back(core::ApplyOperator(p->sName[0], rLeft, rRight) * p->iSign);
@@ -445,9 +475,8 @@ rtl::Extended TQuorix::CallFunction(TTie& Tie) {
     if (Tie.bBuildIn) {
         GetFunBuildIn(Tie.sUpperName, arrPar, Tie.iParCount, iErrCode, rResult);
     } else {
-        // A copy: the handler may assign another handler while it runs.
-        const TOnGetFunctionEvent Handler = FOnGetFunction;
-        if (Handler) Handler(Tie.sUpperName, arrPar, Tie.iParCount, iErrCode, rResult);
+        // Held by FOnGetFunction: one replaced while it runs is retired, not released.
+        if (FOnGetFunction) (*FOnGetFunction)(Tie.sUpperName, arrPar, Tie.iParCount, iErrCode, rResult);
     }
     if (iErrCode != 0) {
         FCalcError = true;

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/Retired.hpp"
 #include "engine/Tie.hpp"
 #include "engine/TiePool.hpp"
 #include "framework/Component.hpp"
@@ -71,10 +72,10 @@ public:
     void SetAutoParse(bool bValue) { FAutoParse = bValue; }
     bool Optimize() const { return FOptimize; }
     void SetOptimize(bool bValue) { FOptimize = bValue; }
-    const TOnGetFunctionEvent& OnGetFunction() const { return FOnGetFunction; }
-    void SetOnGetFunction(TOnGetFunctionEvent Value) { FOnGetFunction = std::move(Value); }
-    const TOnErrorEvent& OnError() const { return FOnError; }
-    void SetOnError(TOnErrorEvent Value) { FOnError = std::move(Value); }
+    const TOnGetFunctionEvent& OnGetFunction() const { return FOnGetFunction.Get(); }
+    void SetOnGetFunction(TOnGetFunctionEvent Value);
+    const TOnErrorEvent& OnError() const { return FOnError.Get(); }
+    void SetOnError(TOnErrorEvent Value);
 
     rtl::Extended Value() const { return FValue; }
 
@@ -97,11 +98,17 @@ protected:
     TTie* AddTie(TTieList& Tokens);
     void CreateBST(TTie*& pRoot, TTieList& Tokens);
     void ClearBST(TTie*& pRoot);
+    // The tree walker: evaluates the subtree at pTie node by node.
     rtl::Extended CalcOnBST(TTie* pTie);
+    // Calc's evaluation of the parsed tree: the same as CalcOnBST(Root()), run as the
+    // tree's compiled program.
+    virtual rtl::Extended EvaluateTree();
+    TTie* Root() const { return FRoot; }
     std::string ReadInOrder(TTie* pTie);
     void ReadUsedFun(TTie* pTie);
 
 private:
+    class TEvaluating;
     void SetCharacter(char& cField, char cValue);
     // Forgets the parse of the present text: tree, result and used-function list.
     void DiscardParse();
@@ -109,6 +116,10 @@ private:
     bool IsListedFunction(const TTie& Tie) const;
     void FoldConstant(TTie& Tie);
     rtl::Extended CallFunction(TTie& Tie);
+    bool CanCall(const TTie& Tie) const { return FOnGetFunction || Tie.bBuildIn; }
+    rtl::Extended DivideByZero(const TTie& Tie);
+    bool IsBusy() const { return FInParse || FEvaluating > 0; }
+    void ReleaseRetiredWhenIdle();
 
     core::TTiePool::THandle FPool;  // the nodes of every tree this component parses
     TTie* FRoot = nullptr;
@@ -127,17 +138,19 @@ private:
     std::unique_ptr<rtl::TStringList> FFunctions;
     std::unique_ptr<rtl::TStringList> FUsedFun;
     std::unique_ptr<rtl::TStringList> FBuildInFun;
-    TOnGetFunctionEvent FOnGetFunction;
-    TOnErrorEvent FOnError;
+    core::THandler<TOnGetFunctionEvent> FOnGetFunction;
+    core::THandler<TOnErrorEvent> FOnError;
+    core::TProgramCache FProgram;  // of FRoot
 
     // Handlers may call back into the component while it parses or evaluates. These
     // keep it consistent: every discarded parse counts one generation, so a parse or
     // an evaluation can tell that the text changed under it; a tree discarded while
-    // being evaluated is kept until the evaluation ends, so no freed node is touched.
+    // being evaluated (and a handler replaced while it runs) is kept until the
+    // evaluation ends, so no freed node or handler is touched.
     uint64_t FGeneration = 0;
     bool FInParse = false;
     int FEvaluating = 0;
-    std::vector<TTie*> FRetired;
+    core::TRetired FRetired;
     int FCallNesting = 0;
 };
 

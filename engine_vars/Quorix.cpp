@@ -26,7 +26,7 @@ TQuorix::~TQuorix() {
     delete FUsedFun;
     delete FUsedVar;
     core::ClearTokens(FTieList);
-    ClearBST(FRoot);
+    FProgram.Discard(FRoot);
 }
 
 const rtl::TClassInfo& TQuorix::StaticClassInfo() {
@@ -52,11 +52,9 @@ void TQuorix::SetText(const std::string& sText) {
     ++FTextVersion;
     FValue = 0;
     FParsed = false;
-    if (FInCalc && FRoot) {
-        // The evaluation that asked the handler is still walking this tree.
-        RetireTree(std::exchange(FRoot, nullptr));
-    }
-    ClearBST(FRoot);
+    // The evaluation that asked the handler may still be walking this tree.
+    if (FInCalc && FRoot) FProgram.Retire(FRoot, FRetired);
+    else FProgram.Discard(FRoot);
     FUsedFun->Clear();
     FUsedFunValid = false;
     FUsedVar->Clear();
@@ -73,33 +71,14 @@ void TQuorix::SetVariables(const rtl::TStrings* Value) {
     if (Value) FVariables->Assign(*Value); else FVariables->Clear();
 }
 
-void TQuorix::SetOnGetFunction(TOnGetFunctionEvent Handler) { ReplaceHandler(FOnGetFunction, std::move(Handler)); }
-void TQuorix::SetOnGetVariable(TOnGetVariableEvent Handler) { ReplaceHandler(FOnGetVariable, std::move(Handler)); }
-void TQuorix::SetOnError(TOnErrorEvent Handler) { ReplaceHandler(FOnError, std::move(Handler)); }
+// A handler may replace itself while it runs: the running one is retired, not released.
+void TQuorix::SetOnGetFunction(TOnGetFunctionEvent Handler) { FOnGetFunction.Set(std::move(Handler), IsBusy(), FRetired); }
+void TQuorix::SetOnGetVariable(TOnGetVariableEvent Handler) { FOnGetVariable.Set(std::move(Handler), IsBusy(), FRetired); }
+void TQuorix::SetOnError(TOnErrorEvent Handler) { FOnError.Set(std::move(Handler), IsBusy(), FRetired); }
 
-template <class TEvent>
-const TEvent& TQuorix::HandlerOf(const std::shared_ptr<TEvent>& pHandler) {
-    static const TEvent Unassigned;
-    return pHandler ? *pHandler : Unassigned;
-}
-
-template <class TEvent>
-void TQuorix::ReplaceHandler(std::shared_ptr<TEvent>& pHandler, TEvent Handler) {
-    // A handler may replace itself while it runs: keep the running one alive.
-    if (pHandler && IsBusy()) Retire(std::move(pHandler));
-    pHandler = Handler ? std::make_shared<TEvent>(std::move(Handler)) : nullptr;
-}
-
-const TOnGetFunctionEvent& TQuorix::OnGetFunction() const { return HandlerOf(FOnGetFunction); }
-const TOnGetVariableEvent& TQuorix::OnGetVariable() const { return HandlerOf(FOnGetVariable); }
-const TOnErrorEvent& TQuorix::OnError() const { return HandlerOf(FOnError); }
-
-void TQuorix::RetireTree(TTie* pTie) {
-    Retire(std::shared_ptr<void>(pTie, [](void* p) {
-        TTie* pRoot = static_cast<TTie*>(p);
-        core::ClearBST(pRoot);
-    }));
-}
+const TOnGetFunctionEvent& TQuorix::OnGetFunction() const { return FOnGetFunction.Get(); }
+const TOnGetVariableEvent& TQuorix::OnGetVariable() const { return FOnGetVariable.Get(); }
+const TOnErrorEvent& TQuorix::OnError() const { return FOnError.Get(); }
 
 void TQuorix::ReleaseRetiredWhenIdle() {
     if (!IsBusy()) FRetired.clear();

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Retired.hpp"
 #include "engine/Tie.hpp"
 #include "engine/TiePool.hpp"
 #include "framework/Component.hpp"
@@ -90,6 +91,7 @@ public:
     // The steps behind the operations above.
     void CreateBST();
     bool CalcParams(TTie*& pTie);
+    // The tree walker; Calc runs the same evaluation as a compiled program.
     rtl::Extended CalcOnBST(TTie* pTie);
     void ClearBST(TTie*& pTie);
     std::string ReadInOrder(TTie* pTie);
@@ -98,12 +100,18 @@ public:
 
 protected:
     const TTie* Root() const { return FRoot; }
+    // Calc's evaluation of the parsed tree: the same as CalcOnBST of the root, run as
+    // the tree's compiled program.
+    virtual rtl::Extended EvaluateTree();
 
 private:
     bool ParseText();
     bool Tokenize(const std::string& sText);
     bool ReadArgumentList(TTie* pTie, const std::string& sText, std::size_t& p);
     rtl::Extended Combine(const TTie& Tie, rtl::Extended l, rtl::Extended r);
+    rtl::Extended ReadVariable(const TTie& Tie);
+    rtl::Extended CallFunction(TTie& Tie);
+    rtl::Extended DivideByZero(const TTie& Tie);
     void ReportError(int iPos, int iErrCode);
     bool IsVariableName(const std::string& sName) const;
     bool IsFunctionName(const std::string& sName) const;
@@ -111,13 +119,7 @@ private:
     rtl::TStrings* UsedList(rtl::TStrings* List, bool& bValid, void (TQuorix::*Read)(TTie*));
 
     bool IsBusy() const { return FInCalc || FInParse; }
-    void Retire(std::shared_ptr<void> pItem) { FRetired.push_back(std::move(pItem)); }
-    void RetireTree(TTie* pTie);
     void ReleaseRetiredWhenIdle();
-    template <class TEvent>
-    static const TEvent& HandlerOf(const std::shared_ptr<TEvent>& pHandler);
-    template <class TEvent>
-    void ReplaceHandler(std::shared_ptr<TEvent>& pHandler, TEvent Handler);
 
     // The nodes of every tree this component parses; argument parsers share it.
     core::TTiePool::THandle FPool;
@@ -137,9 +139,10 @@ private:
     rtl::TStrings* FUsedFun = nullptr;
     rtl::TStrings* FUsedVar = nullptr;
     // Handlers live on the heap so that one replaced while it runs stays alive.
-    std::shared_ptr<TOnGetFunctionEvent> FOnGetFunction;
-    std::shared_ptr<TOnGetVariableEvent> FOnGetVariable;
-    std::shared_ptr<TOnErrorEvent> FOnError;
+    core::THandler<TOnGetFunctionEvent> FOnGetFunction;
+    core::THandler<TOnGetVariableEvent> FOnGetVariable;
+    core::THandler<TOnErrorEvent> FOnError;
+    core::TProgramCache FProgram;  // of FRoot
     TTieList FTieList;
 
     // Keep the component consistent when a handler calls back into it: a parse
@@ -149,7 +152,7 @@ private:
     bool FInParse = false;
     unsigned FTextVersion = 0;
     int FDepth = 0;  // argument parsers between this one and the component in use
-    std::vector<std::shared_ptr<void>> FRetired;
+    core::TRetired FRetired;
 };
 
 }  // namespace gen5

@@ -29,19 +29,48 @@ bool TQuorix::Calc() {
         return false;
     }
     const unsigned iVersion = FTextVersion;
-    const rtl::Extended rValue = CalcOnBST(FRoot);
+    const rtl::Extended rValue = EvaluateTree();
     // A handler that assigned a new text has reset Value; this result is of the old one.
     if (FTextVersion != iVersion) return false;
     FValue = rValue;
     return true;
 }
 
+// The walker's evaluation as a program: the same values, calls and reports.
+rtl::Extended TQuorix::EvaluateTree() {
+    struct TRules {
+        TQuorix& Self;
+        static bool Failed() { return false; }
+        static bool Stopped() { return false; }
+        rtl::Extended Read(const TTie& Tie) { return Self.ReadVariable(Tie); }
+        bool CanCall(const TTie&) const { return static_cast<bool>(Self.FOnGetFunction); }
+        rtl::Extended Call(TTie& Tie) { return Self.CallFunction(Tie); }
+        rtl::Extended DivideByZero(const TTie& Tie) { return Self.DivideByZero(Tie); }
+    } Rules{*this};
+    return FProgram.Of(FRoot, core::TBareName::Variable).Run(Rules);
+}
+
+rtl::Extended TQuorix::DivideByZero(const TTie& Tie) {
+    ReportError(Tie.iPos, qeDivisionByZero);
+    return 0;
+}
+
 rtl::Extended TQuorix::Combine(const TTie& Tie, rtl::Extended l, rtl::Extended r) {
-    if (Tie.sName[0] == '/' && r == 0) {
-        ReportError(Tie.iPos, qeDivisionByZero);
-        return 0;
-    }
+    if (Tie.sName[0] == '/' && r == 0) return DivideByZero(Tie);
     return core::ApplyOperator(Tie.sName[0], l, r) * Tie.iSign;
+}
+
+rtl::Extended TQuorix::ReadVariable(const TTie& Tie) {
+    rtl::Extended v = 0;
+    if (FOnGetVariable) (*FOnGetVariable)(Tie.sUpperName, v);
+    return rtl::FiniteOrRaise(v) * Tie.iSign;
+}
+
+rtl::Extended TQuorix::CallFunction(TTie& Tie) {
+    rtl::Extended v = 0;
+    // An argument's handler may have removed this one meanwhile: then the call gives 0.
+    if (FOnGetFunction) (*FOnGetFunction)(Tie.sUpperName, std::span<const rParam>(Tie.arrParams), Tie.iParCount, v);
+    return rtl::FiniteOrRaise(v) * Tie.iSign;
 }
 
 // The walk keeps its own stack, so a long chain of operators cannot exhaust the
@@ -72,9 +101,7 @@ rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {
             return true;
         }
         if (pNode->iParCount == 0) {
-            rtl::Extended v = 0;
-            if (FOnGetVariable) (*FOnGetVariable)(pNode->sUpperName, v);
-            rResult = rtl::FiniteOrRaise(v) * pNode->iSign;
+            rResult = ReadVariable(*pNode);
             return false;
         }
         if (!FOnGetFunction) {
@@ -116,10 +143,8 @@ rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {
             bReturning = !Enter(Node.arrParams[Frame.iStep].pTie);
             continue;
         }
-        rtl::Extended v = 0;
-        (*FOnGetFunction)(Node.sUpperName, std::span<const rParam>(Node.arrParams), Node.iParCount, v);
         Stack.pop_back();
-        rResult = rtl::FiniteOrRaise(v) * Node.iSign;
+        rResult = CallFunction(Node);
         bReturning = true;
     }
     return rResult;

@@ -56,7 +56,7 @@ bool TQuorix::ParseText() {
     if (Tokenize(sText)) CreateBST();
     if (FTextVersion != iVersion) {
         // The tree describes a text that has been replaced while it was built.
-        ClearBST(FRoot);
+        FProgram.Discard(FRoot);
         FParsed = false;
     }
     return FRoot != nullptr;

@@ -88,6 +88,18 @@ TEST(VarsEvaluate, VariablesAndFunctionsWithoutHandlersAreZero) {
     EXPECT_TRUE(H.Reports.empty());
 }
 
+TEST(VarsEvaluate, ACallWhoseHandlerAnArgumentRemovedIsZero) {
+    VarsHarness H;
+    // The variable in F's argument removes the function handler after F has started.
+    H.Parser->SetOnGetVariable([&H](const std::string&, Extended& Result) {
+        H.Parser->SetOnGetFunction({});
+        Result = 3;
+    });
+    ASSERT_TRUE(H.CalcText("F(x)+1"));
+    EXPECT_EQ(H.Parser->Value(), 1);
+    EXPECT_TRUE(H.Calls.empty());
+}
+
 TEST(VarsEvaluate, CallsArgumentsFromTheLastToTheFirst) {
     VarsHarness H;
     ASSERT_TRUE(H.CalcText("F(G(1);G(2))"));

@@ -1,0 +1,181 @@
+// A finished tree compiled once into a flat post-order program, so that evaluating it
+// again and again neither walks nodes nor allocates. Both flavours run it through the
+// one interpreter below; what differs between them (how a name without arguments is
+// read, who answers a call, what a division by zero does, whether an error skips the
+// rest) comes from a small rules class each flavour supplies.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "engine/Tie.hpp"
+#include "framework/Math.hpp"
+#include "framework/Types.hpp"
+
+namespace quorix::core {
+
+enum class TOpcode : uint8_t {
+    Constant,   // push rValue (sign applied)
+    Read,       // push the value of a name without arguments (a variable)
+    CallLeaf,   // a call without arguments: its check and the call in one
+    CallStart,  // a call with arguments: whether anyone answers it, checked as it starts
+    Call,       // the arguments are on the stack, the first on top
+    Add,
+    Subtract,
+    Multiply,
+    Divide,
+    Power,
+};
+
+struct TInstruction {
+    rtl::Extended rValue = 0;  // Constant only
+    TTie* pTie = nullptr;      // the node, for names, calls and operators
+    // For an instruction that starts a subtree (Constant, Read, CallLeaf, CallStart):
+    // the index just past the outermost subtree that starts here, where an evaluation
+    // that has already failed resumes. For CallStart, iEnd is just past its own Call.
+    uint32_t iSkip = 0;
+    uint32_t iEnd = 0;
+    TOpcode Opcode = TOpcode::Constant;
+    bool bNegate = false;  // the node's sign is -1
+};
+
+// What the compiler needs to know of the flavour.
+enum class TBareName {
+    Variable,  // a name without arguments is read through Read
+    Call,      // a name without arguments is a call like any other
+};
+
+class TProgram {
+public:
+    // Compiles the tree at pRoot (nil evaluates to 0). The tree must stay unchanged
+    // and alive as long as the program; only its arguments' values are written.
+    TProgram(TTie* pRoot, TBareName BareName);
+
+    const TTie* Root() const { return FRoot; }
+
+    // Runs the program with the flavour's rules; see the interpreter for what Rules
+    // provides. Not reentrant: a program runs once at a time (Calc refuses to nest).
+    template <class TRules>
+    rtl::Extended Run(TRules& Rules);
+
+private:
+    TTie* FRoot;
+    std::vector<TInstruction> FCode;
+    std::vector<rtl::Extended> FStack;  // sized for the deepest point, so a run allocates nothing
+};
+
+namespace detail {
+
+// The operators' results exactly as ApplyOperator gives them, its checks inline on
+// the common path: a result that is not finite goes to the framework to be raised.
+inline rtl::Extended Finite(rtl::Extended rResult, bool bPole = false) {
+    if (!std::isfinite(rResult)) [[unlikely]] return rtl::FiniteOrRaise(rResult, bPole);
+    return rResult;
+}
+
+inline rtl::Extended Signed(rtl::Extended rValue, bool bNegate) { return bNegate ? -rValue : rValue; }
+
+}  // namespace detail
+
+// TRules provides:
+//   bool Failed()                   whether an error now skips every subtree started
+//   bool Stopped()                  whether the evaluation must end (the text changed)
+//   Extended Read(TTie&)            a variable's value, sign applied
+//   bool CanCall(const TTie&)       whether anyone answers this call
+//   Extended Call(TTie&)            the call, its arguments' values already stored
+//   Extended DivideByZero(TTie&)    what a division by exactly 0 gives
+// Stopped is asked after every call and every division by zero; when it says so the
+// run returns 0 at once and the caller discards the value.
+template <class TRules>
+rtl::Extended TProgram::Run(TRules& Rules) {
+    using rtl::Extended;
+    const TInstruction* const pCode = FCode.data();
+    const TInstruction* const pEnd = pCode + FCode.size();
+    Extended* pTop = FStack.data();  // one past the top value
+    for (const TInstruction* p = pCode; p != pEnd;) {
+        const TInstruction& In = *p;
+        switch (In.Opcode) {
+            case TOpcode::Constant:
+                if (Rules.Failed()) [[unlikely]] {
+                    *pTop++ = 0;
+                    p = pCode + In.iSkip;
+                    continue;
+                }
+                *pTop++ = In.rValue;
+                break;
+            case TOpcode::Read:
+                if (Rules.Failed()) [[unlikely]] {
+                    *pTop++ = 0;
+                    p = pCode + In.iSkip;
+                    continue;
+                }
+                *pTop++ = Rules.Read(*In.pTie);
+                break;
+            case TOpcode::CallLeaf:
+                if (Rules.Failed()) [[unlikely]] {
+                    *pTop++ = 0;
+                    p = pCode + In.iSkip;
+                    continue;
+                }
+                if (!Rules.CanCall(*In.pTie)) {
+                    *pTop++ = 0;
+                    break;
+                }
+                *pTop++ = Rules.Call(*In.pTie);
+                if (Rules.Stopped()) return 0;
+                break;
+            case TOpcode::CallStart:
+                if (Rules.Failed()) [[unlikely]] {
+                    *pTop++ = 0;
+                    p = pCode + In.iSkip;
+                    continue;
+                }
+                if (!Rules.CanCall(*In.pTie)) {
+                    // Nobody answers: 0, and the arguments are not evaluated.
+                    *pTop++ = 0;
+                    p = pCode + In.iEnd;
+                    continue;
+                }
+                break;
+            case TOpcode::Call: {
+                // Arguments were evaluated from the last to the first, so the first is on top.
+                for (rParam& Arg : In.pTie->arrParams)
+                    if (!Arg.bIsString) Arg.rValue = *--pTop;
+                *pTop++ = Rules.Call(*In.pTie);
+                if (Rules.Stopped()) return 0;
+                break;
+            }
+            case TOpcode::Add:
+                --pTop;
+                pTop[-1] = detail::Signed(detail::Finite(pTop[-1] + pTop[0]), In.bNegate);
+                break;
+            case TOpcode::Subtract:
+                --pTop;
+                pTop[-1] = detail::Signed(detail::Finite(pTop[-1] - pTop[0]), In.bNegate);
+                break;
+            case TOpcode::Multiply:
+                --pTop;
+                pTop[-1] = detail::Signed(detail::Finite(pTop[-1] * pTop[0]), In.bNegate);
+                break;
+            case TOpcode::Divide:
+                --pTop;
+                if (pTop[0] == 0) [[unlikely]] {
+                    pTop[-1] = Rules.DivideByZero(*In.pTie);
+                    if (Rules.Stopped()) return 0;
+                    break;
+                }
+                pTop[-1] = detail::Signed(detail::Finite(pTop[-1] / pTop[0]), In.bNegate);
+                break;
+            case TOpcode::Power:
+                --pTop;
+                pTop[-1] = detail::Signed(rtl::Power(pTop[-1], pTop[0]), In.bNegate);
+                break;
+        }
+        ++p;
+    }
+    return pTop[-1];
+}
+
+}  // namespace quorix::core

@@ -1,0 +1,125 @@
+// Calc runs a compiled program; CalcOnBST walks the tree. On random texts, with and
+// without Optimize, and with handlers that answer, fail, raise and change the component
+// under the evaluation, both must give the same results, values, handler calls with
+// their arguments, and reports. QUORIX_DIFFERENTIAL_COUNT sets how many texts to try.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <typeinfo>
+
+#include "RandomTexts.hpp"
+#include "engine/Quorix.hpp"
+#include "framework/StringList.hpp"
+
+namespace quorix::testing {
+namespace {
+
+using rtl::Extended;
+
+// A component whose every handler call (b is a built-in) follows the script of one
+// seed and is written to Log; Walk chooses how Calc evaluates.
+class TScripted : public TQuorix {
+public:
+    TScripted(bool bWalk, uint64_t iSeed) : TQuorix(nullptr), FWalk(bWalk), FSeed(iSeed) {
+        AddBuildInFun("b");
+        const rtl::TStringList Names{"f", "g"};
+        SetFunctions(&Names);
+        SetOnError([this](int iPos, int iErrCode) { Report(iPos, iErrCode); });
+        AssignFunctionHandler();
+    }
+
+    std::string Log;
+
+protected:
+    Extended EvaluateTree() override { return FWalk ? CalcOnBST(Root()) : TQuorix::EvaluateTree(); }
+
+    void GetFunBuildIn(const std::string& sName, std::span<const rParam> arrPar, int ParCount, int& iErrCode,
+                       Extended& Result) override {
+        Answer("built-in ", sName, arrPar, ParCount, iErrCode, Result);
+    }
+
+private:
+    void AssignFunctionHandler() {
+        SetOnGetFunction([this](const std::string& sName, std::span<const rParam> arrPar, int ParCount,
+                                int& iErrCode, Extended& Result) {
+            Answer("", sName, arrPar, ParCount, iErrCode, Result);
+        });
+    }
+
+    // Runs the acts every answer may commit; returns the answer.
+    TAnswer Act() {
+        const TAnswer Answer = AnswerOf(FSeed, FCalls);
+        switch (Answer) {
+            case TAnswer::Raise: Log += "raises\n"; throw std::runtime_error("handler");
+            case TAnswer::NewText: SetText("f(1)+2"); break;
+            case TAnswer::DropHandler: SetOnGetFunction(nullptr); break;
+            case TAnswer::ReplaceHandler: AssignFunctionHandler(); break;
+            default: break;
+        }
+        return Answer;
+    }
+
+    void Answer(const char* sKind, const std::string& sName, std::span<const rParam> arrPar, int ParCount,
+                int& iErrCode, Extended& Result) {
+        Log += sKind + sName + '/' + std::to_string(ParCount) + '(';
+        Extended rSum = 0;
+        for (const rParam& Par : arrPar) {
+            Log += Par.bIsString ? '\'' + Par.sValue + '\'' : Bits(Par.rValue);
+            Log += ' ';
+            if (!Par.bIsString) rSum += Par.rValue;
+        }
+        const TAnswer Answer = Act();
+        if (Answer == TAnswer::ErrorCode) iErrCode = 42;
+        else Result = ValueOf(Answer, FCalls, rSum);
+        Log += ") " + std::to_string(static_cast<int>(Answer)) + '\n';
+        ++FCalls;
+    }
+
+    void Report(int iPos, int iErrCode) {
+        Log += "report " + std::to_string(iErrCode) + '@' + std::to_string(iPos) + '\n';
+        Act();
+        ++FCalls;
+    }
+
+    bool FWalk;
+    uint64_t FSeed;
+    int FCalls = 0;
+};
+
+// Everything observable about two Calcs of sText, the second reusing the first's parse.
+std::string Outcome(bool bWalk, uint64_t iSeed, const std::string& sText, bool bOptimize) {
+    TScripted Q(bWalk, iSeed);
+    Q.SetOptimize(bOptimize);
+    Q.SetText(sText);
+    for (int iRound = 0; iRound < 2; ++iRound) {
+        try {
+            const bool bCalculated = Q.Calc();
+            Q.Log += "calc " + std::to_string(bCalculated) + ' ' + Bits(Q.Value()) + '\n';
+        } catch (const std::exception& Error) {
+            Q.Log += std::string("exception ") + typeid(Error).name() + ' ' + Error.what() + ' ' + Bits(Q.Value()) + '\n';
+        }
+    }
+    return Q.Log + "text " + Q.Text() + '\n';
+}
+
+TEST(ProgramDifferential, CalcGivesWhatTheTreeWalkerGivesOnRandomTexts) {
+    const uint64_t iCount = CountFromEnvironment(4000);
+    TRandomTokens Random(0xca1c);
+    const TTextNames Names{{"f", "g", "b"}, {"f", "g", "b"}, "u"};
+    int iMismatches = 0;
+    for (uint64_t i = 0; i < iCount && iMismatches < 5; ++i) {
+        const std::string sText = RandomText(Random, Names);
+        const bool bOptimize = (i & 1) != 0;
+        const std::string sProgram = Outcome(false, i, sText, bOptimize);
+        const std::string sWalker = Outcome(true, i, sText, bOptimize);
+        if (sProgram == sWalker) continue;
+        ++iMismatches;
+        ADD_FAILURE() << "text " << sText << " optimize " << bOptimize << " seed " << i << "\nprogram:\n"
+                      << sProgram << "walker:\n" << sWalker;
+    }
+    std::printf("differential texts: %llu\n", static_cast<unsigned long long>(iCount));
+}
+
+}  // namespace
+}  // namespace quorix::testing

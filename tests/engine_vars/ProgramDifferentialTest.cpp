@@ -1,0 +1,127 @@
+// Calc runs a compiled program; CalcOnBST walks the tree. On random texts, with and
+// without Optimize, and with handlers that answer, raise and change the component
+// under the evaluation, both must give the same results, values, variable reads,
+// calls with their arguments, and reports. QUORIX_DIFFERENTIAL_COUNT sets how many
+// texts to try.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <typeinfo>
+
+#include "../engine/RandomTexts.hpp"
+#include "engine_vars/Quorix.hpp"
+#include "framework/StringList.hpp"
+
+namespace quorix_vars_test {
+namespace {
+
+using quorix::rParam;
+using quorix::TQuorix;
+using quorix::testing::TAnswer;
+using rtl::Extended;
+
+// A component whose every handler call follows the script of one seed and is written
+// to Log; Walk chooses how Calc evaluates.
+class TScripted : public TQuorix {
+public:
+    TScripted(bool bWalk, uint64_t iSeed) : TQuorix(nullptr), FWalk(bWalk), FSeed(iSeed) {
+        const rtl::TStringList Functions{"F", "G"};
+        const rtl::TStringList Variables{"x", "y"};
+        SetFunctions(&Functions);
+        SetVariables(&Variables);
+        SetOnError([this](int iPos, int iErrCode) {
+            Log += "report " + std::to_string(iErrCode) + '@' + std::to_string(iPos) + '\n';
+            Act();
+        });
+        SetOnGetVariable([this](const std::string& sName, Extended& Result) {
+            Log += "variable " + sName;
+            Result = Answer({}, 0);
+        });
+        AssignFunctionHandler();
+    }
+
+    std::string Log;
+
+protected:
+    Extended EvaluateTree() override {
+        return FWalk ? CalcOnBST(const_cast<quorix::TTie*>(Root())) : TQuorix::EvaluateTree();
+    }
+
+private:
+    void AssignFunctionHandler() {
+        SetOnGetFunction([this](const std::string& sName, std::span<const rParam> arrPar, int ParCount,
+                                Extended& Result) {
+            Log += sName + '/' + std::to_string(ParCount) + '(';
+            Extended rSum = 0;
+            for (const rParam& Par : arrPar) {
+                Log += Par.bIsString ? '\'' + Par.sValue + '\'' : quorix::testing::Bits(Par.rValue);
+                Log += ' ';
+                if (!Par.bIsString) rSum += Par.rValue;
+            }
+            Log += ')';
+            Result = Answer(arrPar, rSum);
+        });
+    }
+
+    // Runs the acts an answer may commit and counts the call; returns the answer.
+    TAnswer Act() {
+        const TAnswer Answer = quorix::testing::AnswerOf(FSeed, FCalls++);
+        switch (Answer) {
+            case TAnswer::Raise: Log += " raises\n"; throw std::runtime_error("handler");
+            case TAnswer::NewText: SetText("F(1)+x"); break;
+            case TAnswer::DropHandler: SetOnGetFunction(nullptr); break;
+            case TAnswer::ReplaceHandler: AssignFunctionHandler(); break;
+            default: break;
+        }
+        return Answer;
+    }
+
+    Extended Answer(std::span<const rParam>, Extended rSum) {
+        const int iCall = FCalls;
+        const TAnswer Answer = Act();
+        Log += ' ' + std::to_string(static_cast<int>(Answer)) + '\n';
+        return quorix::testing::ValueOf(Answer, iCall, rSum);
+    }
+
+    bool FWalk;
+    uint64_t FSeed;
+    int FCalls = 0;
+};
+
+std::string Outcome(bool bWalk, uint64_t iSeed, const std::string& sText, bool bOptimize) {
+    TScripted Q(bWalk, iSeed);
+    Q.SetOptimize(bOptimize);
+    Q.SetText(sText);
+    for (int iRound = 0; iRound < 2; ++iRound) {
+        try {
+            const bool bCalculated = Q.Calc();
+            Q.Log += "calc " + std::to_string(bCalculated) + ' ' + quorix::testing::Bits(Q.Value()) + '\n';
+        } catch (const std::exception& Error) {
+            Q.Log += std::string("exception ") + typeid(Error).name() + ' ' + Error.what() + ' ' +
+                     quorix::testing::Bits(Q.Value()) + '\n';
+        }
+    }
+    return Q.Log + "text " + Q.Text() + '\n';
+}
+
+TEST(ProgramDifferential, CalcGivesWhatTheTreeWalkerGivesOnRandomTexts) {
+    const uint64_t iCount = quorix::testing::CountFromEnvironment(4000);
+    quorix::testing::TRandomTokens Random(0x7a75);
+    const quorix::testing::TTextNames Names{{"x", "y"}, {"F", "G"}, "u"};
+    int iMismatches = 0;
+    for (uint64_t i = 0; i < iCount && iMismatches < 5; ++i) {
+        const std::string sText = quorix::testing::RandomText(Random, Names);
+        const bool bOptimize = (i & 1) != 0;
+        const std::string sProgram = Outcome(false, i, sText, bOptimize);
+        const std::string sWalker = Outcome(true, i, sText, bOptimize);
+        if (sProgram == sWalker) continue;
+        ++iMismatches;
+        ADD_FAILURE() << "text " << sText << " optimize " << bOptimize << " seed " << i << "\nprogram:\n"
+                      << sProgram << "walker:\n" << sWalker;
+    }
+    std::printf("differential texts: %llu\n", static_cast<unsigned long long>(iCount));
+}
+
+}  // namespace
+}  // namespace quorix_vars_test
