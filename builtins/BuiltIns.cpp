@@ -1,7 +1,7 @@
 #include "builtins/BuiltIns.hpp"
 
+#include <array>
 #include <cmath>
-#include <unordered_map>
 
 #include "framework/Finance.hpp"
 #include "framework/Math.hpp"
@@ -217,14 +217,39 @@ std::span<const TBuiltIn> BuiltIns() {
     return kRows;
 }
 
+namespace {
+
+// The rows by name, open-addressed with a cheap hash: every evaluation of a built-in
+// looks its row up, and a general string hash cost more than many of the functions.
+class TRowsByName {
+public:
+    TRowsByName() {
+        for (const TBuiltIn& row : BuiltIns()) {
+            std::size_t i = Hash(row.sUpperName);
+            while (FSlots[i]) i = (i + 1) % FSlots.size();
+            FSlots[i] = &row;
+        }
+    }
+    const TBuiltIn* Find(const std::string& sUpperName) const {
+        for (std::size_t i = Hash(sUpperName); FSlots[i]; i = (i + 1) % FSlots.size())
+            if (FSlots[i]->sUpperName == sUpperName) return FSlots[i];
+        return nullptr;
+    }
+
+private:
+    std::size_t Hash(const std::string& sName) const {
+        std::size_t h = sName.size();
+        for (const char c : sName) h = h * 31 + static_cast<unsigned char>(c);
+        return h % FSlots.size();
+    }
+    std::array<const TBuiltIn*, 256> FSlots{};  // well above the 54 rows: probes stay short
+};
+
+}  // namespace
+
 const TBuiltIn* FindBuiltIn(const std::string& sUpperName) {
-    static const std::unordered_map<std::string, const TBuiltIn*> kByName = [] {
-        std::unordered_map<std::string, const TBuiltIn*> byName;
-        for (const TBuiltIn& row : BuiltIns()) byName.emplace(row.sUpperName, &row);
-        return byName;
-    }();
-    const auto it = kByName.find(sUpperName);
-    return it == kByName.end() ? nullptr : it->second;
+    static const TRowsByName kByName;
+    return kByName.Find(sUpperName);
 }
 
 }  // namespace quorix::builtins

@@ -2,9 +2,18 @@
 // constant folding of both engine flavours.
 #pragma once
 
+#include <cmath>
+
+#include "framework/Math.hpp"
 #include "framework/Types.hpp"
 
 namespace quorix::core {
+
+// rtl::FiniteOrRaise with its test inline, for the evaluators' common path.
+inline rtl::Extended Finite(rtl::Extended rResult) {
+    if (!std::isfinite(rResult)) [[unlikely]] return rtl::FiniteOrRaise(rResult);
+    return rResult;
+}
 
 // rLeft cOperator rRight for one of "+-*/^" ("^" is rtl::Power). A result that is not
 // finite raises the framework's math exception (EOverflow, EZeroDivide, EInvalidOp);

@@ -5,11 +5,11 @@
 // rest) comes from a small rules class each flavour supplies.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "engine/Arithmetic.hpp"
 #include "engine/Tie.hpp"
 #include "framework/Math.hpp"
 #include "framework/Types.hpp"
@@ -68,13 +68,7 @@ private:
 
 namespace detail {
 
-// The operators' results exactly as ApplyOperator gives them, its checks inline on
-// the common path: a result that is not finite goes to the framework to be raised.
-inline rtl::Extended Finite(rtl::Extended rResult, bool bPole = false) {
-    if (!std::isfinite(rResult)) [[unlikely]] return rtl::FiniteOrRaise(rResult, bPole);
-    return rResult;
-}
-
+// x * iSign for a sign of +1 or -1: exact either way, so the same bits.
 inline rtl::Extended Signed(rtl::Extended rValue, bool bNegate) { return bNegate ? -rValue : rValue; }
 
 }  // namespace detail
@@ -149,15 +143,15 @@ rtl::Extended TProgram::Run(TRules& Rules) {
             }
             case TOpcode::Add:
                 --pTop;
-                pTop[-1] = detail::Signed(detail::Finite(pTop[-1] + pTop[0]), In.bNegate);
+                pTop[-1] = detail::Signed(Finite(pTop[-1] + pTop[0]), In.bNegate);
                 break;
             case TOpcode::Subtract:
                 --pTop;
-                pTop[-1] = detail::Signed(detail::Finite(pTop[-1] - pTop[0]), In.bNegate);
+                pTop[-1] = detail::Signed(Finite(pTop[-1] - pTop[0]), In.bNegate);
                 break;
             case TOpcode::Multiply:
                 --pTop;
-                pTop[-1] = detail::Signed(detail::Finite(pTop[-1] * pTop[0]), In.bNegate);
+                pTop[-1] = detail::Signed(Finite(pTop[-1] * pTop[0]), In.bNegate);
                 break;
             case TOpcode::Divide:
                 --pTop;
@@ -166,7 +160,7 @@ rtl::Extended TProgram::Run(TRules& Rules) {
                     if (Rules.Stopped()) return 0;
                     break;
                 }
-                pTop[-1] = detail::Signed(detail::Finite(pTop[-1] / pTop[0]), In.bNegate);
+                pTop[-1] = detail::Signed(Finite(pTop[-1] / pTop[0]), In.bNegate);
                 break;
             case TOpcode::Power:
                 --pTop;

@@ -100,10 +100,6 @@ void TQuorix::SetFunctions(const rtl::TStrings* Value) {
 void TQuorix::SetOnGetFunction(TOnGetFunctionEvent Value) { FOnGetFunction.Set(std::move(Value), IsBusy(), FRetired); }
 void TQuorix::SetOnError(TOnErrorEvent Value) { FOnError.Set(std::move(Value), IsBusy(), FRetired); }
 
-void TQuorix::ReleaseRetiredWhenIdle() {
-    if (!IsBusy()) FRetired.clear();
-}
-
 void TQuorix::ReportError(int iPos, int iErrCode) {
     if (FOnError) (*FOnError)(iPos, iErrCode);
 }
@@ -484,7 +480,7 @@ rtl::Extended TQuorix::CallFunction(TTie& Tie) {
         return 0;
     }
     // A handler's infinity or NaN raises as the operators' would, never a success.
-    return rtl::FiniteOrRaise(rResult) * Tie.iSign;
+    return core::Finite(rResult) * Tie.iSign;
 }
 
 bool TQuorix::IsFunBuildIn(const std::string& sName) const { return FBuildInFun->IndexOf(sName) >= 0; }

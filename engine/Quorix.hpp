@@ -119,7 +119,9 @@ private:
     bool CanCall(const TTie& Tie) const { return FOnGetFunction || Tie.bBuildIn; }
     rtl::Extended DivideByZero(const TTie& Tie);
     bool IsBusy() const { return FInParse || FEvaluating > 0; }
-    void ReleaseRetiredWhenIdle();
+    void ReleaseRetiredWhenIdle() {
+        if (!FRetired.empty() && !IsBusy()) FRetired.clear();
+    }
 
     core::TTiePool::THandle FPool;  // the nodes of every tree this component parses
     TTie* FRoot = nullptr;

@@ -80,10 +80,6 @@ const TOnGetFunctionEvent& TQuorix::OnGetFunction() const { return FOnGetFunctio
 const TOnGetVariableEvent& TQuorix::OnGetVariable() const { return FOnGetVariable.Get(); }
 const TOnErrorEvent& TQuorix::OnError() const { return FOnError.Get(); }
 
-void TQuorix::ReleaseRetiredWhenIdle() {
-    if (!IsBusy()) FRetired.clear();
-}
-
 void TQuorix::ClearBST(TTie*& pTie) { core::ClearBST(pTie); }
 
 void TQuorix::ReportError(int iPos, int iErrCode) {

@@ -119,7 +119,9 @@ private:
     rtl::TStrings* UsedList(rtl::TStrings* List, bool& bValid, void (TQuorix::*Read)(TTie*));
 
     bool IsBusy() const { return FInCalc || FInParse; }
-    void ReleaseRetiredWhenIdle();
+    void ReleaseRetiredWhenIdle() {
+        if (!FRetired.empty() && !IsBusy()) FRetired.clear();
+    }
 
     // The nodes of every tree this component parses; argument parsers share it.
     core::TTiePool::THandle FPool;
