@@ -3,7 +3,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "framework/Exceptions.hpp"
 #include "framework/StringList.hpp"
@@ -22,6 +24,31 @@ struct TOutcome {
                std::memcmp(&rValue, &Other.rValue, 10) == 0;
     }
 };
+
+// A parser whose Calc either runs the compiled program (as it always does) or, with
+// bWalk, walks the tree as CalcOnBST: the two must not be told apart.
+template <class TBase>
+class TTwoWayParser : public TBase {
+public:
+    using TBase::TBase;
+    bool bWalk = false;
+
+protected:
+    rtl::Extended EvaluateTree() override {
+        return bWalk ? this->CalcOnBST(const_cast<core::TTie*>(this->Root())) : TBase::EvaluateTree();
+    }
+};
+
+// What a handler saw: its name and the bits of every argument, one line a call.
+inline void LogCall(std::string& sLog, const std::string& sName, std::span<const core::rParam> arrPar) {
+    sLog += sName;
+    for (const core::rParam& Par : arrPar) {
+        sLog += ' ';
+        if (Par.bIsString) sLog += "'" + Par.sValue + "'";
+        else sLog.append(reinterpret_cast<const char*>(&Par.rValue), 10);
+    }
+    sLog += '\n';
+}
 
 // Runs Step (Parse or Calc), catching what a caller must be ready for: the
 // framework's failures and the fuzzers' own handler failures. Anything else escapes
@@ -90,6 +117,21 @@ inline void RequireCalcOutcome(const TOutcome& Outcome, const std::string& sText
         Require(std::isfinite(Outcome.rValue), "Calc never succeeds with a non-finite value", sText);
     else
         Require(Outcome.rValue == 0, "a failed Calc leaves Value 0", sText);
+}
+
+// Evaluates Q's parse again, walking the tree, and requires what the compiled program
+// gave: the outcome, the reports in Log and the handler calls logged in sCalls.
+template <class TParser, class FEvaluate>
+void RequireWalkerAgrees(TTwoWayParser<TParser>& Q, const TReportLog& Log, const std::string& sCalls,
+                         const TOutcome& Program, const std::string& sText, FEvaluate Evaluate) {
+    const std::vector<TReport> Reports = Log.Reports;
+    const std::string sProgramCalls = sCalls;
+    Q.bWalk = true;
+    const TOutcome Walked = Evaluate();
+    Q.bWalk = false;
+    Require(Walked == Program, "the tree walker gives Calc's outcome", sText);
+    Require(Log.Reports == Reports, "the tree walker reports as Calc does", sText);
+    Require(sCalls == sProgramCalls, "the tree walker calls the handlers as Calc does", sText);
 }
 
 }  // namespace quorix::fuzz

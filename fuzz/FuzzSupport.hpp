@@ -29,6 +29,7 @@ inline void Require(bool bHolds, const char* sProperty, const std::string& sDeta
 struct TReport {
     int iPos;
     int iErrCode;
+    bool operator==(const TReport&) const = default;
 };
 
 // Every OnError call since the last Clear.

@@ -13,13 +13,16 @@
 //   name (not a letter, digit, blank or "."): the printed text parses to a tree that
 //   prints the same, and evaluates to the same outcome. (Otherwise printing may move
 //   a separator hidden in a number out of its parentheses and split an argument.)
-// - without Random and RandG, a second Calc gives the same outcome as the first.
+// - without Random and RandG, a second Calc gives the same outcome as the first, and
+//   the tree walker (CalcOnBST) gives what Calc's compiled program gives: the same
+//   outcome, the same handler calls with the same arguments, the same reports.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cctype>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "builtins/ExtParser.hpp"
 #include "framework/Exceptions.hpp"
@@ -62,11 +65,14 @@ public:
             CheckParsed(sText);
         }
         const TOutcome First = Evaluate(sText);
-        if (!UsesChance()) Require(Evaluate(sText) == First, "Calc repeats its outcome", sText);
+        if (!UsesChance()) {
+            Require(Evaluate(sText) == First, "Calc repeats its outcome", sText);
+            RequireWalkerAgrees(Q, Log, FCalls, First, sText, [this, &sText] { return Evaluate(sText); });
+        }
         if (!Parsed.bRaised && Parsed.bResult && PrintsBack() && !sText.empty()) CheckReprint(First);
     }
 
-    TExtParser Q{nullptr};
+    TTwoWayParser<TExtParser> Q{nullptr};
     TReportLog Log;
 
 private:
@@ -95,6 +101,7 @@ private:
         Require(iErrCode == 0 && Result == 0, "a handler starts from 0");
         Require(static_cast<std::size_t>(ParCount) == arrPar.size(), "ParCount counts the arguments");
         Require(rtl::AnsiUpperCase(sName) == sName, "a handler sees the name upper-cased", sName);
+        LogCall(FCalls, sName, arrPar);
         for (const rParam& Par : arrPar) {
             if (Par.bIsString) Require(!Par.pTie && Par.rValue == 0, "a string argument has no tree");
             else Require(std::isfinite(Par.rValue), "arguments are finite", sName);
@@ -114,6 +121,7 @@ private:
 
     TOutcome Evaluate(const std::string& sText) {
         Log.Clear();
+        FCalls.clear();
         const TOutcome Outcome = RunCaught(Q, [this] { return Q.Calc(); });
         Log.RequireInside(sText);
         RequireCalcOutcome(Outcome, sText);
@@ -134,6 +142,7 @@ private:
 
     TSetup FSetup;
     TAnswers FAnswers;
+    std::string FCalls;  // the handler calls of the last Calc
 };
 
 }  // namespace

@@ -14,12 +14,15 @@
 // - the printed text parses to a tree that prints the same and evaluates to the same
 //   outcome (the delimiter and separator are fixed and never occur in a number or a
 //   listed name, so printing cannot regroup arguments);
-// - a second Calc gives the same outcome as the first.
+// - a second Calc gives the same outcome as the first, and the tree walker
+//   (CalcOnBST) gives what Calc's compiled program gives: the same outcome, the same
+//   handler calls with the same arguments, the same reports.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine_vars/Quorix.hpp"
 #include "fuzz/ExpressionChecks.hpp"
@@ -42,6 +45,7 @@ public:
             Require(ParCount >= 1 && static_cast<std::size_t>(ParCount) == arrPar.size(),
                     "a call has ParCount arguments, at least one");
             RequireUpperCased(sName);
+            LogCall(FCalls, sName, arrPar);
             for (const rParam& Par : arrPar)
                 if (!Par.bIsString) Require(std::isfinite(Par.rValue), "arguments are finite", sName);
             Result = Answer(FAnswers.Key(sName, arrPar));
@@ -49,6 +53,7 @@ public:
         Q.SetOnGetVariable([this](const std::string& sName, rtl::Extended& Result) {
             Require(Result == 0, "a handler starts from 0");
             RequireUpperCased(sName);
+            LogCall(FCalls, sName, {});
             Result = Answer(FAnswers.Key(sName, {}));
         });
     }
@@ -63,10 +68,11 @@ public:
         }
         const TOutcome First = Evaluate(sText);
         Require(Evaluate(sText) == First, "Calc repeats its outcome", sText);
+        RequireWalkerAgrees(Q, Log, FCalls, First, sText, [this, &sText] { return Evaluate(sText); });
         if (!Parsed.bRaised && Parsed.bResult && !sText.empty()) CheckReprint(First);
     }
 
-    TQuorix Q{nullptr};
+    TTwoWayParser<TQuorix> Q{nullptr};
     TReportLog Log;
 
 private:
@@ -85,6 +91,7 @@ private:
 
     TOutcome Evaluate(const std::string& sText) {
         Log.Clear();
+        FCalls.clear();
         const TOutcome Outcome = RunCaught(Q, [this] { return Q.Calc(); });
         Log.RequireInside(sText);
         RequireCalcOutcome(Outcome, sText);
@@ -105,6 +112,7 @@ private:
     bool FOptimize;
     uint64_t FSeed;
     TAnswers FAnswers;
+    std::string FCalls;  // the handler calls of the last Calc
 };
 
 }  // namespace
