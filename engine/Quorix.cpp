@@ -204,9 +204,12 @@ bool TQuorix::InternalParse(TTie*& pRoot, std::string_view sText, int iOffset) {
     } CleanUp{Tokens, pRoot, FPool->SpareTokens()};
 
     const std::size_t n = sText.size();
+    std::vector<char> Kinds;  // for the builder, see core::BuildTree
+    Kinds.reserve(n);
     std::size_t i = 0;
     while (i < n) {
         TTie* pTie = AddTie(Tokens);
+        Kinds.push_back(core::TokenKind(sText[i]));
         pTie->iPos = iOffset + static_cast<int>(i);
         if (core::IsOneChar(sText[i])) {
             pTie->sName = sText[i];
@@ -250,7 +253,7 @@ bool TQuorix::InternalParse(TTie*& pRoot, std::string_view sText, int iOffset) {
             i = j;
         }
     }
-    if (!Tokens.empty()) CreateBST(pRoot, Tokens);
+    if (!Tokens.empty()) CreateBST(pRoot, Tokens, Kinds);
     return pRoot != nullptr || n == 0;
 }
 
@@ -292,13 +295,13 @@ bool TQuorix::CalcParams(TTie*& pTie) {
     return true;
 }
 
-void TQuorix::CreateBST(TTie*& pRoot, TTieList& Tokens) {
+void TQuorix::CreateBST(TTie*& pRoot, TTieList& Tokens, std::span<const char> Kinds) {
     core::TBuildRules Rules;
     Rules.IsSignedName = [this](const TTie& Tie) { return IsListedFunction(Tie); };
     Rules.Report = [this](int iErrCode, int iPos) { ReportError(iPos, iErrCode); };
     if (FOptimize) Rules.Fold = [this](TTie& Tie) { FoldConstant(Tie); };
     Rules.pScratch = &FPool->BuildScratch();
-    pRoot = core::BuildTree(Tokens, Rules);
+    pRoot = core::BuildTree(Tokens, Rules, Kinds);
 }
 
 // A constant division by zero is not folded: the node stays for the evaluator, which

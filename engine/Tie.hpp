@@ -64,6 +64,9 @@ using TTieList = std::vector<TTie*>;
 
 inline bool IsOneChar(char c) { return sOneChars.find(c) != std::string_view::npos; }
 inline bool IsOperatorChar(char c) { return sCharOperator.find(c) != std::string_view::npos; }
+// What the tree builder takes a fresh token for that starts with character c: the
+// operator or parenthesis it is, or 0 for an operand (a number or a name).
+inline char TokenKind(char c) { return IsOneChar(c) ? c : 0; }
 
 // An operator character that has not taken its operands yet.
 inline bool IsBareOperator(const TTie& Tie) {

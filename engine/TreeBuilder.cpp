@@ -21,7 +21,8 @@ namespace {
 // kept in a byte per slot, so that they walk a small array instead of the nodes.
 class TLinearBuilder {
 public:
-    TLinearBuilder(TTieList& Tokens, const TBuildRules& Rules) : FTokens(Tokens), FRules(Rules) {
+    TLinearBuilder(TTieList& Tokens, const TBuildRules& Rules, std::span<const char> Kinds)
+        : FTokens(Tokens), FRules(Rules), FGivenKinds(Kinds.size() == Tokens.size() ? Kinds : std::span<const char>()) {
         if (FRules.pScratch) std::swap(FArrays, *FRules.pScratch);
     }
 
@@ -76,7 +77,7 @@ private:
         for (Slot i = 0; i < n; ++i) {
             PrevOf(i) = i - 1;
             NextOf(i) = i + 1 < n ? i + 1 : kNone;
-            KindOf(i) = Kind(At(i));
+            KindOf(i) = FGivenKinds.empty() ? Kind(At(i)) : FGivenKinds[static_cast<std::size_t>(i)];
         }
         FHead = 0;
         FTail = n - 1;
@@ -322,6 +323,7 @@ private:
 
     TTieList& FTokens;  // by slot; nil once a token has left the list
     const TBuildRules& FRules;
+    const std::span<const char> FGivenKinds;  // empty: read from the tokens
     TBuildScratch FArrays;
     Slot FHead = kNone, FTail = kNone, FCount = 0;
     bool FInGroup = false;
@@ -338,8 +340,8 @@ void TBuildScratch::Clear() {
     GroupKinds.clear();
 }
 
-TTie* BuildTree(TTieList& Tokens, const TBuildRules& Rules) {
-    return TLinearBuilder(Tokens, Rules).Build();
+TTie* BuildTree(TTieList& Tokens, const TBuildRules& Rules, std::span<const char> Kinds) {
+    return TLinearBuilder(Tokens, Rules, Kinds).Build();
 }
 
 }  // namespace quorix::core

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "engine/Tie.hpp"
@@ -54,7 +55,9 @@ struct TBuildRules {
 
 // Builds Tokens into one tree. On success returns its root and leaves Tokens empty.
 // On failure returns nil; what is left in Tokens (each token with its subtree) still
-// belongs to the caller. On an exception from a rule, likewise.
-TTie* BuildTree(TTieList& Tokens, const TBuildRules& Rules);
+// belongs to the caller. On an exception from a rule, likewise. Kinds, when it has
+// one entry per token, holds their TokenKind as the tokenizer noted them, which
+// spares the builder a pass over the nodes; otherwise the builder reads the tokens.
+TTie* BuildTree(TTieList& Tokens, const TBuildRules& Rules, std::span<const char> Kinds = {});
 
 }  // namespace quorix::core

@@ -63,9 +63,11 @@ bool TQuorix::ParseText() {
 }
 
 bool TQuorix::Tokenize(const std::string& sText) {
+    FTieKinds.clear();
     std::size_t i = 0;
     while (i < sText.size()) {
         TTie* pTie = core::AddTie(FTieList, *FPool);
+        FTieKinds.push_back(core::TokenKind(sText[i]));
         pTie->iPos = FPosBase + static_cast<int32_t>(i);
         if (core::IsOneChar(sText[i])) {
             pTie->sName = sText[i];
@@ -201,7 +203,7 @@ void TQuorix::CreateBST() {
             Tie.bConst = true;
         };
     Rules.pScratch = &FPool->BuildScratch();
-    TTie* pRoot = core::BuildTree(FTieList, Rules);
+    TTie* pRoot = core::BuildTree(FTieList, Rules, FTieKinds);
     if (!pRoot) return;
     FRoot = pRoot;
     FParsed = true;

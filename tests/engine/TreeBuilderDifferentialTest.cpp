@@ -20,11 +20,13 @@ namespace {
 using core::TTie;
 using core::TTieList;
 
-// What differs between runs: the flavour's rules, folding, a throwing error handler.
+// What differs between runs: the flavour's rules, folding, a throwing error handler,
+// and whether the linear builder is told the tokens' kinds, as the tokenizers do.
 struct TMode {
     bool bVariablesFlavour;
     bool bFold;
     bool bReportThrows;
+    bool bGivenKinds;
 };
 
 // Everything observable about one build, as text.
@@ -67,9 +69,11 @@ long double Evaluate(const TTie* p, std::string& sCalls) {
 TOutcome Build(const std::vector<TDraw>& Draws, const TMode& Mode, bool bOracle) {
     TOutcome Out;
     TTieList Tokens;
+    std::vector<char> Kinds;
     const core::TTiePool::THandle Pool = core::TTiePool::Create();
     for (std::size_t i = 0; i < Draws.size(); ++i) {
         TTie* pTie = core::AddTie(Tokens, *Pool);
+        Kinds.push_back(Draws[i].bNumber ? 0 : core::TokenKind(Draws[i].sName[0]));
         pTie->sName = Draws[i].bNumber ? std::to_string(static_cast<double>(Draws[i].rValue)) : Draws[i].sName;
         pTie->rValue = Draws[i].rValue;
         pTie->bNumber = pTie->bConst = Draws[i].bNumber;
@@ -101,7 +105,8 @@ TOutcome Build(const std::vector<TDraw>& Draws, const TMode& Mode, bool bOracle)
     Rules.pScratch = &Scratch;
     TTie* pRoot = nullptr;
     try {
-        pRoot = bOracle ? BuildTreeByPasses(Tokens, Rules) : core::BuildTree(Tokens, Rules);
+        pRoot = bOracle ? BuildTreeByPasses(Tokens, Rules)
+                        : core::BuildTree(Tokens, Rules, Mode.bGivenKinds ? Kinds : std::vector<char>());
     } catch (const std::exception& Error) {
         Out.sLog += std::string("exception ") + Error.what();
     }
@@ -131,7 +136,7 @@ TEST(TreeBuilderDifferential, BuildsWhatThePassBasedBuilderBuildsOnRandomTokenLi
     uint64_t iMismatches = 0;
     for (uint64_t i = 0; i < iCount && iMismatches < 5; ++i) {
         const std::vector<TDraw> Draws = Random.Next();
-        const TMode Mode{(i & 1) != 0, (i & 2) != 0, i % 7 == 0};
+        const TMode Mode{(i & 1) != 0, (i & 2) != 0, i % 7 == 0, (i & 4) != 0};
         const TOutcome Linear = Build(Draws, Mode, false);
         const TOutcome Oracle = Build(Draws, Mode, true);
         const bool bSame = Linear.sLog == Oracle.sLog && Linear.sTree == Oracle.sTree &&
@@ -139,7 +144,7 @@ TEST(TreeBuilderDifferential, BuildsWhatThePassBasedBuilderBuildsOnRandomTokenLi
         if (bSame) continue;
         ++iMismatches;
         ADD_FAILURE() << "tokens: " << Show(Draws) << "\nmode " << Mode.bVariablesFlavour << Mode.bFold
-                      << Mode.bReportThrows << "\nlinear: " << Linear.sLog << '|' << Linear.sTree << '|'
+                      << Mode.bReportThrows << Mode.bGivenKinds << "\nlinear: " << Linear.sLog << '|' << Linear.sTree << '|'
                       << Linear.sLeft << '|' << Linear.sEval << "\noracle: " << Oracle.sLog << '|' << Oracle.sTree
                       << '|' << Oracle.sLeft << '|' << Oracle.sEval;
     }
