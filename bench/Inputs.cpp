@@ -12,19 +12,6 @@ void TInputs::Swap() {
     std::swap(x, y);
 }
 
-bool TInputs::Find(char cName, double& rValue) const {
-    switch (cName | 0x20) {
-        case 'a': rValue = a; return true;
-        case 'b': rValue = b; return true;
-        case 'c': rValue = c; return true;
-        case 'x': rValue = x; return true;
-        case 'y': rValue = y; return true;
-        case 'z': rValue = z; return true;
-        case 'w': rValue = w; return true;
-        default: return false;
-    }
-}
-
 const std::vector<TExpression>& ExpressionSet() {
     // The engine reads a blank before a name as part of the name, so its texts are
     // written without blanks; the peer gets them as published. Pi is a built-in of

@@ -14,7 +14,19 @@ struct TInputs {
     double a = 1.1, b = 2.2, c = 3.3, x = 2.123456, y = 3.123456, z = 4.123456, w = 5.123456;
     void Swap();
     // The value of a one-letter input name in either letter case; false for others.
-    bool Find(char cName, double& rValue) const;
+    // Inline, as an application's handler would read its inputs.
+    bool Find(char cName, double& rValue) const {
+        switch (cName | 0x20) {
+            case 'a': rValue = a; return true;
+            case 'b': rValue = b; return true;
+            case 'c': rValue = c; return true;
+            case 'x': rValue = x; return true;
+            case 'y': rValue = y; return true;
+            case 'z': rValue = z; return true;
+            case 'w': rValue = w; return true;
+            default: return false;
+        }
+    }
 };
 extern TInputs Inputs;
 

@@ -15,6 +15,10 @@ inline rtl::Extended Finite(rtl::Extended rResult) {
     return rResult;
 }
 
+// rValue * iSign for a node's sign of +1 or -1: exact either way, so negating gives
+// the same bits as the multiplication, without converting the sign.
+inline rtl::Extended Signed(rtl::Extended rValue, bool bNegate) { return bNegate ? -rValue : rValue; }
+
 // rLeft cOperator rRight for one of "+-*/^" ("^" is rtl::Power). A result that is not
 // finite raises the framework's math exception (EOverflow, EZeroDivide, EInvalidOp);
 // it is never returned. Callers treat a division by exactly 0 as an expression error

@@ -7,14 +7,33 @@ namespace quorix::core {
 
 namespace {
 
-TOpcode OperatorOpcode(char cOperator) {
+static_assert(int(TOpcode::AddConstant) - int(TOpcode::Add) == 5 && int(TOpcode::PowerOfConstant) - 5 == int(TOpcode::Power) &&
+              int(TOpcode::ConstantPlus) - int(TOpcode::Add) == 10 && int(TOpcode::ConstantToThePower) - 10 == int(TOpcode::Power),
+              "the interpreter finds an operator from its constant forms by these distances");
+
+bool IsConstant(const TTie* p) { return !p || p->bNumber || p->bConst; }
+rtl::Extended ConstantOf(const TTie* p) { return p ? p->iSign * p->rValue : 0; }
+
+// Which operand of an operator node, if any, is a constant that goes into the
+// operator's own instruction.
+enum class TForm { BothOnStack, ConstantRight, ConstantLeft };
+
+TForm FormOf(const TTie& Tie) {
+    if (IsConstant(Tie.pRight)) return TForm::ConstantRight;
+    if (IsConstant(Tie.pLeft)) return TForm::ConstantLeft;
+    return TForm::BothOnStack;
+}
+
+TOpcode OperatorOpcode(char cOperator, TForm Form) {
+    int iOperator = 0;
     switch (cOperator) {
-        case '+': return TOpcode::Add;
-        case '-': return TOpcode::Subtract;
-        case '*': return TOpcode::Multiply;
-        case '/': return TOpcode::Divide;
-        default: return TOpcode::Power;
+        case '+': iOperator = int(TOpcode::Add); break;
+        case '-': iOperator = int(TOpcode::Subtract); break;
+        case '*': iOperator = int(TOpcode::Multiply); break;
+        case '/': iOperator = int(TOpcode::Divide); break;
+        default: iOperator = int(TOpcode::Power); break;
     }
+    return static_cast<TOpcode>(iOperator + (Form == TForm::ConstantRight ? 5 : Form == TForm::ConstantLeft ? 10 : 0));
 }
 
 // One node on the compiler's stack: an operator waiting for its right operand or its
@@ -22,7 +41,7 @@ TOpcode OperatorOpcode(char cOperator) {
 struct TCompileStep {
     TTie* pTie;
     uint32_t iStart;  // where the node's code begins
-    int iNext;        // operator: 1 right pending, 0 done; call: arguments still to compile
+    int iNext;        // operator: operands still to compile; call: arguments still to compile
 };
 
 }  // namespace
@@ -47,12 +66,12 @@ TProgram::TProgram(TTie* pRoot, TBareName BareName) : FRoot(pRoot) {
     // Begins the subtree at pNode; a leaf is emitted whole, anything else is stacked.
     const auto Begin = [&](TTie* pNode) {
         const auto iStart = static_cast<uint32_t>(FCode.size());
-        if (!pNode || pNode->bNumber || pNode->bConst) {
-            Emit(TOpcode::Constant, pNode).rValue = pNode ? pNode->iSign * pNode->rValue : 0;
+        if (IsConstant(pNode)) {
+            Emit(TOpcode::Constant, pNode).rValue = ConstantOf(pNode);
             Push();
             Finish(iStart);
         } else if (IsOperatorNode(*pNode)) {
-            Stack.push_back({pNode, iStart, 2});
+            Stack.push_back({pNode, iStart, FormOf(*pNode) == TForm::BothOnStack ? 2 : 1});
         } else if (pNode->iParCount == 0) {
             Emit(BareName == TBareName::Variable ? TOpcode::Read : TOpcode::CallLeaf, pNode);
             Push();
@@ -68,13 +87,16 @@ TProgram::TProgram(TTie* pRoot, TBareName BareName) : FRoot(pRoot) {
         TCompileStep& Step = Stack.back();
         TTie* p = Step.pTie;
         if (IsOperatorNode(*p)) {
+            const TForm Form = FormOf(*p);
             if (Step.iNext > 0) {
-                TTie* pOperand = --Step.iNext == 1 ? p->pLeft : p->pRight;
-                Begin(pOperand);  // may invalidate Step
+                const bool bLeft = Form == TForm::ConstantRight || (Form == TForm::BothOnStack && Step.iNext == 2);
+                --Step.iNext;
+                Begin(bLeft ? p->pLeft : p->pRight);  // may invalidate Step
                 continue;
             }
-            Emit(OperatorOpcode(p->sName[0]), p);
-            --iDepth;
+            TInstruction& In = Emit(OperatorOpcode(p->sName[0], Form), p);
+            if (Form == TForm::BothOnStack) --iDepth;
+            else In.rValue = ConstantOf(Form == TForm::ConstantRight ? p->pRight : p->pLeft);
         } else {
             // Arguments from the last to the first; strings take no code.
             int iArg = Step.iNext - 1;

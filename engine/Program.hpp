@@ -22,15 +22,27 @@ enum class TOpcode : uint8_t {
     CallLeaf,   // a call without arguments: its check and the call in one
     CallStart,  // a call with arguments: whether anyone answers it, checked as it starts
     Call,       // the arguments are on the stack, the first on top
+    // The operators: both operands on the stack, or one of them a constant in rValue
+    // and the other on the stack.
     Add,
     Subtract,
     Multiply,
     Divide,
     Power,
+    AddConstant,
+    SubtractConstant,
+    MultiplyByConstant,
+    DivideByConstant,
+    PowerOfConstant,
+    ConstantPlus,
+    ConstantMinus,
+    ConstantTimes,
+    ConstantDividedBy,
+    ConstantToThePower,
 };
 
 struct TInstruction {
-    rtl::Extended rValue = 0;  // Constant only
+    rtl::Extended rValue = 0;  // a constant, or an operator's constant operand
     TTie* pTie = nullptr;      // the node, for names, calls and operators
     // For an instruction that starts a subtree (Constant, Read, CallLeaf, CallStart):
     // the index just past the outermost subtree that starts here, where an evaluation
@@ -68,8 +80,21 @@ private:
 
 namespace detail {
 
-// x * iSign for a sign of +1 or -1: exact either way, so the same bits.
-inline rtl::Extended Signed(rtl::Extended rValue, bool bNegate) { return bNegate ? -rValue : rValue; }
+// rLeft cOperator rRight with the sign of node Tie, as the walkers combine two values;
+// bNegate is Tie's sign.
+template <class TRules>
+inline rtl::Extended Combine(TOpcode Operator, rtl::Extended rLeft, rtl::Extended rRight, const TInstruction& In,
+                             TRules& Rules) {
+    switch (Operator) {
+        case TOpcode::Add: return Signed(Finite(rLeft + rRight), In.bNegate);
+        case TOpcode::Subtract: return Signed(Finite(rLeft - rRight), In.bNegate);
+        case TOpcode::Multiply: return Signed(Finite(rLeft * rRight), In.bNegate);
+        case TOpcode::Divide:
+            if (rRight == 0) [[unlikely]] return Rules.DivideByZero(*In.pTie);
+            return Signed(Finite(rLeft / rRight), In.bNegate);
+        default: return Signed(rtl::Power(rLeft, rRight), In.bNegate);
+    }
+}
 
 }  // namespace detail
 
@@ -82,6 +107,11 @@ inline rtl::Extended Signed(rtl::Extended rValue, bool bNegate) { return bNegate
 //   Extended DivideByZero(TTie&)    what a division by exactly 0 gives
 // Stopped is asked after every call and every division by zero; when it says so the
 // run returns 0 at once and the caller discards the value.
+//
+// An operator with a constant operand takes it from its own instruction. A constant
+// right operand is started after the left one ends, with nothing run in between, so
+// the operator tests Failed for it; a constant left operand starts with the operator's
+// whole subtree, whose first instruction tests Failed for both.
 template <class TRules>
 rtl::Extended TProgram::Run(TRules& Rules) {
     using rtl::Extended;
@@ -142,30 +172,36 @@ rtl::Extended TProgram::Run(TRules& Rules) {
                 break;
             }
             case TOpcode::Add:
-                --pTop;
-                pTop[-1] = detail::Signed(Finite(pTop[-1] + pTop[0]), In.bNegate);
-                break;
             case TOpcode::Subtract:
-                --pTop;
-                pTop[-1] = detail::Signed(Finite(pTop[-1] - pTop[0]), In.bNegate);
-                break;
             case TOpcode::Multiply:
-                --pTop;
-                pTop[-1] = detail::Signed(Finite(pTop[-1] * pTop[0]), In.bNegate);
-                break;
             case TOpcode::Divide:
-                --pTop;
-                if (pTop[0] == 0) [[unlikely]] {
-                    pTop[-1] = Rules.DivideByZero(*In.pTie);
-                    if (Rules.Stopped()) return 0;
-                    break;
-                }
-                pTop[-1] = detail::Signed(Finite(pTop[-1] / pTop[0]), In.bNegate);
-                break;
             case TOpcode::Power:
                 --pTop;
-                pTop[-1] = detail::Signed(rtl::Power(pTop[-1], pTop[0]), In.bNegate);
+                pTop[-1] = detail::Combine(In.Opcode, pTop[-1], pTop[0], In, Rules);
+                if (In.Opcode == TOpcode::Divide && pTop[0] == 0 && Rules.Stopped()) return 0;
                 break;
+            case TOpcode::AddConstant:
+            case TOpcode::SubtractConstant:
+            case TOpcode::MultiplyByConstant:
+            case TOpcode::DivideByConstant:
+            case TOpcode::PowerOfConstant: {
+                const auto Operator = static_cast<TOpcode>(static_cast<int>(In.Opcode) - 5);
+                const Extended rRight = Rules.Failed() ? 0 : In.rValue;
+                pTop[-1] = detail::Combine(Operator, pTop[-1], rRight, In, Rules);
+                if (Operator == TOpcode::Divide && rRight == 0 && Rules.Stopped()) return 0;
+                break;
+            }
+            case TOpcode::ConstantPlus:
+            case TOpcode::ConstantMinus:
+            case TOpcode::ConstantTimes:
+            case TOpcode::ConstantDividedBy:
+            case TOpcode::ConstantToThePower: {
+                const auto Operator = static_cast<TOpcode>(static_cast<int>(In.Opcode) - 10);
+                const Extended rRight = pTop[-1];
+                pTop[-1] = detail::Combine(Operator, In.rValue, rRight, In, Rules);
+                if (Operator == TOpcode::Divide && rRight == 0 && Rules.Stopped()) return 0;
+                break;
+            }
         }
         ++p;
     }

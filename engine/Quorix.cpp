@@ -483,7 +483,7 @@ rtl::Extended TQuorix::CallFunction(TTie& Tie) {
         return 0;
     }
     // A handler's infinity or NaN raises as the operators' would, never a success.
-    return core::Finite(rResult) * Tie.iSign;
+    return core::Signed(core::Finite(rResult), Tie.iSign == -1);
 }
 
 bool TQuorix::IsFunBuildIn(const std::string& sName) const { return FBuildInFun->IndexOf(sName) >= 0; }

@@ -63,14 +63,14 @@ rtl::Extended TQuorix::Combine(const TTie& Tie, rtl::Extended l, rtl::Extended r
 rtl::Extended TQuorix::ReadVariable(const TTie& Tie) {
     rtl::Extended v = 0;
     if (FOnGetVariable) (*FOnGetVariable)(Tie.sUpperName, v);
-    return core::Finite(v) * Tie.iSign;
+    return core::Signed(core::Finite(v), Tie.iSign == -1);
 }
 
 rtl::Extended TQuorix::CallFunction(TTie& Tie) {
     rtl::Extended v = 0;
     // An argument's handler may have removed this one meanwhile: then the call gives 0.
     if (FOnGetFunction) (*FOnGetFunction)(Tie.sUpperName, std::span<const rParam>(Tie.arrParams), Tie.iParCount, v);
-    return core::Finite(v) * Tie.iSign;
+    return core::Signed(core::Finite(v), Tie.iSign == -1);
 }
 
 // The walk keeps its own stack, so a long chain of operators cannot exhaust the
