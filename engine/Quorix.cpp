@@ -379,6 +379,7 @@ rtl::Extended TQuorix::EvaluateTree() {
         const uint64_t iGeneration;
         bool Failed() const { return Self.FCalcError; }
         bool Stopped() const { return Self.FGeneration != iGeneration; }
+        // Not emitted here: a name without arguments compiles to a call.
         rtl::Extended Read(TTie& Tie) { return Self.CallFunction(Tie); }
         bool CanCall(const TTie& Tie) const { return Self.CanCall(Tie); }
         rtl::Extended Call(TTie& Tie) { return Self.CallFunction(Tie); }
