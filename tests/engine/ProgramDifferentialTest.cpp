@@ -104,7 +104,7 @@ std::string Outcome(bool bWalk, uint64_t iSeed, const std::string& sText, bool b
 }
 
 TEST(ProgramDifferential, CalcGivesWhatTheTreeWalkerGivesOnRandomTexts) {
-    const uint64_t iCount = CountFromEnvironment(4000);
+    const uint64_t iCount = CountFromEnvironment(2000);
     TRandomTokens Random(0xca1c);
     const TTextNames Names{{"f", "g", "b"}, {"f", "g", "b"}, "u"};
     int iMismatches = 0;

@@ -106,7 +106,7 @@ std::string Outcome(bool bWalk, uint64_t iSeed, const std::string& sText, bool b
 }
 
 TEST(ProgramDifferential, CalcGivesWhatTheTreeWalkerGivesOnRandomTexts) {
-    const uint64_t iCount = quorix::testing::CountFromEnvironment(4000);
+    const uint64_t iCount = quorix::testing::CountFromEnvironment(2000);
     quorix::testing::TRandomTokens Random(0x7a75);
     const quorix::testing::TTextNames Names{{"x", "y"}, {"F", "G"}, "u"};
     int iMismatches = 0;
