@@ -6,7 +6,6 @@
 
 #include <stdexcept>
 #include <string>
-#include <typeinfo>
 
 #include "RandomTexts.hpp"
 #include "engine/Quorix.hpp"
@@ -87,38 +86,8 @@ private:
     int FCalls = 0;
 };
 
-// Everything observable about two Calcs of sText, the second reusing the first's parse.
-std::string Outcome(bool bWalk, uint64_t iSeed, const std::string& sText, bool bOptimize) {
-    TScripted Q(bWalk, iSeed);
-    Q.SetOptimize(bOptimize);
-    Q.SetText(sText);
-    for (int iRound = 0; iRound < 2; ++iRound) {
-        try {
-            const bool bCalculated = Q.Calc();
-            Q.Log += "calc " + std::to_string(bCalculated) + ' ' + Bits(Q.Value()) + '\n';
-        } catch (const std::exception& Error) {
-            Q.Log += std::string("exception ") + typeid(Error).name() + ' ' + Error.what() + ' ' + Bits(Q.Value()) + '\n';
-        }
-    }
-    return Q.Log + "text " + Q.Text() + '\n';
-}
-
 TEST(ProgramDifferential, CalcGivesWhatTheTreeWalkerGivesOnRandomTexts) {
-    const uint64_t iCount = CountFromEnvironment(2000);
-    TRandomTokens Random(0xca1c);
-    const TTextNames Names{{"f", "g", "b"}, {"f", "g", "b"}, "u"};
-    int iMismatches = 0;
-    for (uint64_t i = 0; i < iCount && iMismatches < 5; ++i) {
-        const std::string sText = RandomText(Random, Names);
-        const bool bOptimize = (i & 1) != 0;
-        const std::string sProgram = Outcome(false, i, sText, bOptimize);
-        const std::string sWalker = Outcome(true, i, sText, bOptimize);
-        if (sProgram == sWalker) continue;
-        ++iMismatches;
-        ADD_FAILURE() << "text " << sText << " optimize " << bOptimize << " seed " << i << "\nprogram:\n"
-                      << sProgram << "walker:\n" << sWalker;
-    }
-    std::printf("differential texts: %llu\n", static_cast<unsigned long long>(iCount));
+    ExpectProgramAsWalker<TScripted>(2000, 0xca1c, {{"f", "g", "b"}, {"f", "g", "b"}, "u"});
 }
 
 }  // namespace

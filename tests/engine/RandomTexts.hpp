@@ -4,10 +4,14 @@
 // the input's seed, so two evaluations of one input meet the same handlers.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "RandomTokens.hpp"
@@ -108,6 +112,48 @@ inline long double ValueOf(TAnswer Answer, int iCall, long double rArguments) {
         case TAnswer::NaN: return std::nanl("");
         default: return 0.25L * (iCall % 7) - 0.5L;
     }
+}
+
+// Everything observable about two Calcs of sText (the second reusing the first's
+// parse) by a scripted component that logs its handler calls in Log.
+template <class TScripted>
+std::string TwoCalcs(TScripted& Q, const std::string& sText, bool bOptimize) {
+    Q.SetOptimize(bOptimize);
+    Q.SetText(sText);
+    for (int iRound = 0; iRound < 2; ++iRound) {
+        try {
+            const bool bCalculated = Q.Calc();
+            Q.Log += "calc " + std::to_string(bCalculated) + ' ' + Bits(Q.Value()) + '\n';
+        } catch (const std::exception& Error) {
+            Q.Log += std::string("exception ") + typeid(Error).name() + ' ' + Error.what() + ' ' + Bits(Q.Value()) + '\n';
+        }
+    }
+    return Q.Log + "text " + Q.Text() + '\n';
+}
+
+// Evaluates random texts, Optimize alternating, once through Calc's compiled program
+// and once through the tree walker (TScripted(bWalk, iSeed) chooses); every difference
+// fails, and the test stops after five. QUORIX_DIFFERENTIAL_COUNT sets how many.
+template <class TScripted>
+void ExpectProgramAsWalker(uint64_t iDefaultCount, uint64_t iRandomSeed, const TTextNames& Names) {
+    const uint64_t iCount = CountFromEnvironment(iDefaultCount);
+    TRandomTokens Random(iRandomSeed);
+    const auto Outcome = [](bool bWalk, uint64_t iSeed, const std::string& sText, bool bOptimize) {
+        TScripted Q(bWalk, iSeed);
+        return TwoCalcs(Q, sText, bOptimize);
+    };
+    int iMismatches = 0;
+    for (uint64_t i = 0; i < iCount && iMismatches < 5; ++i) {
+        const std::string sText = RandomText(Random, Names);
+        const bool bOptimize = (i & 1) != 0;
+        const std::string sProgram = Outcome(false, i, sText, bOptimize);
+        const std::string sWalker = Outcome(true, i, sText, bOptimize);
+        if (sProgram == sWalker) continue;
+        ++iMismatches;
+        ADD_FAILURE() << "text " << sText << " optimize " << bOptimize << " seed " << i << "\nprogram:\n"
+                      << sProgram << "walker:\n" << sWalker;
+    }
+    std::printf("differential texts: %llu\n", static_cast<unsigned long long>(iCount));
 }
 
 }  // namespace quorix::testing

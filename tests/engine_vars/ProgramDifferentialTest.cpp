@@ -7,7 +7,6 @@
 
 #include <stdexcept>
 #include <string>
-#include <typeinfo>
 
 #include "../engine/RandomTexts.hpp"
 #include "engine_vars/Quorix.hpp"
@@ -89,38 +88,8 @@ private:
     int FCalls = 0;
 };
 
-std::string Outcome(bool bWalk, uint64_t iSeed, const std::string& sText, bool bOptimize) {
-    TScripted Q(bWalk, iSeed);
-    Q.SetOptimize(bOptimize);
-    Q.SetText(sText);
-    for (int iRound = 0; iRound < 2; ++iRound) {
-        try {
-            const bool bCalculated = Q.Calc();
-            Q.Log += "calc " + std::to_string(bCalculated) + ' ' + quorix::testing::Bits(Q.Value()) + '\n';
-        } catch (const std::exception& Error) {
-            Q.Log += std::string("exception ") + typeid(Error).name() + ' ' + Error.what() + ' ' +
-                     quorix::testing::Bits(Q.Value()) + '\n';
-        }
-    }
-    return Q.Log + "text " + Q.Text() + '\n';
-}
-
 TEST(ProgramDifferential, CalcGivesWhatTheTreeWalkerGivesOnRandomTexts) {
-    const uint64_t iCount = quorix::testing::CountFromEnvironment(2000);
-    quorix::testing::TRandomTokens Random(0x7a75);
-    const quorix::testing::TTextNames Names{{"x", "y"}, {"F", "G"}, "u"};
-    int iMismatches = 0;
-    for (uint64_t i = 0; i < iCount && iMismatches < 5; ++i) {
-        const std::string sText = quorix::testing::RandomText(Random, Names);
-        const bool bOptimize = (i & 1) != 0;
-        const std::string sProgram = Outcome(false, i, sText, bOptimize);
-        const std::string sWalker = Outcome(true, i, sText, bOptimize);
-        if (sProgram == sWalker) continue;
-        ++iMismatches;
-        ADD_FAILURE() << "text " << sText << " optimize " << bOptimize << " seed " << i << "\nprogram:\n"
-                      << sProgram << "walker:\n" << sWalker;
-    }
-    std::printf("differential texts: %llu\n", static_cast<unsigned long long>(iCount));
+    quorix::testing::ExpectProgramAsWalker<TScripted>(2000, 0x7a75, {{"x", "y"}, {"F", "G"}, "u"});
 }
 
 }  // namespace
