@@ -1,0 +1,109 @@
+// Internal to the math unit: error-free transformations and arithmetic on pairs of
+// Extended values. A pair hi + lo (|lo| at most half an ulp of hi) carries about 128
+// significant bits, enough that a function evaluated in pairs rounds only once, at the
+// end, when the pair is collapsed to hi + lo.
+//
+// Everything here uses + - * / and sqrt alone. Those operations round correctly on every
+// x87, so the same arguments give the same bits on every machine; no transcendental
+// instruction and no C library routine is involved.
+//
+// The functions must stay inline and free of reassociation: the compiler may not
+// simplify (a + b) - a to b, which holds as long as nobody builds with -ffast-math.
+#pragma once
+
+#include <cmath>
+
+#include "framework/Types.hpp"
+
+namespace rtl::pair {
+
+struct TPair {
+    Extended hi;
+    Extended lo;
+};
+
+// a + b exactly, given |a| >= |b| (or a == 0).
+inline TPair FastTwoSum(Extended a, Extended b) {
+    const Extended s = a + b;
+    return {s, b - (s - a)};
+}
+
+// a + b exactly, whatever the magnitudes (Knuth's two-sum).
+inline TPair TwoSum(Extended a, Extended b) {
+    const Extended s = a + b;
+    const Extended bb = s - a;
+    return {s, (a - (s - bb)) + (b - bb)};
+}
+
+// a as hi + lo with 32 significant bits in each half, so that products of halves are
+// exact (Veltkamp's split). Valid while |a| < 2^16350; callers scale larger values.
+inline TPair Split(Extended a) {
+    constexpr Extended kSplitter = 4294967297.0L;  // 2^32 + 1
+    const Extended t = kSplitter * a;
+    const Extended hi = t - (t - a);
+    return {hi, a - hi};
+}
+
+// a * b exactly, as long as the product neither overflows nor underflows
+// (Dekker's product; the x87 has no fused multiply-add).
+inline TPair TwoProduct(Extended a, Extended b) {
+    const Extended p = a * b;
+    const TPair as = Split(a), bs = Split(b);
+    const Extended e = ((as.hi * bs.hi - p) + as.hi * bs.lo + as.lo * bs.hi) + as.lo * bs.lo;
+    return {p, e};
+}
+
+// a * a exactly, with the same conditions.
+inline TPair TwoSquare(Extended a) {
+    const Extended p = a * a;
+    const TPair as = Split(a);
+    const Extended e = ((as.hi * as.hi - p) + 2 * (as.hi * as.lo)) + as.lo * as.lo;
+    return {p, e};
+}
+
+// Renormalises hi + lo so that lo is within half an ulp of hi.
+inline TPair Normalized(Extended hi, Extended lo) { return FastTwoSum(hi, lo); }
+
+inline TPair Add(TPair a, TPair b) {
+    const TPair s = TwoSum(a.hi, b.hi);
+    const TPair t = TwoSum(a.lo, b.lo);
+    const TPair u = FastTwoSum(s.hi, s.lo + t.hi);
+    return FastTwoSum(u.hi, u.lo + t.lo);
+}
+
+inline TPair Add(TPair a, Extended b) {
+    const TPair s = TwoSum(a.hi, b);
+    return FastTwoSum(s.hi, s.lo + a.lo);
+}
+
+inline TPair Negated(TPair a) { return {-a.hi, -a.lo}; }
+
+inline TPair Multiply(TPair a, TPair b) {
+    const TPair p = TwoProduct(a.hi, b.hi);
+    return FastTwoSum(p.hi, p.lo + (a.hi * b.lo + a.lo * b.hi));
+}
+
+inline TPair Multiply(TPair a, Extended b) {
+    const TPair p = TwoProduct(a.hi, b);
+    return FastTwoSum(p.hi, p.lo + a.lo * b);
+}
+
+// a / b: one Newton correction of the Extended quotient.
+inline TPair Divide(TPair a, TPair b) {
+    const Extended q = a.hi / b.hi;
+    const TPair r = Add(a, Negated(Multiply(b, q)));
+    return FastTwoSum(q, r.hi / b.hi);
+}
+
+// The square root of a pair: one Newton correction of the Extended root.
+inline TPair Sqrt(TPair a) {
+    if (a.hi <= 0) return {0, 0};
+    const Extended r = std::sqrt(a.hi);
+    const TPair d = Add(a, Negated(TwoSquare(r)));
+    return FastTwoSum(r, d.hi / (2 * r));
+}
+
+// The pair rounded once to Extended.
+inline Extended Value(TPair a) { return a.hi + a.lo; }
+
+}  // namespace rtl::pair
