@@ -23,10 +23,8 @@ fi
 
 ensure_packages "${QUORIX_PACKAGES[@]}" "${QUORIX_FUZZ_PACKAGES[@]}"
 dir="$QUORIX_ROOT/build-fuzz"
-if [ ! -f "$dir/build.ninja" ]; then
-  CXX=clang++ cmake -S "$QUORIX_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQUORIX_SANITIZE=ON -DQUORIX_FUZZ=ON -DQUORIX_BUILD_TESTS=OFF -DQUORIX_BUILD_APPS=OFF >&2
-fi
+CXX=clang++ configure_tree "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DQUORIX_SANITIZE=ON -DQUORIX_FUZZ=ON -DQUORIX_BUILD_TESTS=OFF -DQUORIX_BUILD_APPS=OFF
 cmake --build "$dir" --target "${targets[@]}" -- -j"$(nproc)" >&2
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"

@@ -11,7 +11,19 @@ QUORIX_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libb
 # What fuzz/run.sh needs besides: clang with libFuzzer and the sanitizer runtimes.
 QUORIX_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
-# ensure_packages PKG...: installs the ones that are missing (apt-get, as root or via sudo).
+# run_logged LOG COMMAND...: runs COMMAND with its output in LOG, shown only if it fails.
+run_logged() {
+  local log=$1; shift
+  mkdir -p "$(dirname "$log")"
+  if ! "$@" >"$log" 2>&1; then
+    cat "$log" >&2
+    echo "failed: $* (log: $log)" >&2
+    return 1
+  fi
+}
+
+# ensure_packages PKG...: installs the ones that are missing (apt-get, as root or via sudo),
+# saying in one line what it installs.
 ensure_packages() {
   local missing=() p
   for p in "$@"; do
@@ -20,16 +32,29 @@ ensure_packages() {
   [ ${#missing[@]} -eq 0 ] && return 0
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  echo "Installing: ${missing[*]}" >&2
-  $sudo apt-get update -qq >&2
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >&2
+  local log="$QUORIX_ROOT/build-logs/apt.log"
+  echo "Installing Debian packages: ${missing[*]} (log: $log)" >&2
+  run_logged "$log" $sudo apt-get update -qq
+  run_logged "$log" env DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
-# build_tree DIR [CMAKE OPTION...]: configures DIR once, then builds incrementally.
+# configure_tree DIR [CMAKE OPTION...]: configures DIR, again whenever the options differ
+# from those it was configured with.
+configure_tree() {
+  local dir=$1; shift
+  local wanted="$*" stamp="$dir/.quorix-options"
+  if [ -f "$dir/build.ninja" ] && [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$wanted" ]; then
+    return 0
+  fi
+  run_logged "$QUORIX_ROOT/build-logs/$(basename "$dir")-configure.log" \
+    cmake -S "$QUORIX_ROOT" -B "$dir" -G Ninja "$@"
+  printf '%s' "$wanted" >"$stamp"
+}
+
+# build_tree DIR [CMAKE OPTION...]: configures DIR when needed, then builds everything
+# incrementally.
 build_tree() {
   local dir=$1; shift
-  if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$QUORIX_ROOT" -B "$dir" -G Ninja "$@" >&2
-  fi
+  configure_tree "$dir" "$@"
   cmake --build "$dir" -- -j"$(nproc)" >&2
 }
