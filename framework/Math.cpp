@@ -19,12 +19,6 @@ const Quad kQuadPi = Quad(Pi) + Quad(kPiLow);
 
 Extended Rounded(Quad rValue) { return FiniteOrRaise(Extended(rValue)); }
 
-// The logarithms share their failures: 0 is a pole, a negative number has none.
-void RequireLogArgument(Extended X) {
-    if (X == 0) RaiseZeroDivide();
-    if (X < 0) RaiseInvalidOp();
-}
-
 void RequireValues(std::span<const double> Data, std::size_t iMinimum) {
     if (Data.size() < iMinimum) RaiseInvalidOp();
 }
@@ -97,29 +91,6 @@ Extended Tanh(Extended X) { return FiniteOrRaise(std::tanh(X)); }
 Extended ArcCosh(Extended X) { return FiniteOrRaise(std::acosh(X)); }
 Extended ArcSinh(Extended X) { return FiniteOrRaise(std::asinh(X)); }
 Extended ArcTanh(Extended X) { return FiniteOrRaise(std::atanh(X), std::fabs(X) == 1); }
-
-Extended LnXP1(Extended X) {
-    RequireLogArgument(X + 1);
-    return FiniteOrRaise(std::log1p(X));
-}
-
-Extended Log10(Extended X) {
-    RequireLogArgument(X);
-    return FiniteOrRaise(std::log10(X));
-}
-
-Extended Log2(Extended X) {
-    RequireLogArgument(X);
-    return FiniteOrRaise(std::log2(X));
-}
-
-Extended LogN(Extended Base, Extended X) {
-    RequireLogArgument(Base);
-    RequireLogArgument(X);
-    // Base-2 logarithms keep exact powers exact: LogN(2, 8) is 3, not 2.9999...
-    const Extended rBaseLog = std::log2(Base);
-    return FiniteOrRaise(std::log2(X) / rBaseLog, rBaseLog == 0);
-}
 
 int Trunc(Extended X) { return CheckedInt(std::trunc(X)); }
 int Ceil(Extended X) { return CheckedInt(std::ceil(X)); }
