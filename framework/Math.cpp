@@ -96,43 +96,6 @@ int Trunc(Extended X) { return CheckedInt(std::trunc(X)); }
 int Ceil(Extended X) { return CheckedInt(std::ceil(X)); }
 int Floor(Extended X) { return CheckedInt(std::floor(X)); }
 
-// Products by squaring lose about one bit per squaring; in binary128, 31 squarings
-// still leave the result exact to the last bit of Extended.
-Extended IntPower(Extended Base, int Exponent) {
-    if (Exponent == 0) return 1;
-    if (Base == 0) {
-        if (Exponent < 0) RaiseZeroDivide();
-        return 0;
-    }
-    // The reciprocal is taken first, not last, so that a result in the denormal range
-    // is not lost to an overflow of the intermediate power.
-    Quad rFactor = Exponent < 0 ? Quad(1) / Quad(Base) : Quad(Base);
-    // Widened before negating: -INT32_MIN does not fit an int.
-    uint64_t iCount = Exponent < 0 ? -int64_t(Exponent) : int64_t(Exponent);
-    Quad rProduct = 1;
-    for (;;) {
-        if (iCount & 1) rProduct *= rFactor;
-        iCount >>= 1;
-        if (iCount == 0) break;
-        rFactor *= rFactor;
-    }
-    return Rounded(rProduct);
-}
-
-Extended Power(Extended Base, Extended Exponent) {
-    if (Exponent == 0) return 1;
-    if (Base == 0) {
-        if (Exponent < 0) RaiseZeroDivide();
-        return 0;
-    }
-    if (Exponent == std::trunc(Exponent) && Exponent >= INT32_MIN && Exponent <= INT32_MAX)
-        return IntPower(Base, int(Exponent));
-    if (Base < 0) RaiseInvalidOp();
-    // exp(Exponent * ln(Base)), but without the error that rounding the product would
-    // magnify for large results.
-    return FiniteOrRaise(std::pow(Base, Exponent));
-}
-
 Extended Poly(Extended X, std::span<const double> Coefficients) {
     Quad rValue = 0;
     for (auto it = Coefficients.rbegin(); it != Coefficients.rend(); ++it)
