@@ -76,7 +76,6 @@ Extended Cotan(Extended X) {
 Extended ArcCos(Extended X) { return FiniteOrRaise(std::acos(X)); }
 Extended ArcSin(Extended X) { return FiniteOrRaise(std::asin(X)); }
 Extended ArcTan2(Extended Y, Extended X) { return FiniteOrRaise(std::atan2(Y, X)); }
-Extended Hypot(Extended X, Extended Y) { return FiniteOrRaise(std::hypot(X, Y)); }
 
 Extended DegToRad(Extended Degrees) { return Rounded(Quad(Degrees) * kQuadPi / 180); }
 Extended RadToDeg(Extended Radians) { return Rounded(Quad(Radians) * 180 / kQuadPi); }
@@ -84,13 +83,6 @@ Extended GradToRad(Extended Grads) { return Rounded(Quad(Grads) * kQuadPi / 200)
 Extended RadToGrad(Extended Radians) { return Rounded(Quad(Radians) * 200 / kQuadPi); }
 Extended CycleToRad(Extended Cycles) { return Rounded(Quad(Cycles) * 2 * kQuadPi); }
 Extended RadToCycle(Extended Radians) { return Rounded(Quad(Radians) / (2 * kQuadPi)); }
-
-Extended Cosh(Extended X) { return FiniteOrRaise(std::cosh(X)); }
-Extended Sinh(Extended X) { return FiniteOrRaise(std::sinh(X)); }
-Extended Tanh(Extended X) { return FiniteOrRaise(std::tanh(X)); }
-Extended ArcCosh(Extended X) { return FiniteOrRaise(std::acosh(X)); }
-Extended ArcSinh(Extended X) { return FiniteOrRaise(std::asinh(X)); }
-Extended ArcTanh(Extended X) { return FiniteOrRaise(std::atanh(X), std::fabs(X) == 1); }
 
 int Trunc(Extended X) { return CheckedInt(std::trunc(X)); }
 int Ceil(Extended X) { return CheckedInt(std::ceil(X)); }
