@@ -32,11 +32,11 @@ constexpr Extended kInfinity = std::numeric_limits<Extended>::infinity();
 
 // c[0] + c[1] x + c[2] x^2 + ... as E(x^2) + x O(x^2): the even and the odd
 // coefficients in two independent chains, half as long as one.
-template <std::size_t N>
-Extended Polynomial(const double (&c)[N], Extended x) {
-    const Extended x2 = x * x;
+template <typename T, std::size_t N>
+T Polynomial(const double (&c)[N], T x) {
+    const T x2 = x * x;
     std::size_t i = N - 1;
-    Extended rTop = c[i], rNext = c[i - 1];
+    T rTop = c[i], rNext = c[i - 1];
     for (; i >= 3; i -= 2) {
         rTop = rTop * x2 + c[i - 2];
         rNext = rNext * x2 + c[i - 3];
@@ -72,12 +72,17 @@ Extended RoundedToDenormal(TPair x, int e) {
            bits::PowerOfTwo(bits::kMinNormalExponent);
 }
 
-// e^r - 1 for the reduced argument r = rHigh + rLow, |r| <= ln(2)/512.
-TPair ExpM1Reduced(Extended rHigh, Extended rLow) {
+// e^r - 1 for the reduced argument r = rHigh + rLow, |r| <= ln(2)/512:
+// r + r^2/2 + r^3/6 + r^4 Q(r), the first terms exact. As in LnPair, what lies below
+// them is summed in double.
+TPair ExpM1Reduced(Extended rHigh, double rLow) {
+    const double d = double(rHigh), d2 = d * d;
+    double dLow = rLow * (1 + d) + d2 * d2 * Polynomial(kExpTail, d);
     const TPair square = pair::TwoSquare(rHigh);
-    const Extended rTail = square.hi * rHigh * (kExpTailLead + rHigh * Polynomial(kExpTail, rHigh));
+    dLow += double(square.lo) / 2;
     const TPair s = pair::FastTwoSum(rHigh, square.hi / 2);
-    return pair::FastTwoSum(s.hi, s.lo + square.lo / 2 + rTail + rLow * (1 + rHigh));
+    dLow += double(s.lo);
+    return pair::FastTwoSum(s.hi, square.hi * rHigh * kExpTailLead + Extended(dLow));
 }
 
 }  // namespace
@@ -115,29 +120,37 @@ TPair LnPair(TPair x) {
     TPair r = pair::TwoSum(rHighHalf * centre.rReciprocal - 1, rLowHalf * centre.rReciprocal);
     if (x.lo != 0) r = pair::Add(r, x.lo * bits::PowerOfTwo(-u.iExponent) * centre.rReciprocal);
 
-    // ln(1 + r) = r - r^2/2 + r^3 P(r); the first terms exact, the rest well below them.
+    // ln(1 + r) = r - r^2/2 + r^3 / 3 + r^4 Q(r); the first terms exact. What lies
+    // below them is summed in double as soon as it appears: it needs only 2^-53 of its
+    // own size, and leaves the eight x87 registers to the leading terms.
+    const double d = double(r.hi);
+    double dLow = double(r.lo) * (1 - d);
     const TPair square = pair::TwoSquare(r.hi);
-    const Extended rTail = square.hi * r.hi * (kLogTailLead + r.hi * Polynomial(kLogTail, r.hi));
+    dLow -= double(square.lo) / 2;
     const TPair a = pair::TwoSum(e * kLn2[0], centre.rLn.hi);
+    dLow += double(a.lo);
     const TPair b = pair::TwoSum(a.hi, r.hi);
+    dLow += double(b.lo);
     const TPair c = pair::TwoSum(b.hi, -square.hi / 2);
-    const Extended rLow = (e * kLn2[1] + e * kLn2[2] + centre.rLn.lo) + (a.lo + b.lo + c.lo) +
-                          (r.lo - r.hi * r.lo - square.lo / 2 + rTail);
-    return pair::FastTwoSum(c.hi, rLow);
+    dLow += double(c.lo);
+    const double d2 = d * d;
+    dLow += double(e) * kLn2[1] + double(e) * kLn2[2] + centre.rLn.lo + d2 * d2 * Polynomial(kLogTail, d);
+    return pair::FastTwoSum(c.hi, square.hi * r.hi * kLogTailLead + Extended(dLow));
 }
 
 TScaled ExpScaled(TPair x) {
     // x = n ln(2)/256 + r, n = 256 k + j: e^x = 2^k 2^(j/256) e^r.
     const Extended n = Nearest(x.hi * kStepsPerLn);
     const TPair r = pair::TwoSum(x.hi - n * kLn2Step[0], -n * kLn2Step[1]);
-    const TPair q = ExpM1Reduced(r.hi, r.lo + (x.lo - n * kLn2Step[2]));
+    const TPair q = ExpM1Reduced(r.hi, double(r.lo) + (double(x.lo) - double(n) * kLn2Step[2]));
     const std::int64_t iSteps = std::int64_t(n);
     const TSplitConstant& t = kExp2Fraction[iSteps & 255];
     // t (1 + q), with t q.hi exact.
     const TPair p = pair::TwoProduct(t.hi, q.hi);
+    double dLow = double(p.lo) + t.hi * double(q.lo) + t.lo * (1 + double(q.hi));
     const TPair s = pair::FastTwoSum(t.hi, p.hi);
-    const Extended rLow = s.lo + p.lo + t.hi * q.lo + Extended(t.lo) * (1 + q.hi);
-    return {pair::FastTwoSum(s.hi, rLow), int(iSteps >> 8)};
+    dLow += double(s.lo);
+    return {pair::FastTwoSum(s.hi, Extended(dLow)), int(iSteps >> 8)};
 }
 
 TPair ExpM1Pair(Extended x) {
