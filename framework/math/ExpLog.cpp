@@ -1,195 +1,27 @@
+// The exponential and the logarithms.
 #include "framework/math/ExpLog.hpp"
 
-#include <cmath>
-#include <cstdint>
-#include <limits>
-
 #include "framework/Math.hpp"
-#include "framework/math/ExtendedBits.hpp"
 
 namespace rtl {
 
 using pair::TPair;
 
-namespace explog {
-
-namespace {
-
-// hi + lo, two doubles with 106 bits between them.
-struct TSplitConstant {
-    double hi;
-    double lo;
-};
-
-struct TLogCentre {
-    double rReciprocal;
-    TSplitConstant rLn;
-};
-
-#include "framework/math/ExpLogTables.inc"
-
-constexpr Extended kInfinity = std::numeric_limits<Extended>::infinity();
-
-// c[0] + c[1] x + c[2] x^2 + ... as E(x^2) + x O(x^2): the even and the odd
-// coefficients in two independent chains, half as long as one.
-template <typename T, std::size_t N>
-T Polynomial(const double (&c)[N], T x) {
-    const T x2 = x * x;
-    std::size_t i = N - 1;
-    T rTop = c[i], rNext = c[i - 1];
-    for (; i >= 3; i -= 2) {
-        rTop = rTop * x2 + c[i - 2];
-        rNext = rNext * x2 + c[i - 3];
-    }
-    if (i == 2) return (rTop * x2 + c[0]) + x * rNext;  // odd N: rTop holds the even chain
-    return rNext + x * rTop;
-}
-
-// x rounded to a whole number, for |x| < 2^62: adding 1.5 * 2^63 leaves no fraction bits.
-Extended Nearest(Extended x) {
-    constexpr Extended kShift = 0x3p62L;
-    return (x + kShift) - kShift;
-}
-
-TPair Scaled(TPair x, int e) {
-    const Extended rFactor = bits::PowerOfTwo(e);
-    return {x.hi * rFactor, x.lo * rFactor};
-}
-
-// hi + lo rounded to a multiple of the denormal spacing for the result exponent e,
-// given 1 <= hi < 2: the sum hi + 2^63 g rounds hi to a multiple of g, and lo then
-// decides whether the rounding of hi alone went the wrong way.
-Extended RoundedToDenormal(TPair x, int e) {
-    if (e < bits::kMinNormalExponent - 64) return 0;
-    const Extended rSpacing = bits::PowerOfTwo(bits::kMinNormalExponent - 63 - e);
-    const Extended rShift = 0x1p63L * rSpacing;
-    Extended rRounded = (rShift + x.hi) - rShift;
-    const Extended rRest = (x.hi - rRounded) + x.lo;
-    if (rRest > rSpacing / 2) rRounded += rSpacing;
-    if (rRest < -rSpacing / 2) rRounded -= rSpacing;
-    // A multiple of the spacing: both scalings are exact.
-    return rRounded * bits::PowerOfTwo(e - bits::kMinNormalExponent) *
-           bits::PowerOfTwo(bits::kMinNormalExponent);
-}
-
-// e^r - 1 for the reduced argument r = rHigh + rLow, |r| <= ln(2)/512:
-// r + r^2/2 + r^3/6 + r^4 Q(r), the first terms exact. As in LnPair, what lies below
-// them is summed in double.
-TPair ExpM1Reduced(Extended rHigh, double rLow) {
-    const double d = double(rHigh), d2 = d * d;
-    double dLow = rLow * (1 + d) + d2 * d2 * Polynomial(kExpTail, d);
-    const TPair square = pair::TwoSquare(rHigh);
-    dLow += double(square.lo) / 2;
-    const TPair s = pair::FastTwoSum(rHigh, square.hi / 2);
-    dLow += double(s.lo);
-    return pair::FastTwoSum(s.hi, square.hi * rHigh * kExpTailLead + Extended(dLow));
-}
-
-}  // namespace
-
-Extended Rounded(TScaled value) {
-    TPair x = value.rSignificand;
-    if (x.hi == 0) return 0;
-    const bool bNegative = x.hi < 0;
-    if (bNegative) x = pair::Negated(x);
-    const int iOwnExponent = bits::ExponentOf(x.hi);
-    const int e = iOwnExponent + value.iExponent;
-    Extended rResult;
-    if (e > bits::kMaxExponent) {
-        rResult = kInfinity;
-    } else if (e >= bits::kMinNormalExponent) {
-        // Each half of the scaling stays within the range; only an overflow rounds.
-        const int iHalf = value.iExponent / 2;
-        rResult = pair::Value(x) * bits::PowerOfTwo(iHalf) * bits::PowerOfTwo(value.iExponent - iHalf);
-    } else {
-        rResult = RoundedToDenormal(Scaled(x, -iOwnExponent), e);
-    }
-    return bNegative ? -rResult : rResult;
-}
-
-TPair LnPair(TPair x) {
-    // x = 2^e m, m in [1, 2); with the centre c' nearest to m and c ~ 1/c',
-    // ln x = e ln 2 - ln c + ln(1 + r), r = m c - 1, |r| <= 2^-9.
-    const bits::TUnpacked u = bits::Unpacked(x.hi);
-    const unsigned iNearest = unsigned((u.iSignificand >> 54) + 1 - 0x200) >> 1;
-    const TLogCentre& centre = kLogCentres[iNearest];
-    const Extended e = u.iExponent + (iNearest >= unsigned(kLogFoldIndex) ? 1 : 0);
-    // m in two 32-bit halves, whose products with the 32-bit c are exact; so is r.
-    const Extended rHighHalf = Extended(std::int64_t(u.iSignificand >> 32)) * 0x1p-31L;
-    const Extended rLowHalf = Extended(std::int64_t(u.iSignificand & 0xFFFFFFFF)) * 0x1p-63L;
-    TPair r = pair::TwoSum(rHighHalf * centre.rReciprocal - 1, rLowHalf * centre.rReciprocal);
-    if (x.lo != 0) r = pair::Add(r, x.lo * bits::PowerOfTwo(-u.iExponent) * centre.rReciprocal);
-
-    // ln(1 + r) = r - r^2/2 + r^3 / 3 + r^4 Q(r); the first terms exact. What lies
-    // below them is summed in double as soon as it appears: it needs only 2^-53 of its
-    // own size, and leaves the eight x87 registers to the leading terms.
-    const double d = double(r.hi);
-    double dLow = double(r.lo) * (1 - d);
-    const TPair square = pair::TwoSquare(r.hi);
-    dLow -= double(square.lo) / 2;
-    const TPair a = pair::TwoSum(e * kLn2[0], centre.rLn.hi);
-    dLow += double(a.lo);
-    const TPair b = pair::TwoSum(a.hi, r.hi);
-    dLow += double(b.lo);
-    const TPair c = pair::TwoSum(b.hi, -square.hi / 2);
-    dLow += double(c.lo);
-    const double d2 = d * d;
-    dLow += double(e) * kLn2[1] + double(e) * kLn2[2] + centre.rLn.lo + d2 * d2 * Polynomial(kLogTail, d);
-    return pair::FastTwoSum(c.hi, square.hi * r.hi * kLogTailLead + Extended(dLow));
-}
-
-TScaled ExpScaled(TPair x) {
-    // x = n ln(2)/256 + r, n = 256 k + j: e^x = 2^k 2^(j/256) e^r.
-    const Extended n = Nearest(x.hi * kStepsPerLn);
-    const TPair r = pair::TwoSum(x.hi - n * kLn2Step[0], -n * kLn2Step[1]);
-    const TPair q = ExpM1Reduced(r.hi, double(r.lo) + (double(x.lo) - double(n) * kLn2Step[2]));
-    const std::int64_t iSteps = std::int64_t(n);
-    const TSplitConstant& t = kExp2Fraction[iSteps & 255];
-    // t (1 + q), with t q.hi exact.
-    const TPair p = pair::TwoProduct(t.hi, q.hi);
-    double dLow = double(p.lo) + t.hi * double(q.lo) + t.lo * (1 + double(q.hi));
-    const TPair s = pair::FastTwoSum(t.hi, p.hi);
-    dLow += double(s.lo);
-    return {pair::FastTwoSum(s.hi, Extended(dLow)), int(iSteps >> 8)};
-}
-
-TPair ExpM1Pair(Extended x) {
-    if (std::fabs(x) <= kLn2Step[0] / 2) return ExpM1Reduced(x, 0);
-    const TScaled e = ExpScaled({x, 0});
-    return pair::Add(Scaled(e.rSignificand, e.iExponent), -1);
-}
-
-Extended ExpOrInfinity(Extended x) {
-    if (std::isnan(x)) return x;
-    if (x > kExpOverflowBound) return kInfinity;
-    if (x < kExpUnderflowBound) return 0;
-    return Rounded(ExpScaled({x, 0}));
-}
-
-Extended ExpM1OrInfinity(Extended x) {
-    // Beyond 64 in size, e^x and e^x - 1 round alike (or to -1).
-    constexpr Extended kBound = 64;
-    if (std::isnan(x)) return x;
-    if (x > kBound) return ExpOrInfinity(x);
-    if (x < -kBound) return -1;
-    return pair::Value(ExpM1Pair(x));
-}
-
-}  // namespace explog
-
 namespace {
 
 // The logarithms share their failures: 0 is a pole, a negative number has none.
 void RequireLogArgument(Extended X) {
-    FiniteOrRaise(X);
+    explog::Finite(X);
     if (X == 0) RaiseZeroDivide();
     if (X < 0) RaiseInvalidOp();
 }
 
+TPair PairOf(explog::TSplitConstant c) { return {c.hi, c.lo}; }
+
 }  // namespace
 
-Extended Exp(Extended X) { return FiniteOrRaise(explog::ExpOrInfinity(X)); }
-Extended ExpM1(Extended X) { return FiniteOrRaise(explog::ExpM1OrInfinity(X)); }
+Extended Exp(Extended X) { return explog::Finite(explog::ExpOrInfinity(X)); }
+Extended ExpM1(Extended X) { return explog::Finite(explog::ExpM1OrInfinity(X)); }
 
 Extended Ln(Extended X) {
     RequireLogArgument(X);
@@ -203,12 +35,12 @@ Extended LnXP1(Extended X) {
 
 Extended Log10(Extended X) {
     RequireLogArgument(X);
-    return pair::Value(pair::Multiply(explog::LnPair(X), TPair{explog::kLog10OfE.hi, explog::kLog10OfE.lo}));
+    return pair::Value(pair::Multiply(explog::LnPair(X), PairOf(explog::tables::kLog10OfE)));
 }
 
 Extended Log2(Extended X) {
     RequireLogArgument(X);
-    return pair::Value(pair::Multiply(explog::LnPair(X), TPair{explog::kLog2OfE.hi, explog::kLog2OfE.lo}));
+    return pair::Value(pair::Multiply(explog::LnPair(X), PairOf(explog::tables::kLog2OfE)));
 }
 
 Extended LogN(Extended Base, Extended X) {

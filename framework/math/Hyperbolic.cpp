@@ -4,6 +4,7 @@
 
 #include "framework/Math.hpp"
 #include "framework/math/ExpLog.hpp"
+#include "framework/math/ExtendedBits.hpp"
 
 namespace rtl {
 
@@ -25,17 +26,21 @@ Extended HalfExp(Extended x) {
     if (x > explog::kExpOverflowBound + 1) RaiseOverflow();
     explog::TScaled rExp = explog::ExpScaled({x, 0});
     --rExp.iExponent;
-    return FiniteOrRaise(explog::Rounded(rExp));
+    return explog::Finite(explog::Rounded(rExp));
 }
 
 // ln(2x) for x beyond kHuge, where ln(x + sqrt(x^2 +- 1)) differs from it by less than
-// 2^-66.
-Extended LnOfTwice(Extended x) { return pair::Value(pair::Add(explog::LnPair(x), explog::LnPair(2))); }
+// 2^-66; x / 2^32 keeps 2x within the range.
+Extended LnOfTwice(Extended x) {
+    using explog::tables::kLn2;
+    const TPair rLn = explog::LnPair(x * 0x1p-32L);
+    return pair::Value(pair::Add(pair::Add(rLn, 33 * kLn2[0]), 33 * kLn2[1]));
+}
 
 }  // namespace
 
 Extended Sinh(Extended X) {
-    const Extended a = std::fabs(FiniteOrRaise(X));
+    const Extended a = std::fabs(explog::Finite(X));
     if (a < kTiny) return X;
     if (a >= kLarge) return WithSignOf(X, HalfExp(a));
     // With m = e^a - 1: sinh a = m (m + 2) / (2 (m + 1)), no cancellation.
@@ -45,16 +50,16 @@ Extended Sinh(Extended X) {
 }
 
 Extended Cosh(Extended X) {
-    const Extended a = std::fabs(FiniteOrRaise(X));
+    const Extended a = std::fabs(explog::Finite(X));
     if (a >= kLarge) return HalfExp(a);
     const explog::TScaled rExp = explog::ExpScaled({a, 0});
-    const Extended rScale = std::ldexp(Extended(1), rExp.iExponent);
+    const double rScale = bits::PowerOfTwo(rExp.iExponent);
     const TPair e{rExp.rSignificand.hi * rScale, rExp.rSignificand.lo * rScale};
     return pair::Value(pair::Add(e, pair::Divide({1, 0}, e))) / 2;
 }
 
 Extended Tanh(Extended X) {
-    const Extended a = std::fabs(FiniteOrRaise(X));
+    const Extended a = std::fabs(explog::Finite(X));
     // From 23 on, 1 - tanh a < 2 e^-46 is below half the last bit under 1.
     constexpr Extended kSaturation = 23;
     if (a < kTiny) return X;
@@ -65,7 +70,7 @@ Extended Tanh(Extended X) {
 }
 
 Extended ArcSinh(Extended X) {
-    const Extended a = std::fabs(FiniteOrRaise(X));
+    const Extended a = std::fabs(explog::Finite(X));
     if (a < kTiny) return X;
     if (a > kHuge) return WithSignOf(X, LnOfTwice(a));
     // ln(a + sqrt(a^2 + 1)), its argument carried as a pair: near 0 it is 1 + a + ...
@@ -74,7 +79,7 @@ Extended ArcSinh(Extended X) {
 }
 
 Extended ArcCosh(Extended X) {
-    if (FiniteOrRaise(X) < 1) RaiseInvalidOp();
+    if (explog::Finite(X) < 1) RaiseInvalidOp();
     if (X > kHuge) return LnOfTwice(X);
     // ln(x + sqrt((x - 1)(x + 1))): near 1, x - 1 is exact and keeps the root's digits.
     const TPair square = pair::Multiply(pair::TwoSum(X, -1), pair::TwoSum(X, 1));
@@ -82,7 +87,7 @@ Extended ArcCosh(Extended X) {
 }
 
 Extended ArcTanh(Extended X) {
-    const Extended a = std::fabs(FiniteOrRaise(X));
+    const Extended a = std::fabs(explog::Finite(X));
     if (a == 1) RaiseZeroDivide();
     if (a > 1) RaiseInvalidOp();
     if (a < kTiny) return X;

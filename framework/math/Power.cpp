@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <limits>
 
 #include "framework/Math.hpp"
 #include "framework/math/ExpLog.hpp"
@@ -15,8 +14,6 @@ using pair::TPair;
 namespace {
 
 __extension__ typedef unsigned __int128 TUInt128;
-
-constexpr Extended kInfinity = std::numeric_limits<Extended>::infinity();
 
 // A positive m 2^e, 1 <= m < 2, with m held to 128 bits as iSignificand = m 2^127. Products
 // of whole powers are carried this way: each one is cut to 128 bits (a relative error
@@ -39,30 +36,32 @@ TWide Squared(TWide a) {
     return Normalized(iTop, 2 * a.iExponent);
 }
 
-TWide Times(TWide a, bits::TUnpacked b) {
+// a * b, b a 64-bit significand iFactor * 2^(iExponent - 63).
+TWide Times(TWide a, std::uint64_t iFactor, int iExponent) {
     const std::uint64_t hi = std::uint64_t(a.iSignificand >> 64), lo = std::uint64_t(a.iSignificand);
-    const TUInt128 iTop = TUInt128(hi) * b.iSignificand + ((TUInt128(lo) * b.iSignificand) >> 64);
-    return Normalized(iTop, a.iExponent + b.iExponent);
+    const TUInt128 iTop = TUInt128(hi) * iFactor + ((TUInt128(lo) * iFactor) >> 64);
+    return Normalized(iTop, a.iExponent + iExponent);
 }
 
 // |x|^n for n >= 1, by squaring from the top bit of n down.
-TWide WidePower(Extended x, std::uint64_t n) {
-    const bits::TUnpacked base = bits::Unpacked(x);
+TWide WidePower(bits::TUnpacked base, std::uint64_t n) {
     TWide power{TUInt128(base.iSignificand) << 64, base.iExponent};
     for (int iBit = 62 - __builtin_clzll(n); iBit >= 0; --iBit) {
         power = Squared(power);
-        if ((n >> iBit) & 1) power = Times(power, base);
+        if ((n >> iBit) & 1) power = Times(power, base.iSignificand, base.iExponent);
     }
     return power;
 }
 
-// The 128-bit significand as an exact pair in [1, 2).
+// A 64-bit whole number exactly, though the x87 converts only signed ones.
+Extended FromUnsigned(std::uint64_t i) {
+    return Extended(std::int64_t(i >> 1)) * 2 + Extended(int(i & 1));
+}
+
+// The 128-bit significand as a pair in [1, 2), exact to 2^-126.
 TPair SignificandPair(TUInt128 iSignificand) {
-    const Extended hi = bits::FromRaw(std::uint64_t(iSignificand >> 64), bits::kExponentBias);
-    const std::uint64_t iLow = std::uint64_t(iSignificand);
-    if (iLow == 0) return {hi, 0};
-    const int iShift = __builtin_clzll(iLow);
-    const Extended lo = bits::FromRaw(iLow << iShift, std::uint16_t(bits::kExponentBias - 64 - iShift));
+    const Extended hi = FromUnsigned(std::uint64_t(iSignificand >> 64)) * 0x1p-63L;
+    const Extended lo = Extended(std::int64_t(std::uint64_t(iSignificand) >> 1)) * 0x1p-126L;
     return pair::FastTwoSum(hi, lo);
 }
 
@@ -72,36 +71,55 @@ int ClampedExponent(std::int64_t e) {
     return int(e > kLimit ? kLimit : e < -kLimit ? -kLimit : e);
 }
 
+// The power rounded to Extended: in the normal range by rounding the significand to
+// 64 bits in integers (to nearest, ties to even), elsewhere through a pair.
+Extended Rounded(TWide power) {
+    const std::int64_t e = power.iExponent;
+    if (e < bits::kMinNormalExponent || e > bits::kMaxExponent)
+        return explog::Rounded({SignificandPair(power.iSignificand), ClampedExponent(e)});
+    std::uint64_t iKept = std::uint64_t(power.iSignificand >> 64);
+    const std::uint64_t iRest = std::uint64_t(power.iSignificand);
+    constexpr std::uint64_t kHalf = std::uint64_t(1) << 63;
+    if (iRest > kHalf || (iRest == kHalf && (iKept & 1))) ++iKept;
+    // A carry out of the top bit leaves 2^64 as 0: 2^63 with the exponent one up.
+    if (iKept == 0) return bits::ScaledByPowerOfTwo(1, int(e) + 1);
+    return bits::ScaledByPowerOfTwo(FromUnsigned(iKept), int(e) - 63);
+}
+
+// Base^Exponent for a Base already unpacked; the sign and the failures are the caller's.
+Extended Magnitude(bits::TUnpacked base, int Exponent) {
+    if (base.iSignificand == 0) return Exponent < 0 ? explog::kInfinity : 0;
+    // Widened before negating: -INT32_MIN does not fit an int.
+    const std::int64_t n = Exponent;
+    const TWide power = WidePower(base, std::uint64_t(n < 0 ? -n : n));
+    if (n > 0) return Rounded(power);
+    // A negative power divides only once, at the end, so that neither an overflow of
+    // the intermediate power nor a second rounding can spoil a tiny result.
+    return explog::Rounded({pair::Divide({1, 0}, SignificandPair(power.iSignificand)),
+                            ClampedExponent(-power.iExponent)});
+}
+
+Extended SignedPower(Extended Base, int Exponent) {
+    if (Exponent == 0) return 1;
+    const bits::TUnpacked base = bits::Unpacked(Base);
+    const Extended rMagnitude = Magnitude(base, Exponent);
+    return base.bNegative && (Exponent & 1) ? -rMagnitude : rMagnitude;
+}
+
+Extended WholePower(Extended Base, int Exponent) {
+    // 0 to a negative power is a pole; any other infinity an overflow.
+    return explog::Finite(SignedPower(explog::Finite(Base), Exponent), Base == 0);
+}
+
 }  // namespace
 
 namespace power {
 
-Extended IntPowerOrInfinity(Extended Base, int Exponent) {
-    if (Exponent == 0) return 1;
-    const bool bNegative = Base < 0 && (Exponent & 1);
-    Extended rMagnitude;
-    if (Base == 0) {
-        rMagnitude = Exponent < 0 ? kInfinity : 0;
-    } else {
-        // Widened before negating: -INT32_MIN does not fit an int.
-        const std::int64_t n = Exponent;
-        const TWide power = WidePower(Base, std::uint64_t(n < 0 ? -n : n));
-        const TPair significand = SignificandPair(power.iSignificand);
-        // A negative power divides only once, at the end, so that neither an overflow
-        // of the intermediate power nor a second rounding can spoil a tiny result.
-        rMagnitude = n > 0 ? explog::Rounded({significand, ClampedExponent(power.iExponent)})
-                           : explog::Rounded({pair::Divide({1, 0}, significand),
-                                              ClampedExponent(-power.iExponent)});
-    }
-    return bNegative ? -rMagnitude : rMagnitude;
-}
+Extended IntPowerOrInfinity(Extended Base, int Exponent) { return SignedPower(Base, Exponent); }
 
 }  // namespace power
 
-Extended IntPower(Extended Base, int Exponent) {
-    if (Base == 0 && Exponent < 0) RaiseZeroDivide();
-    return FiniteOrRaise(power::IntPowerOrInfinity(FiniteOrRaise(Base), Exponent));
-}
+Extended IntPower(Extended Base, int Exponent) { return WholePower(Base, Exponent); }
 
 Extended Power(Extended Base, Extended Exponent) {
     if (Exponent == 0) return 1;
@@ -109,16 +127,16 @@ Extended Power(Extended Base, Extended Exponent) {
         if (Exponent < 0) RaiseZeroDivide();
         return 0;
     }
-    if (Exponent == std::trunc(Exponent) && Exponent >= INT32_MIN && Exponent <= INT32_MAX)
-        return IntPower(Base, int(Exponent));
+    if (Exponent >= INT32_MIN && Exponent <= INT32_MAX && explog::Nearest(Exponent) == Exponent)
+        return WholePower(Base, bits::ToInt(Exponent));
     if (Base < 0) RaiseInvalidOp();
     // e^(Exponent ln Base), the logarithm and the product carried as pairs, so that a
     // large result keeps its last digits.
-    const TPair rLn = explog::LnPair(FiniteOrRaise(Base));
-    const Extended rEstimate = FiniteOrRaise(Exponent) * rLn.hi;
+    const TPair rLn = explog::LnPair(explog::Finite(Base));
+    const Extended rEstimate = explog::Finite(Exponent) * rLn.hi;
     if (rEstimate > explog::kExpOverflowBound) RaiseOverflow();
     if (rEstimate < explog::kExpUnderflowBound) return 0;
-    return FiniteOrRaise(explog::Rounded(explog::ExpScaled(pair::Multiply(rLn, Exponent))));
+    return explog::Finite(explog::Rounded(explog::ExpScaled(pair::Multiply(rLn, Exponent))));
 }
 
 }  // namespace rtl

@@ -2,9 +2,9 @@
 """Writes ExpLogTables.inc: the tables and polynomial coefficients of the exponential
 and the logarithm, in hex-float so that every compiler reads the same bits.
 
-Most constants are doubles: the x87 loads them in one step, where an 80-bit load is
+The constants are doubles: the x87 loads them in one step, where an 80-bit load is
 slow. A value that needs more bits is a split constant, hi + lo, two doubles with 106
-bits between them; the polynomials' leading coefficients are Extended.
+bits between them; so are the polynomials' leading coefficients, fitted as Extended.
 
 Needs mpmath and sollya. Run from anywhere:
     python3 framework/math/make_tables_explog.py > framework/math/ExpLogTables.inc
@@ -31,14 +31,6 @@ def extended(value, bits=64):
     if man == 0:
         return 0, 0, 0
     return sign, man << (64 - bc), e - (64 - bc)
-
-
-def hexfloat(value, bits=64):
-    """An Extended literal of the value rounded to the given bits."""
-    sign, man, e = extended(value, bits)
-    if man == 0:
-        return "0.0L"
-    return f"{'-' if sign else ''}0x{man:016X}p{e}L"
 
 
 def hexdouble(value, bits=53):
@@ -94,7 +86,7 @@ quit;
 
 
 def emit_tail(name, coefficients):
-    print(f"inline constexpr Extended {name}Lead = {hexfloat(coefficients[0])};")
+    print(f"inline constexpr TSplitConstant {name}Lead = {split(coefficients[0])};")
     emit_array(name, [hexdouble(v) for v in coefficients[1:]], "double")
 
 
