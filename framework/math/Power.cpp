@@ -53,14 +53,16 @@ TWide WidePower(bits::TUnpacked base, std::uint64_t n) {
     return power;
 }
 
-// A 64-bit whole number exactly, though the x87 converts only signed ones.
-Extended FromUnsigned(std::uint64_t i) {
-    return Extended(std::int64_t(i >> 1)) * 2 + Extended(int(i & 1));
+// A 64-bit significand (its top bit set) as a whole number, exactly, though the x87
+// converts only signed numbers.
+Extended FromSignificand(std::uint64_t i) {
+    constexpr std::uint64_t kTop = std::uint64_t(1) << 63;
+    return Extended(std::int64_t(i ^ kTop)) + 0x1p63;
 }
 
 // The 128-bit significand as a pair in [1, 2), exact to 2^-126.
 TPair SignificandPair(TUInt128 iSignificand) {
-    const Extended hi = FromUnsigned(std::uint64_t(iSignificand >> 64)) * 0x1p-63L;
+    const Extended hi = FromSignificand(std::uint64_t(iSignificand >> 64)) * 0x1p-63L;
     const Extended lo = Extended(std::int64_t(std::uint64_t(iSignificand) >> 1)) * 0x1p-126L;
     return pair::FastTwoSum(hi, lo);
 }
@@ -83,7 +85,7 @@ Extended Rounded(TWide power) {
     if (iRest > kHalf || (iRest == kHalf && (iKept & 1))) ++iKept;
     // A carry out of the top bit leaves 2^64 as 0: 2^63 with the exponent one up.
     if (iKept == 0) return bits::ScaledByPowerOfTwo(1, int(e) + 1);
-    return bits::ScaledByPowerOfTwo(FromUnsigned(iKept), int(e) - 63);
+    return bits::ScaledByPowerOfTwo(FromSignificand(iKept), int(e) - 63);
 }
 
 // Base^Exponent for a Base already unpacked; the sign and the failures are the caller's.
@@ -99,36 +101,45 @@ Extended Magnitude(bits::TUnpacked base, int Exponent) {
                             ClampedExponent(-power.iExponent)});
 }
 
-Extended SignedPower(Extended Base, int Exponent) {
+// Base^Exponent from the bits of Base, which the callers take from their argument in
+// memory: handing an Extended to a function costs an 80-bit store and load.
+Extended SignedPower(bits::TUnpacked base, int Exponent) {
     if (Exponent == 0) return 1;
-    const bits::TUnpacked base = bits::Unpacked(Base);
     const Extended rMagnitude = Magnitude(base, Exponent);
     return base.bNegative && (Exponent & 1) ? -rMagnitude : rMagnitude;
 }
 
-Extended WholePower(Extended Base, int Exponent) {
+Extended WholePower(bits::TUnpacked base, int Exponent) {
+    // An infinity (significand 1.0) or a NaN: the greatest exponent field.
+    if (base.iExponent > bits::kMaxExponent) {
+        if (base.iSignificand << 1 == 0) RaiseOverflow();
+        RaiseInvalidOp();
+    }
     // 0 to a negative power is a pole; any other infinity an overflow.
-    return explog::Finite(SignedPower(explog::Finite(Base), Exponent), Base == 0);
+    return explog::Finite(SignedPower(base, Exponent), base.iSignificand == 0);
 }
 
 }  // namespace
 
 namespace power {
 
-Extended IntPowerOrInfinity(Extended Base, int Exponent) { return SignedPower(Base, Exponent); }
+Extended IntPowerOrInfinity(Extended Base, int Exponent) {
+    return SignedPower(bits::Unpacked(Base), Exponent);
+}
 
 }  // namespace power
 
-Extended IntPower(Extended Base, int Exponent) { return WholePower(Base, Exponent); }
+Extended IntPower(Extended Base, int Exponent) { return WholePower(bits::Unpacked(Base), Exponent); }
 
 Extended Power(Extended Base, Extended Exponent) {
     if (Exponent == 0) return 1;
+    // Whole exponents first, while Base is only read from memory (0 included).
+    if (Exponent >= INT32_MIN && Exponent <= INT32_MAX && explog::Nearest(Exponent) == Exponent)
+        return WholePower(bits::Unpacked(Base), bits::ToInt(Exponent));
     if (Base == 0) {
         if (Exponent < 0) RaiseZeroDivide();
         return 0;
     }
-    if (Exponent >= INT32_MIN && Exponent <= INT32_MAX && explog::Nearest(Exponent) == Exponent)
-        return WholePower(Base, bits::ToInt(Exponent));
     if (Base < 0) RaiseInvalidOp();
     // e^(Exponent ln Base), the logarithm and the product carried as pairs, so that a
     // large result keeps its last digits.

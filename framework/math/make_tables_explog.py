@@ -19,7 +19,7 @@ mp.prec = 400
 
 EXP_TABLE_BITS = 8          # exp: 2^(j/256)
 LOG_INDEX_BITS = 8          # log: centres 1 + i/256
-LOG_FOLD_INDEX = 106        # centres from sqrt(2) on are taken as half their value
+LOG_FOLD_INDEX = 106        # centres from about sqrt(2) on are taken as half their value
 LOG_RECIPROCAL_BITS = 32    # 1/c with 32 bits, so that m * (1/c) splits into exact products
 
 
