@@ -59,7 +59,9 @@ Extended Cosh(Extended X) {
 }
 
 Extended Tanh(Extended X) {
-    const Extended a = std::fabs(explog::Finite(X));
+    // Infinities saturate, as everything from 23 on.
+    if (std::isnan(X)) RaiseInvalidOp();
+    const Extended a = std::fabs(X);
     // From 23 on, 1 - tanh a < 2 e^-46 is below half the last bit under 1.
     constexpr Extended kSaturation = 23;
     if (a < kTiny) return X;

@@ -110,10 +110,13 @@ Extended SignedPower(bits::TUnpacked base, int Exponent) {
 }
 
 Extended WholePower(bits::TUnpacked base, int Exponent) {
-    // An infinity (significand 1.0) or a NaN: the greatest exponent field.
+    if (Exponent == 0) return 1;
+    // An infinity (significand 1.0) or a NaN: the greatest exponent field. As in IEEE
+    // arithmetic, an infinity to a negative power is 0.
     if (base.iExponent > bits::kMaxExponent) {
-        if (base.iSignificand << 1 == 0) RaiseOverflow();
-        RaiseInvalidOp();
+        if (base.iSignificand << 1 != 0) RaiseInvalidOp();
+        if (Exponent < 0) return 0;
+        RaiseOverflow();
     }
     // 0 to a negative power is a pole; any other infinity an overflow.
     return explog::Finite(SignedPower(base, Exponent), base.iSignificand == 0);

@@ -75,6 +75,10 @@ TEST(ExpLog, FailOrUnderflowAtTheEdges) {
     EXPECT_THROW(rtl::Ln(-1), rtl::EInvalidOp);
     EXPECT_THROW(rtl::LnXP1(-1), rtl::EZeroDivide);
     EXPECT_THROW(rtl::Ln(std::numeric_limits<Extended>::infinity()), rtl::EOverflow);
+    // Infinite arguments keep the finite results IEEE arithmetic gives them.
+    EXPECT_EQ(rtl::Tanh(-std::numeric_limits<Extended>::infinity()), -1);
+    EXPECT_EQ(rtl::IntPower(std::numeric_limits<Extended>::infinity(), -2), 0);
+    EXPECT_EQ(rtl::IntPower(std::numeric_limits<Extended>::quiet_NaN(), 0), 1);
 }
 
 TEST(IntPower, RoundsResultsNearAndBelowTheNormalRangeOnce) {
