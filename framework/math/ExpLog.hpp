@@ -4,8 +4,8 @@
 // from them round once, at the end, and almost always correctly.
 //
 // The kernels are always inlined: a pair handed through memory costs two 80-bit stores
-// and loads, slower than the arithmetic. For the same reason their lesser terms are summed in
-// double, which also keeps the eight x87 registers from spilling.
+// and loads, slower than the arithmetic. For the same reason their lesser terms are
+// summed in double, which also keeps the eight x87 registers from spilling.
 #pragma once
 
 #include <cmath>

@@ -134,23 +134,47 @@ Extended IntPowerOrInfinity(Extended Base, int Exponent) {
 
 Extended IntPower(Extended Base, int Exponent) { return WholePower(bits::Unpacked(Base), Exponent); }
 
-Extended Power(Extended Base, Extended Exponent) {
-    if (Exponent == 0) return 1;
-    // Whole exponents first, while Base is only read from memory (0 included).
-    if (Exponent >= INT32_MIN && Exponent <= INT32_MAX && explog::Nearest(Exponent) == Exponent)
-        return WholePower(bits::Unpacked(Base), bits::ToInt(Exponent));
+namespace {
+
+// Whether x is a whole number within the 32-bit range, and which, from its bits alone:
+// whole powers, the common case, then need no x87 work before their final rounding.
+bool IsWholeInt(bits::TUnpacked x, int& n) {
+    if (x.iSignificand == 0) {
+        n = 0;
+        return true;
+    }
+    if (x.iExponent < 0 || x.iExponent > 31) return false;
+    const int iFractionBits = 63 - x.iExponent;
+    if (x.iSignificand << (64 - iFractionBits) != 0) return false;
+    const std::int64_t iWhole = std::int64_t(x.iSignificand >> iFractionBits);
+    const std::int64_t iSigned = x.bNegative ? -iWhole : iWhole;
+    if (iSigned < INT32_MIN || iSigned > INT32_MAX) return false;
+    n = int(iSigned);
+    return true;
+}
+
+// Base^Exponent for a fractional (or huge) Exponent: e^(Exponent ln Base), the logarithm
+// and the product carried as pairs, so that a large result keeps its last digits. Kept
+// out of Power: its registers would make Power copy Base for the whole powers too.
+[[gnu::noinline]] Extended FractionalPower(Extended Base, Extended Exponent) {
     if (Base == 0) {
         if (Exponent < 0) RaiseZeroDivide();
         return 0;
     }
     if (Base < 0) RaiseInvalidOp();
-    // e^(Exponent ln Base), the logarithm and the product carried as pairs, so that a
-    // large result keeps its last digits.
     const TPair rLn = explog::LnPair(explog::Finite(Base));
     const Extended rEstimate = explog::Finite(Exponent) * rLn.hi;
     if (rEstimate > explog::kExpOverflowBound) RaiseOverflow();
     if (rEstimate < explog::kExpUnderflowBound) return 0;
     return explog::Finite(explog::Rounded(explog::ExpScaled(pair::Multiply(rLn, Exponent))));
+}
+
+}  // namespace
+
+Extended Power(Extended Base, Extended Exponent) {
+    int n = 0;
+    if (IsWholeInt(bits::Unpacked(Exponent), n)) return WholePower(bits::Unpacked(Base), n);
+    return FractionalPower(Base, Exponent);
 }
 
 }  // namespace rtl
