@@ -89,12 +89,14 @@ public:
         FR.ShiftLeft(std::max(e, 0));
         FS.ShiftLeft(std::max(-e, 0));
 
-        FExponent = static_cast<int>(std::ceil(std::log10(value)));
+        // value lies in [2^(b-1), 2^b), b the binary exponent: b log10(2) is its decimal
+        // exponent to within one, which the loops below settle.
+        constexpr double kLog10Of2 = 0.30102999566398119521;
+        FExponent = static_cast<int>(std::ceil(binaryExponent * kLog10Of2));
         if (FExponent >= 0)
             FS.MultiplyByPowerOf10(FExponent);
         else
             FR.MultiplyByPowerOf10(-FExponent);
-        // The logarithm may be off by one near powers of ten.
         while (FR.Compare(FS) >= 0) {
             FS.MultiplyBy(10);
             ++FExponent;

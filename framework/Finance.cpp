@@ -6,6 +6,8 @@
 
 #include "framework/Exceptions.hpp"
 #include "framework/Math.hpp"
+#include "framework/math/ExpLog.hpp"
+#include "framework/math/Power.hpp"
 
 namespace rtl {
 
@@ -20,13 +22,14 @@ struct TGrowth {
     Extended rExcess;
 };
 
-TGrowth Growth(Extended rRate, Extended rPeriods) {
+TGrowth Growth(Extended rRate, int iPeriods) {
     if (rRate > -1) {
-        const Extended rLog = rPeriods * std::log1p(rRate);
-        return {std::exp(rLog), std::expm1(rLog)};
+        // 1 + r > 0 here, so the logarithm cannot fail.
+        const Extended rLog = iPeriods * LnXP1(rRate);
+        return {explog::ExpOrInfinity(rLog), explog::ExpM1OrInfinity(rLog)};
     }
-    // 1 + r is 0 or negative: whole periods only, and no cancellation to avoid.
-    const Extended rFactor = std::pow(1 + rRate, rPeriods);
+    // 1 + r is 0 or negative: no cancellation to avoid.
+    const Extended rFactor = power::IntPowerOrInfinity(1 + rRate, iPeriods);
     return {rFactor, rFactor - 1};
 }
 
@@ -93,7 +96,9 @@ template <typename TBalanceAt>
 bool BracketingSearch(Extended rGuess, const TBalanceAt& BalanceAt, Extended& rRoot) {
     const Extended kReach = 30;
     auto StepAt = [](Extended rDistance) { return std::max(1.0L / 128, rDistance / 64); };
-    auto ValueAt = [&](Extended rLogGrowth) { return BalanceAt(std::expm1(rLogGrowth)).rValue; };
+    auto ValueAt = [&](Extended rLogGrowth) {
+        return BalanceAt(explog::ExpM1OrInfinity(rLogGrowth)).rValue;
+    };
     auto Opposite = [](Extended a, Extended b) {
         return std::isfinite(a) && std::isfinite(b) && ((a < 0 && b > 0) || (a > 0 && b < 0));
     };
@@ -113,18 +118,18 @@ bool BracketingSearch(Extended rGuess, const TBalanceAt& BalanceAt, Extended& rR
         return a;
     };
 
-    const Extended rStart = rGuess > -1 ? std::clamp<Extended>(std::log1p(rGuess), -kReach, kReach) : 0;
+    const Extended rStart = rGuess > -1 ? std::clamp<Extended>(LnXP1(rGuess), -kReach, kReach) : 0;
     const Extended fStart = ValueAt(rStart);
     Extended rUp = rStart, fUp = fStart, rDown = rStart, fDown = fStart;
     if (fStart == 0) {
-        rRoot = std::expm1(rStart);
+        rRoot = ExpM1(rStart);
         return true;
     }
     while (rUp < kReach || rDown > -kReach) {
         if (rUp < kReach) {
             const Extended r = rUp + StepAt(rUp - rStart), f = ValueAt(r);
             if (f == 0 || Opposite(fUp, f)) {
-                rRoot = std::expm1(f == 0 ? r : Bisect(rUp, fUp, r));
+                rRoot = ExpM1(f == 0 ? r : Bisect(rUp, fUp, r));
                 return true;
             }
             rUp = r;
@@ -133,7 +138,7 @@ bool BracketingSearch(Extended rGuess, const TBalanceAt& BalanceAt, Extended& rR
         if (rDown > -kReach) {
             const Extended r = rDown - StepAt(rStart - rDown), f = ValueAt(r);
             if (f == 0 || Opposite(f, fDown)) {
-                rRoot = std::expm1(f == 0 ? r : Bisect(r, f, rDown));
+                rRoot = ExpM1(f == 0 ? r : Bisect(r, f, rDown));
                 return true;
             }
             rDown = r;
@@ -214,7 +219,7 @@ Extended InterestRate(int iPeriods, Extended rPayment, Extended rPresentValue,
     if (iPeriods == 0) RaiseNoRate();
     const Extended n = iPeriods, t = Timing(PaymentTime);
     auto BalanceAt = [&](Extended r) -> TBalance {
-        const TGrowth growth = Growth(r, n);
+        const TGrowth growth = Growth(r, iPeriods);
         const Extended rAnnuity = AnnuityFactor(r, n, growth, t);
         const Extended rFactorSlope = n * growth.rFactor / (1 + r);
         const Extended rAnnuitySlope =

@@ -40,7 +40,7 @@ Extended RandG(Extended Mean, Extended StdDev) {
         v = 2 * Random() - 1;
         s = u * u + v * v;
     } while (s >= 1 || s == 0);
-    return FiniteOrRaise(Mean + StdDev * u * std::sqrt(-2 * std::log(s) / s));
+    return FiniteOrRaise(Mean + StdDev * u * std::sqrt(-2 * Ln(s) / s));
 }
 
 }  // namespace rtl
