@@ -58,7 +58,8 @@ TArguments ArgumentsFor(const TComparison& Comparison) {
     TArguments Arguments;
     for (std::size_t i = 0; i < kArguments; ++i) {
         Arguments.A.push_back(Draw(Generator, Comparison.A));
-        Arguments.B.push_back(Comparison.bWholeB ? std::trunc(Draw(Generator, Comparison.B)) : Draw(Generator, Comparison.B));
+        const Extended B = Draw(Generator, Comparison.B);
+        Arguments.B.push_back(Comparison.bWholeB ? std::trunc(B) : B);
     }
     return Arguments;
 }

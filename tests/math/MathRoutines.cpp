@@ -81,9 +81,13 @@ TArguments DrawPoint(TDraws& d) {
     case 2: {
         // Legs of like size, anywhere in the range, up to where the length overflows.
         const int iExponent = d.Below(2) ? kGreatestExponent - d.Below(8) : d.Below(33000) - 16500;
-        return {d.Signed(d.Magnitude(iExponent - 40, iExponent)), d.Signed(d.Magnitude(iExponent - 40, iExponent))};
+        return {d.Signed(d.Magnitude(iExponent - 40, iExponent)),
+                d.Signed(d.Magnitude(iExponent - 40, iExponent))};
     }
-    default: return d.Below(2) ? TArguments{0, d.Signed(d.Magnitude(-40, 40))} : TArguments{d.Signed(d.Magnitude(-40, 40)), 0};
+    default: {
+        const Extended rLeg = d.Signed(d.Magnitude(-40, 40));
+        return d.Below(2) ? TArguments{0, rLeg} : TArguments{rLeg, 0};
+    }
     }
 }
 
