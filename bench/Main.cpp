@@ -12,6 +12,7 @@
 
 #include "bench/Engines.hpp"
 #include "bench/Inputs.hpp"
+#include "bench/MedianCollector.hpp"
 
 namespace quorix::bench {
 
@@ -93,24 +94,6 @@ bool ValuesAgree() {
     Inputs = TInputs();
     return bAgree;
 }
-
-// Keeps the median of every benchmark's repetitions, in ns.
-class TCollector : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& Runs) override {
-        for (const Run& R : Runs)
-            if (R.run_type == Run::RT_Aggregate && R.aggregate_name == "median")
-                Median[R.run_name.function_name] = R.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(Runs);
-    }
-    double Of(const std::string& sName) const {
-        const auto It = Median.find(sName);
-        return It == Median.end() ? NAN : It->second;
-    }
-
-private:
-    std::map<std::string, double> Median;
-};
 
 std::string Name(const char* sWhat, const TEngineKind& Kind, std::size_t i) {
     return std::string(sWhat) + "/" + Kind.sName + "/" + std::to_string(i);

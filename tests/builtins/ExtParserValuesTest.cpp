@@ -67,6 +67,9 @@ const ValueCase kValueCases[] = {
     {"Ceil", "(2.1)", 3, 0},
     {"Ceil", "(-2.1)", -2, 0},
     {"Floor", "(-2.1)", -3, 0},
+    // Whole logarithms must not land a hair beside the whole number.
+    {"Ceil", "(Log10(1000))", 3, 0},
+    {"Floor", "(Log10(0.001))", -3, 0},
     {"Poly", "(2;1;0;3)", 13, 0},
     {"Mean", "(1;2;3)", 2, 0},
     {"Sum", "(1;2;3)", 6, 0},

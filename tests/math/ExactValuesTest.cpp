@@ -1,0 +1,57 @@
+// Results that are exact numbers come out exactly, on every machine.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+
+#include "framework/Math.hpp"
+#include "tests/math/ArgumentDraws.hpp"
+#include "tests/math/ExtendedBits.hpp"
+#include "tests/math/MpfrOracle.hpp"
+
+using namespace quorix::mathcheck;
+
+namespace {
+
+constexpr int kReportedMisses = 5;
+
+// Checks every k in [iFirst, iLast]; reports how many differ and the first few.
+void ExpectExactForEach(const char* sWhat, int iFirst, int iLast, const std::function<Extended(int)>& Got,
+                        const std::function<Extended(int)>& Wanted) {
+    int iMisses = 0;
+    std::string sMisses;
+    for (int k = iFirst; k <= iLast; ++k) {
+        const Extended rGot = Got(k), rWanted = Wanted(k);
+        if (rGot != rWanted && iMisses++ < kReportedMisses)
+            sMisses += "\n  k = " + std::to_string(k) + ": " + Describe(rGot) + ", not " + Describe(rWanted);
+    }
+    EXPECT_EQ(iMisses, 0) << sWhat << sMisses;
+}
+
+Extended PowerOfTwo(int k) { return std::ldexp(Extended(1), k); }
+
+}  // namespace
+
+TEST(MathExact, LogarithmsOfPowersOfTheirBaseAreWhole) {
+    // 10^k over the normal range: below it the nearest Extended is too coarse a stand-in.
+    ExpectExactForEach("Log10(10^k)", -4931, 4931, [](int k) { return rtl::Log10(NearestPowerOfTen(k)); },
+                       [](int k) { return Extended(k); });
+    ExpectExactForEach("Log2(2^k)", kLeastExponent, kGreatestExponent,
+                       [](int k) { return rtl::Log2(PowerOfTwo(k)); }, [](int k) { return Extended(k); });
+}
+
+TEST(MathExact, PowersOfTenAndTwoAreExact) {
+    // 10^27 = 2^27 * 5^27, and 5^27 still fits 64 bits.
+    ExpectExactForEach("Power(10, k)", 0, 27, [](int k) { return rtl::Power(10, k); },
+                       [](int k) { return NearestPowerOfTen(k); });
+    ExpectExactForEach("Power(2, k)", kLeastExponent, kGreatestExponent, [](int k) { return rtl::Power(2, k); },
+                       PowerOfTwo);
+}
+
+TEST(MathExact, RoutinesGiveExactValuesAtTheirSimplestPoints) {
+    EXPECT_EQ(rtl::Hypot(3, 4), 5);
+    EXPECT_EQ(rtl::Sin(0), 0);
+    EXPECT_EQ(rtl::Cos(0), 1);
+    EXPECT_EQ(rtl::ArcTan2(0, 1), 0);
+}
