@@ -1,0 +1,154 @@
+#include "framework/math/TrigReduce.hpp"
+
+#include <cmath>
+#include <cstring>
+
+#include "framework/math/NearestWhole.hpp"
+#include "framework/math/TrigTables.hpp"
+
+namespace rtl::trig {
+
+namespace {
+
+using pair::TPair;
+
+constexpr unsigned kStepMask = 2 * kTableSteps - 1;
+
+// Below this every argument is its own remainder.
+constexpr Extended kNoReduction = 0x1p-7L;
+// Below this the steps to subtract stay under 2^29, so that k * kStepPart1 and
+// k * kStepPart2 are exact.
+constexpr Extended kModerate = 0x1p22L;
+// A remainder this small near a multiple of pi / 2 may have lost too many of its bits
+// to the three-part step; it is computed again from the bits of 2 / pi.
+constexpr Extended kCancellation = 0x1p-32L;
+
+// The significand and the unbiased exponent of an Extended, X = iSignificand * 2^iExponent.
+struct TBits {
+    uint64_t iSignificand;
+    int iExponent;
+};
+
+TBits BitsOf(Extended X) {
+    unsigned char bytes[sizeof(Extended)];
+    std::memcpy(bytes, &X, sizeof bytes);
+    TBits bits;
+    std::memcpy(&bits.iSignificand, bytes, sizeof bits.iSignificand);
+    uint16_t iSignExponent;
+    std::memcpy(&iSignExponent, bytes + 8, sizeof iSignExponent);
+    bits.iExponent = (iSignExponent & 0x7FFF) - 16383 - 63;
+    return bits;
+}
+
+// 64 bits of 2 / pi, from bit iFirst on (bit 1 is the first after the binary point;
+// bits before it are 0).
+uint64_t TwoOverPiBits(int iFirst) {
+    constexpr int kWords = sizeof kTwoOverPiBits / sizeof kTwoOverPiBits[0];
+    auto word = [](int w) { return w < 0 || w >= kWords ? uint64_t(0) : kTwoOverPiBits[w]; };
+    const int iOffset = iFirst - 1;
+    const int w = iOffset >> 6;  // floor division, also for negative offsets
+    const int iShift = iOffset & 63;
+    if (iShift == 0) return word(w);
+    return (word(w) << iShift) | (word(w + 1) >> (64 - iShift));
+}
+
+__extension__ typedef unsigned __int128 TDoubleWord;
+
+// A 256-bit whole number, least significant word first.
+struct TWide {
+    uint64_t w[4];
+};
+
+// 64 bits of n from bit iFirst on; bits below 0 are 0.
+uint64_t WideBits(const TWide& n, int iFirst) {
+    if (iFirst <= -64) return 0;
+    if (iFirst < 0) return n.w[0] << -iFirst;
+    const int w = iFirst >> 6, iShift = iFirst & 63;
+    uint64_t iBits = n.w[w] >> iShift;
+    if (iShift != 0 && w + 1 < 4) iBits |= n.w[w + 1] << (64 - iShift);
+    return iBits;
+}
+
+int HighestBit(const TWide& n) {
+    for (int w = 3; w >= 0; --w)
+        if (n.w[w] != 0) return 64 * w + 63 - __builtin_clzll(n.w[w]);
+    return -1;
+}
+
+void Negate(TWide& n) {
+    TDoubleWord iCarry = 1;
+    for (uint64_t& iWord : n.w) {
+        iCarry += uint64_t(~iWord);
+        iWord = uint64_t(iCarry);
+        iCarry >>= 64;
+    }
+}
+
+// The reduction of a positive X from the bits of 2 / pi (Payne and Hanek's method).
+// X * kTableSteps / pi = m 2^e (2 / pi) 2^(log2 kTableSteps - 1) with a whole m: bits of
+// 2 / pi early enough to give multiples of 2 kTableSteps contribute nothing, so a
+// window of 256 bits from the first one that matters, times m, gives the step in the top
+// byte and the fraction in the 248 bits below it, short by less than 2^-184.
+TReduced ReduceFromBits(Extended X) {
+    static_assert(kTableSteps == 128, "the window below puts 8 bits of steps on top");
+    const TBits bits = BitsOf(X);
+    // m 2^(e + 6) * 2^-i for bit i: bits up to e - 2 give multiples of 256.
+    const int iFirst = bits.iExponent - 1;
+    TWide n;
+    TDoubleWord iCarry = 0;
+    for (int w = 0; w < 4; ++w) {
+        iCarry += TDoubleWord(bits.iSignificand) * TwoOverPiBits(iFirst + 64 * (3 - w));
+        n.w[w] = uint64_t(iCarry);
+        iCarry >>= 64;
+    }
+    unsigned iStep = unsigned(n.w[3] >> 56);
+    n.w[3] &= (uint64_t(1) << 56) - 1;
+    // A fraction of a half or more belongs to the next step, as a negative remainder.
+    const bool bNegative = (n.w[3] >> 55) & 1;
+    if (bNegative) {
+        iStep = (iStep + 1) & kStepMask;
+        n.w[3] |= ~((uint64_t(1) << 56) - 1);
+        Negate(n);
+    }
+    const int iTop = HighestBit(n);
+    if (iTop < 0) return {iStep, {0, 0}};
+    // The fraction's 128 leading bits as a pair, in units of 2^-248 steps.
+    const int iHigh = iTop - 63, iLow = iTop - 127;
+    TPair fraction = pair::Normalized(
+        std::ldexp(Extended(WideBits(n, iHigh)), iHigh - 248),
+        std::ldexp(Extended(WideBits(n, iLow)), iLow - 248));
+    if (bNegative) fraction = pair::Negated(fraction);
+    return {iStep, pair::Multiply(fraction, kStep)};
+}
+
+// The reduction of a moderate X by subtracting k steps given in three parts (Cody and
+// Waite's method); sets bAccurate when t keeps enough bits.
+TReduced ReduceByParts(Extended X, bool& bAccurate) {
+    const math::TWhole steps = math::NearestWhole(X * kInverseStep);
+    const Extended k = steps.rValue;
+    const unsigned iStep = unsigned(steps.iBits) & kStepMask;
+    // Both products are exact and so is the first difference: X is within a step of k
+    // kStepPart1.
+    const TPair t = pair::TwoSum(X - k * kStepPart1, -(k * kStepPart2));
+    const TPair result = pair::Normalized(t.hi, t.lo - k * kStepPart3);
+    bAccurate = iStep % (kTableSteps / 2) != 0 || k == 0 || std::fabs(result.hi) >= kCancellation;
+    return {iStep, result};
+}
+
+TReduced Reflected(TReduced r) { return {(0u - r.iStep) & kStepMask, pair::Negated(r.t)}; }
+
+}  // namespace
+
+TReduced Reduce(Extended X) {
+    const Extended rMagnitude = std::fabs(X);
+    if (rMagnitude < kNoReduction) return {0, {X, 0}};
+    if (rMagnitude < kModerate) {
+        bool bAccurate;
+        const TReduced reduced = ReduceByParts(X, bAccurate);
+        if (bAccurate) return reduced;
+    }
+    const TReduced reduced = ReduceFromBits(rMagnitude);
+    return X < 0 ? Reflected(reduced) : reduced;
+}
+
+}  // namespace rtl::trig
