@@ -68,9 +68,6 @@ Extended FiniteOrRaise(Extended rResult, bool bPole) {
     RaiseOverflow();
 }
 
-Extended ArcCos(Extended X) { return FiniteOrRaise(std::acos(X)); }
-Extended ArcSin(Extended X) { return FiniteOrRaise(std::asin(X)); }
-Extended ArcTan2(Extended Y, Extended X) { return FiniteOrRaise(std::atan2(Y, X)); }
 Extended Hypot(Extended X, Extended Y) { return FiniteOrRaise(std::hypot(X, Y)); }
 
 Extended DegToRad(Extended Degrees) { return Rounded(Quad(Degrees) * kQuadPi / 180); }
