@@ -27,7 +27,7 @@ TPair ArcTanOf(const TPair& q) {
                            : pair::Divide(pair::Add(q, -c),
                                           pair::Add(pair::Multiply(q, c), Extended(1)));
     const Extended z = u.hi * u.hi;
-    const Extended rExcess = u.hi * z * math::Horner(kArcTanPoly, z);
+    const Extended rExcess = u.hi * z * math::Estrin(kArcTanPoly, z, z * z);
     const TPair table = kArcTanTable[i];
     const TPair sum = pair::TwoSum(table.hi, u.hi);
     return pair::FastTwoSum(sum.hi, sum.lo + table.lo + u.lo + rExcess);

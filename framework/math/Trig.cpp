@@ -10,7 +10,6 @@
 #include "framework/Math.hpp"
 #include "framework/math/Polynomial.hpp"
 #include "framework/math/TrigReduce.hpp"
-#include "framework/math/TrigTables.hpp"
 
 namespace rtl {
 
@@ -18,17 +17,8 @@ namespace {
 
 using pair::TPair;
 using namespace trig;
-using math::Horner;
 
 constexpr unsigned kQuarterTurn = kTableSteps / 2;
-
-// sin(j pi / kTableSteps) for any step j of the circle, from the quarter-wave table.
-TPair TableSine(unsigned j) {
-    j &= 2 * kTableSteps - 1;
-    const unsigned iQuadrant = j / kQuarterTurn, iOffset = j % kQuarterTurn;
-    const TPair value = kSineTable[iQuadrant & 1 ? kQuarterTurn - iOffset : iOffset];
-    return iQuadrant & 2 ? pair::Negated(value) : value;
-}
 
 // The remainder's share of the sine and cosine beyond 1 + t.
 struct TRemainder {
@@ -37,31 +27,32 @@ struct TRemainder {
     Extended rCosineExcess;  // cos t - 1
 };
 
-TRemainder RemainderOf(const TPair& t) {
-    const Extended z = t.hi * t.hi;
-    return {t, t.hi * z * Horner(kSinePoly, z), z * Horner(kCosinePoly, z)};
+inline TRemainder RemainderOf(const TPair& t) {
+    const Extended z = t.hi * t.hi, z2 = z * z;
+    return {t, t.hi * z * math::Estrin(kSinePoly, z, z2), z * math::Estrin(kCosinePoly, z, z2)};
 }
 
-// sin(j pi / kTableSteps + t) as a pair.
-TPair SineAt(unsigned j, const TRemainder& r) {
-    const TPair S = TableSine(j), C = TableSine(j + kQuarterTurn);
-    const TPair product = pair::TwoProduct(C.hi, r.t.hi);
-    const TPair sum = pair::TwoSum(S.hi, product.hi);
-    // The derivative of the whole, C - S t, carries the remainder's low part.
-    const Extended rLow = sum.lo + product.lo + S.lo + C.lo * r.t.hi + S.hi * r.rCosineExcess +
-                          C.hi * r.rSineExcess + (C.hi - S.hi * r.t.hi) * r.t.lo;
-    return pair::FastTwoSum(sum.hi, rLow);
+// sin(j pi / kTableSteps + t) as an unnormalized pair: S + C t exactly in the high part
+// (|S| > |C t| unless S is 0), the rest in the low part.
+inline TPair SineAt(unsigned j, const TRemainder& r) {
+    const TPair S = kSineTable[j & kStepMask], C = kSineTable[(j + kQuarterTurn) & kStepMask];
+    const Extended th = r.t.hi;
+    const TPair product = pair::TwoProduct(C.hi, th);
+    const TPair sum = pair::FastTwoSum(S.hi, product.hi);
+    // t.lo goes in to first order, times the derivative cos(j pi / kTableSteps + t.hi).
+    const Extended rSlope = C.hi + (C.hi * r.rCosineExcess - S.hi * (th + r.rSineExcess));
+    const Extended rLow = ((sum.lo + product.lo) + (S.lo + C.lo * th)) +
+                          ((S.hi * r.rCosineExcess + C.hi * r.rSineExcess) + rSlope * r.t.lo);
+    return {sum.hi, rLow};
 }
 
-struct TSineCosine {
-    TPair sine;
-    TPair cosine;
-};
+inline Extended Rounded(const TPair& a) { return a.hi + a.lo; }
 
-TSineCosine SineCosine(Extended X) {
-    const TReduced reduced = Reduce(X);
-    const TRemainder r = RemainderOf(reduced.t);
-    return {SineAt(reduced.iStep, r), SineAt(reduced.iStep + kQuarterTurn, r)};
+inline TPair Normalized(const TPair& a) { return pair::FastTwoSum(a.hi, a.lo); }
+
+// The quotient of two sines (or cosines) at the same remainder.
+Extended Ratio(unsigned iNumerator, unsigned iDenominator, const TRemainder& r) {
+    return pair::Value(pair::Divide(Normalized(SineAt(iNumerator, r)), Normalized(SineAt(iDenominator, r))));
 }
 
 void RequireFinite(Extended X) {
@@ -86,20 +77,20 @@ Extended TinyCotangent(Extended X) {
 Extended Sin(Extended X) {
     RequireFinite(X);
     const TReduced reduced = Reduce(X);
-    return pair::Value(SineAt(reduced.iStep, RemainderOf(reduced.t)));
+    return Rounded(SineAt(reduced.iStep, RemainderOf(reduced.t)));
 }
 
 Extended Cos(Extended X) {
     RequireFinite(X);
     const TReduced reduced = Reduce(X);
-    return pair::Value(SineAt(reduced.iStep + kQuarterTurn, RemainderOf(reduced.t)));
+    return Rounded(SineAt(reduced.iStep + kQuarterTurn, RemainderOf(reduced.t)));
 }
 
 // No Extended lies close enough to a pole for the tangent to overflow.
 Extended Tan(Extended X) {
     RequireFinite(X);
-    const TSineCosine sc = SineCosine(X);
-    return pair::Value(pair::Divide(sc.sine, sc.cosine));
+    const TReduced reduced = Reduce(X);
+    return Ratio(reduced.iStep, reduced.iStep + kQuarterTurn, RemainderOf(reduced.t));
 }
 
 // The reciprocal of the tangent from the same pairs, so it is rounded once; 0 is the
@@ -108,8 +99,8 @@ Extended Cotan(Extended X) {
     RequireFinite(X);
     if (X == 0) RaiseZeroDivide();
     if (std::fabs(X) < kTinyCotangent) return TinyCotangent(X);
-    const TSineCosine sc = SineCosine(X);
-    return pair::Value(pair::Divide(sc.cosine, sc.sine));
+    const TReduced reduced = Reduce(X);
+    return Ratio(reduced.iStep + kQuarterTurn, reduced.iStep, RemainderOf(reduced.t));
 }
 
 }  // namespace rtl

@@ -3,25 +3,12 @@
 #include <cmath>
 #include <cstring>
 
-#include "framework/math/NearestWhole.hpp"
-#include "framework/math/TrigTables.hpp"
 
 namespace rtl::trig {
 
 namespace {
 
 using pair::TPair;
-
-constexpr unsigned kStepMask = 2 * kTableSteps - 1;
-
-// Below this every argument is its own remainder.
-constexpr Extended kNoReduction = 0x1p-7L;
-// Below this the steps to subtract stay under 2^29, so that k * kStepPart1 and
-// k * kStepPart2 are exact.
-constexpr Extended kModerate = 0x1p22L;
-// A remainder this small near a multiple of pi / 2 may have lost too many of its bits
-// to the three-part step; it is computed again from the bits of 2 / pi.
-constexpr Extended kCancellation = 0x1p-32L;
 
 // The significand and the unbiased exponent of an Extended, X = iSignificand * 2^iExponent.
 struct TBits {
@@ -89,7 +76,7 @@ void Negate(TWide& n) {
 // 2 / pi early enough to give multiples of 2 kTableSteps contribute nothing, so a
 // window of 256 bits from the first one that matters, times m, gives the step in the top
 // byte and the fraction in the 248 bits below it, short by less than 2^-184.
-TReduced ReduceFromBits(Extended X) {
+TReduced ReduceFromMagnitude(Extended X) {
     static_assert(kTableSteps == 128, "the window below puts 8 bits of steps on top");
     const TBits bits = BitsOf(X);
     // m 2^(e + 6) * 2^-i for bit i: bits up to e - 2 give multiples of 256.
@@ -121,33 +108,12 @@ TReduced ReduceFromBits(Extended X) {
     return {iStep, pair::Multiply(fraction, kStep)};
 }
 
-// The reduction of a moderate X by subtracting k steps given in three parts (Cody and
-// Waite's method); sets bAccurate when t keeps enough bits.
-TReduced ReduceByParts(Extended X, bool& bAccurate) {
-    const math::TWhole steps = math::NearestWhole(X * kInverseStep);
-    const Extended k = steps.rValue;
-    const unsigned iStep = unsigned(steps.iBits) & kStepMask;
-    // Both products are exact and so is the first difference: X is within a step of k
-    // kStepPart1.
-    const TPair t = pair::TwoSum(X - k * kStepPart1, -(k * kStepPart2));
-    const TPair result = pair::Normalized(t.hi, t.lo - k * kStepPart3);
-    bAccurate = iStep % (kTableSteps / 2) != 0 || k == 0 || std::fabs(result.hi) >= kCancellation;
-    return {iStep, result};
-}
-
 TReduced Reflected(TReduced r) { return {(0u - r.iStep) & kStepMask, pair::Negated(r.t)}; }
 
 }  // namespace
 
-TReduced Reduce(Extended X) {
-    const Extended rMagnitude = std::fabs(X);
-    if (rMagnitude < kNoReduction) return {0, {X, 0}};
-    if (rMagnitude < kModerate) {
-        bool bAccurate;
-        const TReduced reduced = ReduceByParts(X, bAccurate);
-        if (bAccurate) return reduced;
-    }
-    const TReduced reduced = ReduceFromBits(rMagnitude);
+TReduced ReduceFromBits(Extended X) {
+    const TReduced reduced = ReduceFromMagnitude(std::fabs(X));
     return X < 0 ? Reflected(reduced) : reduced;
 }
 

@@ -102,9 +102,9 @@ def main():
     print()
     print("// The bits of 2 / pi after the binary point, 64 to a word, most significant first.")
     emit_array("kTwoOverPiBits", "uint64_t", [f"0x{w:016X}u" for w in words], 3)
-    print("// sin(j pi / kTableSteps) for j = 0 .. kTableSteps / 2, as pairs.")
+    print("// sin(j pi / kTableSteps) for j = 0 .. 2 kTableSteps - 1, as pairs.")
     emit_array("kSineTable", "pair::TPair",
-               [pair(mpmath.sin(j * step)) for j in range(TABLE_STEPS // 2 + 1)])
+               [pair(mpmath.sinpi(mpf(j) / TABLE_STEPS)) for j in range(2 * TABLE_STEPS)])
     print("// atan(i / kAtanSteps) for i = 0 .. kAtanSteps, as pairs.")
     emit_array("kArcTanTable", "pair::TPair",
                [pair(mpmath.atan(mpf(i) / ATAN_STEPS)) for i in range(ATAN_STEPS + 1)])
