@@ -1,9 +1,10 @@
-// Arc sine, arc cosine and the angle of a point. Each comes down to the arc tangent of a
-// ratio q in [0, 1], carried as a pair; with c = i / 64 the nearest table point,
-//     atan q = atan c + atan u,   u = (q - c) / (1 + q c),   |u| <= 1 / 128,
-// where atan c comes from the table as a pair and atan u - u, below 2^-15 of u, needs
-// only Extended precision. Quadrants are added in pairs too, so every result is rounded
-// once.
+// Arc sine, arc cosine and the angle of a point. Each comes down to the angle of a
+// point (x, y) of the first quadrant, folded into its first octant: with r = y / x in
+// [0, 1] and c = i / 64 the nearest table point,
+//     atan r = atan c + atan u,   u = (y - c x) / (x + c y),   |u| <= 1 / 128,
+// where atan c comes from the table as a pair (already combined with the octant's
+// multiple of pi / 2), u is formed as a pair and atan u - u, below 2^-15 of u, needs
+// only Extended precision. The result is rounded once, at the end.
 #include <cmath>
 
 #include "framework/Math.hpp"
@@ -18,50 +19,53 @@ namespace {
 using pair::TPair;
 using namespace trig;
 
-// atan q for q in [0, 1].
-TPair ArcTanOf(const TPair& q) {
-    const math::TWhole nearest = math::NearestWhole(q.hi * kAtanSteps);
-    const unsigned i = unsigned(nearest.iBits);
+// y - c x as a pair, for c with a few bits: c times either half of x is exact.
+TPair LessMultiple(const TPair& y, Extended c, const TPair& x) {
+    const TPair halves = pair::Split(x.hi);
+    const TPair difference = pair::TwoSum(y.hi, -(c * halves.hi));
+    return pair::FastTwoSum(difference.hi, difference.lo - c * halves.lo + (y.lo - c * x.lo));
+}
+
+// The angle of the point (x, y) for y, x >= 0, not both 0, in the half-plane x >= 0,
+// or reflected into the half-plane x <= 0 (pi minus the angle) when bReflected.
+Extended Angle(const TPair& y, const TPair& x, bool bReflected) {
+    const bool bSteep = y.hi > x.hi;
+    const TPair& near = bSteep ? y : x;  // the larger coordinate
+    const TPair& far = bSteep ? x : y;
+    const math::TWhole nearest = math::NearestWhole(far.hi / near.hi * kAtanSteps);
     const Extended c = nearest.rValue / kAtanSteps;
-    const TPair u = i == 0 ? q
-                           : pair::Divide(pair::Add(q, -c),
-                                          pair::Add(pair::Multiply(q, c), Extended(1)));
+    const TPair u = pair::Divide(LessMultiple(far, c, near), LessMultiple(near, -c, far));
     const Extended z = u.hi * u.hi;
-    const Extended rExcess = u.hi * z * math::Estrin(kArcTanPoly, z, z * z);
-    const TPair table = kArcTanTable[i];
-    const TPair sum = pair::TwoSum(table.hi, u.hi);
-    return pair::FastTwoSum(sum.hi, sum.lo + table.lo + u.lo + rExcess);
+    const Extended rExcess = u.hi * z * math::Series(kArcTanLead, kArcTanPoly, z, z * z);
+    // Octants 1 and 3 subtract the arc tangent from their multiple of pi / 2.
+    const unsigned iOctant = bReflected ? (bSteep ? 2 : 3) : (bSteep ? 1 : 0);
+    const Extended rSign = iOctant & 1 ? -1 : 1;
+    const TTableEntry& base = kOctantAngles[iOctant][nearest.iBits];
+    const TPair sum = pair::FastTwoSum(base.Hi(), rSign * u.hi);
+    return sum.hi + (sum.lo + (base.lo + rSign * (u.lo + rExcess)));
 }
 
-// The angle of the point (x, y) in the first quadrant, y, x >= 0, not both 0.
-TPair FirstQuadrantAngle(const TPair& y, const TPair& x) {
-    if (y.hi <= x.hi) return ArcTanOf(pair::Divide(y, x));
-    return pair::Add(kHalfPi, pair::Negated(ArcTanOf(pair::Divide(x, y))));
-}
+Extended Angle(Extended y, Extended x, bool bReflected) { return Angle(TPair{y, 0}, TPair{x, 0}, bReflected); }
 
-TPair Supplement(const TPair& angle) { return pair::Add(kPiPair, pair::Negated(angle)); }
-
-// Ratios of magnitudes within these bounds keep every step of the pair arithmetic
-// clear of overflow and of the denormal range.
+// Magnitudes within these bounds keep every step of the pair arithmetic clear of
+// overflow and of the denormal range.
 constexpr Extended kPlainLow = 0x1p-8000L, kPlainHigh = 0x1p8000L;
 
 // The angle of (x, y) for magnitudes y, x >= 0 of any size, not both 0.
-TPair FirstQuadrantAngle(Extended y, Extended x) {
-    const Extended rLarger = std::fmax(y, x), rSmaller = std::fmin(y, x);
-    if (rLarger <= kPlainHigh && rSmaller >= kPlainLow)
-        return FirstQuadrantAngle(TPair{y, 0}, TPair{x, 0});
+Extended AngleOfAnySize(Extended y, Extended x, bool bReflected) {
+    const Extended rLarger = y > x ? y : x, rSmaller = y > x ? x : y;
+    if (rLarger <= kPlainHigh && rSmaller >= kPlainLow) [[likely]]
+        return Angle(y, x, bReflected);
     // Scaled by the same power of two, so that the larger one is near 1.
     int iExponent;
     std::frexp(rLarger, &iExponent);
-    const Extended rScaledSmaller = std::ldexp(rSmaller, -iExponent);
-    if (rScaledSmaller < kPlainLow) {
-        // The ratio is so small that its arc tangent is the ratio itself, rounded once.
-        const TPair ratio{rSmaller / rLarger, 0};
-        return y <= x ? ratio : pair::Add(kHalfPi, pair::Negated(ratio));
+    if (std::ldexp(rSmaller, -iExponent) < kPlainLow) {
+        // The ratio is so small that its arc tangent is the ratio itself, rounded once;
+        // that of 0 / 0 is 0 too.
+        const Extended rRatio = rLarger == 0 ? 0 : rSmaller / rLarger;
+        return Angle(y > x ? 1 : rRatio, y > x ? rRatio : 1, bReflected);
     }
-    const Extended rScaledLarger = std::ldexp(rLarger, -iExponent);
-    return y <= x ? FirstQuadrantAngle(TPair{rScaledSmaller, 0}, TPair{rScaledLarger, 0})
-                  : FirstQuadrantAngle(TPair{rScaledLarger, 0}, TPair{rScaledSmaller, 0});
+    return Angle(std::ldexp(y, -iExponent), std::ldexp(x, -iExponent), bReflected);
 }
 
 Extended WithSignOf(Extended rMagnitude, Extended rSign) {
@@ -96,15 +100,13 @@ Extended ArcSin(Extended X) {
     RequireSineRange(X);
     const Extended rMagnitude = std::fabs(X);
     if (rMagnitude < kTinyArcSine) return X + X * X * X / 6;
-    const Extended rAngle = pair::Value(FirstQuadrantAngle(TPair{rMagnitude, 0}, Cathetus(rMagnitude)));
-    return WithSignOf(rAngle, X);
+    return WithSignOf(Angle(TPair{rMagnitude, 0}, Cathetus(rMagnitude), false), X);
 }
 
 Extended ArcCos(Extended X) {
     RequireSineRange(X);
     const Extended rMagnitude = std::fabs(X);
-    const TPair angle = FirstQuadrantAngle(Cathetus(rMagnitude), TPair{rMagnitude, 0});
-    return pair::Value(X < 0 ? Supplement(angle) : angle);
+    return Angle(Cathetus(rMagnitude), TPair{rMagnitude, 0}, X < 0);
 }
 
 // The angle in (-pi, pi]: a point on the negative axis gets pi whatever the sign of its
@@ -113,8 +115,7 @@ Extended ArcTan2(Extended Y, Extended X) {
     if (std::isnan(Y) || std::isnan(X)) RaiseInvalidOp();
     ReduceInfinities(Y, X);
     if (Y == 0) return X < 0 ? Pi : Y;
-    const TPair angle = FirstQuadrantAngle(std::fabs(Y), std::fabs(X));
-    return WithSignOf(pair::Value(X < 0 ? Supplement(angle) : angle), Y);
+    return WithSignOf(AngleOfAnySize(std::fabs(Y), std::fabs(X), X < 0), Y);
 }
 
 }  // namespace rtl

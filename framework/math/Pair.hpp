@@ -45,13 +45,18 @@ inline TPair Split(Extended a) {
 }
 
 // a * b exactly, as long as the product neither overflows nor underflows
-// (Dekker's product; the x87 has no fused multiply-add).
-inline TPair TwoProduct(Extended a, Extended b) {
+// (Dekker's product; the x87 has no fused multiply-add). Here a comes with its halves
+// (a == halves.hi + halves.lo, 32 significant bits or fewer in each), as tables may
+// store it: the product of a constant then needs only the split of b.
+inline TPair TwoProduct(Extended a, TPair halves, Extended b) {
     const Extended p = a * b;
-    const TPair as = Split(a), bs = Split(b);
-    const Extended e = ((as.hi * bs.hi - p) + as.hi * bs.lo + as.lo * bs.hi) + as.lo * bs.lo;
+    const TPair bs = Split(b);
+    const Extended e = ((halves.hi * bs.hi - p) + halves.hi * bs.lo + halves.lo * bs.hi) + halves.lo * bs.lo;
     return {p, e};
 }
+
+// a * b exactly, with the same conditions.
+inline TPair TwoProduct(Extended a, Extended b) { return TwoProduct(a, Split(a), b); }
 
 // a * a exactly, with the same conditions.
 inline TPair TwoSquare(Extended a) {
@@ -88,11 +93,13 @@ inline TPair Multiply(TPair a, Extended b) {
     return FastTwoSum(p.hi, p.lo + a.lo * b);
 }
 
-// a / b: one Newton correction of the Extended quotient.
+// a / b: one Newton correction of the Extended quotient. b q is so close to a that
+// a.hi - (b q).hi is exact, and the remainder needs no pair arithmetic.
 inline TPair Divide(TPair a, TPair b) {
     const Extended q = a.hi / b.hi;
-    const TPair r = Add(a, Negated(Multiply(b, q)));
-    return FastTwoSum(q, r.hi / b.hi);
+    const TPair p = TwoProduct(b.hi, q);
+    const Extended r = ((a.hi - p.hi) - p.lo) + (a.lo - q * b.lo);
+    return FastTwoSum(q, r / b.hi);
 }
 
 // The square root of a pair: one Newton correction of the Extended root.

@@ -29,20 +29,22 @@ struct TRemainder {
 
 inline TRemainder RemainderOf(const TPair& t) {
     const Extended z = t.hi * t.hi, z2 = z * z;
-    return {t, t.hi * z * math::Estrin(kSinePoly, z, z2), z * math::Estrin(kCosinePoly, z, z2)};
+    return {t, t.hi * z * math::Series(kSineLead, kSinePoly, z, z2),
+            z * math::Series(kCosineLead, kCosinePoly, z, z2)};
 }
 
 // sin(j pi / kTableSteps + t) as an unnormalized pair: S + C t exactly in the high part
 // (|S| > |C t| unless S is 0), the rest in the low part.
 inline TPair SineAt(unsigned j, const TRemainder& r) {
-    const TPair S = kSineTable[j & kStepMask], C = kSineTable[(j + kQuarterTurn) & kStepMask];
-    const Extended th = r.t.hi;
-    const TPair product = pair::TwoProduct(C.hi, th);
-    const TPair sum = pair::FastTwoSum(S.hi, product.hi);
+    const TTableEntry& S = kSineTable[j & kStepMask];
+    const TTableEntry& C = kSineTable[(j + kQuarterTurn) & kStepMask];
+    const Extended th = r.t.hi, Sh = S.Hi(), Ch = C.Hi();
+    const TPair product = pair::TwoProduct(Ch, C.Halves(), th);
+    const TPair sum = pair::FastTwoSum(Sh, product.hi);
     // t.lo goes in to first order, times the derivative cos(j pi / kTableSteps + t.hi).
-    const Extended rSlope = C.hi + (C.hi * r.rCosineExcess - S.hi * (th + r.rSineExcess));
+    const Extended rSlope = Ch + (Ch * r.rCosineExcess - Sh * (th + r.rSineExcess));
     const Extended rLow = ((sum.lo + product.lo) + (S.lo + C.lo * th)) +
-                          ((S.hi * r.rCosineExcess + C.hi * r.rSineExcess) + rSlope * r.t.lo);
+                          ((Sh * r.rCosineExcess + Ch * r.rSineExcess) + rSlope * r.t.lo);
     return {sum.hi, rLow};
 }
 

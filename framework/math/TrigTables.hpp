@@ -8,6 +8,16 @@
 
 namespace rtl::trig {
 
+// An Extended pair as the tables store it: hi in two halves of 32 bits, so that products
+// with it need no split, and lo rounded to a double, 117 bits in all. Doubles also load
+// much faster than Extended values.
+struct TTableEntry {
+    double hiHigh, hiLow, lo;
+
+    Extended Hi() const { return Extended(hiHigh) + hiLow; }  // exact
+    pair::TPair Halves() const { return {hiHigh, hiLow}; }
+};
+
 #include "framework/math/TrigTables.inc"
 
 }  // namespace rtl::trig

@@ -31,12 +31,16 @@ def value_of(whole, exponent):
     return mpf(whole) * mpf(2) ** exponent
 
 
-def literal(whole, exponent):
-    """An exact hex float literal of Extended type."""
+def literal(whole, exponent, suffix="L"):
+    """An exact hex float literal of Extended type (or double, without the suffix)."""
     if whole == 0:
-        return "0.0L"
+        return "0.0" + suffix
     sign = "-" if whole < 0 else ""
-    return f"{sign}0x{abs(whole):X}p{exponent}L"
+    return f"{sign}0x{abs(whole):X}p{exponent}{suffix}"
+
+
+def double(value):
+    return literal(*rounded(value, 53), suffix="")
 
 
 def extended(value, bits=64):
@@ -50,12 +54,22 @@ def pair(value):
     return "{" + literal(*hi) + ", " + literal(*lo) + "}"
 
 
+def entry(value):
+    """value as a TTableEntry: the nearest Extended in two halves of 32 bits, and the
+    rest rounded to a double."""
+    hi = value_of(*rounded(value))
+    high = value_of(*rounded(hi, 32))
+    parts = [literal(*rounded(high, 53), suffix=""), literal(*rounded(hi - high, 53), suffix=""),
+             double(value - hi)]
+    return "{" + ", ".join(parts) + "}"
+
+
 def cody_waite_parts(step):
     """step as two 35-bit parts and a 64-bit rest: k * part is exact for |k| < 2^29."""
     first = rounded(step, 35)
     second = rounded(step - value_of(*first), 35)
     rest = step - value_of(*first) - value_of(*second)
-    return literal(*first), literal(*second), extended(rest)
+    return literal(*first, suffix=""), literal(*second, suffix=""), double(rest)
 
 
 def two_over_pi_words():
@@ -65,10 +79,6 @@ def two_over_pi_words():
              for i in range(TWO_OVER_PI_WORDS)]
     mp.prec = 512
     return words
-
-
-def taylor(coefficient, first, count):
-    return [extended(coefficient(n)) for n in range(first, first + count)]
 
 
 def emit_array(name, kind, items, per_line=1):
@@ -91,11 +101,11 @@ def main():
     print()
     print("// pi / kTableSteps: the reduction's step, and the nearest Extended to its inverse.")
     print(f"inline constexpr pair::TPair kStep = {pair(step)};")
-    print(f"inline constexpr Extended kInverseStep = {extended(1 / step)};")
+    print(f"inline constexpr double kInverseStep = {double(1 / step)};")
     print("// The step in three parts for the reduction of moderate arguments.")
-    print(f"inline constexpr Extended kStepPart1 = {first};")
-    print(f"inline constexpr Extended kStepPart2 = {second};")
-    print(f"inline constexpr Extended kStepPart3 = {rest};")
+    print(f"inline constexpr double kStepPart1 = {first};")
+    print(f"inline constexpr double kStepPart2 = {second};")
+    print(f"inline constexpr double kStepPart3 = {rest};")
     print()
     print(f"inline constexpr pair::TPair kHalfPi = {pair(mp.pi / 2)};")
     print(f"inline constexpr pair::TPair kPiPair = {pair(mp.pi)};")
@@ -103,21 +113,35 @@ def main():
     print("// The bits of 2 / pi after the binary point, 64 to a word, most significant first.")
     emit_array("kTwoOverPiBits", "uint64_t", [f"0x{w:016X}u" for w in words], 3)
     print("// sin(j pi / kTableSteps) for j = 0 .. 2 kTableSteps - 1, as pairs.")
-    emit_array("kSineTable", "pair::TPair",
-               [pair(mpmath.sinpi(mpf(j) / TABLE_STEPS)) for j in range(2 * TABLE_STEPS)])
-    print("// atan(i / kAtanSteps) for i = 0 .. kAtanSteps, as pairs.")
-    emit_array("kArcTanTable", "pair::TPair",
-               [pair(mpmath.atan(mpf(i) / ATAN_STEPS)) for i in range(ATAN_STEPS + 1)])
+    emit_array("kSineTable", "TTableEntry",
+               [entry(mpmath.sinpi(mpf(j) / TABLE_STEPS)) for j in range(2 * TABLE_STEPS)])
+    print("// atan(i / kAtanSteps) for i = 0 .. kAtanSteps as pairs, then pi / 2 - atan,")
+    print("// pi / 2 + atan and pi - atan of the same: the angles of the four octants of the")
+    print("// upper half-plane.")
+    angles = [mpmath.atan(mpf(i) / ATAN_STEPS) for i in range(ATAN_STEPS + 1)]
+    octants = [lambda a: a, lambda a: mp.pi / 2 - a, lambda a: mp.pi / 2 + a, lambda a: mp.pi - a]
+    print(f"inline constexpr TTableEntry kOctantAngles[4][{ATAN_STEPS + 1}] = {{")
+    for octant in octants:
+        print("    {")
+        for a in angles:
+            print("        " + entry(octant(a)) + ",")
+        print("    },")
+    print("};")
+    print()
     # Taylor coefficients suffice: on |t| <= pi / 256 and |u| <= 1 / 128 the first
-    # omitted term is below 2^-84 of the polynomial's value.
-    print("// (sin t - t) / t^3 and (cos t - 1) / t^2 as polynomials in t^2.")
-    emit_array("kSinePoly", "Extended",
-               taylor(lambda n: mpf(-1) ** (n + 1) / mpmath.factorial(2 * n + 3), 0, 4))
-    emit_array("kCosinePoly", "Extended",
-               taylor(lambda n: mpf(-1) ** (n + 1) / mpmath.factorial(2 * n + 2), 0, 4))
-    print("// (atan u - u) / u^3 as a polynomial in u^2.")
-    emit_array("kArcTanPoly", "Extended",
-               taylor(lambda n: mpf(-1) ** (n + 1) / (2 * n + 3), 0, 5))
+    # omitted term is below 2^-84 of the polynomial's value. Beyond the leading one, each
+    # weighs less than 2^-26 of the result, so doubles carry them well enough.
+    print("// (sin t - t) / t^3 and (cos t - 1) / t^2 as polynomials in z = t^2: the")
+    print("// constant term, then the rest divided by z.")
+    emit_series("Sine", lambda n: mpf(-1) ** (n + 1) / mpmath.factorial(2 * n + 3), 4)
+    emit_series("Cosine", lambda n: mpf(-1) ** (n + 1) / mpmath.factorial(2 * n + 2), 4)
+    print("// (atan u - u) / u^3 as a polynomial in z = u^2, in the same form.")
+    emit_series("ArcTan", lambda n: mpf(-1) ** (n + 1) / (2 * n + 3), 5)
+
+
+def emit_series(name, coefficient, count):
+    print(f"inline constexpr Extended k{name}Lead = {extended(coefficient(0))};")
+    emit_array(f"k{name}Poly", "double", [double(coefficient(n)) for n in range(1, count)])
 
 
 if __name__ == "__main__":
