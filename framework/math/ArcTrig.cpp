@@ -19,24 +19,26 @@ namespace {
 using pair::TPair;
 using namespace trig;
 
-// y - c x as a pair, for c with a few bits: c times either half of x is exact.
+// y - c x as an unnormalized pair, for c with a few bits: c times either half of x is
+// exact.
 TPair LessMultiple(const TPair& y, Extended c, const TPair& x) {
     const TPair halves = pair::Split(x.hi);
     const TPair difference = pair::TwoSum(y.hi, -(c * halves.hi));
-    return pair::FastTwoSum(difference.hi, difference.lo - c * halves.lo + (y.lo - c * x.lo));
+    return {difference.hi, difference.lo - c * halves.lo + (y.lo - c * x.lo)};
 }
 
 // The angle of the point (x, y) for y, x >= 0, not both 0, in the half-plane x >= 0,
-// or reflected into the half-plane x <= 0 (pi minus the angle) when bReflected.
-Extended Angle(const TPair& y, const TPair& x, bool bReflected) {
+// or reflected into the half-plane x <= 0 (pi minus the angle) when bReflected. Inline:
+// the pairs stay in registers rather than go through memory.
+[[gnu::always_inline]] inline Extended Angle(const TPair& y, const TPair& x, bool bReflected) {
     const bool bSteep = y.hi > x.hi;
     const TPair& near = bSteep ? y : x;  // the larger coordinate
     const TPair& far = bSteep ? x : y;
     const math::TWhole nearest = math::NearestWhole(far.hi / near.hi * kAtanSteps);
     const Extended c = nearest.rValue / kAtanSteps;
-    const TPair u = pair::Divide(LessMultiple(far, c, near), LessMultiple(near, -c, far));
-    const Extended z = u.hi * u.hi;
-    const Extended rExcess = u.hi * z * math::Series(kArcTanLead, kArcTanPoly, z, z * z);
+    const TPair u = pair::Quotient(LessMultiple(far, c, near), LessMultiple(near, -c, far));
+    const Extended rU = u.hi + u.lo, z = rU * rU;
+    const Extended rExcess = rU * z * math::Series(kArcTanLead, kArcTanPoly, z, z * z);
     // Octants 1 and 3 subtract the arc tangent from their multiple of pi / 2.
     const unsigned iOctant = bReflected ? (bSteep ? 2 : 3) : (bSteep ? 1 : 0);
     const Extended rSign = iOctant & 1 ? -1 : 1;
@@ -45,17 +47,17 @@ Extended Angle(const TPair& y, const TPair& x, bool bReflected) {
     return sum.hi + (sum.lo + (base.lo + rSign * (u.lo + rExcess)));
 }
 
-Extended Angle(Extended y, Extended x, bool bReflected) { return Angle(TPair{y, 0}, TPair{x, 0}, bReflected); }
+[[gnu::always_inline]] inline Extended Angle(Extended y, Extended x, bool bReflected) {
+    return Angle(TPair{y, 0}, TPair{x, 0}, bReflected);
+}
 
 // Magnitudes within these bounds keep every step of the pair arithmetic clear of
 // overflow and of the denormal range.
 constexpr Extended kPlainLow = 0x1p-8000L, kPlainHigh = 0x1p8000L;
 
-// The angle of (x, y) for magnitudes y, x >= 0 of any size, not both 0.
-Extended AngleOfAnySize(Extended y, Extended x, bool bReflected) {
+// The angle of (x, y) for magnitudes y, x >= 0 beyond those bounds, or 0.
+Extended AngleOfExtremes(Extended y, Extended x, bool bReflected) {
     const Extended rLarger = y > x ? y : x, rSmaller = y > x ? x : y;
-    if (rLarger <= kPlainHigh && rSmaller >= kPlainLow) [[likely]]
-        return Angle(y, x, bReflected);
     // Scaled by the same power of two, so that the larger one is near 1.
     int iExponent;
     std::frexp(rLarger, &iExponent);
@@ -112,10 +114,16 @@ Extended ArcCos(Extended X) {
 // The angle in (-pi, pi]: a point on the negative axis gets pi whatever the sign of its
 // zero ordinate, and (0, 0) gets 0.
 Extended ArcTan2(Extended Y, Extended X) {
+    const Extended rY = std::fabs(Y), rX = std::fabs(X);
+    const Extended rLarger = rY > rX ? rY : rX, rSmaller = rY > rX ? rX : rY;
+    if (rLarger <= kPlainHigh && rSmaller >= kPlainLow) [[likely]] {
+        const Extended rAngle = Angle(rY, rX, X < 0);
+        return Y < 0 ? -rAngle : rAngle;
+    }
     if (std::isnan(Y) || std::isnan(X)) RaiseInvalidOp();
     ReduceInfinities(Y, X);
     if (Y == 0) return X < 0 ? Pi : Y;
-    return WithSignOf(AngleOfAnySize(std::fabs(Y), std::fabs(X), X < 0), Y);
+    return WithSignOf(AngleOfExtremes(std::fabs(Y), std::fabs(X), X < 0), Y);
 }
 
 }  // namespace rtl

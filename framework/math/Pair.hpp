@@ -102,6 +102,19 @@ inline TPair Divide(TPair a, TPair b) {
     return FastTwoSum(q, r / b.hi);
 }
 
+// a / b as q + r with q cut to 32 bits, for a and b not necessarily normalized. q times
+// b's halves is exact and within a factor 2 of a.hi, so the remainder needs no pair
+// arithmetic; one division serves for both q and r. Shorter than Divide where the
+// quotient is only to be rounded or added to.
+inline TPair Quotient(TPair a, TPair b) {
+    const Extended rDivisor = b.hi + b.lo;
+    const Extended rInverse = 1 / rDivisor;
+    const Extended q = Split((a.hi + a.lo) * rInverse).hi;
+    const TPair bs = Split(b.hi);
+    const Extended r = ((a.hi - q * bs.hi) - q * bs.lo) + (a.lo - q * b.lo);
+    return {q, r * rInverse};
+}
+
 // The square root of a pair: one Newton correction of the Extended root.
 inline TPair Sqrt(TPair a) {
     if (a.hi <= 0) return {0, 0};

@@ -50,11 +50,9 @@ inline TPair SineAt(unsigned j, const TRemainder& r) {
 
 inline Extended Rounded(const TPair& a) { return a.hi + a.lo; }
 
-inline TPair Normalized(const TPair& a) { return pair::FastTwoSum(a.hi, a.lo); }
-
 // The quotient of two sines (or cosines) at the same remainder.
 Extended Ratio(unsigned iNumerator, unsigned iDenominator, const TRemainder& r) {
-    return pair::Value(pair::Divide(Normalized(SineAt(iNumerator, r)), Normalized(SineAt(iDenominator, r))));
+    return Rounded(pair::Quotient(SineAt(iNumerator, r), SineAt(iDenominator, r)));
 }
 
 void RequireFinite(Extended X) {
