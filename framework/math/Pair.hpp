@@ -102,13 +102,12 @@ inline TPair Divide(TPair a, TPair b) {
     return FastTwoSum(q, r / b.hi);
 }
 
-// a / b as q + r with q cut to 32 bits, for a and b not necessarily normalized. q times
-// b's halves is exact and within a factor 2 of a.hi, so the remainder needs no pair
-// arithmetic; one division serves for both q and r. Shorter than Divide where the
-// quotient is only to be rounded or added to.
+// a / b as q + r with q cut to 32 bits, for pairs whose lo may reach 2^-12 of hi (not
+// normalized). q times b's halves is exact and within a factor 2 of a.hi, so the
+// remainder needs no pair arithmetic, and one division serves for both q and r.
+// Shorter than Divide where the quotient is only to be rounded or added to.
 inline TPair Quotient(TPair a, TPair b) {
-    const Extended rDivisor = b.hi + b.lo;
-    const Extended rInverse = 1 / rDivisor;
+    const Extended rInverse = 1 / (b.hi + b.lo);
     const Extended q = Split((a.hi + a.lo) * rInverse).hi;
     const TPair bs = Split(b.hi);
     const Extended r = ((a.hi - q * bs.hi) - q * bs.lo) + (a.lo - q * b.lo);

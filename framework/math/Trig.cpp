@@ -80,7 +80,7 @@ Extended TinyCotangent(Extended X) {
 
 Extended Sin(Extended X) {
     RequireFinite(X);
-    if (std::fabs(X) < kOwnSine) return X;
+    if (std::fabs(X) < kOwnSine) [[unlikely]] return X;
     const TReduced reduced = Reduce(X);
     return Rounded(SineAt(reduced.iStep, RemainderOf(reduced.t)));
 }
@@ -94,7 +94,7 @@ Extended Cos(Extended X) {
 // No Extended lies close enough to a pole for the tangent to overflow.
 Extended Tan(Extended X) {
     RequireFinite(X);
-    if (std::fabs(X) < kOwnSine) return X;
+    if (std::fabs(X) < kOwnSine) [[unlikely]] return X;
     const TReduced reduced = Reduce(X);
     return Ratio(reduced.iStep, reduced.iStep + kQuarterTurn, RemainderOf(reduced.t));
 }

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstring>
 
-
 namespace rtl::trig {
 
 namespace {
@@ -25,6 +24,19 @@ TBits BitsOf(Extended X) {
     std::memcpy(&iSignExponent, bytes + 8, sizeof iSignExponent);
     bits.iExponent = (iSignExponent & 0x7FFF) - 16383 - 63;
     return bits;
+}
+
+// 2^iExponent for an exponent of the normal range, built from its bits: exact, and
+// cheaper than a call to ldexp.
+Extended PowerOfTwo(int iExponent) {
+    const uint64_t iSignificand = uint64_t(1) << 63;
+    const uint16_t iBiased = uint16_t(iExponent + 16383);
+    unsigned char bytes[sizeof(Extended)] = {};
+    std::memcpy(bytes, &iSignificand, sizeof iSignificand);
+    std::memcpy(bytes + 8, &iBiased, sizeof iBiased);
+    Extended rPower;
+    std::memcpy(&rPower, bytes, sizeof rPower);
+    return rPower;
 }
 
 // 64 bits of 2 / pi, from bit iFirst on (bit 1 is the first after the binary point;
@@ -101,9 +113,8 @@ TReduced ReduceFromMagnitude(Extended X) {
     if (iTop < 0) return {iStep, {0, 0}};
     // The fraction's 128 leading bits as a pair, in units of 2^-248 steps.
     const int iHigh = iTop - 63, iLow = iTop - 127;
-    TPair fraction = pair::Normalized(
-        std::ldexp(Extended(WideBits(n, iHigh)), iHigh - 248),
-        std::ldexp(Extended(WideBits(n, iLow)), iLow - 248));
+    TPair fraction = pair::Normalized(Extended(WideBits(n, iHigh)) * PowerOfTwo(iHigh - 248),
+                                      Extended(WideBits(n, iLow)) * PowerOfTwo(iLow - 248));
     if (bNegative) fraction = pair::Negated(fraction);
     return {iStep, pair::Multiply(fraction, kStep)};
 }

@@ -40,8 +40,8 @@ constexpr Extended kCancellation = 0x1p-32L;
 // of k kStepPart1.
 inline TReduced Reduce(Extended X) {
     const Extended rMagnitude = std::fabs(X);
-    if (rMagnitude < kNoReduction) return {0, {X, 0}};
-    if (rMagnitude >= kModerate) return ReduceFromBits(X);
+    if (rMagnitude < kNoReduction) [[unlikely]] return {0, {X, 0}};
+    if (rMagnitude >= kModerate) [[unlikely]] return ReduceFromBits(X);
     const math::TWhole steps = math::NearestWhole(X * kInverseStep);
     const Extended k = steps.rValue;
     const unsigned iStep = unsigned(steps.iBits) & kStepMask;
