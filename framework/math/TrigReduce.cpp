@@ -83,7 +83,16 @@ void Negate(TWide& n) {
     }
 }
 
-// The reduction of a positive X from the bits of 2 / pi (Payne and Hanek's method).
+// The high 128 bits of the 256-bit product of a and b.
+TDoubleWord HighProduct(TDoubleWord a, TDoubleWord b) {
+    const uint64_t a1 = uint64_t(a >> 64), a0 = uint64_t(a), b1 = uint64_t(b >> 64), b0 = uint64_t(b);
+    const TDoubleWord low = TDoubleWord(a0) * b0, cross1 = TDoubleWord(a1) * b0, cross0 = TDoubleWord(a0) * b1;
+    const TDoubleWord middle = (low >> 64) + uint64_t(cross1) + uint64_t(cross0);
+    return TDoubleWord(a1) * b1 + (cross1 >> 64) + (cross0 >> 64) + (middle >> 64);
+}
+
+// The reduction of |X| (the sign bit is never read) from the bits of 2 / pi (Payne and
+// Hanek's method).
 // X * kTableSteps / pi = m 2^e (2 / pi) 2^(log2 kTableSteps - 1) with a whole m: bits of
 // 2 / pi early enough to give multiples of 2 kTableSteps contribute nothing, so a
 // window of 256 bits from the first one that matters, times m, gives the step in the top
@@ -111,12 +120,15 @@ TReduced ReduceFromMagnitude(Extended X) {
     }
     const int iTop = HighestBit(n);
     if (iTop < 0) return {iStep, {0, 0}};
-    // The fraction's 128 leading bits as a pair, in units of 2^-248 steps.
-    const int iHigh = iTop - 63, iLow = iTop - 127;
-    TPair fraction = pair::Normalized(Extended(WideBits(n, iHigh)) * PowerOfTwo(iHigh - 248),
-                                      Extended(WideBits(n, iLow)) * PowerOfTwo(iLow - 248));
-    if (bNegative) fraction = pair::Negated(fraction);
-    return {iStep, pair::Multiply(fraction, kStep)};
+    // The fraction's 128 leading bits, F 2^(iLow - 248) steps, times the step's 128 bits:
+    // t = F S 2^(iLow - 248 + kStepBitsExponent), of which the high 128 bits make a pair.
+    const int iLow = iTop - 127;
+    const TDoubleWord fraction = TDoubleWord(WideBits(n, iTop - 63)) << 64 | WideBits(n, iLow);
+    const TDoubleWord product = HighProduct(fraction, TDoubleWord(kStepBits[0]) << 64 | kStepBits[1]);
+    const int iExponent = iLow - 248 + kStepBitsExponent + 128;
+    const TPair t{Extended(uint64_t(product >> 64)) * PowerOfTwo(iExponent + 64),
+                  Extended(uint64_t(product)) * PowerOfTwo(iExponent)};
+    return {iStep, bNegative ? pair::Negated(t) : t};
 }
 
 TReduced Reflected(TReduced r) { return {(0u - r.iStep) & kStepMask, pair::Negated(r.t)}; }
@@ -124,7 +136,7 @@ TReduced Reflected(TReduced r) { return {(0u - r.iStep) & kStepMask, pair::Negat
 }  // namespace
 
 TReduced ReduceFromBits(Extended X) {
-    const TReduced reduced = ReduceFromMagnitude(std::fabs(X));
+    const TReduced reduced = ReduceFromMagnitude(X);
     return X < 0 ? Reflected(reduced) : reduced;
 }
 

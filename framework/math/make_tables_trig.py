@@ -47,13 +47,6 @@ def extended(value, bits=64):
     return literal(*rounded(value, bits))
 
 
-def pair(value):
-    """value as hi + lo, each an Extended, hi the nearest Extended to value."""
-    hi = rounded(value)
-    lo = rounded(value - value_of(*hi))
-    return "{" + literal(*hi) + ", " + literal(*lo) + "}"
-
-
 def entry(value):
     """value as a TTableEntry: the nearest Extended in two halves of 32 bits, and the
     rest rounded to a double."""
@@ -99,16 +92,18 @@ def main():
     print(f"inline constexpr int kTableSteps = {TABLE_STEPS};")
     print(f"inline constexpr int kAtanSteps = {ATAN_STEPS};")
     print()
-    print("// pi / kTableSteps: the reduction's step, and the nearest Extended to its inverse.")
-    print(f"inline constexpr pair::TPair kStep = {pair(step)};")
+    print("// pi / kTableSteps is the reduction's step; the nearest double to its inverse.")
     print(f"inline constexpr double kInverseStep = {double(1 / step)};")
     print("// The step in three parts for the reduction of moderate arguments.")
     print(f"inline constexpr double kStepPart1 = {first};")
     print(f"inline constexpr double kStepPart2 = {second};")
     print(f"inline constexpr double kStepPart3 = {rest};")
     print()
-    print(f"inline constexpr pair::TPair kHalfPi = {pair(mp.pi / 2)};")
-    print(f"inline constexpr pair::TPair kPiPair = {pair(mp.pi)};")
+    scaled = int(mpmath.floor(step * mpf(2) ** 133))
+    print("// The step to 128 bits, in two words (high first): pi / kTableSteps is")
+    print("// (kStepBits[0] 2^64 + kStepBits[1]) 2^-133, short by less than 2^-133.")
+    print(f"inline constexpr uint64_t kStepBits[] = {{0x{scaled >> 64:016X}u, 0x{scaled & (2**64 - 1):016X}u}};")
+    print(f"inline constexpr int kStepBitsExponent = -133;")
     print()
     print("// The bits of 2 / pi after the binary point, 64 to a word, most significant first.")
     emit_array("kTwoOverPiBits", "uint64_t", [f"0x{w:016X}u" for w in words], 3)
