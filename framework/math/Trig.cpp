@@ -4,7 +4,8 @@
 //     sin(j pi / 128 + t) = S + C t + S (cos t - 1) + C (sin t - t)
 // where S + C t is formed exactly and the other terms, below 2^-13 of the result, only
 // need Extended precision. The result comes out as a pair good to about 2^-76 and is
-// rounded once, which gives the correctly rounded value for nearly every argument.
+// rounded once, which gives the correctly rounded value for nearly every argument. The
+// tangent works the same way from a table of tangents (TangentAt).
 #include <cmath>
 
 #include "framework/Math.hpp"
@@ -50,9 +51,27 @@ inline TPair SineAt(unsigned j, const TRemainder& r) {
 
 inline Extended Rounded(const TPair& a) { return a.hi + a.lo; }
 
-// The quotient of two sines (or cosines) at the same remainder.
-Extended Ratio(unsigned iNumerator, unsigned iDenominator, const TRemainder& r) {
-    return Rounded(pair::Quotient(SineAt(iNumerator, r), SineAt(iDenominator, r)));
+// tan(j pi / kTableSteps + t), or its reciprocal, from the tangent T of a step within
+// pi / 4 of 0: tan(i step + t) = (T + tan t) / (1 - T tan t), and a quarter turn on,
+// -1 over the same. Both parts are formed as pairs and divided once.
+Extended TangentAt(unsigned j, const TPair& t, bool bReciprocal) {
+    const unsigned m = (j + kTableSteps / 4) & (kTableSteps - 1);  // the period is pi
+    const bool bQuarterOn = m >= kTableSteps / 2;
+    const TTableEntry& T = kTangentTable[m % (kTableSteps / 2)];
+    const Extended z = t.hi * t.hi;
+    // tan t - t.hi, with t.lo times the derivative 1 + tan^2 t.
+    const Extended rTanLow = t.lo * (1 + z) + t.hi * z * math::Series(kTangentLead, kTangentPoly, z, z * z);
+    const Extended Th = T.Hi();
+    // |T| > |t| unless T is 0, and |T tan t| < 1.
+    const TPair sum = pair::FastTwoSum(Th, t.hi);
+    const TPair numerator{sum.hi, sum.lo + (T.lo + rTanLow)};
+    const TPair product = pair::TwoProduct(Th, T.Halves(), t.hi);
+    const TPair difference = pair::FastTwoSum(1, -product.hi);
+    const TPair denominator{difference.hi, difference.lo - (product.lo + (Th * rTanLow + T.lo * t.hi))};
+    const TPair quotient = bQuarterOn != bReciprocal ? pair::Quotient(denominator, numerator)
+                                                     : pair::Quotient(numerator, denominator);
+    const Extended rValue = Rounded(quotient);
+    return bQuarterOn ? -rValue : rValue;
 }
 
 void RequireFinite(Extended X) {
@@ -96,7 +115,7 @@ Extended Tan(Extended X) {
     RequireFinite(X);
     if (std::fabs(X) < kOwnSine) [[unlikely]] return X;
     const TReduced reduced = Reduce(X);
-    return Ratio(reduced.iStep, reduced.iStep + kQuarterTurn, RemainderOf(reduced.t));
+    return TangentAt(reduced.iStep, reduced.t, false);
 }
 
 // The reciprocal of the tangent from the same pairs, so it is rounded once; 0 is the
@@ -104,9 +123,9 @@ Extended Tan(Extended X) {
 Extended Cotan(Extended X) {
     RequireFinite(X);
     if (X == 0) RaiseZeroDivide();
-    if (std::fabs(X) < kTinyCotangent) return TinyCotangent(X);
+    if (std::fabs(X) < kTinyCotangent) [[unlikely]] return TinyCotangent(X);
     const TReduced reduced = Reduce(X);
-    return Ratio(reduced.iStep + kQuarterTurn, reduced.iStep, RemainderOf(reduced.t));
+    return TangentAt(reduced.iStep, reduced.t, true);
 }
 
 }  // namespace rtl

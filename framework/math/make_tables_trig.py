@@ -110,6 +110,9 @@ def main():
     print("// sin(j pi / kTableSteps) for j = 0 .. 2 kTableSteps - 1, as pairs.")
     emit_array("kSineTable", "TTableEntry",
                [entry(mpmath.sinpi(mpf(j) / TABLE_STEPS)) for j in range(2 * TABLE_STEPS)])
+    print("// tan((i - kTableSteps / 4) pi / kTableSteps) for i = 0 .. kTableSteps / 2 - 1.")
+    emit_array("kTangentTable", "TTableEntry",
+               [entry(mpmath.tan((i - TABLE_STEPS // 4) * step)) for i in range(TABLE_STEPS // 2)])
     print("// atan(i / kAtanSteps) for i = 0 .. kAtanSteps as pairs, then pi / 2 - atan,")
     print("// pi / 2 + atan and pi - atan of the same: the angles of the four octants of the")
     print("// upper half-plane.")
@@ -130,6 +133,9 @@ def main():
     print("// constant term, then the rest divided by z.")
     emit_series("Sine", lambda n: mpf(-1) ** (n + 1) / mpmath.factorial(2 * n + 3), 4)
     emit_series("Cosine", lambda n: mpf(-1) ** (n + 1) / mpmath.factorial(2 * n + 2), 4)
+    tangent = mpmath.taylor(mpmath.tan, 0, 13)
+    print("// (tan t - t) / t^3 in the same form.")
+    emit_series("Tangent", lambda n: tangent[2 * n + 3], 5)
     print("// (atan u - u) / u^3 as a polynomial in z = u^2, in the same form.")
     emit_series("ArcTan", lambda n: mpf(-1) ** (n + 1) / (2 * n + 3), 5)
 
