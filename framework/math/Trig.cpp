@@ -49,8 +49,6 @@ inline TPair SineAt(unsigned j, const TRemainder& r) {
     return {sum.hi, rLow};
 }
 
-inline Extended Rounded(const TPair& a) { return a.hi + a.lo; }
-
 // tan(j pi / kTableSteps + t), or its reciprocal, from the tangent T of a step within
 // pi / 4 of 0: tan(i step + t) = (T + tan t) / (1 - T tan t), and a quarter turn on,
 // -1 over the same. Both parts are formed as pairs and divided once.
@@ -70,7 +68,7 @@ Extended TangentAt(unsigned j, const TPair& t, bool bReciprocal) {
     const TPair denominator{difference.hi, difference.lo - (product.lo + (Th * rTanLow + T.lo * t.hi))};
     const TPair quotient = bQuarterOn != bReciprocal ? pair::Quotient(denominator, numerator)
                                                      : pair::Quotient(numerator, denominator);
-    const Extended rValue = Rounded(quotient);
+    const Extended rValue = pair::Value(quotient);
     return bQuarterOn ? -rValue : rValue;
 }
 
@@ -101,13 +99,13 @@ Extended Sin(Extended X) {
     RequireFinite(X);
     if (std::fabs(X) < kOwnSine) [[unlikely]] return X;
     const TReduced reduced = Reduce(X);
-    return Rounded(SineAt(reduced.iStep, RemainderOf(reduced.t)));
+    return pair::Value(SineAt(reduced.iStep, RemainderOf(reduced.t)));
 }
 
 Extended Cos(Extended X) {
     RequireFinite(X);
     const TReduced reduced = Reduce(X);
-    return Rounded(SineAt(reduced.iStep + kQuarterTurn, RemainderOf(reduced.t)));
+    return pair::Value(SineAt(reduced.iStep + kQuarterTurn, RemainderOf(reduced.t)));
 }
 
 // No Extended lies close enough to a pole for the tangent to overflow.
