@@ -36,6 +36,25 @@ const ReductionCase kReductionCases[] = {
      0x9B343D2E07E24244p-9L},
     {"1e6 pi", 0xBFBF629D46A48BD6p-42L, 0xCA0E7C5A5B202B29p-107L, 1, 0xCA0E7C5A5B202B29p-107L,
      0xA22C21FA546A9B0Bp-20L},
+    // Just below 2^22, where the reduction changes method (2^22 itself below).
+    {"2^22 less an ulp", 0xFFFFFFFFFFFFFFFFp-42L, 0xF9A2147CA486E152p-64L, 0xE2F4A2612FE984E3p-66L,
+     0x8CCA3217FC4E7237p-61L, 0xE8BE7C9E7542BD87p-66L},
+};
+
+// Expected values: mpmath at 400 bits, rounded to the nearest Extended. Arguments on
+// both sides of pi / 4 and 3 pi / 4 (modulo pi), where the tangent turns from its table
+// to minus the reciprocal of the angle a quarter turn back.
+struct TangentCase {
+    Extended rArgument, rTan, rCot;
+};
+
+const TangentCase kTangentCases[] = {
+    {0.5L, 0x8BDA7ADF9A3A5219p-64L, 0xEA4D6BF23E051527p-63L},
+    {0.8L, 0x83CB323C9DB05471p-63L, 0xF8A1852331055A57p-64L},
+    {2.3L, -0x8F4264823E19ABA9p-63L, -0xE4BB65D558BD504Bp-64L},
+    {2.6L, -0x9A023C529AD95D73p-64L, -0xD4C4644A072AAC8Fp-63L},
+    {-4, -0x94337CDF26F09B87p-63L, -0xDD1ADD0E35BAE7D9p-64L},
+    {5.5L, -0xFEDE98B0AD83CFFCp-64L, -0x809157F69E13BFB1p-63L},
 };
 
 }  // namespace
@@ -50,6 +69,28 @@ TEST(Trigonometry, ReducesHugeArgumentsAndNearMultiplesOfPiExactly) {
             EXPECT_WITHIN_ULPS(rtl::Tan(x), rSign * c.rTan, 0.5);
             EXPECT_WITHIN_ULPS(rtl::Cotan(x), rSign * c.rCot, 0.5);
         }
+    }
+    EXPECT_WITHIN_ULPS(rtl::Sin(0x1p22L), 0xF9A2147CA495109Cp-64L, 0.5);
+    EXPECT_WITHIN_ULPS(rtl::Cos(0x1p22L), 0xE2F4A2612EEFE2CEp-66L, 0.5);
+}
+
+TEST(Trigonometry, TangentIsRightInEveryOctant) {
+    for (const TangentCase& c : kTangentCases) {
+        SCOPED_TRACE(testing::Message() << c.rArgument);
+        EXPECT_WITHIN_ULPS(rtl::Tan(c.rArgument), c.rTan, 0.5);
+        EXPECT_WITHIN_ULPS(rtl::Cotan(c.rArgument), c.rCot, 0.5);
+    }
+}
+
+TEST(Trigonometry, IsOddOrEvenToTheLastBit) {
+    // The reduction and the tables are symmetric, so -x gives exactly the mirrored result.
+    Extended x = 0.001L;
+    for (int i = 0; i < 2000; ++i, x *= 1.0123456789L) {
+        SCOPED_TRACE(x);
+        EXPECT_EQ(rtl::Sin(-x), -rtl::Sin(x));
+        EXPECT_EQ(rtl::Cos(-x), rtl::Cos(x));
+        EXPECT_EQ(rtl::Tan(-x), -rtl::Tan(x));
+        EXPECT_EQ(rtl::ArcTan2(-1, x), -rtl::ArcTan2(1, x));
     }
 }
 
@@ -97,6 +138,8 @@ TEST(ArcTangent, GivesEachQuadrantItsAngleWithinTheHalfOpenRange) {
         // Ratios far beyond the Extended range.
         {1e4000L, 1e-4000L, rtl::Pi / 2}, {1e-4000L, -1e4000L, rtl::Pi},
         {-kLargest, -kLeastDenormal, -rtl::Pi / 2}, {kLargest, kLargest, rtl::Pi / 4},
+        {3 * kLeastDenormal, 4 * kLeastDenormal, 0xA4BC7D1934F70924p-64L},
+        {0x3p16000L, -0x4p16000L, 0x9FE0BB5BD42AFFECp-62L},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(testing::Message() << "ArcTan2(" << c.rY << ", " << c.rX << ")");
@@ -121,5 +164,8 @@ TEST(ArcTangent, ArcSineAndCosineAreExactAtTheEnds) {
     EXPECT_EQ(rtl::ArcCos(0), rtl::Pi / 2);
     EXPECT_TRUE(std::signbit(rtl::ArcSin(-0.0L)));
     EXPECT_WITHIN_ULPS(rtl::ArcSin(0.75L), 0xD91A98AE3406E041p-64L, 0.5);
+    // Next to 1, 1 - X^2 keeps only the few bits that 1 - X has.
+    EXPECT_WITHIN_ULPS(rtl::ArcCos(1 - 0x1p-64L), 0xB504F333F9DE6484p-95L, 0.5);
+    EXPECT_WITHIN_ULPS(rtl::ArcSin(-1 + 0x1p-64L), -0xC90FDAA16C63CF01p-63L, 0.5);
     EXPECT_WITHIN_ULPS(rtl::ArcCos(-0.75L), 0x9ACE937C9DB6192Bp-62L, 0.5);
 }
