@@ -93,13 +93,11 @@ inline TPair Multiply(TPair a, Extended b) {
     return FastTwoSum(p.hi, p.lo + a.lo * b);
 }
 
-// a / b: one Newton correction of the Extended quotient. b q is so close to a that
-// a.hi - (b q).hi is exact, and the remainder needs no pair arithmetic.
+// a / b: one Newton correction of the Extended quotient.
 inline TPair Divide(TPair a, TPair b) {
     const Extended q = a.hi / b.hi;
-    const TPair p = TwoProduct(b.hi, q);
-    const Extended r = ((a.hi - p.hi) - p.lo) + (a.lo - q * b.lo);
-    return FastTwoSum(q, r / b.hi);
+    const TPair r = Add(a, Negated(Multiply(b, q)));
+    return FastTwoSum(q, r.hi / b.hi);
 }
 
 // a / b as q + r with q cut to 32 bits, for pairs whose lo may reach 2^-12 of hi (not
