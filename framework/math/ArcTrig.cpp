@@ -81,13 +81,23 @@ void ReduceInfinities(Extended& Y, Extended& X) {
     X = std::isinf(X) ? std::copysign(Extended(1), X) : std::copysign(Extended(0), X);
 }
 
-// sqrt(1 - X^2) for |X| <= 1, as a pair: 1 - X^2 is formed exactly, even where it
-// cancels to a few bits near |X| = 1.
-TPair Cathetus(Extended rMagnitude) {
-    if (rMagnitude < 0.5L) return pair::Sqrt(pair::Add(TPair{1, 0}, pair::Negated(pair::TwoSquare(rMagnitude))));
-    // (1 - X)(1 + X); the first factor is exact.
-    return pair::Sqrt(pair::Multiply(pair::TwoSum(1, rMagnitude), 1 - rMagnitude));
+// 1 - X^2 for 0 <= X <= 1 as an unnormalized pair, exactly but for the last rounding
+// of the low part, even where it cancels to a few bits near X = 1.
+TPair OneLessSquare(Extended X) {
+    if (X < 0.5L) {
+        const TPair square = pair::TwoSquare(X);
+        const TPair difference = pair::FastTwoSum(1, -square.hi);
+        return {difference.hi, difference.lo - square.lo};
+    }
+    // (1 + X)(1 - X), whose second factor is exact.
+    const Extended rLess = 1 - X;
+    const TPair sum = pair::TwoSum(1, X);
+    const TPair product = pair::TwoProduct(sum.hi, rLess);
+    return {product.hi, product.lo + sum.lo * rLess};
 }
+
+// sqrt(1 - X^2) for 0 <= X <= 1, as an unnormalized pair.
+TPair Cathetus(Extended X) { return pair::Root(OneLessSquare(X)); }
 
 void RequireSineRange(Extended X) {
     if (!(std::fabs(X) <= 1)) RaiseInvalidOp();

@@ -120,6 +120,16 @@ inline TPair Sqrt(TPair a) {
     return FastTwoSum(r, d.hi / (2 * r));
 }
 
+// The square root of a (>= 0) as q + r with q cut to 32 bits, in the manner of
+// Quotient: q * q is exact and within a factor 2 of a.hi, and a - q^2 = (sqrt a - q)
+// (sqrt a + q) gives the rest.
+inline TPair Root(TPair a) {
+    if (a.hi <= 0) return {0, 0};
+    const Extended r = std::sqrt(a.hi + a.lo);
+    const Extended q = Split(r).hi;
+    return {q, ((a.hi - q * q) + a.lo) / (r + q)};
+}
+
 // The pair rounded once to Extended.
 inline Extended Value(TPair a) { return a.hi + a.lo; }
 
