@@ -17,11 +17,12 @@ struct TWhole {
 // For |X| < 2^62. Adding 3 * 2^62 leaves no bits below the unit, so the sum is rounded
 // to a whole number that sits in the low bits of its significand.
 inline TWhole NearestWhole(Extended X) {
-    constexpr Extended kShift = 0x3p62L;
+    constexpr uint64_t kShiftBits = uint64_t(3) << 62;
+    constexpr Extended kShift = kShiftBits;
     const Extended rShifted = X + kShift;
     uint64_t iSignificand;
     std::memcpy(&iSignificand, &rShifted, sizeof iSignificand);
-    return {rShifted - kShift, iSignificand};
+    return {rShifted - kShift, iSignificand - kShiftBits};
 }
 
 }  // namespace rtl::math
