@@ -19,6 +19,11 @@ namespace {
 using pair::TPair;
 using namespace trig;
 
+// Coordinates come as pairs or, from ArcTan2, as plain Extended values, whose absent
+// low parts then cost nothing.
+Extended High(const TPair& a) { return a.hi; }
+Extended High(Extended a) { return a; }
+
 // y - c x as an unnormalized pair, for c with a few bits: c times either half of x is
 // exact.
 TPair LessMultiple(const TPair& y, Extended c, const TPair& x) {
@@ -27,14 +32,21 @@ TPair LessMultiple(const TPair& y, Extended c, const TPair& x) {
     return {difference.hi, difference.lo - c * halves.lo + (y.lo - c * x.lo)};
 }
 
+TPair LessMultiple(Extended y, Extended c, Extended x) {
+    const TPair halves = pair::Split(x);
+    const TPair difference = pair::TwoSum(y, -(c * halves.hi));
+    return {difference.hi, difference.lo - c * halves.lo};
+}
+
 // The angle of the point (x, y) for y, x >= 0, not both 0, in the half-plane x >= 0,
 // or reflected into the half-plane x <= 0 (pi minus the angle) when bReflected. Inline:
 // the pairs stay in registers rather than go through memory.
-[[gnu::always_inline]] inline Extended Angle(const TPair& y, const TPair& x, bool bReflected) {
-    const bool bSteep = y.hi > x.hi;
-    const TPair& near = bSteep ? y : x;  // the larger coordinate
-    const TPair& far = bSteep ? x : y;
-    const math::TWhole nearest = math::NearestWhole(far.hi / near.hi * kAtanSteps);
+template <class TCoordinate>
+[[gnu::always_inline]] inline Extended Angle(const TCoordinate& y, const TCoordinate& x, bool bReflected) {
+    const bool bSteep = High(y) > High(x);
+    const TCoordinate& near = bSteep ? y : x;  // the larger coordinate
+    const TCoordinate& far = bSteep ? x : y;
+    const math::TWhole nearest = math::NearestWhole(High(far) / High(near) * kAtanSteps);
     const Extended c = nearest.rValue / kAtanSteps;
     const TPair u = pair::Quotient(LessMultiple(far, c, near), LessMultiple(near, -c, far));
     const Extended rU = u.hi + u.lo, z = rU * rU;
@@ -45,10 +57,6 @@ TPair LessMultiple(const TPair& y, Extended c, const TPair& x) {
     const TTableEntry& base = kOctantAngles[iOctant][nearest.iBits];
     const TPair sum = pair::FastTwoSum(base.Hi(), rSign * u.hi);
     return sum.hi + (sum.lo + (base.lo + rSign * (u.lo + rExcess)));
-}
-
-[[gnu::always_inline]] inline Extended Angle(Extended y, Extended x, bool bReflected) {
-    return Angle(TPair{y, 0}, TPair{x, 0}, bReflected);
 }
 
 // Magnitudes within these bounds keep every step of the pair arithmetic clear of
