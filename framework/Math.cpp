@@ -62,20 +62,6 @@ Extended FiniteOrRaise(Extended rResult, bool bPole) {
     RaiseOverflow();
 }
 
-Extended Sin(Extended X) { return FiniteOrRaise(std::sin(X)); }
-Extended Cos(Extended X) { return FiniteOrRaise(std::cos(X)); }
-Extended Tan(Extended X) { return FiniteOrRaise(std::tan(X)); }
-
-Extended Cotan(Extended X) {
-    // cos / sin rather than 1 / tan: one rounding less, and no overflow of tan near
-    // pi / 2 where the cotangent is simply small.
-    const Extended rSine = std::sin(X);
-    return FiniteOrRaise(std::cos(X) / rSine, rSine == 0);
-}
-
-Extended ArcCos(Extended X) { return FiniteOrRaise(std::acos(X)); }
-Extended ArcSin(Extended X) { return FiniteOrRaise(std::asin(X)); }
-Extended ArcTan2(Extended Y, Extended X) { return FiniteOrRaise(std::atan2(Y, X)); }
 
 Extended DegToRad(Extended Degrees) { return Rounded(Quad(Degrees) * kQuadPi / 180); }
 Extended RadToDeg(Extended Radians) { return Rounded(Quad(Radians) * 180 / kQuadPi); }

@@ -30,7 +30,9 @@ Extended FiniteOrRaise(Extended rResult, bool bPole = false);
 // The Extended value nearest to pi.
 inline constexpr Extended Pi = 0xC90FDAA22168C235p-62L;
 
-// Runtime trigonometry, in radians.
+// Runtime trigonometry, in radians. Computed with + - * / and sqrt alone, so every
+// machine gives the same bits: always within an ulp, and correctly rounded for all but
+// a rare argument; the reduction of an argument is right over the whole range.
 Extended Sin(Extended X);
 Extended Cos(Extended X);
 Extended Tan(Extended X);

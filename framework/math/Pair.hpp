@@ -45,13 +45,18 @@ inline TPair Split(Extended a) {
 }
 
 // a * b exactly, as long as the product neither overflows nor underflows
-// (Dekker's product; the x87 has no fused multiply-add).
-inline TPair TwoProduct(Extended a, Extended b) {
+// (Dekker's product; the x87 has no fused multiply-add). Here a comes with its halves
+// (a == halves.hi + halves.lo, 32 significant bits or fewer in each), as tables may
+// store it: the product of a constant then needs only the split of b.
+inline TPair TwoProduct(Extended a, TPair halves, Extended b) {
     const Extended p = a * b;
-    const TPair as = Split(a), bs = Split(b);
-    const Extended e = ((as.hi * bs.hi - p) + as.hi * bs.lo + as.lo * bs.hi) + as.lo * bs.lo;
+    const TPair bs = Split(b);
+    const Extended e = ((halves.hi * bs.hi - p) + halves.hi * bs.lo + halves.lo * bs.hi) + halves.lo * bs.lo;
     return {p, e};
 }
+
+// a * b exactly, with the same conditions.
+inline TPair TwoProduct(Extended a, Extended b) { return TwoProduct(a, Split(a), b); }
 
 // a * a exactly, with the same conditions.
 inline TPair TwoSquare(Extended a) {
@@ -95,12 +100,34 @@ inline TPair Divide(TPair a, TPair b) {
     return FastTwoSum(q, r.hi / b.hi);
 }
 
+// a / b as q + r with q cut to 32 bits, for pairs whose lo may reach 2^-12 of hi (not
+// normalized). q times b's halves is exact and within a factor 2 of a.hi, so the
+// remainder needs no pair arithmetic, and one division serves for both q and r.
+// Shorter than Divide where the quotient is only to be rounded or added to.
+inline TPair Quotient(TPair a, TPair b) {
+    const Extended rInverse = 1 / (b.hi + b.lo);
+    const Extended q = Split((a.hi + a.lo) * rInverse).hi;
+    const TPair bs = Split(b.hi);
+    const Extended r = ((a.hi - q * bs.hi) - q * bs.lo) + (a.lo - q * b.lo);
+    return {q, r * rInverse};
+}
+
 // The square root of a pair: one Newton correction of the Extended root.
 inline TPair Sqrt(TPair a) {
     if (a.hi <= 0) return {0, 0};
     const Extended r = std::sqrt(a.hi);
     const TPair d = Add(a, Negated(TwoSquare(r)));
     return FastTwoSum(r, d.hi / (2 * r));
+}
+
+// The square root of a (>= 0) as q + r with q cut to 32 bits, in the manner of
+// Quotient: q * q is exact and within a factor 2 of a.hi, and a - q^2 = (sqrt a - q)
+// (sqrt a + q) gives the rest.
+inline TPair Root(TPair a) {
+    if (a.hi <= 0) return {0, 0};
+    const Extended r = std::sqrt(a.hi + a.lo);
+    const Extended q = Split(r).hi;
+    return {q, ((a.hi - q * q) + a.lo) / (r + q)};
 }
 
 // The pair rounded once to Extended.

@@ -1,0 +1,28 @@
+// Internal to the math unit: rounding to a whole number without leaving the x87, whose
+// conversions to integers would switch its rounding mode back and forth.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "framework/Types.hpp"
+
+namespace rtl::math {
+
+struct TWhole {
+    Extended rValue;  // the whole number nearest to the argument (ties to even)
+    uint64_t iBits;   // its low 64 bits, two's complement for negative values
+};
+
+// For |X| < 2^62. Adding 3 * 2^62 leaves no bits below the unit, so the sum is rounded
+// to a whole number that sits in the low bits of its significand.
+inline TWhole NearestWhole(Extended X) {
+    constexpr uint64_t kShiftBits = uint64_t(3) << 62;
+    constexpr Extended kShift = kShiftBits;
+    const Extended rShifted = X + kShift;
+    uint64_t iSignificand;
+    std::memcpy(&iSignificand, &rShifted, sizeof iSignificand);
+    return {rShifted - kShift, iSignificand - kShiftBits};
+}
+
+}  // namespace rtl::math

@@ -1,0 +1,31 @@
+// Internal to the math unit: polynomial evaluation in Extended precision.
+#pragma once
+
+#include <cstddef>
+
+#include "framework/Types.hpp"
+
+namespace rtl::math {
+
+// coefficients[0] + coefficients[1] z + ..., given z2 = z * z: the terms
+// c[2i] + c[2i+1] z are independent and summed by Horner's scheme in z2 (Estrin's
+// scheme), which halves the chain of dependent operations.
+template <std::size_t N>
+Extended Estrin(const double (&coefficients)[N], Extended z, Extended z2) {
+    auto term = [&](std::size_t i) {
+        return 2 * i + 1 < N ? coefficients[2 * i] + coefficients[2 * i + 1] * z : Extended(coefficients[2 * i]);
+    };
+    constexpr std::size_t kTerms = (N + 1) / 2;
+    Extended rSum = term(kTerms - 1);
+    for (std::size_t i = kTerms - 1; i-- > 0;) rSum = rSum * z2 + term(i);
+    return rSum;
+}
+
+// lead + z (coefficients[0] + coefficients[1] z + ...): a series whose first
+// coefficient needs Extended precision and whose others, weighing little, do with doubles.
+template <std::size_t N>
+Extended Series(Extended lead, const double (&coefficients)[N], Extended z, Extended z2) {
+    return lead + z * Estrin(coefficients, z, z2);
+}
+
+}  // namespace rtl::math
