@@ -192,11 +192,10 @@ TArguments DrawIntPower(TDraws& d) {
     }
 }
 
-// Exp, ExpM1 and Ln, once they are public: rows like
-//   Unary<rtl::Exp, mpfr_exp>("Exp", DrawGrowth),
-//   Unary<rtl::ExpM1, mpfr_expm1>("ExpM1", DrawGrowth),
-//   Unary<rtl::Ln, mpfr_log>("Ln", DrawLogArgument),
 const TRoutine kRoutines[] = {
+    Unary<rtl::Exp, mpfr_exp>("Exp", DrawGrowth),
+    Unary<rtl::ExpM1, mpfr_expm1>("ExpM1", DrawGrowth),
+    Unary<rtl::Ln, mpfr_log>("Ln", DrawLogArgument),
     Unary<rtl::Sin, mpfr_sin>("Sin", DrawAngle),
     Unary<rtl::Cos, mpfr_cos>("Cos", DrawAngle),
     Unary<rtl::Tan, mpfr_tan>("Tan", DrawAngle),
