@@ -10,10 +10,10 @@
 // Other writers. A post reaches a record only while the columns it writes still hold
 // what this dataset read (another writer's change of other columns is kept), and a
 // delete only while the whole record does: the statement names the row id and those
-// columns' values as read. Otherwise it raises EDatabaseError "The record was changed by another user"
-// (or "... deleted by another connection" when the row is gone) and the edit stays
-// pending; RefreshRecord re-reads the record and keeps the edit, so Post applies it
-// again. A row id that was freed and reused is caught the same way.
+// columns' values as read. Otherwise it raises EDatabaseError "The record was changed
+// by another user" (or "... deleted by another connection" when the row is gone) and
+// the edit stays pending; RefreshRecord re-reads the record and keeps the edit, so
+// Post applies it again. A row id that was freed and reused is caught the same way.
 //
 // Row identity. Records are found again by the table's row id, under the first of
 // the names rowid, _rowid_ and oid that no column of the table takes; a table whose

@@ -1,6 +1,6 @@
 // The data-aware control never loses or rewrites what the file holds: fields it
-// cannot show, another writer on the same file, typed text the program moves away
-// from, and values it only passed through. Input comes through the form as a
+// cannot show, typed text the program moves away from, and values it only passed
+// through. Input comes through the form as a
 // user's would; the file is checked through a connection of its own.
 #include <gtest/gtest.h>
 
@@ -110,27 +110,6 @@ TEST(DBParserEditStoredData, PassingThroughLeavesIntegersAsStored) {
     F.Data->Last();
     F.PassThrough();
     EXPECT_EQ(F.File.Rows(kValues), (TRows{"9007199254740995", "9223372036854775807", "NULL"}));
-}
-
-// Another connection changes the record between the dataset's read and the user's
-// edit: leaving raises, the edit stays pending, and refreshing applies it again.
-TEST(DBParserEditStoredData, AnotherWritersChangeIsNeverOverwrittenUnseen) {
-    TBoundForm F("CREATE TABLE t (x INTEGER); INSERT INTO t VALUES (1), (2)");
-    F.Data->Next();
-    F.File.Exec("UPDATE t SET x = 111 WHERE rowid = 2");
-    F.TypeInto("5");
-    try {
-        F.Leave();
-        ADD_FAILURE() << "the post was not refused";
-    } catch (const EDatabaseError& E) {
-        EXPECT_NE(E.Message().find("changed by another user"), std::string::npos) << E.Message();
-    }
-    EXPECT_EQ(F.File.Rows(kValues), (TRows{"1", "111"}));
-    EXPECT_EQ(F.Data->State(), dsEdit);
-    F.Data->RefreshRecord();
-    EXPECT_EQ(F.Edit->Value(), 5);
-    F.Data->Post();
-    EXPECT_EQ(F.File.Rows(kValues), (TRows{"1", "5"}));
 }
 
 // Whatever the program does while the control holds typed text, the text is saved
