@@ -38,7 +38,7 @@ TCustomDBParserEdit::~TCustomDBParserEdit() {
 }
 
 void TCustomDBParserEdit::DataChange(rtl::TDataLink*) {
-    FTyped = false;
+    FTyped = FKeyed = FEntered = false;
     FFieldError.clear();
     const rtl::TField* Field = FDataLink->Field();
     rtl::Extended rValue = 0;
@@ -56,9 +56,13 @@ void TCustomDBParserEdit::DataChange(rtl::TDataLink*) {
 
 void TCustomDBParserEdit::UpdateData(rtl::TDataLink*) {
     if (!FExiting && HoldsTypedText()) CommitTypedText();
-    if (std::isnan(Value()) || Value() == FLoaded) return;
-    FDataLink->Field()->SetAsExtended(Value());
+    if (std::isnan(Value())) return;
+    // A null field reads as 0, yet a 0 the user enters into it is a change.
+    rtl::TField& Field = *FDataLink->Field();
+    if (Value() == FLoaded && !(FEntered && Field.IsNull())) return;
+    Field.SetAsExtended(Value());
     FLoaded = Value();
+    FEntered = false;
 }
 
 void TCustomDBParserEdit::CommitTypedText() {
@@ -71,6 +75,8 @@ void TCustomDBParserEdit::CommitTypedText() {
 // Without a value and without typing there is nothing to commit.
 void TCustomDBParserEdit::DoSave() {
     if (!std::isnan(Value()) || !ShowsRendering()) TCustomParserEdit::DoSave();
+    if (FKeyed && ShowsRendering() && Parser()) FEntered = true;  // the parser took what was typed
+    FKeyed = false;
     FDataLink->Modified();
 }
 
@@ -93,8 +99,18 @@ void TCustomDBParserEdit::HandleKey(uint16_t Key, rtl::TShiftState Shift) {
     HandleInput([&] { TCustomParserEdit::HandleKey(Key, Shift); });
 }
 
+// A character counts as entered even when it leaves the text as it was (a 0 typed
+// over the 0 that a null field shows).
 void TCustomDBParserEdit::HandleCharacter(char32_t Key) {
     HandleInput([&] { TCustomParserEdit::HandleCharacter(Key); });
+    if (ReadOnly() || Key < 0x20 || Key == 0x7F) return;  // nothing the edit takes
+    FKeyed = true;
+    FDataLink->Modified();
+}
+
+void TCustomDBParserEdit::KeyDown(uint16_t& Key, rtl::TShiftState Shift) {
+    if (Key == rtl::VK_ESCAPE) FKeyed = false;
+    TCustomParserEdit::KeyDown(Key, Shift);
 }
 
 // Typed text marks the link at once, so that every record update sees it.

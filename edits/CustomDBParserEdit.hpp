@@ -5,7 +5,8 @@
 //
 // What is stored changes only when the user or the program changed it:
 // - A Value still equal to the one the last delivery loaded is not written back, so
-//   passing through a field never rewrites it (with its 15 digits, or as a double).
+//   passing through a field never rewrites it (with its 15 digits, or as a double);
+//   a value typed into a null field is written even when it is the 0 shown for null.
 //   A written value keeps an integer column's integers exactly (TField::SetAsExtended).
 // - A field that cannot be read as a number (text that is no number, binary data)
 //   shows as empty text with Value NaN, FieldError telling why; nothing is written
@@ -53,6 +54,7 @@ protected:
     void DoSave() override;  // commits, then marks the link modified, whatever the outcome
     void HandleKey(uint16_t Key, rtl::TShiftState Shift) override;
     void HandleCharacter(char32_t Key) override;
+    void KeyDown(uint16_t& Key, rtl::TShiftState Shift) override;
     void Change() override;
 
     // The link's callbacks: load the bound field's value (0 when unbound), and write
@@ -73,6 +75,8 @@ private:
     std::string FFieldError;
     bool FInput = false;    // the user's keys are being handled
     bool FTyped = false;    // the text last changed by the user's keys
+    bool FKeyed = false;    // characters were typed since the last commit
+    bool FEntered = false;  // typed text was committed since the last load or write
     bool FExiting = false;  // the record update comes from leaving the control
 };
 
