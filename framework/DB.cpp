@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 #include <iostream>
+#include <utility>
 
 #include "framework/Conversions.hpp"
 #include "framework/DBLinks.hpp"
