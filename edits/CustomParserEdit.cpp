@@ -1,5 +1,8 @@
 #include "edits/CustomParserEdit.hpp"
 
+#include <cmath>
+#include <limits>
+
 #include "framework/Conversions.hpp"
 
 namespace quorix {
@@ -79,10 +82,17 @@ void TCustomParserEdit::DoSave() {
 
 void TCustomParserEdit::UpdateText() {
     const std::string& sPattern = Focused() ? FEditFormat : FDisplayFormat;
-    const std::string sRendered = sPattern.empty() ? rtl::FloatToStr(FValue) : rtl::FormatFloat(sPattern, FValue);
+    const std::string sRendered = std::isnan(FValue)    ? std::string()
+                                  : sPattern.empty() ? rtl::FloatToStr(FValue)
+                                                     : rtl::FormatFloat(sPattern, FValue);
     if (Text() != sRendered) SetText(sRendered);
     FShowsRendering = true;
     SelectAll();
+}
+
+void TCustomParserEdit::ShowNoValue() {
+    FValue = std::numeric_limits<rtl::Extended>::quiet_NaN();
+    UpdateText();
 }
 
 const rtl::TClassInfo& TCustomParserEdit::StaticClassInfo() {

@@ -29,6 +29,7 @@ public:
     void SetParser(TQuorix* Parser);
 
     // The last committed value. Assigning shows its plain conversion and commits it.
+    // NaN means the control holds no value: its text is empty.
     rtl::Extended Value() const { return FValue; }
     void SetValue(rtl::Extended Value);
 
@@ -53,6 +54,10 @@ protected:
     virtual void DoSave();
     // Renders the value with the pattern for the present focus state and selects all.
     void UpdateText();
+    // Drops the value without a commit: Value becomes NaN and the text empty.
+    void ShowNoValue();
+    // The text is UpdateText's rendering, untouched since.
+    bool ShowsRendering() const { return FShowsRendering; }
 
 private:
     std::string FEditFormat;

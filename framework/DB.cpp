@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <iostream>
+#include <utility>
 
 #include "framework/Conversions.hpp"
 #include "framework/DBLinks.hpp"
 #include "framework/DBSQLite.hpp"
 #include "framework/Exceptions.hpp"
+#include "framework/Math.hpp"
 #include "framework/Properties.hpp"
 #include "framework/TextCase.hpp"
 
@@ -16,6 +19,38 @@ namespace rtl {
 namespace {
 
 const TFieldValue kNull;
+const char* const kChanged = "The record was changed by another user";
+const char* const kDeleted = "The record was deleted by another connection";
+
+TUnsavedChangeHandler& UnsavedChangeHandler() {
+    static TUnsavedChangeHandler Handler;
+    return Handler;
+}
+
+// SQLite's affinity rules, reduced to the question whether a column keeps an
+// integer as an integer (integer and numeric affinity do).
+bool KeepsIntegers(const std::string& sDeclType) {
+    const std::string sType = UpperCase(sDeclType);
+    const auto Has = [&](const char* sPart) { return sType.find(sPart) != std::string::npos; };
+    if (Has("INT")) return true;
+    if (Has("CHAR") || Has("CLOB") || Has("TEXT") || Has("BLOB") || sType.empty()) return false;
+    return !(Has("REAL") || Has("FLOA") || Has("DOUB"));
+}
+
+// The integer an Extended holds exactly, if it fits in 64 bits.
+std::optional<int64_t> ExactInteger(Extended rValue) {
+    if (!(rValue >= -0x1p63L && rValue < 0x1p63L) || rValue != std::trunc(rValue)) return std::nullopt;
+    return static_cast<int64_t>(rValue);
+}
+
+// Extended to double, raising the framework's overflow error where the value has no
+// double (converting such a value is undefined in C++). Values just above DBL_MAX
+// that round down to it still convert, as the hardware would.
+double ToDouble(Extended rValue) {
+    const Extended rRoundsToInfinity = std::ldexp(Extended{1}, 1024) - std::ldexp(Extended{1}, 970);
+    if (std::fabs(rValue) >= rRoundsToInfinity && std::isfinite(rValue)) RaiseOverflow();
+    return static_cast<double>(rValue);
+}
 
 bool IsNumber(const TFieldValue& Value) {
     return std::holds_alternative<int64_t>(Value) || std::holds_alternative<double>(Value);
@@ -35,10 +70,34 @@ bool SameValue(const TFieldValue& A, const TFieldValue& B) {
 
 }  // namespace
 
+TUnsavedChangeHandler SetOnUnsavedChange(TUnsavedChangeHandler Handler) {
+    return std::exchange(UnsavedChangeHandler(), std::move(Handler));
+}
+
+void SaveOnDestroy(const std::string& sComponent, const std::function<void()>& Save) noexcept {
+    std::string sMessage;
+    try {
+        Save();
+        return;
+    } catch (const std::exception& E) {
+        sMessage = E.what();
+    } catch (...) {
+        sMessage = "unknown failure";
+    }
+    try {
+        if (const TUnsavedChangeHandler& Handler = UnsavedChangeHandler())
+            Handler(sComponent, sMessage);
+        else
+            std::cerr << "Unsaved change lost with '" << sComponent << "': " << sMessage << std::endl;
+    } catch (...) {
+        // A handler that fails has nowhere to report to either.
+    }
+}
+
 // ---------------------------------------------------------------------------- TField
 
-TField::TField(TDataSet& DataSet, int iIndex, std::string sFieldName)
-    : FDataSet(DataSet), FIndex(iIndex), FFieldName(std::move(sFieldName)) {}
+TField::TField(TDataSet& DataSet, int iIndex, std::string sFieldName, bool bKeepsIntegers)
+    : FDataSet(DataSet), FIndex(iIndex), FFieldName(std::move(sFieldName)), FKeepsIntegers(bKeepsIntegers) {}
 
 const TFieldValue& TField::Value() const { return FDataSet.FieldValue(*this); }
 
@@ -48,29 +107,37 @@ bool TField::IsNull() const { return std::holds_alternative<std::monostate>(Valu
 
 void TField::Clear() { SetValue(std::monostate{}); }
 
-double TField::AsFloat() const {
+Extended TField::AsExtended() const {
     const TFieldValue& Stored = Value();
-    if (const auto* i = std::get_if<int64_t>(&Stored)) return static_cast<double>(*i);
+    if (const auto* i = std::get_if<int64_t>(&Stored)) return static_cast<Extended>(*i);
     if (const auto* d = std::get_if<double>(&Stored)) return *d;
-    if (const auto* s = std::get_if<std::string>(&Stored)) {
-        const Extended r = StrToFloat(*s);
-        if (std::fabs(r) > DBL_MAX)
-            throw EDatabaseError("Field '" + FFieldName + "' holds '" + *s +
-                                 "', beyond double precision");
-        return static_cast<double>(r);
-    }
+    if (const auto* s = std::get_if<std::string>(&Stored)) return StrToFloat(*s);
     if (std::holds_alternative<TBlob>(Stored))
         throw EDatabaseError("Field '" + FFieldName + "' holds binary data, not a number");
     return 0;
 }
 
+double TField::AsFloat() const {
+    const Extended r = AsExtended();
+    if (std::fabs(r) > DBL_MAX)
+        throw EDatabaseError("Field '" + FFieldName + "' holds a value beyond double precision");
+    return static_cast<double>(r);
+}
+
 void TField::SetAsFloat(double Value) { SetValue(Value); }
+
+void TField::SetAsExtended(Extended rValue) {
+    if (FKeepsIntegers || std::holds_alternative<int64_t>(Value()))
+        if (const std::optional<int64_t> i = ExactInteger(rValue)) return SetValue(*i);
+    SetValue(ToDouble(rValue));
+}
 
 // --------------------------------------------------------------------------- TDataSet
 
 TDataSet::TDataSet(TComponent* AOwner) : TComponent(AOwner) {}
 
 TDataSet::~TDataSet() {
+    SaveOnDestroy(Name(), [this] { Close(); });
     // Data sources unbind their links while the fields still exist. A handler's
     // failure has nowhere to go from a destructor.
     while (!FDataSources.empty()) {
@@ -120,9 +187,26 @@ void TDataSet::SetActive(bool bActive) {
         Close();
 }
 
+namespace {
+
+// The first name of the row id that no column of the table takes.
+std::string RowIdName(sqlite::TConnection& Connection, const std::string& sTable) {
+    sqlite::TStatement Columns(Connection, "SELECT * FROM " + sqlite::QuoteName(sTable));
+    for (const char* sName : {"rowid", "_rowid_", "oid"}) {
+        bool bTaken = false;
+        for (int i = 0; i < Columns.ColumnCount() && !bTaken; ++i)
+            bTaken = AnsiSameText(Columns.ColumnName(i), sName);
+        if (!bTaken) return sName;
+    }
+    throw EDatabaseError("Table '" + sTable + "' has columns named rowid, _rowid_ and oid, " +
+                         "which hide the record id its changes need");
+}
+
+}  // namespace
+
 std::string TDataSet::SelectText() const {
-    // A table's records carry their rowid, which is how changes find them again.
-    return FTableName.empty() ? FSQL : "SELECT rowid, * FROM " + sqlite::QuoteName(FTableName);
+    // A table's records carry their row id, which is how changes find them again.
+    return FTableName.empty() ? FSQL : "SELECT " + FRowIdName + ", * FROM " + sqlite::QuoteName(FTableName);
 }
 
 void TDataSet::Open() {
@@ -130,6 +214,7 @@ void TDataSet::Open() {
     if (FTableName.empty() == FSQL.empty())
         throw EDatabaseError("Dataset '" + Name() + "' needs either a table name or a query");
     auto Connection = std::make_unique<sqlite::TConnection>(FDatabaseName);
+    FRowIdName = FTableName.empty() ? "" : RowIdName(*Connection, FTableName);
     std::vector<std::unique_ptr<TField>> arrFields;
     std::vector<TRecord> arrRecords;
     {
@@ -138,16 +223,11 @@ void TDataSet::Open() {
             throw EDatabaseError("The query of a dataset must only read: '" + FSQL + "'");
         const int iFirst = FTableName.empty() ? 0 : 1;
         for (int i = iFirst; i < Select.ColumnCount(); ++i)
-            arrFields.emplace_back(new TField(*this, i - iFirst, Select.ColumnName(i)));
+            arrFields.emplace_back(new TField(*this, i - iFirst, Select.ColumnName(i),
+                                              KeepsIntegers(Select.ColumnDeclType(i))));
         while (Select.Step()) {
             TRecord Record;
-            if (iFirst == 1) {
-                const TFieldValue RowId = Select.Column(0);
-                if (!std::holds_alternative<int64_t>(RowId))
-                    throw EDatabaseError("Table '" + FTableName + "' has a column named rowid, " +
-                                         "which hides the record id its changes need");
-                Record.iRowId = std::get<int64_t>(RowId);
-            }
+            if (iFirst == 1) Record.iRowId = std::get<int64_t>(Select.Column(0));
             for (int i = iFirst; i < Select.ColumnCount(); ++i)
                 Record.arrValues.push_back(Select.Column(i));
             arrRecords.push_back(std::move(Record));
@@ -160,7 +240,19 @@ void TDataSet::Open() {
     FBof = true;
     FEof = FRecords.empty();
     FState = dsBrowse;
-    DataEvent(deActiveChanged);
+    try {
+        DataEvent(deActiveChanged);
+    } catch (...) {
+        // A link that could not take the opening would show a dataset it does not
+        // know; closed again, every link drops its field.
+        FState = dsInactive;
+        try {
+            DataEvent(deActiveChanged);
+        } catch (...) {
+        }
+        Discard();
+        throw;
+    }
 }
 
 void TDataSet::Close() {
@@ -174,13 +266,17 @@ void TDataSet::Close() {
     } catch (...) {
         Failure = std::current_exception();
     }
+    Discard();
+    if (Failure) std::rethrow_exception(Failure);
+}
+
+void TDataSet::Discard() {
     FFields.clear();
     FRecords.clear();
     FPending = TRecord();
     FCurrent = -1;
     FBof = FEof = true;
     FConnection.reset();
-    if (Failure) std::rethrow_exception(Failure);
 }
 
 TField* TDataSet::Fields(int iIndex) const {
@@ -319,12 +415,15 @@ void TDataSet::Delete() {
     }
     Cancel();
     if (IsEmpty()) throw EDatabaseError("Cannot delete: dataset '" + Name() + "' has no records");
-    const int64_t iRowId = FRecords[static_cast<size_t>(FCurrent)].iRowId;
+    const TRecord& Current = FRecords[static_cast<size_t>(FCurrent)];
+    const std::vector<size_t> arrAll = AllColumns();
     FConnection->InTransaction([&] {
         sqlite::TStatement Delete(*FConnection,
-                                  "DELETE FROM " + sqlite::QuoteName(FTableName) + " WHERE rowid = ?");
-        Delete.Bind(1, iRowId);
+                                  "DELETE FROM " + sqlite::QuoteName(FTableName) + WhereUnchanged(arrAll));
+        BindUnchanged(Delete, 1, Current, arrAll);
         Delete.Step();
+        // A row already gone is what was asked for; a changed one is not.
+        if (FConnection->Changes() == 0 && ReadRow(Current.iRowId)) RaiseConflict(Current.iRowId);
     });
     FRecords.erase(FRecords.begin() + FCurrent);
     FEof = FCurrent >= RecordCount();
@@ -334,14 +433,49 @@ void TDataSet::Delete() {
     DataEvent(deDataSetChanged);
 }
 
-TDataSet::TRecord TDataSet::ReadRow(int64_t iRowId) {
-    sqlite::TStatement Select(*FConnection, SelectText() + " WHERE rowid = ?");
+void TDataSet::RefreshRecord() {
+    CheckCanModify();
+    UpdateRecord();
+    if (FState == dsInsert || IsEmpty()) return;
+    TRecord& Current = FRecords[static_cast<size_t>(FCurrent)];
+    std::optional<TRecord> Fresh = ReadRow(Current.iRowId);
+    if (!Fresh) throw EDatabaseError(kDeleted);
+    if (FState == dsEdit)
+        for (size_t i = 0; i < FFields.size(); ++i)
+            if (!FPendingChanged[i]) FPending.arrValues[i] = Fresh->arrValues[i];
+    Current = std::move(*Fresh);
+    DataEvent(deDataSetChanged);
+}
+
+std::optional<TDataSet::TRecord> TDataSet::ReadRow(int64_t iRowId) {
+    sqlite::TStatement Select(*FConnection, SelectText() + " WHERE " + FRowIdName + " = ?");
     Select.Bind(1, iRowId);
-    if (!Select.Step()) return FPending;  // a trigger removed it: keep what was written
+    if (!Select.Step()) return std::nullopt;
     TRecord Record{iRowId, {}};
     for (int i = 1; i < Select.ColumnCount(); ++i) Record.arrValues.push_back(Select.Column(i));
     return Record;
 }
+
+// "IS" matches null to null, so a column read as null must still be null.
+std::string TDataSet::WhereUnchanged(const std::vector<size_t>& arrColumns) const {
+    std::string sWhere = " WHERE " + FRowIdName + " = ?";
+    for (size_t i : arrColumns) sWhere += " AND " + sqlite::QuoteName(FFields[i]->FieldName()) + " IS ?";
+    return sWhere;
+}
+
+void TDataSet::BindUnchanged(sqlite::TStatement& Statement, int iParam, const TRecord& Record,
+                             const std::vector<size_t>& arrColumns) const {
+    Statement.Bind(iParam, Record.iRowId);
+    for (size_t i : arrColumns) Statement.Bind(++iParam, Record.arrValues[i]);
+}
+
+std::vector<size_t> TDataSet::AllColumns() const {
+    std::vector<size_t> arrAll(FFields.size());
+    for (size_t i = 0; i < arrAll.size(); ++i) arrAll[i] = i;
+    return arrAll;
+}
+
+void TDataSet::RaiseConflict(int64_t iRowId) { throw EDatabaseError(ReadRow(iRowId) ? kChanged : kDeleted); }
 
 void TDataSet::WritePending() {
     std::vector<size_t> arrChanged;
@@ -355,7 +489,7 @@ void TDataSet::WritePending() {
         sSQL = "UPDATE " + sTable + " SET ";
         for (size_t i : arrChanged)
             sSQL += (i == arrChanged.front() ? "" : ", ") + sqlite::QuoteName(FFields[i]->FieldName()) + " = ?";
-        sSQL += " WHERE rowid = ?";
+        sSQL += WhereUnchanged(arrChanged);
     } else if (arrChanged.empty()) {
         sSQL = "INSERT INTO " + sTable + " DEFAULT VALUES";
     } else {
@@ -372,13 +506,14 @@ void TDataSet::WritePending() {
         sqlite::TStatement Write(*FConnection, sSQL);
         int iParam = 0;
         for (size_t i : arrChanged) Write.Bind(++iParam, FPending.arrValues[i]);
-        if (FState == dsEdit) Write.Bind(++iParam, FPending.iRowId);
+        if (FState == dsEdit) BindUnchanged(Write, iParam + 1, FRecords[static_cast<size_t>(FCurrent)], arrChanged);
         Write.Step();
-        if (FState == dsEdit && FConnection->Changes() == 0)
-            throw EDatabaseError("The record was deleted by another connection");
+        if (FState == dsEdit && FConnection->Changes() == 0) RaiseConflict(FPending.iRowId);
         // Read back what SQLite stored: column affinity and defaults may differ
-        // from what was written.
-        Stored = ReadRow(FState == dsEdit ? FPending.iRowId : FConnection->LastInsertRowId());
+        // from what was written. A trigger may have removed it: keep what was written.
+        const int64_t iRowId = FState == dsEdit ? FPending.iRowId : FConnection->LastInsertRowId();
+        Stored = ReadRow(iRowId).value_or(FPending);
+        Stored.iRowId = iRowId;
     });
     if (FState == dsEdit) {
         FRecords[static_cast<size_t>(FCurrent)] = std::move(Stored);

@@ -7,6 +7,18 @@
 // change, so nothing entered is lost. Anything that leaves the record (moving,
 // Close) first asks the data links to hand over their pending values and posts.
 //
+// Other writers. A post reaches a record only while the columns it writes still hold
+// what this dataset read (another writer's change of other columns is kept), and a
+// delete only while the whole record does: the statement names the row id and those
+// columns' values as read. Otherwise it raises EDatabaseError "The record was changed
+// by another user" (or "... deleted by another connection" when the row is gone) and
+// the edit stays pending; RefreshRecord re-reads the record and keeps the edit, so
+// Post applies it again. A row id that was freed and reused is caught the same way.
+//
+// Row identity. Records are found again by the table's row id, under the first of
+// the names rowid, _rowid_ and oid that no column of the table takes; a table whose
+// columns take all three is refused on Open.
+//
 // A field written while the dataset only browses is posted at once: the dataset
 // enters Edit, stores the value and posts it in its own transaction. Writing the
 // value the field already holds changes nothing. A write that cannot be done (a
@@ -15,16 +27,28 @@
 // dataset in Edit with the value pending, to be posted again or cancelled.
 //
 // A database locked by another connection fails at once, without waiting; the change
-// stays pending for the next Post. Destroying an open dataset discards a pending
-// change: call Close or Post first.
+// stays pending for the next Post.
+//
+// Open tells the data links that the dataset opened; when one of them fails, Open
+// closes the dataset again and raises that failure, so an open that raised always
+// leaves the dataset closed.
+//
+// Destroying. A destructor cannot raise, so a dataset that goes while open closes
+// first, which posts a pending change (the links' values included); a data source
+// that goes hands its links' values to the dataset first. When that fails the
+// change is reported to the handler set with SetOnUnsavedChange, and the file keeps
+// what it held before.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "framework/Component.hpp"
 #include "framework/DBValue.hpp"
+#include "framework/Types.hpp"
 
 struct sqlite3;
 
@@ -32,9 +56,17 @@ namespace rtl {
 
 class TDataSet;
 class TDataSource;
-namespace sqlite { class TConnection; }
+namespace sqlite { class TConnection; class TStatement; }
 
 enum TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
+
+// Receives what a destructor could not save: the component's name and the failure's
+// message. The default handler writes one line to standard error.
+using TUnsavedChangeHandler = std::function<void(const std::string& sComponent, const std::string& sMessage)>;
+// Installs Handler (an empty one restores the default) and returns the previous one.
+TUnsavedChangeHandler SetOnUnsavedChange(TUnsavedChangeHandler Handler);
+// Runs Save, for a destructor; a failure goes to the unsaved-change handler.
+void SaveOnDestroy(const std::string& sComponent, const std::function<void()>& Save) noexcept;
 
 // What a dataset tells its data sources, and they their links.
 enum TDataEvent { deActiveChanged, deDataSetChanged, deFieldChanged, deUpdateRecord };
@@ -61,13 +93,22 @@ public:
     double AsFloat() const;
     void SetAsFloat(double Value);
 
+    // As AsFloat, but an integer is read exactly and text keeps Extended's range.
+    Extended AsExtended() const;
+    // An integral value within 64 bits is written as an integer where the column
+    // keeps integers (declared with integer or numeric affinity, or holding one now),
+    // so no digit is lost; any other value as a double, raising EOverflow beyond
+    // double precision before anything changes.
+    void SetAsExtended(Extended Value);
+
 private:
     friend class TDataSet;
-    TField(TDataSet& DataSet, int iIndex, std::string sFieldName);
+    TField(TDataSet& DataSet, int iIndex, std::string sFieldName, bool bKeepsIntegers);
 
     TDataSet& FDataSet;
     int FIndex;
     std::string FFieldName;
+    bool FKeepsIntegers;
 };
 
 class TDataSet : public TComponent {
@@ -85,7 +126,7 @@ public:
     const std::string& SQL() const { return FSQL; }
     void SetSQL(const std::string& sSQL);
 
-    void Open();
+    void Open();   // raising, leaves the dataset closed
     void Close();  // posts a pending change first; stays open when that fails
     bool Active() const { return FState != dsInactive; }
     void SetActive(bool bActive);
@@ -119,6 +160,11 @@ public:
     void Post();    // writes the pending change; in browse state only the links' values
     void Cancel();  // discards the pending change
     void Delete();  // deletes the current record (a pending insert is only cancelled)
+    // Re-reads the current record from the file, after the links have handed over
+    // their values. An edit keeps the fields written since Edit over the fresh
+    // values, so a Post refused because of another writer can be applied again.
+    // Raises EDatabaseError, changing nothing, when the record is gone.
+    void RefreshRecord();
 
     // Asks every data link to put its pending value into the record.
     void UpdateRecord();
@@ -140,9 +186,17 @@ private:
     void CheckCanModify() const;
     void CheckBrowseMode();  // hands over link values and posts a pending change
     void ReadRecords();
+    void Discard();  // drops fields, records and the connection
     std::string SelectText() const;
-    TRecord ReadRow(int64_t iRowId);
+    std::optional<TRecord> ReadRow(int64_t iRowId);
     void WritePending();  // the SQL side of Post, in one transaction
+    // The condition that the row still holds the given columns of a record as read,
+    // and its arguments from iParam on.
+    std::string WhereUnchanged(const std::vector<size_t>& arrColumns) const;
+    void BindUnchanged(sqlite::TStatement& Statement, int iParam, const TRecord& Record,
+                       const std::vector<size_t>& arrColumns) const;
+    std::vector<size_t> AllColumns() const;
+    [[noreturn]] void RaiseConflict(int64_t iRowId);
     void MoveTo(int iIndex);
     void DataEvent(TDataEvent Event, TField* Field = nullptr);
     const TFieldValue& FieldValue(const TField& Field) const;
@@ -153,6 +207,7 @@ private:
     std::string FDatabaseName;
     std::string FTableName;
     std::string FSQL;
+    std::string FRowIdName;  // how the table's row id is reached; empty for a query
     TDataSetState FState = dsInactive;
     std::unique_ptr<sqlite::TConnection> FConnection;
     std::vector<std::unique_ptr<TField>> FFields;

@@ -50,6 +50,10 @@ void TDataSet::RemoveDataSource(TDataSource* DataSource) { Unlist(FDataSources, 
 TDataSource::TDataSource(TComponent* AOwner) : TComponent(AOwner) {}
 
 TDataSource::~TDataSource() {
+    // What the links hold pending goes to the dataset before they are detached.
+    SaveOnDestroy(Name(), [this] {
+        if (FDataSet && FDataSet->Active()) DataEvent(deUpdateRecord, nullptr);
+    });
     // Links hear of the detach while this source still exists; a handler's failure
     // has nowhere to go from a destructor.
     while (!FLinks.empty()) {

@@ -17,7 +17,7 @@ class TDataLink;
 class TDataSource : public TComponent {
 public:
     explicit TDataSource(TComponent* AOwner);
-    ~TDataSource() override;  // detaches its links and leaves its dataset
+    ~TDataSource() override;  // hands over its links' values, detaches them, leaves its dataset
 
     TDataSet* DataSet() const { return FDataSet; }
     void SetDataSet(TDataSet* ADataSet);

@@ -101,6 +101,11 @@ std::string TStatement::ColumnName(int iIndex) const {
     return sName;
 }
 
+std::string TStatement::ColumnDeclType(int iIndex) const {
+    const char* sType = sqlite3_column_decltype(FHandle, iIndex);
+    return sType ? sType : "";
+}
+
 TFieldValue TStatement::Column(int iIndex) const {
     switch (sqlite3_column_type(FHandle, iIndex)) {
     case SQLITE_INTEGER:

@@ -47,6 +47,7 @@ public:
     bool Step();  // true: a row is ready; false: done
     int ColumnCount() const;
     std::string ColumnName(int iIndex) const;
+    std::string ColumnDeclType(int iIndex) const;  // as the table declares it; empty if none
     TFieldValue Column(int iIndex) const;
 
 private:

@@ -1,7 +1,8 @@
 // QuorixDBParserEdit: QuorixParserEdit driving a TDBParserEdit, bound from code to a
-// field of the framework's data layer. Leaving the widget writes the committed value
-// into the field, as the control does; a write the data layer refuses shows as the
-// error state. A null field reads as 0, as the data layer converts it.
+// field of the framework's data layer. Leaving the widget writes a committed value
+// that differs from the one loaded into the field, as the control does; a write the
+// data layer refuses shows as the error state. A null field reads as 0, as the data
+// layer converts it; a field that is no number shows empty, with a null value.
 #pragma once
 
 #include "edits/CustomDBParserEdit.hpp"

@@ -1,5 +1,6 @@
 #include "qt/QuorixParserEdit.hpp"
 
+#include <cmath>
 #include <exception>
 
 #include <QApplication>
@@ -57,8 +58,9 @@ QuorixParserEdit::~QuorixParserEdit() {
 }
 
 QVariant QuorixParserEdit::value() const {
-    if (FNull) return {};
-    return QVariant(static_cast<double>(control().Value()));
+    const rtl::Extended rValue = control().Value();
+    if (FNull || std::isnan(rValue)) return {};
+    return QVariant(static_cast<double>(rValue));
 }
 
 void QuorixParserEdit::setValue(const QVariant& Value) {

@@ -32,7 +32,8 @@ public:
     explicit QuorixParserEdit(QWidget* parent = nullptr);
     ~QuorixParserEdit() override;
 
-    // The last committed value as a double; null while the widget shows no value.
+    // The last committed value as a double; null while the widget shows no value (an
+    // empty database field, or one the data-aware control cannot read).
     QVariant value() const;
     // A number (or text that reads as one) is committed as the control's Value; null,
     // empty text or anything else empties the widget, which then holds no value.

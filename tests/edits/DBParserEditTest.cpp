@@ -106,8 +106,14 @@ TEST_F(DBParserEdit, ClosingTheDatasetShowsZero) {
     EXPECT_EQ(File.Rows(kValues), kUnchanged);
 }
 
-TEST_F(DBParserEdit, ADeliveryWhileTypingReplacesTheTypedText) {
+// Text the parser rejects cannot be saved: moving away raises and leaves it as typed;
+// Escape gives it up.
+TEST_F(DBParserEdit, MovingAwayFromRejectedTextRaisesUntilEscape) {
     TypeInto("7*");
+    EXPECT_THROW(Data->Next(), EDatabaseError);
+    EXPECT_EQ(Edit->Text(), "7*");
+    EXPECT_EQ(Data->RecNo(), 1);
+    Form->PressKey(VK_ESCAPE);
     Data->Next();
     EXPECT_EQ(Edit->Text(), "2.500");
     EXPECT_EQ(Edit->Value(), 2.5);
@@ -130,26 +136,18 @@ TEST_F(DBParserEdit, EnterMarksTheValueAndLeavingWritesItAfterOnExit) {
     EXPECT_EQ(File.Rows(kValues), (TRows{"6", "2.5", "0.33333333333333331"}));
 }
 
-// The exit commit marks the link even without typing, so Value is written: with a
-// parser that is the value read back through its 15-digit plain text.
-TEST_F(DBParserEdit, LeavingWithoutTypingWritesTheValueItShows) {
-    Edit->SetEditFormat("");
-    Data->Last();
-    Edit->SetFocus();
-    Leave();
-    EXPECT_EQ(Edit->Value(), 0.333333333333333L);
-    EXPECT_EQ(File.Rows(kValues), (TRows{"1.5", "2.5", "0.33333333333333298"}));
-}
-
-// Tabbing through a field whose edit pattern shows fewer digits writes back the value
-// as loaded, not the digits the pattern showed.
-TEST_F(DBParserEdit, PassingThroughWithAShorterEditPatternWritesNoRoundedValue) {
-    Data->Last();
-    Edit->SetFocus();
-    EXPECT_EQ(Edit->Text(), "0.333");
-    Leave();
-    EXPECT_EQ(Edit->Value(), 0.333333333333333L);
-    EXPECT_EQ(File.Rows(kValues), (TRows{"1.5", "2.5", "0.33333333333333298"}));
+// Value as loaded holds what the parser read back from the 15-digit plain text; passing
+// through the control, with either edit pattern, leaves the field as it is.
+TEST_F(DBParserEdit, PassingThroughWritesNothing) {
+    for (const char* sPattern : {"", "0.000"}) {
+        SCOPED_TRACE(sPattern);
+        Edit->SetEditFormat(sPattern);
+        Data->Last();
+        Edit->SetFocus();
+        Leave();
+        EXPECT_EQ(Edit->Value(), 0.333333333333333L);
+        EXPECT_EQ(File.Rows(kValues), kUnchanged);
+    }
 }
 
 TEST_F(DBParserEdit, LeavingWithARejectedExpressionWritesTheLastGoodValue) {
@@ -163,14 +161,19 @@ TEST_F(DBParserEdit, LeavingWithARejectedExpressionWritesTheLastGoodValue) {
     EXPECT_EQ(File.Rows(kValues), (TRows{"8", "2.5", "0.33333333333333331"}));
 }
 
-TEST_F(DBParserEdit, WithoutAParserLeavingWritesTheUnchangedValue) {
+TEST_F(DBParserEdit, WithoutAParserTypedTextIsNeverSavedAndSaysSo) {
     Edit->SetParser(nullptr);
     Data->Next();
     TypeInto("99");
     Leave();
     EXPECT_EQ(Edit->Text(), "99");
     EXPECT_EQ(Edit->Value(), 2.5);
-    EXPECT_FALSE(Edit->LinkModified());
+    EXPECT_TRUE(Edit->LinkModified());  // the typed text is still not saved
+    EXPECT_EQ(File.Rows(kValues), kUnchanged);
+    EXPECT_THROW(Data->Post(), EDatabaseError);
+    Edit->SetFocus();
+    Form->PressKey(VK_ESCAPE);
+    Data->Post();
     EXPECT_EQ(File.Rows(kValues), kUnchanged);
 }
 

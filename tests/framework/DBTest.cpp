@@ -308,9 +308,9 @@ TEST_F(DataSetTest, OpeningReportsWhatIsWrongAndStaysClosed) {
         {"", "DELETE FROM t", "must only read"},
         {"", "SELECT 1; DELETE FROM t", "More than one SQL statement"},
         {"", "SELEKT 1", "syntax error"},
-        {"shadow", "", "has a column named rowid"},
+        {"shadow", "", "hide the record id"},
     };
-    File.Exec("CREATE TABLE shadow (rowid TEXT); INSERT INTO shadow VALUES ('x')");
+    File.Exec("CREATE TABLE shadow (rowid TEXT, _ROWID_ TEXT, oid TEXT); INSERT INTO shadow VALUES ('x', 'y', 'z')");
     for (const Case& C : arrCases) {
         SCOPED_TRACE(C.sMessage);
         TDataSet D(nullptr);
