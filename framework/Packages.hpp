@@ -157,12 +157,14 @@ private:
 
 // Checks that every library the package needs can be found, loads it, finds its
 // module and runs its units' initialization. Raises EPackageError naming the missing
-// runtime package, or saying why the file is not a package.
+// runtime package, saying why the file is not a package, or with the message of a
+// unit that failed to start (the package is then closed again).
 TPackage& LoadPackage(const std::string& sFileName);
 // Takes its classes off the palette, finalizes its units and closes the library. When
 // nothing else holds it, the library leaves the process, and with it the package's
 // module (off the module list, its localised resource module released) and the
-// runtime libraries only it needed; the Package reference is gone either way.
+// runtime libraries only it needed; the Package reference is gone either way. A unit
+// that fails to stop raises EPackageError with its message, after the library is closed.
 void UnloadPackage(TPackage& Package);
 void UnloadPackages();  // every loaded package, last loaded first
 std::vector<TPackage*> LoadedPackages();  // in load order
