@@ -16,11 +16,7 @@ using builtins::ResolvePosition;
 using builtins::TBuiltIn;
 using builtins::TKind;
 
-[[maybe_unused]] const bool bRegistered = [] {
-    if (!rtl::FindClass(TExtParser::StaticClassInfo().ClassName))
-        rtl::RegisterClass(TExtParser::StaticClassInfo());
-    return true;
-}();
+const rtl::TClassRegistration gRegistration(TExtParser::StaticClassInfo());
 
 bool HasKind(const rParam& Param, TKind Kind) {
     switch (Kind) {

@@ -3,6 +3,11 @@
 // keeps the result as Value; the value is shown through EditFormat while the control
 // has the focus and through DisplayFormat otherwise. Escape shows the last value again.
 // The value, not the text, is what a stored form keeps.
+//
+// Committing the control's own rendering, untouched since it was shown (leaving the
+// control or pressing Enter again without typing), keeps Value: the digits a pattern
+// shows are never read back. Losing the parser while the control or its owner is being
+// destroyed neither empties the text nor commits.
 #pragma once
 
 #include <string>
@@ -40,7 +45,10 @@ protected:
     // The published properties of a parser edit, in published order.
     static std::vector<rtl::TPropInfo> PublishedProperties();
 
-    // A parser that goes away is forgotten; the text empties and is committed.
+    // A parser that goes away is forgotten; the text empties and is committed, which
+    // keeps Value. While this control or its owner is being destroyed the parser is
+    // only forgotten: the text stays and nothing is committed, so no OnChange or commit
+    // handler runs into components the teardown has already freed.
     void Notification(rtl::TComponent* AComponent, rtl::TOperation Operation) override;
     void DoEnter() override;   // renders with EditFormat, then OnEnter
     void DoExit() override;    // commits, then OnExit
@@ -50,7 +58,12 @@ protected:
     void Change() override;  // any change of the text but UpdateText's own
 
     // The commit step: evaluate the text; on success keep the result and re-render.
-    // A rejected text stays as typed and the value stays as it was.
+    // A rejected text stays as typed and the value stays as it was. When the text is
+    // still the control's own rendering of Value, nothing typed since (leaving, or
+    // Enter again), a successful commit keeps Value as it is rather than the digits
+    // the pattern shows: with "0.00", 2/3 stays 2/3, not 0.67. The parser evaluates
+    // the text all the same, so a shared parser holds the text committed last. Any
+    // typing, even of the very digits shown, makes the text the user's, taken as written.
     virtual void DoSave();
     // Renders the value with the pattern for the present focus state and selects all.
     void UpdateText();
@@ -64,9 +77,7 @@ private:
     std::string FDisplayFormat;
     rtl::Extended FValue = 0;
     TQuorix* FParser = nullptr;
-    // The text is UpdateText's rendering of FValue, untouched since. Committing it
-    // again (leaving or Enter without typing) must not cut FValue down to the digits
-    // a pattern shows.
+    // The text is UpdateText's rendering of FValue, untouched since (see DoSave).
     bool FShowsRendering = false;
 };
 

@@ -28,10 +28,7 @@ private:
 
 // Stored components find the class by name. The variables flavour has the same class
 // name; a program uses one of the two, so the first one registered stays.
-[[maybe_unused]] const bool bRegistered = [] {
-    if (!rtl::FindClass(TQuorix::StaticClassInfo().ClassName)) rtl::RegisterClass(TQuorix::StaticClassInfo());
-    return true;
-}();
+const rtl::TClassRegistration gRegistration(TQuorix::StaticClassInfo());
 
 }  // namespace
 

@@ -42,6 +42,21 @@ std::string FileOfAddress(const void* Address) {
     return ec ? std::string(info.dli_fname) : path.string();
 }
 
+// Runs a step of a package's units and tells why it failed, if it did. What a unit
+// raises may be of a class defined in the package, so it is not passed on: it could
+// outlive the library that holds its code.
+template <class TStep>
+std::optional<std::string> FailureOf(TStep Step) {
+    try {
+        Step();
+        return std::nullopt;
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "an exception of unknown type";
+    }
+}
+
 }  // namespace
 
 std::string RegisterEntryName(const std::string& sUnit) { return sUnit + "_Register"; }
@@ -209,11 +224,8 @@ TPackage& LoadPackage(const std::string& sFileName) {
     if (module == modules.end()) fail("it did not enter the module list");
 
     auto package = std::unique_ptr<TPackage>(new TPackage(sFileName, handle, **module));
-    try {
-        InitializePackage(*info);
-    } catch (const std::exception& e) {
-        throw EPackageError("Cannot load package " + name + ": a unit failed to initialize: " + e.what());
-    }
+    if (const auto failure = FailureOf([&] { InitializePackage(*info); }))
+        throw EPackageError("Cannot load package " + name + ": a unit failed to initialize: " + *failure);
     Loaded().push_back(std::move(package));
     return *Loaded().back();
 }
@@ -225,7 +237,10 @@ void UnloadPackage(TPackage& Package) {
     std::erase_if(PaletteEntries(), [&](const TPaletteEntry& e) { return e.Module == &Package.Module(); });
     std::unique_ptr<TPackage> owned = std::move(*at);
     loaded.erase(at);
-    FinalizePackage(owned->Info());  // the library is closed even when this raises
+    const std::string name = owned->Info().Name;
+    const auto failure = FailureOf([&] { FinalizePackage(owned->Info()); });
+    owned.reset();  // the library is closed whether or not its units stopped cleanly
+    if (failure) throw EPackageError("Package " + name + ": a unit failed to finalize: " + *failure);
 }
 
 void UnloadPackages() {

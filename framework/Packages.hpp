@@ -65,9 +65,12 @@ inline constexpr const char* kMainIconResource = "MAINICON";        // Icon
 
 // ---- Module list ------------------------------------------------------------------
 
-// A package's presence in a process. Each package holds one as a static object: it
-// finds the package's own file, takes a localised resource module (satellite file)
-// when one is beside it, enters the module list, and leaves it on unload.
+// A package's presence in a process. Each package holds one as a static object, so it
+// lives exactly as long as the library is mapped: it finds the package's own file,
+// takes a localised resource module (satellite file) for the present resource locale
+// when one is beside it, and enters the module list; when the library leaves the
+// process it leaves the list and releases that module. A package loaded again after
+// it left gets a new one, with a new choice of satellite.
 class TPackageModule {
 public:
     TPackageModule(const TPackageInfoTable& Info, std::span<const uint8_t> ResourceImage);
@@ -154,9 +157,14 @@ private:
 
 // Checks that every library the package needs can be found, loads it, finds its
 // module and runs its units' initialization. Raises EPackageError naming the missing
-// runtime package, or saying why the file is not a package.
+// runtime package, saying why the file is not a package, or with the message of a
+// unit that failed to start (the package is then closed again).
 TPackage& LoadPackage(const std::string& sFileName);
-// Takes its classes off the palette, finalizes its units and unloads it.
+// Takes its classes off the palette, finalizes its units and closes the library. When
+// nothing else holds it, the library leaves the process, and with it the package's
+// module (off the module list, its localised resource module released) and the
+// runtime libraries only it needed; the Package reference is gone either way. A unit
+// that fails to stop raises EPackageError with its message, after the library is closed.
 void UnloadPackage(TPackage& Package);
 void UnloadPackages();  // every loaded package, last loaded first
 std::vector<TPackage*> LoadedPackages();  // in load order

@@ -94,4 +94,13 @@ const TClassInfo* FindClass(const std::string& sClassName) {
     return It == R.Classes.end() ? nullptr : It->second;
 }
 
+TClassRegistration::TClassRegistration(const TClassInfo& Info)
+    : FRegistered(FindClass(Info.ClassName) ? nullptr : &Info) {
+    if (FRegistered) RegisterClass(Info);
+}
+
+TClassRegistration::~TClassRegistration() {
+    if (FRegistered) UnRegisterClass(*FRegistered);
+}
+
 }  // namespace rtl

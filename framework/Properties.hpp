@@ -54,6 +54,20 @@ void RegisterClass(const TClassInfo& Info);
 void UnRegisterClass(const TClassInfo& Info);
 const TClassInfo* FindClass(const std::string& sClassName);
 
+// A unit's registration of its class, held as a static object of the unit: the class
+// leaves the registry with it, so a package unloaded from the process leaves no entry
+// behind that points into it. A name already registered keeps its first class.
+class TClassRegistration {
+public:
+    explicit TClassRegistration(const TClassInfo& Info);
+    ~TClassRegistration();
+    TClassRegistration(const TClassRegistration&) = delete;
+    TClassRegistration& operator=(const TClassRegistration&) = delete;
+
+private:
+    const TClassInfo* FRegistered;  // null when the name was already taken
+};
+
 // Builds a TPropInfo from a getter and a setter of class C. The kind follows the
 // value type: bool, char, integers, Extended/double, std::string, TStrings*,
 // pointers to components.

@@ -222,4 +222,20 @@ TEST(ClassRegistry, FindsClassesByNameWhateverTheirCase) {
     delete Made;
 }
 
+// A unit's registration lasts as long as the unit's static object: a package that
+// leaves the process must take its class out with it.
+TEST(ClassRegistry, KeepsAUnitsClassWhileItsRegistrationLivesAndNeverTakesAnothers) {
+    {
+        const rtl::TClassRegistration Registration(TGadget::StaticClassInfo());
+        EXPECT_EQ(rtl::FindClass("TGadget"), &TGadget::StaticClassInfo());
+        {
+            const rtl::TClassInfo Namesake{"TGadget", nullptr, {}, {}};
+            const rtl::TClassRegistration Late(Namesake);  // the name is taken: no change
+            EXPECT_EQ(rtl::FindClass("TGadget"), &TGadget::StaticClassInfo());
+        }
+        EXPECT_EQ(rtl::FindClass("TGadget"), &TGadget::StaticClassInfo()) << "the late one took nothing away";
+    }
+    EXPECT_EQ(rtl::FindClass("TGadget"), nullptr);
+}
+
 }  // namespace

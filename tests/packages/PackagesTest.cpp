@@ -2,6 +2,8 @@
 // require, register and carry.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <set>
@@ -178,6 +180,22 @@ std::string CopyWithRuntime(const TempDir& Dir, const std::string& sPackage) {
     return Dir.File(fs::path(sPackage).filename().string());
 }
 
+void WriteSatellite(const TempDir& Dir, const std::string& sName, const std::string& sDescription) {
+    const auto image = rtl::BuildResourceModule(
+        {{rtl::TResourceType::Data, rtl::kDescriptionResource, rtl::ToUtf16Z(sDescription)}});
+    Dir.Write(sName, std::string(image.begin(), image.end()));
+}
+
+bool IsMapped(const std::string& sFile) {
+    void* handle = dlopen(sFile.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+    if (handle != nullptr) dlclose(handle);
+    return handle != nullptr;
+}
+
+bool InModuleList(const std::string& sFile) {
+    return std::ranges::any_of(rtl::ModuleList(), [&](auto* m) { return m->FileName() == sFile; });
+}
+
 struct TLocale {
     explicit TLocale(const std::string& sLocale) : FSaved(rtl::ResourceLocale()) { rtl::SetResourceLocale(sLocale); }
     ~TLocale() { rtl::SetResourceLocale(FSaved); }
@@ -204,10 +222,7 @@ TEST(ImageFiles, RefusesBitmapSizesOutOfRangeIncludingTheMostNegativeHeight) {
 TEST_F(Packages, TakeResourcesFromASatelliteFileBesideThemWhenThereIsOne) {
     TempDir dir;
     const std::string file = CopyWithRuntime(dir, BuiltPackages().front().File);
-    const auto satellite = rtl::BuildResourceModule(
-        {{rtl::TResourceType::Data, rtl::kDescriptionResource, rtl::ToUtf16Z("Quorix-Komponenten")}});
-    dir.Write(fs::path(file).filename().string() + ".de",
-              std::string(satellite.begin(), satellite.end()));
+    WriteSatellite(dir, fs::path(file).filename().string() + ".de", "Quorix-Komponenten");
     TLocale german("de_DE");
     const rtl::TPackage& package = rtl::LoadPackage(file);
     EXPECT_EQ(package.Module().ResourceModuleFile(), file + ".de");
@@ -215,6 +230,31 @@ TEST_F(Packages, TakeResourcesFromASatelliteFileBesideThemWhenThereIsOne) {
     // What the satellite lacks still comes from the package itself.
     EXPECT_TRUE(package.Module().FindResource(rtl::TResourceType::Bitmap, "TQUORIX"));
     EXPECT_EQ(package.Module().Version().Text(), "2.1.0.0");
+}
+
+TEST_F(Packages, LeaveTheProcessWhenUnloadedAndComeBackAfreshInTheNewLocale) {
+    TempDir dir;
+    const std::string file = CopyWithRuntime(dir, BuiltPackages().front().File);
+    const std::string name = fs::path(file).filename().string();
+    WriteSatellite(dir, name + ".de", "Quorix-Komponenten");
+    WriteSatellite(dir, name + ".fr", "Composants Quorix");
+    TLocale german("de_DE");
+    rtl::TPackage* package = &rtl::LoadPackage(file);
+    EXPECT_EQ(package->Module().Description(), "Quorix-Komponenten");
+    std::vector<std::string> libraries{file};
+    for (const char* runtime : package->Info().Requires)
+        libraries.push_back(dir.File("lib" + std::string(runtime) + ".so"));
+
+    rtl::UnloadPackage(*package);
+    for (const std::string& library : libraries) EXPECT_FALSE(IsMapped(library)) << library;
+    EXPECT_FALSE(InModuleList(file));
+
+    rtl::SetResourceLocale("fr_FR");
+    package = &rtl::LoadPackage(file);
+    EXPECT_TRUE(IsMapped(file));
+    EXPECT_TRUE(InModuleList(file));
+    EXPECT_EQ(package->Module().ResourceModuleFile(), file + ".fr");
+    EXPECT_EQ(package->Module().Description(), "Composants Quorix");
 }
 
 TEST_F(Packages, UseTheirOwnResourcesWhenTheSatelliteIsMissingOrBroken) {

@@ -2,6 +2,7 @@
 // satellite files, version information and the reading of library files.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <elf.h>
 
 #include <algorithm>
@@ -311,6 +312,16 @@ TEST(LoadPackage, RefusesFilesThatAreNotPackages) {
     };
     for (const TCase& c : cases) ExpectPackageError([&] { rtl::LoadPackage(c.File); }, c.Message);
     EXPECT_TRUE(rtl::LoadedPackages().empty());
+}
+
+// The failure is raised once the library is closed, so it must not be the unit's own
+// exception, whose class may have left the process with the library.
+TEST(UnloadPackage, ReportsAUnitThatFailsToStopAndStillClosesTheLibrary) {
+    rtl::TPackage& package = rtl::LoadPackage(STOP_FAILURE_PACKAGE);
+    ExpectPackageError([&] { rtl::UnloadPackage(package); },
+                       "Package StopFailure: a unit failed to finalize: the unit cannot stop");
+    EXPECT_TRUE(rtl::LoadedPackages().empty());
+    EXPECT_EQ(dlopen(STOP_FAILURE_PACKAGE, RTLD_LAZY | RTLD_NOLOAD), nullptr);
 }
 
 TEST(LoadPackage, NamesPackagesAfterTheirFiles) {

@@ -1,0 +1,30 @@
+# cmake -DREADELF=PROGRAM -DDIR=FOLDER -P NoUniqueSymbols.cmake
+# Fails when a shared library in FOLDER has a dynamic symbol with unique binding: the C
+# library never unloads such a library, so a package built that way would stay in the
+# process after it was unloaded.
+file(GLOB libraries "${DIR}/*.so")
+if(NOT libraries)
+  message(FATAL_ERROR "No shared libraries in ${DIR}")
+endif()
+set(offenders)
+foreach(library IN LISTS libraries)
+  execute_process(COMMAND ${READELF} --dyn-syms --wide ${library}
+                  OUTPUT_VARIABLE symbols ERROR_VARIABLE errors RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${READELF} failed on ${library}: ${errors}")
+  endif()
+  get_filename_component(name ${library} NAME)
+  string(REGEX MATCHALL "[^\n]* UNIQUE [^\n]*" unique "${symbols}")
+  list(LENGTH unique count)
+  message(STATUS "${name}: ${count} unique symbols")
+  if(count GREATER 0)
+    list(APPEND offenders ${name})
+    foreach(line IN LISTS unique)
+      message(STATUS "  ${line}")
+    endforeach()
+  endif()
+endforeach()
+if(offenders)
+  list(JOIN offenders ", " names)
+  message(FATAL_ERROR "Libraries that could never be unloaded: ${names}")
+endif()
