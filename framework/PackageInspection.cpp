@@ -31,6 +31,10 @@ namespace {
 constexpr char kAnswered = 'A';
 constexpr char kRefused = 'R';
 
+#ifdef RTL_ADDRESS_SANITIZER
+// No limit: the sanitizer's shadow memory is mapped on demand, far beyond any.
+void LimitAddressSpace(std::size_t) {}
+#else
 // The address space this process has mapped, in bytes; 0 when unknown.
 std::size_t MappedSize() {
     std::size_t pages = 0;
@@ -39,15 +43,12 @@ std::size_t MappedSize() {
 }
 
 void LimitAddressSpace(std::size_t Extra) {
-#ifndef RTL_ADDRESS_SANITIZER  // its shadow memory is mapped on demand, far beyond any limit
     if (const std::size_t mapped = MappedSize()) {
         const rlimit limit{mapped + Extra, mapped + Extra};
         setrlimit(RLIMIT_AS, &limit);
     }
-#else
-    (void)Extra;
-#endif
 }
+#endif
 
 bool WriteAll(int Fd, const char* pData, std::size_t Size) {
     while (Size > 0) {
