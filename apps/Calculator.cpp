@@ -3,9 +3,9 @@
 #include <charconv>
 #include <cmath>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <ostream>
 
+#include "apps/JsonText.hpp"
 #include "builtins/ExtParser.hpp"
 #include "framework/Conversions.hpp"
 #include "framework/Exceptions.hpp"
@@ -20,7 +20,7 @@ std::unique_ptr<TQuorix> CreateEngine() { return std::make_unique<TExtParser>(nu
 
 }  // namespace
 
-std::string ErrorMessage(int iErrCode) {
+const char* ErrorMessage(int iErrCode) {
     switch (iErrCode) {
         case qeOperand: return "operator or operand missing";
         case qeNoClosing: return "missing closing parenthesis";
@@ -47,6 +47,9 @@ TCalculator::TCalculator(const TOptions& Options) : FOptions(Options), FEngine(C
     FEngine->SetOptimize(Options.bOptimize);
     if (Options.Delimiter) FEngine->SetStringDelimiter(*Options.Delimiter);
     if (Options.Separator) FEngine->SetParSeparator(*Options.Separator);
+    // The engine takes them, but a string would then end at every argument's end.
+    if (FEngine->StringDelimiter() == FEngine->ParSeparator())
+        throw rtl::Exception("the string delimiter and the argument separator must differ");
     FEngine->SetOnError([this](int iPos, int iErrCode) { FReports.push_back({iPos, iErrCode}); });
 }
 
@@ -55,36 +58,51 @@ TCalculator::~TCalculator() = default;
 bool TCalculator::Run(const std::string& sExpression, std::ostream& Out, std::ostream& Err) {
     FReports.clear();
     FException.reset();
-    bool bOk = false;
+    TResult Result;
     try {
-        FEngine->SetText(sExpression);
-        // A tree or the used functions need a parse only, not an evaluation.
-        const bool bParseOnly = FOptions.Output == TOutput::Tree || FOptions.Output == TOutput::Used;
-        bOk = bParseOnly ? FEngine->Parse() : FEngine->Calc();
+        Result = Evaluate(sExpression);
     } catch (const std::exception& E) {
-        FException = TException{ExceptionClassName(E), E.what()};
+        FException = DescribeException(E);
     }
+    if (FOptions.Output == TOutput::Json) {
+        WriteJson(sExpression, Result, Out);
+    } else {
+        if (Result.bOk) Out << Result.sText << '\n';
+        WriteErrors(sExpression, Err);
+    }
+    return Result.bOk;
+}
 
+TCalculator::TResult TCalculator::Evaluate(const std::string& sExpression) {
+    TResult Result;
+    FEngine->SetText(sExpression);
+    // A tree or the used functions need a parse only, not an evaluation.
+    const bool bParseOnly = FOptions.Output == TOutput::Tree || FOptions.Output == TOutput::Used;
+    const bool bOk = bParseOnly ? FEngine->Parse() : FEngine->Calc();
+    std::vector<std::string> Used;
+    if (bOk || FOptions.Output == TOutput::Json) {
+        const rtl::TStrings& UsedFun = *FEngine->GetUsedFun();
+        for (int i = 0; i < UsedFun.Count(); ++i) Used.push_back(UsedFun[i]);
+    }
     switch (FOptions.Output) {
-        case TOutput::Json:
-            WriteJson(sExpression, bOk, Out);
-            return bOk;
         case TOutput::Value:
-            if (bOk) Out << ValueText() << '\n';
+            if (bOk) Result.sText = ValueText();
             break;
         case TOutput::Tree:
-            if (bOk) Out << FEngine->GetParsedText() << '\n';
+            if (bOk) Result.sText = FEngine->GetParsedText();
             break;
         case TOutput::Used:
-            if (bOk) {
-                const rtl::TStrings& Used = *FEngine->GetUsedFun();
-                for (int i = 0; i < Used.Count(); ++i) Out << (i ? "," : "") << Used[i];
-                Out << '\n';
-            }
+            for (const std::string& sName : Used) Result.sText += (Result.sText.empty() ? "" : ",") + sName;
+            break;
+        case TOutput::Json:
+            if (bOk) Result.sText = ValueText();
+            if (bOk && std::isfinite(FEngine->Value())) Result.sNumber = ExactNumber(FEngine->Value());
+            if (std::string sTree = FEngine->GetParsedText(); bOk || !sTree.empty()) Result.Tree = std::move(sTree);
+            Result.Used = std::move(Used);
             break;
     }
-    WriteErrors(sExpression, Err);
-    return bOk;
+    Result.bOk = bOk;
+    return Result;
 }
 
 std::string TCalculator::ValueText() const {
@@ -100,25 +118,43 @@ void TCalculator::WriteErrors(const std::string& sExpression, std::ostream& Err)
 
 // One line of JSON. The value is spliced in as written by ExactNumber, because a
 // JSON library would round it to a double.
-void TCalculator::WriteJson(const std::string& sExpression, bool bOk, std::ostream& Out) const {
-    using json = nlohmann::ordered_json;
-    const bool bFinite = bOk && std::isfinite(FEngine->Value());
-    json Used = json::array();
-    const rtl::TStrings& UsedFun = *FEngine->GetUsedFun();
-    for (int i = 0; i < UsedFun.Count(); ++i) Used.push_back(UsedFun[i]);
-    json Errors = json::array();
-    for (const TReport& Report : FReports)
-        Errors.push_back({{"pos", Report.iPos}, {"code", Report.iErrCode}, {"message", ErrorMessage(Report.iErrCode)}});
-    const json Exception =
-        FException ? json{{"class", FException->sClass}, {"message", FException->sMessage}} : json(nullptr);
-    const json Tree = FEngine->GetParsedText().empty() && !bOk ? json(nullptr) : json(FEngine->GetParsedText());
-    auto Text = [](const json& Value) { return Value.dump(-1, ' ', false, json::error_handler_t::replace); };
-
-    Out << "{\"expr\": " << Text(sExpression) << ", \"ok\": " << (bOk ? "true" : "false")
-        << ", \"value\": " << (bFinite ? ExactNumber(FEngine->Value()) : "null")
-        << ", \"text\": " << (bOk ? Text(ValueText()) : "null") << ", \"tree\": " << Text(Tree)
-        << ", \"used\": " << Text(Used) << ", \"errors\": " << Text(Errors) << ", \"exception\": " << Text(Exception)
-        << "}\n";
+void TCalculator::WriteJson(const std::string& sExpression, const TResult& Result, std::ostream& Out) const {
+    const auto StringOrNull = [&Out](const std::string* pText) {
+        if (pText) WriteJsonString(Out, *pText);
+        else Out << "null";
+    };
+    Out << "{\"expr\": ";
+    WriteJsonString(Out, sExpression);
+    Out << ", \"ok\": " << (Result.bOk ? "true" : "false") << ", \"value\": ";
+    if (Result.sNumber.empty()) Out << "null";
+    else Out << Result.sNumber;
+    Out << ", \"text\": ";
+    StringOrNull(Result.bOk ? &Result.sText : nullptr);
+    Out << ", \"tree\": ";
+    StringOrNull(Result.Tree ? &*Result.Tree : nullptr);
+    Out << ", \"used\": [";
+    for (std::size_t i = 0; i < Result.Used.size(); ++i) {
+        if (i) Out << ',';
+        WriteJsonString(Out, Result.Used[i]);
+    }
+    Out << "], \"errors\": [";
+    for (std::size_t i = 0; i < FReports.size(); ++i) {
+        Out << (i ? ",{" : "{") << "\"pos\":" << FReports[i].iPos << ",\"code\":" << FReports[i].iErrCode
+            << ",\"message\":";
+        WriteJsonString(Out, ErrorMessage(FReports[i].iErrCode));
+        Out << '}';
+    }
+    Out << "], \"exception\": ";
+    if (FException) {
+        Out << "{\"class\":";
+        WriteJsonString(Out, FException->sClass);
+        Out << ",\"message\":";
+        WriteJsonString(Out, FException->sMessage);
+        Out << '}';
+    } else {
+        Out << "null";
+    }
+    Out << "}\n";
 }
 
 }  // namespace quorix::calculator

@@ -27,18 +27,20 @@ struct TOptions {
 };
 
 // The words for an error code reported through OnError.
-std::string ErrorMessage(int iErrCode);
+const char* ErrorMessage(int iErrCode);
 
 // Writes a value with 21 significant digits: enough to read the same Extended back.
 std::string ExactNumber(rtl::Extended rValue);
 
 class TCalculator {
 public:
-    // Raises rtl::Exception when a delimiter or separator is refused by the engine.
+    // Raises rtl::Exception when a delimiter or separator is refused by the engine,
+    // or when the two are the same character.
     explicit TCalculator(const TOptions& Options);
     ~TCalculator();
 
     // Evaluates one expression: the result goes to Out, errors to Err. True on success.
+    // Raises nothing: an exception, lack of memory included, is reported as a failure.
     bool Run(const std::string& sExpression, std::ostream& Out, std::ostream& Err);
 
 private:
@@ -46,19 +48,26 @@ private:
         int iPos;
         int iErrCode;
     };
-    struct TException {
-        std::string sClass;
-        std::string sMessage;
+
+    // Everything printed about one expression, made before anything is written, so
+    // that writing needs no memory beyond the stream's and cannot fail half-way.
+    struct TResult {
+        bool bOk = false;
+        std::string sText;                // the value's text, the tree or the used functions
+        std::string sNumber;              // --json: the exact value; empty when there is none
+        std::optional<std::string> Tree;  // --json
+        std::vector<std::string> Used;    // --json
     };
 
+    TResult Evaluate(const std::string& sExpression);
     void WriteErrors(const std::string& sExpression, std::ostream& Err) const;
-    void WriteJson(const std::string& sExpression, bool bOk, std::ostream& Out) const;
+    void WriteJson(const std::string& sExpression, const TResult& Result, std::ostream& Out) const;
     std::string ValueText() const;
 
     TOptions FOptions;
     std::unique_ptr<TQuorix> FEngine;
     std::vector<TReport> FReports;
-    std::optional<TException> FException;
+    std::optional<TExceptionText> FException;
 };
 
 }  // namespace quorix::calculator

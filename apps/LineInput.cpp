@@ -3,11 +3,26 @@
 #include <editline/readline.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <memory>
 
+#include "framework/Exceptions.hpp"
+
 namespace quorix::calculator {
+
+namespace {
+
+[[noreturn]] void ReadFailed() {
+    const int iError = errno;
+    throw rtl::Exception(std::string("cannot read standard input: ") +
+                         (iError ? std::strerror(iError) : "out of memory for its line"));
+}
+
+}  // namespace
 
 TLineInput::TLineInput() : FInteractive(isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) {
     if (FInteractive) using_history();
@@ -20,7 +35,11 @@ TLineInput::~TLineInput() {
 std::optional<std::string> TLineInput::ReadLine() {
     if (!FInteractive) {
         std::string sLine;
-        if (!std::getline(std::cin, sLine)) return std::nullopt;
+        errno = 0;
+        if (!std::getline(std::cin, sLine)) {
+            if (std::cin.bad() || std::ferror(stdin)) ReadFailed();
+            return std::nullopt;
+        }
         if (!sLine.empty() && sLine.back() == '\r') sLine.pop_back();  // CR LF files
         return sLine;
     }

@@ -7,8 +7,34 @@
 #include "apps/VarsCalculator.hpp"
 #include "framework/Exceptions.hpp"
 
+namespace {
+
+using namespace quorix::calculator;
+
+constexpr int Failure = 1;
+constexpr int UsageError = 2;
+
+// Evaluates the expressions of the command line, or else those of standard input.
+bool RunAll(const TOptions& Options, TCalculator* pCalculator, TVarsCalculator* pVarsCalculator) {
+    const auto Run = [&](const std::string& sExpression) {
+        return pVarsCalculator ? pVarsCalculator->Run(sExpression, std::cout, std::cerr)
+                               : pCalculator->Run(sExpression, std::cout, std::cerr);
+    };
+    bool bAllOk = true;
+    for (const std::string& sExpression : Options.Expressions) bAllOk = Run(sExpression) && bAllOk;
+    if (!Options.Expressions.empty()) return bAllOk;
+    TLineInput Input;
+    while (const std::optional<std::string> Line = Input.ReadLine()) {
+        if (Line->empty()) continue;  // a blank line is no expression
+        bAllOk = Run(*Line) && bAllOk;
+        std::cout.flush();
+    }
+    return bAllOk;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    using namespace quorix::calculator;
     int iExitCode = 0;
     const std::optional<TOptions> Options = ReadCommandLine(argc, argv, std::cout, std::cerr, iExitCode);
     if (!Options) return iExitCode;
@@ -24,23 +50,18 @@ int main(int argc, char** argv) {
             Calculator.emplace(*Options);
     } catch (const rtl::Exception& E) {
         std::cerr << "quorix: " << E.Message() << '\n';
-        return 2;
+        return UsageError;
     }
-
-    const auto Run = [&](const std::string& sExpression, std::ostream& Out, std::ostream& Err) {
-        return VarsCalculator ? VarsCalculator->Run(sExpression, Out, Err) : Calculator->Run(sExpression, Out, Err);
-    };
-    bool bAllOk = true;
-    if (!Options->Expressions.empty()) {
-        for (const std::string& sExpression : Options->Expressions)
-            bAllOk = Run(sExpression, std::cout, std::cerr) && bAllOk;
-        return bAllOk ? 0 : 1;
+    // Evaluation reports its own failures; what is left is reading the input.
+    try {
+        return RunAll(*Options, Calculator ? &*Calculator : nullptr, VarsCalculator ? &*VarsCalculator : nullptr)
+                   ? 0
+                   : Failure;
+    } catch (const rtl::Exception& E) {
+        std::cerr << "quorix: " << E.Message() << '\n';
+        return Failure;
+    } catch (const std::exception& E) {
+        std::cerr << "quorix: " << E.what() << '\n';
+        return Failure;
     }
-    TLineInput Input;
-    while (const std::optional<std::string> Line = Input.ReadLine()) {
-        if (Line->empty()) continue;  // a blank line is no expression
-        bAllOk = Run(*Line, std::cout, std::cerr) && bAllOk;
-        std::cout.flush();
-    }
-    return bAllOk ? 0 : 1;
 }

@@ -14,7 +14,7 @@
 
 namespace quorix::calculator {
 
-std::string VarsErrorMessage(int iErrCode) {
+const char* VarsErrorMessage(int iErrCode) {
     switch (iErrCode) {
         case qeOperand: return "operator or operand missing";
         case qeNoClosing: return "missing closing parenthesis";
@@ -78,10 +78,10 @@ bool TVarsCalculator::Run(const std::string& sExpression, std::ostream& Out, std
     };
     std::vector<TReport> Reports;
     Engine.SetOnError([&Reports](int iPos, int iErrCode) { Reports.push_back({iPos, iErrCode}); });
-    Engine.SetText(sExpression);
     bool bOk = false;
     bool bException = false;
     try {
+        Engine.SetText(sExpression);
         // The tree and the used names need the parse only.
         bOk = Options.bTree || Options.bUsed ? Engine.Parse() && !sExpression.empty() : Engine.Calc();
         // A division by zero is reported and counts 0, which is no answer.
@@ -99,7 +99,8 @@ bool TVarsCalculator::Run(const std::string& sExpression, std::ostream& Out, std
         }
     } catch (const std::exception& E) {
         bOk = false;
-        WriteExceptionReport(Err, sExpression, ExceptionClassName(E), E.what());
+        const TExceptionText Text = DescribeException(E);
+        WriteExceptionReport(Err, sExpression, Text.sClass, Text.sMessage);
         bException = true;
     }
     Engine.SetOnError({});

@@ -18,7 +18,7 @@ struct TVarsOptions {
 };
 
 // The words for an error code of the variables flavour.
-std::string VarsErrorMessage(int iErrCode);
+const char* VarsErrorMessage(int iErrCode);
 
 class TVarsCalculator {
 public:

@@ -1,14 +1,19 @@
 // quorix-packages: loads a component package as a design host does (checks its
 // requirements, loads it, runs its units' initialization, calls its Register
-// entries) and shows what it found.
+// entries) and shows what it found. The package is loaded in a child process, so
+// that a damaged one ends in an error message instead of taking the host down.
+#include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "apps/ReportText.hpp"
 #include "framework/Exceptions.hpp"
+#include "framework/PackageInspection.hpp"
 #include "framework/Packages.hpp"
 #include "framework/Properties.hpp"
 #include "packages/art/ImageFiles.hpp"
@@ -23,12 +28,14 @@ constexpr const char* kUsage =
 
 struct TUsageError {};
 
-rtl::TPackage& LoadAndRegister(const std::string& sFile) {
-    rtl::TPackage& package = rtl::LoadPackage(sFile);
-    if (!package.Module().ResourceModuleError().empty())
-        std::cerr << "quorix-packages: warning: " << package.Module().ResourceModuleError() << '\n';
-    package.Register();
-    return package;
+// Text that came from the package, shown line by line with its control characters
+// escaped: a package's names and description cannot rewrite the user's terminal.
+void WriteLines(std::ostream& Out, std::string_view sText) {
+    for (std::size_t start = 0, end; start < sText.size(); start = end + 1) {
+        end = std::min(sText.find('\n', start), sText.size());
+        quorix::calculator::WriteEchoed(Out, sText.substr(start, end - start));
+        Out << '\n';
+    }
 }
 
 std::string Join(std::span<const char* const> Items) {
@@ -45,22 +52,25 @@ std::string Flags(uint32_t Flags) {
     return text;
 }
 
-void ShowPalette(const rtl::TPackage& Package) {
+std::string Palette(const rtl::TPackage& Package) {
+    std::ostringstream out;
     for (const rtl::TPaletteEntry& entry : rtl::Palette())
-        if (entry.Module == &Package.Module())
-            std::cout << entry.Page << '\t' << entry.ComponentClass->ClassName << '\n';
+        if (entry.Module == &Package.Module()) out << entry.Page << '\t' << entry.ComponentClass->ClassName << '\n';
+    return out.str();
 }
 
-void ShowInfo(const rtl::TPackage& Package) {
+std::string Info(const rtl::TPackage& Package) {
     const rtl::TPackageInfoTable& info = Package.Info();
-    std::cout << "Name: " << info.Name << '\n'
-              << "Description: " << Package.Module().Description() << '\n'
-              << "Version: " << Package.Module().Version().Text() << '\n'
-              << "Units: " << Join(info.Units) << '\n'
-              << "Requires: " << Join(info.Requires) << '\n'
-              << "Flags: " << Flags(info.Flags) << '\n';
+    std::ostringstream out;
+    out << "Name: " << info.Name << '\n'
+        << "Description: " << Package.Module().Description() << '\n'
+        << "Version: " << Package.Module().Version().Text() << '\n'
+        << "Units: " << Join(info.Units) << '\n'
+        << "Requires: " << Join(info.Requires) << '\n'
+        << "Flags: " << Flags(info.Flags) << '\n';
     if (!Package.Module().ResourceModuleFile().empty())
-        std::cout << "Localised resources: " << Package.Module().ResourceModuleFile() << '\n';
+        out << "Localised resources: " << Package.Module().ResourceModuleFile() << '\n';
+    return out.str();
 }
 
 bool EndsWithPng(const std::string& sFile) {
@@ -70,17 +80,14 @@ bool EndsWithPng(const std::string& sFile) {
     return tail == ".png";
 }
 
-// Writes a BMP or ICO resource as it is stored, or converted to PNG.
-void WritePicture(std::span<const uint8_t> Data, bool bIcon, const std::string& sOut) {
-    std::vector<uint8_t> bytes(Data.begin(), Data.end());
-    if (EndsWithPng(sOut))
-        bytes = quorix::art::EncodePng(bIcon ? quorix::art::DecodeIco(Data) : quorix::art::DecodeBmp(Data));
-    std::ofstream out(sOut, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) throw rtl::Exception("Cannot write " + sOut);
+// A BMP or ICO resource as it is stored, or converted to PNG.
+std::string Picture(std::span<const uint8_t> Data, bool bIcon, const std::string& sOut) {
+    if (!EndsWithPng(sOut)) return {Data.begin(), Data.end()};
+    const auto png = quorix::art::EncodePng(bIcon ? quorix::art::DecodeIco(Data) : quorix::art::DecodeBmp(Data));
+    return {png.begin(), png.end()};
 }
 
-void WriteGlyph(const rtl::TPackage& Package, const std::string& sName, const std::string& sOut) {
+std::string Glyph(const rtl::TPackage& Package, const std::string& sName, const std::string& sOut) {
     const auto glyph = Package.Module().FindResource(rtl::TResourceType::Bitmap, sName);
     if (!glyph) {
         std::string names;
@@ -89,13 +96,34 @@ void WriteGlyph(const rtl::TPackage& Package, const std::string& sName, const st
         throw rtl::Exception("Package " + std::string(Package.Info().Name) + " has no glyph " + sName +
                              " (its glyphs: " + names + ")");
     }
-    WritePicture(*glyph, false, sOut);
+    return Picture(*glyph, false, sOut);
 }
 
-void WriteIcon(const rtl::TPackage& Package, const std::string& sOut) {
+std::string Icon(const rtl::TPackage& Package, const std::string& sOut) {
     const auto icon = Package.Module().FindResource(rtl::TResourceType::Icon, rtl::kMainIconResource);
     if (!icon) throw rtl::Exception("Package " + std::string(Package.Info().Name) + " has no icon");
-    WritePicture(*icon, true, sOut);
+    return Picture(*icon, true, sOut);
+}
+
+// What a command makes of the loaded package: the text to show, or the picture's bytes.
+std::string Inspect(const std::vector<std::string>& Args, rtl::TPackage& Package) {
+    if (!Package.Module().ResourceModuleError().empty()) {
+        std::cerr << "quorix-packages: warning: ";
+        WriteLines(std::cerr, Package.Module().ResourceModuleError());
+        std::cerr.flush();
+    }
+    Package.Register();
+    const std::string& command = Args[0];
+    if (command == "palette") return Palette(Package);
+    if (command == "info") return Info(Package);
+    if (command == "glyph") return Glyph(Package, Args[2], Args[3]);
+    return Icon(Package, Args[2]);
+}
+
+void WriteFile(const std::string& sOut, const std::string& sBytes) {
+    std::ofstream out(sOut, std::ios::binary);
+    out.write(sBytes.data(), static_cast<std::streamsize>(sBytes.size()));
+    if (!out.flush()) throw rtl::Exception("Cannot write " + sOut);
 }
 
 int Run(const std::vector<std::string>& Args) {
@@ -105,12 +133,9 @@ int Run(const std::vector<std::string>& Args) {
     if ((command != "palette" && command != "info" && command != "glyph" && command != "icon") ||
         Args.size() != expected)
         throw TUsageError();
-    rtl::TPackage& package = LoadAndRegister(Args[1]);
-    if (command == "palette") ShowPalette(package);
-    if (command == "info") ShowInfo(package);
-    if (command == "glyph") WriteGlyph(package, Args[2], Args[3]);
-    if (command == "icon") WriteIcon(package, Args[2]);
-    rtl::UnloadPackages();
+    const std::string result = rtl::InspectPackage(Args[1], [&](rtl::TPackage& p) { return Inspect(Args, p); });
+    if (command == "palette" || command == "info") WriteLines(std::cout, result);
+    else WriteFile(Args.back(), result);
     return 0;
 }
 
@@ -123,7 +148,8 @@ int main(int argc, char** argv) {
         std::cerr << kUsage;
         return 2;
     } catch (const std::exception& e) {
-        std::cerr << "quorix-packages: " << e.what() << '\n';
+        std::cerr << "quorix-packages: ";
+        WriteLines(std::cerr, e.what());
         return 1;
     }
 }

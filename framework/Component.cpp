@@ -62,7 +62,15 @@ void TComponent::SetName(const std::string& sName) {
         if (Same && Same != this)
             throw EComponentError("A component named " + sName + " already exists");
     }
-    FName = sName;
+    // What can fail comes first, so that a failure changes nothing.
+    std::string sNewName = sName;
+    std::string sNewKey = AnsiUpperCase(sName);
+    if (FOwner && sNewKey != FNameKey) {
+        if (!sNewKey.empty()) FOwner->FComponentsByName.emplace(sNewKey, this);
+        FOwner->Unindex(this);
+    }
+    FName.swap(sNewName);
+    FNameKey.swap(sNewKey);
 }
 
 TComponent* TComponent::Components(int Index) const {
@@ -72,9 +80,8 @@ TComponent* TComponent::Components(int Index) const {
 
 TComponent* TComponent::FindComponent(const std::string& sName) const {
     if (sName.empty()) return nullptr;
-    for (TComponent* Child : FComponents)
-        if (AnsiSameText(Child->FName, sName)) return Child;
-    return nullptr;
+    const auto It = FComponentsByName.find(AnsiUpperCase(sName));
+    return It == FComponentsByName.end() ? nullptr : It->second;
 }
 
 void TComponent::InsertComponent(TComponent* AComponent) {
@@ -123,12 +130,21 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
 void TComponent::Loaded() { ClearComponentState(csLoading); }
 
 void TComponent::Insert(TComponent* AComponent) {
+    FComponents.reserve(FComponents.size() + 1);
+    if (!AComponent->FNameKey.empty()) FComponentsByName.emplace(AComponent->FNameKey, AComponent);
     FComponents.push_back(AComponent);
     AComponent->FOwner = this;
 }
 
 void TComponent::Remove(TComponent* AComponent) {
-    if (EraseItem(FComponents, AComponent)) AComponent->FOwner = nullptr;
+    if (!EraseItem(FComponents, AComponent)) return;
+    Unindex(AComponent);
+    AComponent->FOwner = nullptr;
+}
+
+void TComponent::Unindex(TComponent* AComponent) noexcept {
+    const auto It = FComponentsByName.find(AComponent->FNameKey);
+    if (It != FComponentsByName.end() && It->second == AComponent) FComponentsByName.erase(It);
 }
 
 void TComponent::RemoveNotification(TComponent* AComponent) { EraseItem(FFreeNotifies, AComponent); }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/Exceptions.hpp"
@@ -77,13 +78,18 @@ private:
     friend class TReader;
     void Insert(TComponent* AComponent);
     void Remove(TComponent* AComponent);
+    void Unindex(TComponent* AComponent) noexcept;  // takes an owned component's name out of the index
     void RemoveNotification(TComponent* AComponent);
 
     TComponent* FOwner = nullptr;
     std::string FName;
+    std::string FNameKey;  // FName upper-cased: the key of the owner's index
     int32_t FTag = 0;
     unsigned FComponentState = 0;
     std::vector<TComponent*> FComponents;     // owned, in insertion order
+    // The named ones among them by their upper-cased names, so that finding one by
+    // name (and with it naming and inserting one) does not grow with their number.
+    std::unordered_map<std::string, TComponent*> FComponentsByName;
     std::vector<TComponent*> FFreeNotifies;  // components that want a removal notice
 };
 

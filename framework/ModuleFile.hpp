@@ -4,6 +4,7 @@
 // missing runtime package instead of a loader failure.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,11 +16,14 @@ struct TModuleDependencies {
 };
 
 // Raises EPackageError when the file is missing or is not a shared library of this
-// machine's kind (64-bit little-endian ELF).
+// machine's kind (64-bit little-endian ELF), and when it names more libraries or
+// search directories, or longer ones, than any real library does: reading and
+// searching stay cheap whatever the file holds.
 TModuleDependencies ReadModuleDependencies(const std::string& sFileName);
 
-// Whether the loader can find a needed library: in the search path, among the
-// libraries already loaded, or in the system's own places.
-bool CanLocateLibrary(const std::string& sName, const std::vector<std::string>& SearchPath);
+// The first needed library that the loader cannot find: in the search path, among
+// the libraries already loaded, or in the system's own places. Nothing when all are
+// found. Each directory of the search path is read once.
+std::optional<std::string> FindMissingLibrary(const TModuleDependencies& Needs);
 
 }  // namespace rtl

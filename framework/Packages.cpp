@@ -57,6 +57,15 @@ std::optional<std::string> FailureOf(TStep Step) {
     }
 }
 
+void CheckIsFile(const std::string& sFileName) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(sFileName, ec);
+    if (!std::filesystem::exists(status)) throw EPackageError("Package file " + sFileName + " not found");
+    if (std::filesystem::is_directory(status)) throw EPackageError("Package file " + sFileName + " is a directory");
+    if (!std::filesystem::is_regular_file(status))
+        throw EPackageError("Package file " + sFileName + " is not a regular file");
+}
+
 }  // namespace
 
 std::string RegisterEntryName(const std::string& sUnit) { return sUnit + "_Register"; }
@@ -196,15 +205,10 @@ void TPackage::Register() {
 
 TPackage& LoadPackage(const std::string& sFileName) {
     const std::string name = PackageNameOfFile(sFileName);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(sFileName, ec))
-        throw EPackageError("Package file " + sFileName + " not found");
-    const TModuleDependencies needs = ReadModuleDependencies(sFileName);
-    for (const std::string& library : needs.Needed)
-        if (!CanLocateLibrary(library, needs.SearchPath))
-            throw EPackageError("Cannot load package " + name + ": it requires the runtime package " +
-                                PackageNameOfFile(library) + " (" + library +
-                                "), which cannot be found");
+    CheckIsFile(sFileName);
+    if (const auto library = FindMissingLibrary(ReadModuleDependencies(sFileName)))
+        throw EPackageError("Cannot load package " + name + ": it requires the runtime package " +
+                            PackageNameOfFile(*library) + " (" + *library + "), which cannot be found");
 
     void* handle = dlopen(sFileName.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr)

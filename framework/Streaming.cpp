@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 #include <type_traits>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -59,20 +60,29 @@ std::string FloatText(Extended Value) {
 }
 
 // A stored reference names its target: among the components of the stored tree,
-// where the name must be unique, then among the outer owner's components.
-TComponent* FindReferenced(const std::vector<TComponent*>& Tree, const TComponent* Outer,
-                           const std::string& sName, bool& Ambiguous) {
-    TComponent* Found = nullptr;
-    Ambiguous = false;
-    for (TComponent* Candidate : Tree)
-        if (AnsiSameText(Candidate->Name(), sName)) {
-            if (Found) Ambiguous = true;
-            Found = Found ? Found : Candidate;
+// where the name must be unique, then among the outer owner's components. Looked up
+// by name once per reference, so the components are indexed by upper-cased name.
+class TReferenceNames {
+public:
+    TReferenceNames(const std::vector<TComponent*>& Tree, const TComponent* Outer) : FOuter(Outer) {
+        for (TComponent* Candidate : Tree) {
+            if (Candidate->Name().empty()) continue;
+            const auto [It, bNew] = FByName.emplace(AnsiUpperCase(Candidate->Name()), Candidate);
+            if (!bNew) It->second = nullptr;  // more than one: ambiguous
         }
-    if (Ambiguous) return nullptr;
-    if (!Found && Outer) Found = Outer->FindComponent(sName);
-    return Found;
-}
+    }
+
+    TComponent* Find(const std::string& sName, bool& Ambiguous) const {
+        const auto It = FByName.find(AnsiUpperCase(sName));
+        Ambiguous = It != FByName.end() && It->second == nullptr;
+        if (It != FByName.end()) return It->second;
+        return FOuter ? FOuter->FindComponent(sName) : nullptr;
+    }
+
+private:
+    const TComponent* FOuter;
+    std::unordered_map<std::string, TComponent*> FByName;
+};
 
 constexpr std::string_view NilWord = "nil";
 constexpr std::string_view NameProperty = "Name";  // carried by the object line instead
@@ -81,9 +91,7 @@ constexpr std::string_view NameProperty = "Name";  // carried by the object line
 
 class TWriter {
 public:
-    explicit TWriter(const TComponent& Root) : FOuter(Root.Owner()) {
-        Collect(const_cast<TComponent&>(Root), 0);
-    }
+    explicit TWriter(const TComponent& Root) : FNames(Collected(Root), Root.Owner()) {}
 
     std::string Run(const TComponent& Root) {
         WriteObject(Root, 0);
@@ -91,6 +99,11 @@ public:
     }
 
 private:
+    std::vector<TComponent*>& Collected(const TComponent& Root) {
+        Collect(const_cast<TComponent&>(Root), 0);
+        return FTree;
+    }
+
     void Collect(TComponent& Instance, int Depth) {
         if (Depth >= MaxStoredDepth)
             throw EWriteError("Components are nested deeper than " + std::to_string(MaxStoredDepth) +
@@ -132,24 +145,30 @@ private:
         if (const auto* Flag = std::get_if<bool>(&Value)) Text = *Flag ? "true" : "false";
         else if (const auto* Char = std::get_if<char>(&Value)) Text = Quote(std::string(1, *Char));
         else if (const auto* Integer = std::get_if<int64_t>(&Value)) Text = std::to_string(*Integer);
-        else if (const auto* Number = std::get_if<Extended>(&Value)) Text = FloatText(*Number);
+        else if (const auto* Number = std::get_if<Extended>(&Value)) Text = FiniteText(Instance, Prop, *Number);
         else if (const auto* String = std::get_if<std::string>(&Value)) Text = Quote(*String);
         else Text = ReferenceText(Instance, Prop, std::get<TComponent*>(Value));
         Line(Depth, Head + Text);
     }
 
+    static std::string FiniteText(const TComponent& Instance, const TPropInfo& Prop, Extended Number) {
+        if (!std::isfinite(Number))
+            throw EWriteError("Property " + Prop.Name + " of " + Instance.Name() + " is not a finite number");
+        return FloatText(Number);
+    }
+
     std::string ReferenceText(const TComponent& Instance, const TPropInfo& Prop, TComponent* Target) const {
         if (!Target) return std::string(NilWord);
         bool Ambiguous = false;
-        if (Target->Name() == NilWord || FindReferenced(FTree, FOuter, Target->Name(), Ambiguous) != Target)
+        if (Target->Name() == NilWord || FNames.Find(Target->Name(), Ambiguous) != Target)
             throw EWriteError("Property " + Prop.Name + " of " + Instance.Name() + ": the component " +
                               (Target->Name().empty() ? "without a name" : Target->Name()) +
                               " it refers to could not be found by name when read back");
         return Target->Name();
     }
 
-    const TComponent* FOuter;
-    std::vector<TComponent*> FTree;
+    std::vector<TComponent*> FTree;  // declared before FNames, which is built from it
+    TReferenceNames FNames;
     std::string FText;
 };
 
@@ -253,11 +272,11 @@ std::string Unquote(std::string_view Token, int Line) {
     return Result;
 }
 
-// What FloatText writes: [-]digits[.digits][e[+|-]digits], [-]inf, [-]nan. Nothing
-// else (no hex, no leading +), so that strtold's extras are kept out.
+// What FloatText writes: [-]digits[.digits][e[+|-]digits]. Nothing else (no hex, no
+// leading +, no inf or nan: a stored value is a finite number), so that strtold's
+// extras are kept out.
 bool IsFloatToken(std::string_view T) {
     if (!T.empty() && T.front() == '-') T.remove_prefix(1);
-    if (T == "inf" || T == "nan") return true;
     std::size_t i = 0, Digits = 0;
     while (i < T.size() && IsDigit(T[i])) ++i, ++Digits;
     if (i < T.size() && T[i] == '.')
@@ -542,10 +561,11 @@ private:
     void ResolveReferences() {
         std::vector<TComponent*> Tree;
         for (const auto& [Instance, Line] : FRead) Tree.push_back(Instance);
+        const TReferenceNames Names(Tree, FOuter);
         for (const TPending& Pending : FPending) {
             const std::string& Name = Pending.Value->Reference;
             bool Ambiguous = false;
-            TComponent* Target = FindReferenced(Tree, FOuter, Name, Ambiguous);
+            TComponent* Target = Names.Find(Name, Ambiguous);
             if (Ambiguous) Fail(Pending.Value->Line, "more than one component is named " + Name);
             if (!Target) Fail(Pending.Value->Line, "no component named " + Name + " to refer to");
             Assign(*Pending.Instance, *Pending.Value->Prop, Target, Pending.Value->Line);

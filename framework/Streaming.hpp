@@ -16,8 +16,9 @@
 // A component is an `object Name: Class` ... `end` block (`object : Class` when it
 // has no name) holding its stored properties and then the components it owns.
 // Strings and chars are in double quotes with the escapes \\ \" \n \r \t \xHH;
-// booleans are true / false; floats are written so that they read back to the very
-// same Extended; a reference to a component is its name, or nil.
+// booleans are true / false; floats are finite numbers written so that they read
+// back to the very same Extended (no inf or nan, either way); a reference to a
+// component is its name, or nil.
 #pragma once
 
 #include <cstddef>
@@ -30,8 +31,8 @@ namespace rtl {
 class TComponent;
 
 // A component that cannot be stored so that it reads back the same: a reference to
-// a component that the reader could not find by name, a tree or a line beyond the
-// reader's limits.
+// a component that the reader could not find by name, a value that is not a finite
+// number, a tree or a line beyond the reader's limits.
 class EWriteError : public Exception { public: using Exception::Exception; };
 
 // The reader's limits; the writer refuses to produce anything beyond them.

@@ -4,8 +4,16 @@ namespace rtl {
 
 namespace {
 
-// Length of the valid sequence starting at S[i], with its code point; 0 when invalid.
-std::size_t SequenceAt(const std::string& S, std::size_t i, char32_t& CodePoint) {
+// Length of the character at S[i]: its valid sequence, else the single byte.
+std::size_t CharacterAt(const std::string& S, std::size_t i) {
+    char32_t Ignored;
+    const std::size_t Length = Utf8SequenceAt(S, i, Ignored);
+    return Length ? Length : 1;
+}
+
+}  // namespace
+
+std::size_t Utf8SequenceAt(std::string_view S, std::size_t i, char32_t& CodePoint) {
     const auto Byte = [&](std::size_t k) { return static_cast<unsigned char>(S[k]); };
     const unsigned char Lead = Byte(i);
     if (Lead < 0x80) {
@@ -29,15 +37,6 @@ std::size_t SequenceAt(const std::string& S, std::size_t i, char32_t& CodePoint)
     return Length;
 }
 
-// Length of the character at S[i]: its valid sequence, else the single byte.
-std::size_t CharacterAt(const std::string& S, std::size_t i) {
-    char32_t Ignored;
-    const std::size_t Length = SequenceAt(S, i, Ignored);
-    return Length ? Length : 1;
-}
-
-}  // namespace
-
 int Utf8Length(const std::string& S) {
     int Count = 0;
     for (std::size_t i = 0; i < S.size(); i += CharacterAt(S, i)) ++Count;
@@ -54,7 +53,7 @@ bool DecodeUtf8(const std::string& S, std::vector<char32_t>& CodePoints) {
     CodePoints.clear();
     for (std::size_t i = 0; i < S.size();) {
         char32_t CodePoint;
-        const std::size_t Length = SequenceAt(S, i, CodePoint);
+        const std::size_t Length = Utf8SequenceAt(S, i, CodePoint);
         if (!Length) return false;
         CodePoints.push_back(CodePoint);
         i += Length;

@@ -1,14 +1,19 @@
-// UTF-8 helpers of the control layer, where positions count characters. Stored text
+// UTF-8 helpers, for the control layer, where positions count characters, and for
+// programs that show foreign text. Stored text
 // may hold invalid bytes; each of them counts as one character so that no position
 // ever splits a valid sequence.
 #pragma once
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace rtl {
 
+// Length of the valid UTF-8 sequence at byte i of S, with its code point in
+// CodePoint; 0 when the bytes there are no character (overlong, surrogate, cut off).
+std::size_t Utf8SequenceAt(std::string_view S, std::size_t i, char32_t& CodePoint);
 // Number of characters in S.
 int Utf8Length(const std::string& S);
 // Byte offset of character iIndex (0 <= iIndex <= Utf8Length(S)).

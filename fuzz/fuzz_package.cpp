@@ -8,9 +8,13 @@
 //   read reads back to the same resources in the same order;
 // - a decoded image has one palette index per pixel, each inside its palette, and
 //   encodes to PNG;
-// - the dependency reader names at most a bounded number of libraries, each short.
+// - the dependency reader names at most a bounded number of libraries and search
+//   directories, each short;
+// - the host's inspection of a library file (loading it in a child process) ends
+//   with an answer or EPackageError, never by taking the caller down.
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <span>
@@ -19,6 +23,8 @@
 
 #include "framework/Exceptions.hpp"
 #include "framework/ModuleFile.hpp"
+#include "framework/PackageInspection.hpp"
+#include "framework/Packages.hpp"
 #include "framework/Resources.hpp"
 #include "framework/VersionInfo.hpp"
 #include "fuzz/FuzzSupport.hpp"
@@ -100,8 +106,17 @@ void CheckLibraryFile(std::span<const uint8_t> Bytes) {
     Require(iWritten == Bytes.size(), "the scratch file is written");
     Refusable([&] {
         const rtl::TModuleDependencies Needs = rtl::ReadModuleDependencies(sFile);
-        Require(Needs.Needed.size() <= 4096, "a bounded number of libraries");
+        Require(Needs.Needed.size() <= 64, "a bounded number of libraries");
         for (const std::string& sName : Needs.Needed) Require(sName.size() <= 4096, "library names are short");
+        Require(Needs.SearchPath.size() <= 64, "a bounded search path");
+        for (const std::string& sDir : Needs.SearchPath) Require(sDir.size() <= 4096, "search directories are short");
+        // What the host does with it: load it in a child process and register it there.
+        rtl::InspectPackage(
+            sFile, [](rtl::TPackage& Package) {
+                Package.Register();
+                return std::string(Package.Info().Name);
+            },
+            {std::chrono::seconds(5)});
     });
 }
 

@@ -19,6 +19,12 @@ struct TRun {
     std::string sErr;
 };
 
+std::string CaretLine(const std::string& sText, int iPos) {
+    std::ostringstream Line;
+    WriteCaretLine(Line, sText, iPos);
+    return Line.str();
+}
+
 TRun Evaluate(const TOptions& Options, const std::string& sExpression) {
     TCalculator Calculator(Options);
     std::ostringstream Out, Err;
@@ -48,6 +54,20 @@ TEST(Calculator, ReportsErrorsWithCodePositionMessageAndACaret) {
     EXPECT_EQ(CaretLine("\t\xC3\xA9*\xE2\x82\xAC", 4), "\t  ^");
     EXPECT_EQ(CaretLine("\t\xC3\xA9*\xE2\x82\xAC", 7), "\t   ^");
     EXPECT_EQ(CaretLine("ab", 0), "^");
+}
+
+TEST(Calculator, EchoesControlCharactersAndStrayBytesEscapedWithTheCaretBelowTheRightCharacter) {
+    // ESC, NUL, DEL, a C1 control (U+009B) and a lone continuation byte; UTF-8 and tabs stay.
+    const std::string sExpression = std::string("\x1b[31m\0\x7f\xC2\x9B\x80\t\xC3\xA9+", 14);
+    const TRun Result = Evaluate({}, sExpression);
+    EXPECT_EQ(Result.sErr.substr(Result.sErr.find('\n') + 1), "\\x1b[31m\\x00\\x7f\\u009b\\x80\t\xC3\xA9+\n^\n");
+    EXPECT_EQ(CaretLine(sExpression, 13), "                          \t ^");
+    TOptions Json;
+    Json.Output = TOutput::Json;
+    const std::string sLine = Evaluate(Json, sExpression).sOut;
+    EXPECT_EQ(sLine.find_first_of(std::string("\x1b\0\x7f\x80", 4)), std::string::npos) << sLine;
+    EXPECT_EQ(nlohmann::json::parse(sLine)["expr"],
+              std::string("\x1b[31m\0\x7f\xC2\x9B\xEF\xBF\xBD\t\xC3\xA9+", 16));
 }
 
 TEST(Calculator, ReportsAnExceptionWithItsClass) {
@@ -153,6 +173,56 @@ TEST(Program, EvaluatesArgumentsAndStandardInputWithItsExitStatus) {
     for (std::string sLine; std::getline(Lines, sLine); ++iLines) EXPECT_NO_THROW(nlohmann::json::parse(sLine));
     EXPECT_EQ(iLines, 2);
 }
+
+TEST(Program, RefusesADirectoryAsInputAndADelimiterEqualToTheSeparator) {
+    std::string sOut;
+    EXPECT_EQ(RunProgram("< /", sOut, true), 1);
+    EXPECT_EQ(sOut, "quorix: cannot read standard input: Is a directory\n");
+    EXPECT_EQ(RunProgram("--delimiter ';' 1", sOut, true), 2);
+    EXPECT_EQ(RunProgram("--separator \"'\" 1", sOut, true), 2);
+    EXPECT_EQ(RunProgram("--delimiter , --separator , 1", sOut, true), 2);
+    EXPECT_NE(sOut.find("must differ"), std::string::npos) << sOut;
+}
+
+#ifndef __SANITIZE_ADDRESS__  // the sanitizer's shadow memory needs more address space than any limit
+// Whatever the memory limit, --tree and --json answer with the result or with a
+// bad_alloc report (a JSON record for --json) and exit 0 or 1; they never abort.
+// Narrowing the limit down to where the run just fits probes, a little below it,
+// the limits at which the parse fits but the tree's text does not: that text used
+// to be made outside any handler.
+TEST(Program, ReportsRunningOutOfMemoryWithTreeOrJsonInsteadOfAborting) {
+    const std::string sFile = std::string(QUORIX_BINARY_DIR) + "/apps/chain.txt";
+    {
+        std::FILE* File = std::fopen(sFile.c_str(), "w");
+        ASSERT_NE(File, nullptr);
+        for (int i = 0; i < 100000; ++i) std::fputs("1+", File);
+        std::fputs("1\n", File);
+        std::fclose(File);
+    }
+    for (const std::string sMode : {"--tree", "--json"}) {
+        SCOPED_TRACE(sMode);
+        const auto Fits = [&](int iKilobytes) {
+            std::string sOut;
+            const int iStatus = RunProgram(sMode + " < " + sFile, sOut, sMode == "--tree",
+                                           "ulimit -v " + std::to_string(iKilobytes) + ";");
+            EXPECT_TRUE(iStatus == 0 || iStatus == 1) << iKilobytes << " KB: status " << iStatus;
+            if (iStatus == 1 && sMode == "--json") {
+                const nlohmann::json Record = nlohmann::json::parse(sOut, nullptr, false);
+                EXPECT_EQ(Record["exception"]["class"], "bad_alloc") << iKilobytes << " KB: " << sOut.substr(0, 200);
+            } else if (iStatus == 1) {
+                EXPECT_EQ(sOut.substr(0, 44), "quorix: exception bad_alloc: std::bad_alloc\n") << iKilobytes << " KB";
+            }
+            return iStatus == 0;
+        };
+        int iFails = 16 << 10, iFits = 256 << 10;
+        ASSERT_TRUE(Fits(iFits));
+        while (iFits - iFails > 64) {
+            const int iMiddle = (iFails + iFits) / 2;
+            (Fits(iMiddle) ? iFits : iFails) = iMiddle;
+        }
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace quorix::calculator

@@ -95,6 +95,19 @@ TEST(Component, NamesAreIdentifiersUniqueAmongSiblingsWhateverTheirCase) {
     C->SetName("Edit1");
     EXPECT_THROW(Owner.InsertComponent(C), rtl::EComponentError);
     EXPECT_EQ(C->Owner(), &Other);
+    // A name goes with its component when it is renamed, moved or freed.
+    A->SetName("Grid");
+    EXPECT_EQ(Owner.FindComponent("edit1"), nullptr);
+    EXPECT_EQ(Owner.FindComponent("GRID"), A);
+    Other.InsertComponent(A);
+    EXPECT_EQ(Owner.FindComponent("Grid"), nullptr);
+    EXPECT_EQ(Other.FindComponent("grid"), A);
+    EXPECT_THROW(C->SetName("gRID"), rtl::EComponentError);
+    delete A;
+    EXPECT_EQ(Other.FindComponent("Grid"), nullptr);
+    C->SetName("Grid");
+    EXPECT_EQ(Other.FindComponent("GRID"), C);
+    EXPECT_EQ(Other.FindComponent("Edit1"), nullptr);
     B->SetTag(-7);
     EXPECT_EQ(B->Tag(), -7);
     EXPECT_EQ(B->ClassName(), "TComponent");

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "packages/art/ImageFiles.hpp"
+#include "tests/packages/CraftedLibraries.hpp"
 #include "tests/packages/TempDir.hpp"
 
 #if defined(QUORIX_PACKAGES_HOST) && (defined(Quorix4_FILE) || defined(Quorix5_FILE))
@@ -107,6 +108,7 @@ TEST(Host, ReportsFailuresWithAClearMessageAndStatus) {
     // The package alone, away from the runtime libraries it requires.
     const std::string lonely = dir.File(fs::path(kPackage).filename().string());
     fs::copy(fs::canonical(kPackage), lonely);
+    dir.Write("libText.so", "hello!");
     struct TCase {
         std::string Args;
         int Status;
@@ -118,6 +120,9 @@ TEST(Host, ReportsFailuresWithAClearMessageAndStatus) {
         {"glyph " + std::string(kPackage) + " TCUSTOMPARSEREDIT " + dir.File("x.bmp"), 1,
          "has no glyph TCUSTOMPARSEREDIT"},
         {"info " + dir.File("libNone.so"), 1, "not found"},
+        {"info " + dir.Path().string(), 1, "is a directory"},
+        {"info /dev/zero", 1, "is not a regular file"},
+        {"info " + dir.File("libText.so"), 1, "not an ELF file"},
         {"glyph " + std::string(kPackage) + " TQUORIX " + dir.File("no/such/dir.bmp"), 1, "Cannot write"},
         {"", 2, "usage:"},
         {"palette", 2, "usage:"},
@@ -129,6 +134,53 @@ TEST(Host, ReportsFailuresWithAClearMessageAndStatus) {
         EXPECT_NE(run.Output.find(c.Message), std::string::npos) << c.Args << ": " << run.Output;
     }
     EXPECT_FALSE(fs::exists(dir.File("x.bmp")));
+}
+
+// Every crafted file is answered with an error message and status 1: the loader
+// crashes in the process that loads the package, not in the host, and a search
+// bomb is refused before any directory is read.
+TEST(Host, AnswersCraftedLibrariesWithAnError) {
+    TempDir dir;
+    auto cases = crafted::BadDynamicEntries();
+    for (crafted::TCrafted& bomb : crafted::SearchBombs()) cases.push_back(std::move(bomb));
+    for (const crafted::TCrafted& c : cases) {
+        dir.Write("libCrafted.so", c.Image);
+        for (const char* command : {"info ", "palette "}) {
+            const TRun run = Host(command + dir.File("libCrafted.so"));
+            EXPECT_EQ(run.Status, 1) << c.Name << ": " << run.Output;
+            EXPECT_EQ(run.Output.rfind("quorix-packages: ", 0), 0u) << c.Name << ": " << run.Output;
+        }
+        if (c.Name.starts_with("it") || c.Name.starts_with("a ")) {
+            EXPECT_NE(Host("info " + dir.File("libCrafted.so")).Output.find(c.Name), std::string::npos) << c.Name;
+        }
+    }
+}
+
+// Copies of a real package with random bits flipped in their headers and dynamic
+// tables, beside the runtime libraries it needs: whatever each copy does to the
+// loader, every command ends with the package's answer or an error message.
+TEST(Host, NeverCrashesOnAPackageWithFlippedBits) {
+    TempDir dir;
+    for (const auto& entry : fs::directory_iterator(fs::path(kPackage).parent_path()))
+        if (entry.path().filename().string().find(".so") != std::string::npos)
+            fs::copy(entry.path(), dir.Path() / entry.path().filename(), fs::copy_options::copy_symlinks);
+    const auto bytes = ReadFile(fs::canonical(kPackage).string());
+    const std::string image(bytes.begin(), bytes.end());
+    int failures = 0;
+    for (unsigned seed = 0; seed < 10; ++seed) {
+        const std::string name = "libFlipped" + std::to_string(seed) + ".so";
+        dir.Write(name, crafted::Flipped(image, seed, 20, 12 * 1024));
+        const std::string file = dir.File(name);
+        for (const std::string& args : {"info " + file, "icon " + file + " " + dir.File("icon.ico")}) {
+            const TRun run = Host(args);
+            EXPECT_TRUE(run.Status == 0 || run.Status == 1) << seed << ": " << run.Status << " " << run.Output;
+            if (run.Status == 1) {
+                EXPECT_EQ(run.Output.rfind("quorix-packages: ", 0), 0u) << seed << ": " << run.Output;
+                ++failures;
+            }
+        }
+    }
+    EXPECT_GT(failures, 0) << "the damage is seen";
 }
 
 #endif

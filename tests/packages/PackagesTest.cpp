@@ -3,13 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <functional>
 #include <filesystem>
 #include <set>
 
 #include "framework/ByteOrder.hpp"
 #include "framework/Exceptions.hpp"
+#include "framework/PackageInspection.hpp"
 #include "framework/Packages.hpp"
 #include "framework/Properties.hpp"
 #include "packages/art/ImageFiles.hpp"
@@ -164,6 +170,56 @@ TEST_F(Packages, LeaveThePaletteAndTheLoadedListWhenUnloaded) {
     EXPECT_EQ(rtl::Palette().size(), before + expected.Classes.size());
     rtl::UnloadPackage(package);
     EXPECT_EQ(rtl::Palette().size(), before);
+    EXPECT_TRUE(rtl::LoadedPackages().empty());
+}
+
+// ---- Inspection in a child process ------------------------------------------------
+
+// Whatever goes wrong in the child that loads the package ends as an EPackageError in
+// the caller, which never loads the package itself.
+TEST(InspectPackage, AnswersFromTheChildOrEndsItsFailureInAnError) {
+    const std::string file = BuiltPackages().front().File;
+    const auto name = [](rtl::TPackage& Package) { return std::string(Package.Info().Name); };
+    EXPECT_EQ(rtl::InspectPackage(file, name), rtl::PackageNameOfFile(file));
+    rtl::TInspectionLimits quick;
+    quick.Time = std::chrono::milliseconds(300);
+    quick.AnswerSize = 1000;
+    struct TCase {
+        std::string File, Message;
+        std::function<std::string(rtl::TPackage&)> Inspect;
+    } cases[] = {
+        {file, "crashed the process that loaded it",
+         [](rtl::TPackage&) -> std::string {
+             std::raise(SIGSEGV);
+             return {};
+         }},
+        {file, "crashed the process that loaded it", [](rtl::TPackage&) -> std::string { std::abort(); }},
+        {file, "took longer than 300 ms",
+         [](rtl::TPackage&) -> std::string {
+             for (;;) pause();
+         }},
+        {file, "answered more than 1000 bytes", [](rtl::TPackage&) { return std::string(5000, 'x'); }},
+        {file, "it has no such thing",
+         [](rtl::TPackage&) -> std::string { throw rtl::Exception("it has no such thing"); }},
+        {file + ".missing", "not found", name},
+    };
+    for (const TCase& c : cases) {
+        try {
+            rtl::InspectPackage(c.File, c.Inspect, quick);
+            ADD_FAILURE() << "no error; expected: " << c.Message;
+        } catch (const rtl::EPackageError& e) {
+            EXPECT_NE(e.Message().find(c.Message), std::string::npos) << e.Message();
+        }
+    }
+#ifndef __SANITIZE_ADDRESS__  // the sanitizer's shadow memory needs more address space than any limit
+    // A runaway allocation meets the child's limit.
+    try {
+        rtl::InspectPackage(file, [](rtl::TPackage&) { return std::string(std::size_t{4} << 30, 'x'); });
+        ADD_FAILURE() << "no error";
+    } catch (const rtl::EPackageError& e) {
+        EXPECT_NE(e.Message().find("bad_alloc"), std::string::npos) << e.Message();
+    }
+#endif
     EXPECT_TRUE(rtl::LoadedPackages().empty());
 }
 

@@ -16,6 +16,7 @@
 #include "framework/ModuleFile.hpp"
 #include "framework/Packages.hpp"
 #include "framework/Properties.hpp"
+#include "tests/packages/CraftedLibraries.hpp"
 #include "tests/packages/TempDir.hpp"
 
 namespace fs = std::filesystem;
@@ -211,9 +212,11 @@ TEST(ModuleFile, ReadsNeededLibrariesAndTheRunPathWithOriginExpanded) {
     EXPECT_NE(std::ranges::find(needs.Needed, "libstdc++.so.6"), needs.Needed.end());
     ASSERT_FALSE(needs.SearchPath.empty());
     EXPECT_EQ(fs::canonical(needs.SearchPath[0]), fs::canonical(QUORIX_LIBRARY_DIR));
-    EXPECT_TRUE(rtl::CanLocateLibrary("libquorix_rtl_packages.so.2", needs.SearchPath));
-    EXPECT_TRUE(rtl::CanLocateLibrary("libc.so.6", {}));
-    EXPECT_FALSE(rtl::CanLocateLibrary("libvcl99.so", needs.SearchPath));
+    EXPECT_EQ(rtl::FindMissingLibrary(needs), std::nullopt);
+    EXPECT_EQ(rtl::FindMissingLibrary({{"libquorix_rtl_packages.so.2"}, needs.SearchPath}), std::nullopt);
+    EXPECT_EQ(rtl::FindMissingLibrary({{"libc.so.6"}, {}}), std::nullopt);
+    EXPECT_EQ(rtl::FindMissingLibrary({{"libc.so.6", "libvcl99.so", "/no/libvcl98.so"}, needs.SearchPath}),
+              "libvcl99.so");
 }
 
 TEST(ModuleFile, RefusesFilesThatAreNotSharedLibraries) {
@@ -231,46 +234,13 @@ TEST(ModuleFile, RefusesFilesThatAreNotSharedLibraries) {
     for (const TCase& c : cases) ExpectPackageError([&] { rtl::ReadModuleDependencies(c.File); }, c.Message);
 }
 
-// A minimal 64-bit shared library image: one load segment mapping the whole file, a
-// dynamic section with Entries, and the string table Strings after it.
-std::string SharedLibraryImage(const std::vector<Elf64_Dyn>& Entries, const std::string& Strings) {
-    const uint64_t dynamicAt = sizeof(Elf64_Ehdr) + 2 * sizeof(Elf64_Phdr);
-    const uint64_t dynamicSize = (Entries.size() + 3) * sizeof(Elf64_Dyn);
-    const uint64_t stringsAt = dynamicAt + dynamicSize;
-    const uint64_t fileSize = stringsAt + Strings.size();
-    Elf64_Ehdr header{};
-    std::memcpy(header.e_ident, ELFMAG, SELFMAG);
-    header.e_ident[EI_CLASS] = ELFCLASS64;
-    header.e_ident[EI_DATA] = ELFDATA2LSB;
-    header.e_type = ET_DYN;
-    header.e_machine = EM_X86_64;
-    header.e_phoff = sizeof(Elf64_Ehdr);
-    header.e_phnum = 2;
-    Elf64_Phdr segments[2] = {};
-    segments[0].p_type = PT_LOAD;
-    segments[0].p_filesz = fileSize;
-    segments[1].p_type = PT_DYNAMIC;
-    segments[1].p_offset = dynamicAt;
-    segments[1].p_filesz = dynamicSize;
-    std::vector<Elf64_Dyn> dynamic = Entries;
-    dynamic.push_back({DT_STRTAB, {stringsAt}});
-    dynamic.push_back({DT_STRSZ, {Strings.size()}});
-    dynamic.push_back({DT_NULL, {0}});
-    std::string image(reinterpret_cast<const char*>(&header), sizeof header);
-    image.append(reinterpret_cast<const char*>(segments), sizeof segments);
-    image.append(reinterpret_cast<const char*>(dynamic.data()), dynamic.size() * sizeof(Elf64_Dyn));
-    return image + Strings;
-}
-
 TEST(ModuleFile, ReadsAHandMadeLibraryAndRefusesDamagedNamesCheaply) {
     TempDir dir;
     const auto needs = [&](const std::vector<Elf64_Dyn>& Entries, const std::string& Strings) {
-        dir.Write("lib.so", SharedLibraryImage(Entries, Strings));
+        dir.Write("lib.so", crafted::SharedLibraryImage(Entries, Strings));
         return rtl::ReadModuleDependencies(dir.File("lib.so"));
     };
-    const auto tags = [](int64_t Tag, std::size_t Count, uint64_t Value) {
-        return std::vector<Elf64_Dyn>(Count, Elf64_Dyn{Tag, {Value}});
-    };
+    const auto tags = crafted::Repeated;
     const std::string names = std::string("\0libA.so\0", 9) + "$ORIGIN/x:/opt" + '\0';
     const auto good = needs({{DT_NEEDED, {1}}, {DT_RUNPATH, {9}}}, names);
     EXPECT_EQ(good.Needed, std::vector<std::string>{"libA.so"});
@@ -281,9 +251,9 @@ TEST(ModuleFile, ReadsAHandMadeLibraryAndRefusesDamagedNamesCheaply) {
     // entry: a small file kept the reader busy for minutes.
     const std::string unended(1 << 20, 'n');
     const std::string ended = unended + '\0';
-    ExpectPackageError([&] { needs(tags(DT_NEEDED, 4000, 0), unended); }, "a name is too long");
-    ExpectPackageError([&] { needs(tags(DT_NEEDED, 4000, 0), ended); }, "a name is too long");
-    ExpectPackageError([&] { needs(tags(DT_NEEDED, 5000, 0), "libA.so"); }, "too many libraries");
+    ExpectPackageError([&] { needs(tags(DT_NEEDED, 60, 0), unended); }, "a name is too long");
+    ExpectPackageError([&] { needs(tags(DT_NEEDED, 60, 0), ended); }, "a name is too long");
+    ExpectPackageError([&] { needs(tags(DT_NEEDED, 65, 0), "libA.so"); }, "too many libraries");
     ExpectPackageError([&] { needs(tags(DT_NEEDED, 1, 0), "libA.so"); }, "runs past its string table");
     ExpectPackageError([&] { needs(tags(DT_NEEDED, 1, 99), "libA.so"); }, "outside its string table");
 }
