@@ -1,11 +1,14 @@
 #include "apps/VarsCalculator.hpp"
 
+#include <cctype>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <utility>
 #include <vector>
 
 #include "apps/ReportText.hpp"
+#include "builtins/VarsFunctions.hpp"
 #include "engine_vars/Quorix.hpp"
 #include "framework/Conversions.hpp"
 #include "framework/Exceptions.hpp"
@@ -25,7 +28,10 @@ std::string VarsErrorMessage(int iErrCode) {
         case qeOpenString: return "unterminated string";
         case qeDivisionByZero: return "division by zero";
         case qeTooDeep: return "calls nested too deeply";
-        default: return "unknown error";
+        default: {
+            const std::string sText = FunctionErrorText(iErrCode);
+            return sText.empty() ? "unknown error" : sText;
+        }
     }
 }
 
@@ -55,6 +61,7 @@ TVarsCalculator::TVarsCalculator(const TVarsOptions& Options) : FState(std::make
     Engine.SetOnGetVariable([Values = &FState->Values](const std::string& sName, rtl::Extended& Result) {
         if (const auto It = Values->find(sName); It != Values->end()) Result = It->second;
     });
+    AttachFunctions(Engine, Options.bEveryday);
 }
 
 TVarsCalculator::~TVarsCalculator() = default;
@@ -67,9 +74,52 @@ std::string Joined(const rtl::TStrings& List) {
     return sText;
 }
 
+bool IsNameStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
+bool IsNameChar(char c) { return IsNameStart(c) || std::isdigit(static_cast<unsigned char>(c)); }
+
+// NAME = EXPR, blanks allowed around both: NAME and EXPR, or nothing for any other line.
+std::optional<std::pair<std::string, std::string>> SplitAssignment(const std::string& sLine) {
+    std::size_t i = sLine.find_first_not_of(" \t");
+    if (i == std::string::npos || !IsNameStart(sLine[i])) return std::nullopt;
+    const std::size_t iNameStart = i;
+    while (i < sLine.size() && IsNameChar(sLine[i])) ++i;
+    const std::size_t iNameEnd = i;
+    i = sLine.find_first_not_of(" \t", i);
+    if (i == std::string::npos || sLine[i] != '=') return std::nullopt;
+    // The engine takes no blanks; those around EXPR are the line's layout, not its text.
+    const std::size_t iFirst = sLine.find_first_not_of(" \t", i + 1);
+    const std::size_t iLast = sLine.find_last_not_of(" \t");
+    const std::string sExpression = iFirst == std::string::npos ? "" : sLine.substr(iFirst, iLast - iFirst + 1);
+    return std::pair{sLine.substr(iNameStart, iNameEnd - iNameStart), sExpression};
+}
+
 }  // namespace
 
-bool TVarsCalculator::Run(const std::string& sExpression, std::ostream& Out, std::ostream& Err) {
+bool TVarsCalculator::Run(const std::string& sLine, std::ostream& Out, std::ostream& Err) {
+    if (FState->Options.bAssignments)
+        if (const auto Assignment = SplitAssignment(sLine)) return Assign(Assignment->first, Assignment->second, Out, Err);
+    return Evaluate(sLine, Out, Err);
+}
+
+bool TVarsCalculator::Assign(const std::string& sName, const std::string& sExpression, std::ostream& Out,
+                             std::ostream& Err) {
+    TQuorix& Engine = FState->Engine;
+    const std::string sUpper = rtl::UpperCase(sName);
+    // A function's name, or a constant the functions answer, would never read the value.
+    const bool bTaken = Engine.Functions()->IndexOf(sName) >= 0 ||
+                        (Engine.Variables()->IndexOf(sName) >= 0 && !FState->Values.contains(sUpper));
+    if (bTaken) {
+        Err << "quorix: " << sName << " is the name of a function\n";
+        return false;
+    }
+    if (!Evaluate(sExpression, Out, Err)) return false;
+    if (FState->Options.bTree || FState->Options.bUsed) return true;
+    FState->Values[sUpper] = Engine.Value();
+    if (Engine.Variables()->IndexOf(sName) < 0) Engine.Variables()->Add(sName);
+    return true;
+}
+
+bool TVarsCalculator::Evaluate(const std::string& sExpression, std::ostream& Out, std::ostream& Err) {
     TQuorix& Engine = FState->Engine;
     const TVarsOptions& Options = FState->Options;
     struct TReport {
@@ -97,6 +147,10 @@ bool TVarsCalculator::Run(const std::string& sExpression, std::ostream& Out, std
                                                  : rtl::FormatFloat(Options.sFormat, Engine.Value()))
                     << '\n';
         }
+    } catch (const EFunctionArgument& E) {
+        bOk = false;
+        Err << "quorix: error " << E.ErrCode() << ": " << E.Message() << '\n' << sExpression << '\n';
+        bException = true;
     } catch (const std::exception& E) {
         bOk = false;
         WriteExceptionReport(Err, sExpression, ExceptionClassName(E), E.what());
