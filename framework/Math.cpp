@@ -19,12 +19,6 @@ const Quad kQuadPi = Quad(Pi) + Quad(kPiLow);
 
 Extended Rounded(Quad rValue) { return FiniteOrRaise(Extended(rValue)); }
 
-// The logarithms share their failures: 0 is a pole, a negative number has none.
-void RequireLogArgument(Extended X) {
-    if (X == 0) RaiseZeroDivide();
-    if (X < 0) RaiseInvalidOp();
-}
-
 void RequireValues(std::span<const double> Data, std::size_t iMinimum) {
     if (Data.size() < iMinimum) RaiseInvalidOp();
 }
@@ -98,69 +92,9 @@ Extended ArcCosh(Extended X) { return FiniteOrRaise(std::acosh(X)); }
 Extended ArcSinh(Extended X) { return FiniteOrRaise(std::asinh(X)); }
 Extended ArcTanh(Extended X) { return FiniteOrRaise(std::atanh(X), std::fabs(X) == 1); }
 
-Extended LnXP1(Extended X) {
-    RequireLogArgument(X + 1);
-    return FiniteOrRaise(std::log1p(X));
-}
-
-Extended Log10(Extended X) {
-    RequireLogArgument(X);
-    return FiniteOrRaise(std::log10(X));
-}
-
-Extended Log2(Extended X) {
-    RequireLogArgument(X);
-    return FiniteOrRaise(std::log2(X));
-}
-
-Extended LogN(Extended Base, Extended X) {
-    RequireLogArgument(Base);
-    RequireLogArgument(X);
-    // Base-2 logarithms keep exact powers exact: LogN(2, 8) is 3, not 2.9999...
-    const Extended rBaseLog = std::log2(Base);
-    return FiniteOrRaise(std::log2(X) / rBaseLog, rBaseLog == 0);
-}
-
 int Trunc(Extended X) { return CheckedInt(std::trunc(X)); }
 int Ceil(Extended X) { return CheckedInt(std::ceil(X)); }
 int Floor(Extended X) { return CheckedInt(std::floor(X)); }
-
-// Products by squaring lose about one bit per squaring; in binary128, 31 squarings
-// still leave the result exact to the last bit of Extended.
-Extended IntPower(Extended Base, int Exponent) {
-    if (Exponent == 0) return 1;
-    if (Base == 0) {
-        if (Exponent < 0) RaiseZeroDivide();
-        return 0;
-    }
-    // The reciprocal is taken first, not last, so that a result in the denormal range
-    // is not lost to an overflow of the intermediate power.
-    Quad rFactor = Exponent < 0 ? Quad(1) / Quad(Base) : Quad(Base);
-    // Widened before negating: -INT32_MIN does not fit an int.
-    uint64_t iCount = Exponent < 0 ? -int64_t(Exponent) : int64_t(Exponent);
-    Quad rProduct = 1;
-    for (;;) {
-        if (iCount & 1) rProduct *= rFactor;
-        iCount >>= 1;
-        if (iCount == 0) break;
-        rFactor *= rFactor;
-    }
-    return Rounded(rProduct);
-}
-
-Extended Power(Extended Base, Extended Exponent) {
-    if (Exponent == 0) return 1;
-    if (Base == 0) {
-        if (Exponent < 0) RaiseZeroDivide();
-        return 0;
-    }
-    if (Exponent == std::trunc(Exponent) && Exponent >= INT32_MIN && Exponent <= INT32_MAX)
-        return IntPower(Base, int(Exponent));
-    if (Base < 0) RaiseInvalidOp();
-    // exp(Exponent * ln(Base)), but without the error that rounding the product would
-    // magnify for large results.
-    return FiniteOrRaise(std::pow(Base, Exponent));
-}
 
 Extended Poly(Extended X, std::span<const double> Coefficients) {
     Quad rValue = 0;

@@ -56,7 +56,12 @@ Extended ArcCosh(Extended X);  // X < 1 raises EInvalidOp
 Extended ArcSinh(Extended X);
 Extended ArcTanh(Extended X);  // |X| = 1 raises EZeroDivide, |X| > 1 EInvalidOp
 
+// The exponential, and e^X - 1 exact also for tiny X; too large raises EOverflow.
+Extended Exp(Extended X);
+Extended ExpM1(Extended X);
+
 // Logarithms: of 0 raise EZeroDivide, of a negative number EInvalidOp.
+Extended Ln(Extended X);     // natural logarithm
 Extended LnXP1(Extended X);  // ln(1 + X), exact also for tiny X
 Extended Log10(Extended X);
 Extended Log2(Extended X);
