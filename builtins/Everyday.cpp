@@ -13,6 +13,7 @@ using rtl::Extended;
 namespace {
 
 bool IsNegative(Extended x, Extended) { return x < 0; }
+bool IsNotPositive(Extended x, Extended) { return x <= 0; }
 bool IsZero(Extended x, Extended) { return x == 0; }
 
 // Exact: the integral part of an Extended is an Extended.
@@ -48,6 +49,9 @@ std::vector<TBuiltIn> MakeEverydayFunctions() {
     std::vector<TBuiltIn> rows{
         OneNumber({"Sqrt", "x"}, [](Extended x) -> Extended { return std::sqrt(x); },
                   {{1, 0, IsNegative, epOutOfDomain}}),
+        OneNumber({"Exp", "x"}, rtl::Exp),
+        OneNumber({"ExpM1", "x"}, rtl::ExpM1),
+        OneNumber({"Ln", "x"}, rtl::Ln, {{1, 0, IsNotPositive, epOutOfDomain}}),
         OneNumber({"Abs", "x"}, [](Extended x) -> Extended { return std::fabs(x); }),
         OneNumber({"Sign", "x"}, Sign),
         OneNumber({"Round", "x"}, [](Extended x) -> Extended { return std::round(x); }),

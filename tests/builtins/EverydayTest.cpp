@@ -46,6 +46,12 @@ struct TValueCase {
 const TValueCase kValues[] = {
     {"Sqrt", "(2)", 1.41421356237309504880168872421L, 0},
     {"Sqrt", "(0)", 0, 0},
+    {"Exp", "(1)", 2.71828182845904523536028747135L, 1},
+    {"Exp", "(-20)", 2.06115362243855782796594038016e-9L, 1},
+    {"Exp", "(0)", 1, 0},
+    {"ExpM1", "(0.0000000001)", 1.00000000005000000000166666667e-10L, 1},
+    {"Ln", "(2)", 0.693147180559945309417232121458L, 1},
+    {"Ln", "(1)", 0, 0},
     {"Abs", "(-3)", 3, 0},
     {"Sign", "(-0.5)", -1, 0},
     {"Sign", "(0)", 0, 0},
@@ -104,6 +110,7 @@ TEST(Everyday, RefusedCallsReportTheBuiltInsCodes) {
     } Cases[] = {
         {"Sqrt", 102}, {"Sqrt(1;2)", 103}, {"Sqrt('4')", 100}, {"Sqrt(-0.001)", 101},
         {"Mod(1;0)", 101}, {"Mod(1)", 102}, {"Mod('a';0)", 101},  // the domain test comes last
+        {"Ln(0)", 101}, {"Ln(0-2)", 101}, {"Exp('1')", 100},
         {"Min()", 102}, {"Max(1;'x';3)", 100},
         {"Fact(2.5)", 100}, {"Fact(-1)", 101}, {"Fact('3')", 100},
     };
@@ -118,6 +125,8 @@ TEST(Everyday, RefusedCallsReportTheBuiltInsCodes) {
 
 TEST(Everyday, ResultsTooLargeRaiseInsteadOfReturningAnInfinity) {
     EXPECT_THROW(EvaluateWithEveryday("Fact(1755)"), rtl::EOverflow);
+    EXPECT_THROW(EvaluateWithEveryday("Exp(11357)"), rtl::EOverflow);
+    EXPECT_EQ(EvaluateWithEveryday("Exp(0-12000)").rValue, 0);  // underflow is quietly 0
     EXPECT_THROW(EvaluateWithEveryday("Fact(3e9)"), rtl::EOverflow);  // beyond 32 bits
     EXPECT_NO_THROW(EvaluateWithEveryday("Fact(1754)"));
 }
