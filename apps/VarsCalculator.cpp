@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "apps/ReportText.hpp"
+#include "builtins/FunctionSets.hpp"
 #include "builtins/VarsFunctions.hpp"
 #include "engine_vars/Quorix.hpp"
 #include "framework/Conversions.hpp"
@@ -35,6 +36,23 @@ std::string VarsErrorMessage(int iErrCode) {
     }
 }
 
+namespace {
+
+// A name the attached functions answer, so that a variable of that name could never
+// be read.
+bool IsFunctionName(const std::string& sName, bool bEveryday) {
+    using functions::TFunctionSet;
+    const std::string sUpper = rtl::UpperCase(sName);
+    for (const TFunctionSet Set : {TFunctionSet::BuiltIns, TFunctionSet::Everyday}) {
+        if (Set == TFunctionSet::Everyday && !bEveryday) continue;
+        for (const TBuiltInSignature& Signature : functions::Signatures(Set))
+            if (rtl::UpperCase(Signature.sName) == sUpper) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 struct TVarsCalculator::TState {
     TVarsOptions Options;
     std::map<std::string, rtl::Extended> Values;  // by the upper-cased name
@@ -51,6 +69,8 @@ TVarsCalculator::TVarsCalculator(const TVarsOptions& Options) : FState(std::make
             !rtl::TryStrToFloat(sAssignment.substr(iEquals + 1), rValue))
             throw rtl::EConvertError("--var wants NAME=NUMBER, got '" + sAssignment + "'");
         const std::string sName = sAssignment.substr(0, iEquals);
+        if (IsFunctionName(sName, Options.bEveryday))
+            throw rtl::EConvertError("--var " + sName + ": that is the name of a function");
         if (Names.IndexOf(sName) < 0) Names.Add(sName);
         // The component asks for a variable by its upper-cased name.
         FState->Values[rtl::UpperCase(sName)] = rValue;
@@ -104,17 +124,13 @@ bool TVarsCalculator::Run(const std::string& sLine, std::ostream& Out, std::ostr
 bool TVarsCalculator::Assign(const std::string& sName, const std::string& sExpression, std::ostream& Out,
                              std::ostream& Err) {
     TQuorix& Engine = FState->Engine;
-    const std::string sUpper = rtl::UpperCase(sName);
-    // A function's name, or a constant the functions answer, would never read the value.
-    const bool bTaken = Engine.Functions()->IndexOf(sName) >= 0 ||
-                        (Engine.Variables()->IndexOf(sName) >= 0 && !FState->Values.contains(sUpper));
-    if (bTaken) {
+    if (IsFunctionName(sName, FState->Options.bEveryday)) {
         Err << "quorix: " << sName << " is the name of a function\n";
         return false;
     }
     if (!Evaluate(sExpression, Out, Err)) return false;
     if (FState->Options.bTree || FState->Options.bUsed) return true;
-    FState->Values[sUpper] = Engine.Value();
+    FState->Values[rtl::UpperCase(sName)] = Engine.Value();
     if (Engine.Variables()->IndexOf(sName) < 0) Engine.Variables()->Add(sName);
     return true;
 }

@@ -107,8 +107,9 @@ TEST(VarsCalculator, ALineNameEqualsExpressionSetsTheVariableForTheLinesAfterIt)
     EXPECT_FALSE(TVarsCalculator(Options).Run("x = 1", PlainOut, PlainErr));
 }
 
-TEST(VarsCalculator, RefusesAnAssignmentThatIsNotNameEqualsNumber) {
-    for (const char* sAssignment : {"x", "=1", "x=", "x=one"}) {
+TEST(VarsCalculator, RefusesAnAssignmentThatIsNotNameEqualsNumberOrNamesAFunction) {
+    // A function's name too: the function would answer it, never the variable.
+    for (const char* sAssignment : {"x", "=1", "x=", "x=one", "pi=3", "Sqrt=2"}) {
         SCOPED_TRACE(sAssignment);
         TVarsOptions Options;
         Options.Assignments = {sAssignment};

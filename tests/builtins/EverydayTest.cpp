@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cctype>
 #include <set>
 #include <stdexcept>
@@ -12,6 +13,7 @@
 #include "builtins/ExtParser.hpp"
 #include "builtins/FunctionSets.hpp"
 #include "framework/Math.hpp"
+#include "tests/builtins/ExtParserTestSupport.hpp"
 #include "tests/framework/MathTestUlps.hpp"
 
 using rtl::Extended;
@@ -129,6 +131,20 @@ TEST(Everyday, ResultsTooLargeRaiseInsteadOfReturningAnInfinity) {
     EXPECT_EQ(EvaluateWithEveryday("Exp(0-12000)").rValue, 0);  // underflow is quietly 0
     EXPECT_THROW(EvaluateWithEveryday("Fact(3e9)"), rtl::EOverflow);  // beyond 32 bits
     EXPECT_NO_THROW(EvaluateWithEveryday("Fact(1754)"));
+}
+
+TEST(Everyday, NoFunctionEverReturnsAnInfinityOrANaN) {
+    for (const auto& Signature : quorix::functions::Signatures(quorix::functions::TFunctionSet::Everyday))
+        for (const std::string& sArguments : quorix::testing::ExtremeArgumentLists()) {
+            const std::string sText = std::string(Signature.sName) + "(" + sArguments + ")";
+            try {
+                const TOutcome Outcome = EvaluateWithEveryday(sText);
+                if (Outcome.bCalculated) {
+                    EXPECT_TRUE(std::isfinite(Outcome.rValue)) << sText;
+                }
+            } catch (const rtl::EMathError&) {
+            }
+        }
 }
 
 TEST(Everyday, AttachingKeepsTheBuiltInsAndTheApplicationsOwnFunctions) {
