@@ -47,13 +47,10 @@ struct TValueCase {
 // Exact where the value is; otherwise mpmath at 30 digits.
 const TValueCase kValues[] = {
     {"Sqrt", "(2)", 1.41421356237309504880168872421L, 0},
-    {"Sqrt", "(0)", 0, 0},
     {"Exp", "(1)", 2.71828182845904523536028747135L, 1},
     {"Exp", "(-20)", 2.06115362243855782796594038016e-9L, 1},
-    {"Exp", "(0)", 1, 0},
     {"ExpM1", "(0.0000000001)", 1.00000000005000000000166666667e-10L, 1},
     {"Ln", "(2)", 0.693147180559945309417232121458L, 1},
-    {"Ln", "(1)", 0, 0},
     {"Abs", "(-3)", 3, 0},
     {"Sign", "(-0.5)", -1, 0},
     {"Sign", "(0)", 0, 0},
@@ -61,7 +58,6 @@ const TValueCase kValues[] = {
     // Half away from zero, and no 32-bit limit.
     {"Round", "(2.5)", 3, 0},
     {"Round", "(-2.5)", -3, 0},
-    {"Round", "(2.4999)", 2, 0},
     {"Round", "(1e15+0.5)", 1e15 + 1, 0},
     {"Round", "(1250*1.045^3)", 1426, 0},
     {"Trunc", "(-2.7)", -2, 0},
@@ -71,7 +67,6 @@ const TValueCase kValues[] = {
     {"Mod", "(-7;3)", -1, 0},
     {"Mod", "(7.5;-2)", 1.5L, 0},
     {"Min", "(3;-1;2)", -1, 0},
-    {"Min", "(4)", 4, 0},
     {"Max", "(3;-1;2)", 3, 0},
     // Extended, not rounded to doubles as MinValue's list is.
     {"Max", "(1;1+2^-60)", 1 + 0x1p-60L, 0},
