@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "apps/JsonText.hpp"
+#include "builtins/AttachFunctions.hpp"
 #include "builtins/ExtParser.hpp"
 #include "framework/Conversions.hpp"
 #include "framework/Exceptions.hpp"
@@ -15,8 +16,12 @@ namespace quorix::calculator {
 namespace {
 
 // The one place that decides which engine the calculator uses: the one with the
-// built-in functions.
-std::unique_ptr<TQuorix> CreateEngine() { return std::make_unique<TExtParser>(nullptr); }
+// built-in functions, and the everyday functions unless the user asked for --strict.
+std::unique_ptr<TQuorix> CreateEngine(bool bStrict) {
+    auto Engine = std::make_unique<TExtParser>(nullptr);
+    if (!bStrict) AttachEverydayFunctions(*Engine);
+    return Engine;
+}
 
 }  // namespace
 
@@ -29,11 +34,10 @@ const char* ErrorMessage(int iErrCode) {
         case qeOpenString: return "unterminated string";
         case qeDivisionByZero: return "division by zero";
         case qeTooDeep: return "calls nested too deeply";
-        case 100: return "wrong kind of argument";
-        case 101: return "argument out of the function's domain";
-        case 102: return "too few arguments";
-        case 103: return "too many arguments";
-        default: return "function failed";
+        default: {
+            const std::string sText = FunctionErrorText(iErrCode);
+            return sText.empty() ? "function failed" : sText;
+        }
     }
 }
 
@@ -43,7 +47,7 @@ std::string ExactNumber(rtl::Extended rValue) {
     return std::string(Buffer, Result.ptr);
 }
 
-TCalculator::TCalculator(const TOptions& Options) : FOptions(Options), FEngine(CreateEngine()) {
+TCalculator::TCalculator(const TOptions& Options) : FOptions(Options), FEngine(CreateEngine(Options.bStrict)) {
     FEngine->SetOptimize(Options.bOptimize);
     if (Options.Delimiter) FEngine->SetStringDelimiter(*Options.Delimiter);
     if (Options.Separator) FEngine->SetParSeparator(*Options.Separator);

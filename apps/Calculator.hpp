@@ -24,6 +24,7 @@ struct TOptions {
     std::vector<std::string> Expressions;  // none: read standard input
     bool bVariables = false;               // --engine vars: the flavour with variables
     std::vector<std::string> Variables;    // its variables, NAME=VALUE
+    bool bStrict = false;                  // --strict: the 54 built-ins alone, no everyday functions
 };
 
 // The words for an error code reported through OnError.

@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "builtins/ExtParser.hpp"
+#include "builtins/FunctionSets.hpp"
 
 namespace quorix::calculator {
 
@@ -15,15 +15,25 @@ constexpr int UsageError = 2;
 const CLI::Validator OneCharacter(
     [](std::string& sValue) { return sValue.size() == 1 ? std::string() : "must be one character"; }, "");
 
-// The help's list of the built-in functions, one a line with its arguments.
-std::string BuiltInFunctionsHelp() {
-    std::string sHelp = "Built-in functions of --engine engine (names in any letter case):\n";
-    for (const TBuiltInSignature& Signature : TExtParser::BuiltInSignatures()) {
+// One group of the help's list of functions, one a line with its arguments.
+std::string FunctionsHelp(const std::string& sHeading, functions::TFunctionSet Set) {
+    std::string sHelp = sHeading + ":\n";
+    for (const TBuiltInSignature& Signature : functions::Signatures(Set)) {
         sHelp += std::string("  ") + Signature.sName;
         if (*Signature.sArguments) sHelp += std::string("(") + Signature.sArguments + ")";
         sHelp += '\n';
     }
     return sHelp;
+}
+
+std::string AllFunctionsHelp() {
+    using functions::TFunctionSet;
+    return "Functions, in both engines (names in any letter case; with --engine vars, Pi and\n"
+           "Random are written without parentheses):\n\n" +
+           FunctionsHelp("Built-in functions", TFunctionSet::BuiltIns) + '\n' +
+           FunctionsHelp("Everyday functions (left out by --strict; Round rounds half away from zero)",
+                         TFunctionSet::Everyday) +
+           "\nIn the interactive --engine vars mode, a line NAME = EXPR sets the variable NAME.\n";
 }
 
 }  // namespace
@@ -35,7 +45,7 @@ std::optional<TOptions> ReadCommandLine(int argc, const char* const* argv, std::
         "expression a line from standard input (an interactive calculator at a terminal).\n"
         "Exit status: 0 when every expression succeeded, 1 otherwise, 2 for bad usage.",
         "quorix"};
-    App.footer(BuiltInFunctionsHelp());
+    App.footer(AllFunctionsHelp());
     App.set_version_flag("--version", std::string("quorix ") + QUORIX_VERSION);
 
     TOptions Options;
@@ -51,6 +61,7 @@ std::optional<TOptions> ReadCommandLine(int argc, const char* const* argv, std::
     auto* Separator = App.add_option("--separator", sSeparator, "argument separator (default ;)")
                           ->type_name("C")
                           ->check(OneCharacter);
+    App.add_flag("--strict", Options.bStrict, "the 54 built-in functions alone, without the everyday ones");
     App.add_flag("--json", bJson, "print one JSON object a line with everything about each expression");
     std::string sEngine = "engine";
     App.add_option("--engine", sEngine, "engine flavour: engine, or vars (with variables)")

@@ -45,7 +45,8 @@ int main(int argc, char** argv) {
         if (Options->bVariables)
             VarsCalculator.emplace(TVarsOptions{Options->Variables, Options->Output == TOutput::Tree,
                                                 Options->Output == TOutput::Used, Options->sFormat,
-                                                Options->bOptimize});
+                                                Options->bOptimize, !Options->bStrict,
+                                                Options->Expressions.empty()});
         else
             Calculator.emplace(*Options);
     } catch (const rtl::Exception& E) {

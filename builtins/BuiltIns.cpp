@@ -1,5 +1,6 @@
 #include "builtins/BuiltIns.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -47,23 +48,78 @@ std::span<const double> TCallArguments::List(int iFirst, int iLast) {
 
 namespace {
 
-using TUnary = Extended (*)(Extended);
-using TBinary = Extended (*)(Extended, Extended);
 using TListRoutine = Extended (*)(std::span<const double>);
 
-constexpr int kUnbounded = INT_MAX;
 constexpr TKind N = TKind::Number, W = TKind::Whole, P = TKind::PaymentTime;
 
-// The row shapes.
+bool HasKind(const rParam& Param, TKind Kind) {
+    switch (Kind) {
+        case TKind::Number: return !TExtParser::IsString(Param);
+        case TKind::Whole: return TExtParser::IsInteger(Param);
+        case TKind::PaymentTime: return TExtParser::IsPaymentTime(Param);
+    }
+    return false;
+}
+
+// The code of the last failing test, 0 when all pass: count, then kinds, then domain.
+// The count is ParCount's; iWritten arguments can be read, and a test of a position
+// beyond them is skipped.
+int TestArguments(const TBuiltIn& Row, std::span<const rParam> arrPar, int ParCount, int iWritten) {
+    int iErrCode = 0;
+    if (Row.bCountTested) {
+        if (ParCount < Row.iMinCount) iErrCode = epTooFewArguments;
+        if (ParCount > Row.iMaxCount) iErrCode = epTooManyArguments;
+    }
+    ParCount = iWritten;
+    auto Written = [ParCount](int iPosition) { return iPosition >= 1 && iPosition <= ParCount; };
+    for (const TKindTest& test : Row.KindTests) {
+        const int iLast = ResolvePosition(test.iLast, ParCount);
+        for (int i = ResolvePosition(test.iFirst, ParCount); i <= iLast; ++i)
+            if (Written(i) && !HasKind(arrPar[std::size_t(i - 1)], test.Kind)) iErrCode = epWrongKind;
+    }
+    for (const TDomainTest& test : Row.DomainTests) {
+        if (!Written(test.iPosition) || (test.iOther != 0 && !Written(test.iOther))) continue;
+        const Extended rOther = test.iOther != 0 ? arrPar[std::size_t(test.iOther - 1)].rValue : 0;
+        if (test.Fails(arrPar[std::size_t(test.iPosition - 1)].rValue, rOther)) iErrCode = test.iCode;
+    }
+    return iErrCode;
+}
+
+}  // namespace
+
+void Call(const TBuiltIn& Row, std::span<const rParam> arrPar, int ParCount, int& iErrCode, Extended& Result) {
+    Result = 0;
+    // The engine passes as many arguments as ParCount says; should a caller not, no
+    // argument beyond the array is read.
+    const int iWritten = std::clamp(ParCount, 0, int(arrPar.size()));
+    const int iCode = TestArguments(Row, arrPar, ParCount, iWritten);
+    if (iCode != 0) {
+        iErrCode = iCode;
+        return;
+    }
+    TCallArguments args(arrPar, iWritten);
+    Result = Row.Compute(args);
+}
+
+TBuiltIn OneNumber(TBuiltInSignature Signature, TUnary Routine, std::vector<TDomainTest> Domain) {
+    return {Signature, {}, true, 1, 1, {{N, 1, 1}}, std::move(Domain),
+            [Routine](TCallArguments& Args) { return Routine(Args.Number(1)); }};
+}
+
+TBuiltIn TwoNumbers(TBuiltInSignature Signature, TBinary Routine, std::vector<TDomainTest> Domain) {
+    return {Signature, {}, true, 2, 2, {{N, 1, 1}, {N, 2, 2}}, std::move(Domain),
+            [Routine](TCallArguments& Args) { return Routine(Args.Number(1), Args.Number(2)); }};
+}
+
+TBuiltIn Numbers(TBuiltInSignature Signature, std::function<Extended(TCallArguments& Args)> Compute) {
+    return {Signature, {}, true, 1, kUnbounded, {{N, 1, kLast}}, {}, std::move(Compute)};
+}
+
+namespace {
 
 TBuiltIn Constant(TBuiltInSignature Signature, std::function<Extended()> Value) {
     return {Signature, {}, false, 0, kUnbounded, {}, {},
             [Value](TCallArguments&) { return Value(); }};
-}
-
-TBuiltIn OneNumber(TBuiltInSignature Signature, TUnary Routine, std::vector<TDomainTest> Domain = {}) {
-    return {Signature, {}, true, 1, 1, {{N, 1, 1}}, std::move(Domain),
-            [Routine](TCallArguments& Args) { return Routine(Args.Number(1)); }};
 }
 
 TBuiltIn Rounding(TBuiltInSignature Signature, int (*Routine)(Extended)) {
@@ -71,14 +127,8 @@ TBuiltIn Rounding(TBuiltInSignature Signature, int (*Routine)(Extended)) {
             [Routine](TCallArguments& Args) { return Extended(Routine(Args.Number(1))); }};
 }
 
-TBuiltIn TwoNumbers(TBuiltInSignature Signature, TBinary Routine, std::vector<TDomainTest> Domain = {}) {
-    return {Signature, {}, true, 2, 2, {{N, 1, 1}, {N, 2, 2}}, std::move(Domain),
-            [Routine](TCallArguments& Args) { return Routine(Args.Number(1), Args.Number(2)); }};
-}
-
 TBuiltIn ListOf(TBuiltInSignature Signature, TListRoutine Routine) {
-    return {Signature, {}, true, 1, kUnbounded, {{N, 1, kLast}}, {},
-            [Routine](TCallArguments& Args) { return Routine(Args.List(1, kLast)); }};
+    return Numbers(Signature, [Routine](TCallArguments& Args) { return Routine(Args.List(1, kLast)); });
 }
 
 TBuiltIn Financial(TBuiltInSignature Signature, int iCount, std::vector<TKindTest> Kinds,

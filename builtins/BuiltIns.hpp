@@ -1,7 +1,7 @@
 // The catalogue of TExtParser's built-in functions: for each, how many arguments it
 // takes, which kind each must be, which values lie outside its domain, and how the
-// arguments reach the framework routine that computes it. The dispatcher in
-// ExtParser.cpp runs these tests in their fixed order; this file only describes them.
+// arguments reach the framework routine that computes it. One dispatcher, Call, runs
+// these tests in their fixed order for every row, the everyday functions' included.
 #pragma once
 
 #include <climits>
@@ -49,6 +49,7 @@ public:
     rtl::Extended Number(int iPosition) const;
     int Whole(int iPosition) const;  // truncated; beyond 32 bits raises EOverflow
     rtl::TPaymentTime Payment(int iPosition) const;
+    int Count() const { return FParCount; }
     // Arguments iFirst to iLast as doubles; a value beyond the double range raises
     // EOverflow rather than turning into an infinity.
     std::span<const double> List(int iFirst, int iLast);
@@ -71,6 +72,22 @@ struct TBuiltIn {
     std::vector<TDomainTest> DomainTests;
     std::function<rtl::Extended(TCallArguments& Args)> Compute;
 };
+
+// The row shapes the catalogues are written in.
+using TUnary = rtl::Extended (*)(rtl::Extended);
+using TBinary = rtl::Extended (*)(rtl::Extended, rtl::Extended);
+inline constexpr int kUnbounded = INT_MAX;
+TBuiltIn OneNumber(TBuiltInSignature Signature, TUnary Routine, std::vector<TDomainTest> Domain = {});
+TBuiltIn TwoNumbers(TBuiltInSignature Signature, TBinary Routine, std::vector<TDomainTest> Domain = {});
+// At least one number, no maximum; Compute reads them through its arguments.
+TBuiltIn Numbers(TBuiltInSignature Signature, std::function<rtl::Extended(TCallArguments& Args)> Compute);
+
+// Runs Row for a call: the count, kind and domain tests, each failing one replacing
+// the code of the one before; the last failing code goes to iErrCode and Result
+// stays 0. Only a call that passes them all computes, and the routine's exceptions
+// pass through.
+void Call(const TBuiltIn& Row, std::span<const rParam> arrPar, int ParCount, int& iErrCode,
+          rtl::Extended& Result);
 
 // All 54, in registration order.
 std::span<const TBuiltIn> BuiltIns();

@@ -11,25 +11,12 @@
 #include <span>
 #include <string>
 
+#include "builtins/FunctionCodes.hpp"
 #include "engine/Quorix.hpp"
 #include "framework/Finance.hpp"
 #include "framework/Types.hpp"
 
 namespace quorix {
-
-// The library's error codes, above the engine's own.
-enum TExtParserError : int {
-    epWrongKind = 100,     // a string, a fraction or a bad payment time where it may not be
-    epOutOfDomain = 101,   // outside the function's domain
-    epTooFewArguments = 102,
-    epTooManyArguments = 103,
-};
-
-// One built-in function as a user writes it: its name and its arguments, for help texts.
-struct TBuiltInSignature {
-    const char* sName;
-    const char* sArguments;  // separated by "; ", empty for none
-};
 
 class TExtParser : public TQuorix {
 public:

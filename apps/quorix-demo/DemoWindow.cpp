@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "builtins/AttachFunctions.hpp"
 #include "framework/Conversions.hpp"
 #include "qt/ErrorText.hpp"
 #include "qt/QuorixDBParserEdit.hpp"
@@ -28,6 +29,7 @@ DemoWindow::DemoWindow(const QString& sDatabase, QWidget* parent)
     FParser->SetOnError([this](int iPos, int iErrCode) {
         statusBar()->showMessage(quorix::qt::ErrorTextAt(iErrCode, iPos));
     });
+    quorix::AttachEverydayFunctions(*FParser);
 
     FItems->SetDatabaseName(sDatabase.toStdString());
     FItems->SetTableName("items");
@@ -45,6 +47,10 @@ DemoWindow::DemoWindow(const QString& sDatabase, QWidget* parent)
     setCentralWidget(Central);
     statusBar()->showMessage(tr("Type an expression and press Enter, or leave the field"));
     showRecord();
+}
+
+QStringList DemoWindow::expressionHints() {
+    return {"2*Sin(Pi/4)^2", "Sum(1;2;3)", "Round(1250*1.045^3)", "Sqrt(2)"};
 }
 
 // The widgets go first: they refer to the parser and the data source.
@@ -89,7 +95,8 @@ QWidget* DemoWindow::makeCalculator() {
         watchErrors(Edit);
         Layout->addRow(tr(Field.sLabel), Edit);
     }
-    Layout->addRow(new QLabel(tr("Try 2*Sin(Pi/4)^2, Sum(1;2;3) or Round(1250*1.045^3)")));
+    const QStringList Hints = expressionHints();
+    Layout->addRow(new QLabel(tr("Try %1 or %2").arg(Hints.mid(0, Hints.size() - 1).join(", "), Hints.last())));
     return Box;
 }
 

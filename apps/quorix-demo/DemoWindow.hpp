@@ -7,6 +7,7 @@
 #include <memory>
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include "builtins/ExtParser.hpp"
 #include "framework/DBLinks.hpp"
@@ -25,6 +26,9 @@ public:
     // Opens the price list in the SQLite file; raises what the data layer raises.
     explicit DemoWindow(const QString& sDatabase, QWidget* parent = nullptr);
     ~DemoWindow() override;
+
+    // The expressions the calculator's hint suggests; each evaluates in its fields.
+    static QStringList expressionHints();
 
 protected:
     void closeEvent(QCloseEvent* Event) override;

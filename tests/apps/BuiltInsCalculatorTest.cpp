@@ -21,6 +21,9 @@ TEST(CalculatorBuiltIns, EvaluatesAndReportsTheLibrarysFunctions) {
         {"ArcCos(2)", false, "", "quorix: error 101 at 0"},
         {"Sin", false, "", "quorix: error 102 at 0"},
         {"ArcTanh(1)", false, "", "quorix: exception EZeroDivide"},
+        {"Sqrt(2)", true, "1.4142135623731\n", ""},
+        {"Max(1;Round(2.5);2)", true, "3\n", ""},
+        {"Mod(1;0)", false, "", "quorix: error 101 at 0: argument out of the function's domain"},
     };
     for (const auto& c : kCases) {
         TCalculator Calculator{TOptions{}};
@@ -29,6 +32,17 @@ TEST(CalculatorBuiltIns, EvaluatesAndReportsTheLibrarysFunctions) {
         EXPECT_EQ(Out.str(), c.sOut) << c.sExpression;
         EXPECT_EQ(Err.str().rfind(c.sErrStart, 0), 0u) << Err.str();
     }
+}
+
+TEST(CalculatorBuiltIns, StrictLeavesTheBuiltInsAlone) {
+    TOptions Options;
+    Options.bStrict = true;
+    TCalculator Calculator{Options};
+    std::ostringstream Out, Err;
+    EXPECT_TRUE(Calculator.Run("Hypot(3;4)", Out, Err));
+    EXPECT_FALSE(Calculator.Run("Sqrt(2)", Out, Err));
+    EXPECT_EQ(Out.str(), "5\n");
+    EXPECT_EQ(Err.str().rfind("quorix: error 5 at 0: unknown name", 0), 0u) << Err.str();
 }
 
 TEST(CalculatorBuiltIns, HelpListsEveryFunctionWithItsArguments) {
@@ -41,6 +55,10 @@ TEST(CalculatorBuiltIns, HelpListsEveryFunctionWithItsArguments) {
         EXPECT_NE(Out.str().find(Signature.sName), std::string::npos) << Signature.sName;
     EXPECT_NE(Out.str().find("  ArcTan2(y; x)\n"), std::string::npos);
     EXPECT_NE(Out.str().find("  Pi\n"), std::string::npos);
+    const std::size_t iEveryday = Out.str().find("Everyday functions");
+    ASSERT_NE(iEveryday, std::string::npos);
+    EXPECT_NE(Out.str().find("  Min(x1; x2; ...)\n", iEveryday), std::string::npos);
+    EXPECT_NE(Out.str().find("  Mod(x; y)\n", iEveryday), std::string::npos);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // The calculator's variables mode: what it prints and whether it succeeds.
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -62,8 +63,53 @@ TEST(VarsCalculator, PrintsTheTreeTheUsedNamesOrAFormattedValueInstead) {
     EXPECT_EQ(Err.str(), "");
 }
 
-TEST(VarsCalculator, RefusesAnAssignmentThatIsNotNameEqualsNumber) {
-    for (const char* sAssignment : {"x", "=1", "x=", "x=one"}) {
+TEST(VarsCalculator, HasTheBuiltInsAndTheEverydayFunctions) {
+    TVarsOptions Options;
+    Options.Assignments = {"x=3", "y=4"};
+    TVarsCalculator Calculator(Options);
+    std::ostringstream Out, Err;
+    EXPECT_TRUE(Calculator.Run("Hypot(x;y)", Out, Err));
+    EXPECT_TRUE(Calculator.Run("sqrt(x*x+y*y)-Round(2.5)", Out, Err));
+    EXPECT_TRUE(Calculator.Run("2*Pi", Out, Err));
+    // This flavour's function event has no code: a refused call ends the evaluation.
+    EXPECT_FALSE(Calculator.Run("1+Sqrt(x;y)", Out, Err));
+    EXPECT_EQ(Out.str(), "5\n2\n6.28318530717959\n");
+    EXPECT_EQ(Err.str(), "quorix: error 103: SQRT: too many arguments\n1+Sqrt(x;y)\n");
+
+    Options.bEveryday = false;
+    std::ostringstream StrictOut, StrictErr;
+    EXPECT_TRUE(TVarsCalculator(Options).Run("Hypot(x;y)", StrictOut, StrictErr));
+    EXPECT_FALSE(TVarsCalculator(Options).Run("Sqrt(x)", StrictOut, StrictErr));
+    EXPECT_EQ(StrictErr.str().rfind("quorix: error 7 at 0: unknown name", 0), 0u) << StrictErr.str();
+}
+
+TEST(VarsCalculator, ALineNameEqualsExpressionSetsTheVariableForTheLinesAfterIt) {
+    TVarsOptions Options;
+    Options.Assignments = {"x=3"};
+    Options.bAssignments = true;
+    TVarsCalculator Calculator(Options);
+    std::ostringstream Out, Err;
+    EXPECT_FALSE(Calculator.Run("rate", Out, Err));
+    EXPECT_TRUE(Calculator.Run(" rate = x/100 ", Out, Err));
+    EXPECT_TRUE(Calculator.Run("x = x+1", Out, Err));  // the old value on the right
+    EXPECT_TRUE(Calculator.Run("RATE*x", Out, Err));
+    EXPECT_FALSE(Calculator.Run("y = Sqrt(-1)", Out, Err));  // a failed line sets nothing
+    EXPECT_FALSE(Calculator.Run("y", Out, Err));
+    EXPECT_FALSE(Calculator.Run("Sqrt = 2", Out, Err));
+    EXPECT_FALSE(Calculator.Run("pi = 3", Out, Err));
+    EXPECT_TRUE(Calculator.Run("Pi/Pi", Out, Err));
+    EXPECT_EQ(Out.str(), "0.03\n4\n0.12\n1\n");
+    EXPECT_NE(Err.str().find("quorix: Sqrt is the name of a function\n"), std::string::npos);
+    EXPECT_NE(Err.str().find("quorix: pi is the name of a function\n"), std::string::npos);
+
+    Options.bAssignments = false;  // expressions on the command line are only expressions
+    std::ostringstream PlainOut, PlainErr;
+    EXPECT_FALSE(TVarsCalculator(Options).Run("x = 1", PlainOut, PlainErr));
+}
+
+TEST(VarsCalculator, RefusesAnAssignmentThatIsNotNameEqualsNumberOrNamesAFunction) {
+    // A function's name too: the function would answer it, never the variable.
+    for (const char* sAssignment : {"x", "=1", "x=", "x=one", "pi=3", "Sqrt=2"}) {
         SCOPED_TRACE(sAssignment);
         TVarsOptions Options;
         Options.Assignments = {sAssignment};
@@ -106,6 +152,12 @@ TEST(VarsProgram, EvaluatesWithVariablesAndFailsOnAnUnknownName) {
     EXPECT_EQ(RunProgram("--engine vars 'y+1'", sOut, true), 1);
     EXPECT_EQ(sOut.substr(0, 20), "quorix: error 7 at 0");
     EXPECT_EQ(RunProgram("--engine vars --var x=oops x", sOut, true), 2);
+    EXPECT_EQ(RunProgram("--engine vars --var x=3 --var y=4 'Hypot(x;y)'", sOut, true), 0);
+    EXPECT_EQ(sOut, "5\n");
+    const std::string sLines = ::testing::TempDir() + "quorix-vars-lines.txt";
+    std::ofstream(sLines) << "x = x*10\nx+1\n";
+    EXPECT_EQ(RunProgram("--engine vars --var x=2 < " + sLines, sOut, true), 0);
+    EXPECT_EQ(sOut, "20\n21\n");
 }
 
 }  // namespace

@@ -160,20 +160,8 @@ TEST(ExtParserErrors, RoutinesWithoutAValueRaiseTheirMathErrorThroughCalc) {
 
 TEST(ExtParserErrors, NoFunctionEverReturnsAnInfinityOrANaN) {
     // Extreme arguments for every function: each call either fails (code or math
-    // exception) or gives a finite value. Every pair for the first two arguments; longer
-    // calls repeat one value, with and without a payment time at the end.
-    const std::vector<std::string> values{"0", "-0", "1", "-1", "1e-4000", "1e4000", "-1e4000", "3e9", "0.5"};
-    std::vector<std::string> argumentLists;
-    for (const std::string& a : values) {
-        argumentLists.push_back(a);
-        for (const std::string& b : values) argumentLists.push_back(a + ";" + b);
-        std::string sRepeated = a + ";" + a;
-        for (int iCount = 3; iCount <= 6; ++iCount) {
-            argumentLists.push_back(sRepeated + ";'END'");
-            sRepeated += ";" + a;
-            argumentLists.push_back(sRepeated);
-        }
-    }
+    // exception) or gives a finite value.
+    const std::vector<std::string> argumentLists = quorix::testing::ExtremeArgumentLists();
     for (const auto& signature : quorix::TExtParser::BuiltInSignatures())
         for (const std::string& sArguments : argumentLists) {
             const std::string sText = std::string(signature.sName) + "(" + sArguments + ")";

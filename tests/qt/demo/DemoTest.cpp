@@ -87,6 +87,18 @@ private slots:
         QCOMPARE(column("qty"), (QVariantList{120.0, 40.0, 6.0, 3.0, 1.0}));
     }
 
+    void everyHintEvaluatesInTheCalculatorsFields() {
+        auto* Amount = find<QuorixParserEdit>("amount");
+        for (const QString& sHint : quorix_demo::DemoWindow::expressionHints()) {
+            Amount->setFocus(Qt::TabFocusReason);
+            Amount->selectAll();
+            QTest::keyClicks(Amount, sHint);
+            QTest::keyClick(Amount, Qt::Key_Return);
+            QVERIFY2(!Amount->hasError(), qPrintable(sHint + ": " + Window->statusBar()->currentMessage()));
+        }
+        QVERIFY(qAbs(Amount->value().toDouble() - 1.41421356237) < 1e-9);  // the last one
+    }
+
     void refusedWriteAndParserErrorsReachTheStatusLine() {
         auto* Amount = find<QuorixParserEdit>("amount");
         Amount->setFocus(Qt::TabFocusReason);
