@@ -25,7 +25,7 @@ std::unique_ptr<TQuorix> CreateEngine(bool bStrict) {
 
 }  // namespace
 
-const char* ErrorMessage(int iErrCode) {
+std::string ErrorMessage(int iErrCode) {
     switch (iErrCode) {
         case qeOperand: return "operator or operand missing";
         case qeNoClosing: return "missing closing parenthesis";

@@ -28,7 +28,7 @@ struct TOptions {
 };
 
 // The words for an error code reported through OnError.
-const char* ErrorMessage(int iErrCode);
+std::string ErrorMessage(int iErrCode);
 
 // Writes a value with 21 significant digits: enough to read the same Extended back.
 std::string ExactNumber(rtl::Extended rValue);

@@ -18,7 +18,7 @@
 
 namespace quorix::calculator {
 
-const char* VarsErrorMessage(int iErrCode) {
+std::string VarsErrorMessage(int iErrCode) {
     switch (iErrCode) {
         case qeOperand: return "operator or operand missing";
         case qeNoClosing: return "missing closing parenthesis";

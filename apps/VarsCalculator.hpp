@@ -21,7 +21,7 @@ struct TVarsOptions {
 };
 
 // The words for an error code of the variables flavour.
-const char* VarsErrorMessage(int iErrCode);
+std::string VarsErrorMessage(int iErrCode);
 
 class TVarsCalculator {
 public:
