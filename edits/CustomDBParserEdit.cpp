@@ -125,9 +125,16 @@ const rtl::TClassInfo& TCustomDBParserEdit::StaticClassInfo() {
     return Info;
 }
 
-// Neither declares a default: a data source reference is always stored.
+// A field the control cannot show leaves Value NaN, which no stored form can hold.
+rtl::Extended TCustomDBParserEdit::StoredValue() const { return std::isnan(Value()) ? 0 : Value(); }
+
+// Neither declares a default: a data source reference is always stored. Value is
+// redeclared (keeping its place) so that no value is stored as none.
 std::vector<rtl::TPropInfo> TCustomDBParserEdit::PublishedProperties() {
     std::vector<rtl::TPropInfo> Properties = TCustomParserEdit::PublishedProperties();
+    using TSetter = void (TCustomDBParserEdit::*)(rtl::Extended);
+    Properties.push_back(rtl::MakeProperty("Value", &TCustomDBParserEdit::StoredValue,
+                                           static_cast<TSetter>(&TCustomDBParserEdit::SetValue)));
     Properties.push_back(rtl::MakeProperty("DataField", &TCustomDBParserEdit::DataField,
                                            &TCustomDBParserEdit::SetField));
     Properties.push_back(rtl::MakeProperty("DataSource", &TCustomDBParserEdit::DataSource,

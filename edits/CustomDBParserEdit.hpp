@@ -10,7 +10,8 @@
 //   A written value keeps an integer column's integers exactly (TField::SetAsExtended).
 // - A field that cannot be read as a number (text that is no number, binary data)
 //   shows as empty text with Value NaN, FieldError telling why; nothing is written
-//   into it until a value is committed.
+//   into it until a value is committed. Storing the form then stores no Value for
+//   the control, as for a Value of 0.
 // - Typed text is never dropped silently. Whenever the dataset collects its links'
 //   values (Post, moving, Close, RefreshRecord, destroying the dataset or its data
 //   source) the control first commits text typed since the last commit, as leaving
@@ -66,6 +67,7 @@ protected:
     const rtl::TFieldDataLink& DataLink() const { return *FDataLink; }
 
 private:
+    rtl::Extended StoredValue() const;  // Value, or 0 (not stored) for no value
     bool HoldsTypedText() const { return FTyped && !ShowsRendering(); }
     void CommitTypedText();  // raises when the text cannot be committed
     void HandleInput(const std::function<void()>& Input);

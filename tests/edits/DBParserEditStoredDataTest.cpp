@@ -13,6 +13,7 @@
 #include "edits/DBParserEdit.hpp"
 #include "edits/ParserEdit.hpp"
 #include "framework/Exceptions.hpp"
+#include "framework/Streaming.hpp"
 #include "tests/framework/DBTestFile.hpp"
 
 using namespace rtl;
@@ -38,6 +39,11 @@ struct TBoundForm {
     TParserEdit* Other = new TParserEdit(Form.get());
 
     explicit TBoundForm(const std::string& sSchema) : File(sSchema) {
+        Data->SetName("Data");
+        Source->SetName("Source");
+        Parser->SetName("Parser");
+        Edit->SetName("Edit");
+        Other->SetName("Other");
         Data->SetDatabaseName(File.FileName());
         Data->SetTableName("t");
         Source->SetDataSet(Data);
@@ -77,6 +83,7 @@ TEST(DBParserEditStoredData, AFieldItCannotShowIsShownAsNoValueAndKept) {
     EXPECT_EQ(F.Edit->Text(), "");
     EXPECT_TRUE(std::isnan(F.Edit->Value()));
     EXPECT_NE(F.Edit->FieldError().find("abc"), std::string::npos);
+    EXPECT_EQ(WriteComponentText(*F.Form).find("Value"), std::string::npos);
     F.PassThrough();
     F.Data->Next();
     EXPECT_EQ(F.Edit->Value(), 1.5);
