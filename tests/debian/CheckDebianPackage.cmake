@@ -3,13 +3,7 @@
 #   cmake -DQUORIX_BUILD=... -DWORK=... "-DEXPECTED=path;..." -P CheckDebianPackage.cmake
 file(REMOVE_RECURSE ${WORK})
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "Failed (${status}): ${ARGN}\n${out}\n${err}")
-  endif()
-  set(output "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../support/Run.cmake)
 
 run(cpack --config ${QUORIX_BUILD}/CPackConfig.cmake -B ${WORK})
 file(GLOB packages ${WORK}/quorix_*.deb)

@@ -5,13 +5,7 @@
 set(prefix ${WORK}/prefix)
 file(REMOVE_RECURSE ${WORK})
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "Failed (${status}): ${ARGN}\n${out}\n${err}")
-  endif()
-  set(output "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../../support/Run.cmake)
 
 function(expect_two program)
   run(${program})
