@@ -162,6 +162,8 @@ bool IsWholeInt(bits::TUnpacked x, int& n) {
         return 0;
     }
     if (Base < 0) RaiseInvalidOp();
+    // ln 1 = 0 times any exponent, even one too large for the exact product below.
+    if (Base == 1) return 1;
     const TPair rLn = explog::LnPair(explog::Finite(Base));
     const Extended rEstimate = explog::Finite(Exponent) * rLn.hi;
     if (rEstimate > explog::kExpOverflowBound) RaiseOverflow();

@@ -44,6 +44,11 @@ TEST(Power, IsAccurateToAFewUlpsOverWholeAndFractionalExponents) {
     }
 }
 
+TEST(Power, OfOneIsOneWhateverTheExponent) {
+    for (const Extended rExponent : {0.5L, -0.5L, 1e4000L, -1e4932L, std::numeric_limits<Extended>::max()})
+        EXPECT_EQ(rtl::Power(1, rExponent), 1) << rExponent;
+}
+
 TEST(Power, KeepsADenormalResultOfANegativeExponent) {
     // 10^-4940 lies below the normal range; the intermediate 10^4940 would overflow.
     const Extended rResult = rtl::Power(10, -4940);
