@@ -8,6 +8,8 @@
 #include <cmath>
 
 #include "framework/Math.hpp"
+#include "framework/math/DoublePair.hpp"
+#include "framework/math/ExtendedBits.hpp"
 #include "framework/math/NearestWhole.hpp"
 #include "framework/math/Polynomial.hpp"
 #include "framework/math/TrigTables.hpp"
@@ -57,6 +59,74 @@ template <class TCoordinate>
     const TTableEntry& base = kOctantAngles[iOctant][nearest.iBits];
     const TPair sum = pair::FastTwoSum(base.Hi(), rSign * u.hi);
     return sum.hi + (sum.lo + (base.lo + rSign * (u.lo + rExcess)));
+}
+
+// The angle of the point (x, y) for y, x > 0, reflected as in Angle, from the bits of
+// the coordinates. With far <= near the two magnitudes, far = F 2^-d, near = N (their
+// significands F, N and exponent difference d), and c = i / kAtanSteps next to their
+// ratio,
+//     u = (far - c near) / (near + c far) = (kAtanSteps F - i N 2^d) / (kAtanSteps N 2^d + i F)
+// is a quotient of two whole numbers of at most 80 bits, formed exactly in integers and
+// divided once in doubles. Where c is 0 (d >= 8 or a small ratio) u = F / N 2^-d.
+// Only the arc tangent's excess over u needs the x87.
+constexpr int kPlainShift = 40;  // the largest d taken here; beyond it u is tiny
+
+struct TRatio {
+    dpair::TDoublePair u;
+    unsigned iStep;  // i
+};
+
+__extension__ typedef unsigned __int128 TUInt128;
+
+TRatio PlainRatio(const bits::TUnpacked& far, const bits::TUnpacked& near) {
+    const int d = near.iExponent - far.iExponent;
+    const double rFar = double(std::int64_t(far.iSignificand >> 11));
+    const double rNear = double(std::int64_t(near.iSignificand >> 11));
+    // The ratio estimated from 53 bits of each: i may miss the nearest by a hair, which
+    // the arc tangent's series allows for.
+    const unsigned i = d >= 8 ? 0 : unsigned(rFar * (kAtanSteps * bits::PowerOfTwo(-d)) / rNear + 0.5);
+    if (i == 0) {
+        const dpair::TDoublePair q = dpair::Quotient({rFar, double(far.iSignificand & 0x7FF) * 0x1p-11},
+                                                     {rNear, double(near.iSignificand & 0x7FF) * 0x1p-11});
+        const double rScale = bits::PowerOfTwo(-d);
+        return {{q.hi * rScale, q.lo * rScale}, 0};
+    }
+    const TUInt128 rShiftedNear = TUInt128(near.iSignificand) << d;
+    const dpair::TInt128 numerator = dpair::TInt128(TUInt128(far.iSignificand) * kAtanSteps - rShiftedNear * i);
+    const TUInt128 denominator = rShiftedNear * kAtanSteps + TUInt128(far.iSignificand) * i;
+    return {dpair::Quotient(dpair::FromWhole(numerator), dpair::FromWhole(dpair::TInt128(denominator))), i};
+}
+
+// The series' lead as two doubles: loading an Extended constant is slow.
+constexpr double kArcTanLeadHigh = double(kArcTanLead);
+constexpr double kArcTanLeadLow = double(kArcTanLead - kArcTanLeadHigh);
+
+Extended PlainAngle(const bits::TUnpacked& y, const bits::TUnpacked& x) {
+    const bool bSteep = y.iExponent > x.iExponent || (y.iExponent == x.iExponent && y.iSignificand > x.iSignificand);
+    const TRatio ratio = PlainRatio(bSteep ? x : y, bSteep ? y : x);
+    // atan is odd: the octants that subtract their arc tangent take it of -u.
+    const unsigned iOctant = x.bNegative ? (bSteep ? 2 : 3) : (bSteep ? 1 : 0);
+    const double q = iOctant & 1 ? -ratio.u.hi : ratio.u.hi, ql = iOctant & 1 ? -ratio.u.lo : ratio.u.lo;
+    // atan u = atan q + ql / (1 + q^2) for u = q + ql, to far below an ulp, and
+    // atan q = q + q^3 (lead + tail): only q^3 and its sum with the lead need the x87;
+    // the tail, below 2^-16, and ql's share are formed in doubles meanwhile.
+    const double z = q * q;
+    const double rTail = z * math::EstrinIn<double>(kArcTanPoly, z, z * z);
+    const double rLowShare = ql * (1 - z);
+    const Extended rQ = q;
+    const Extended rExcess = rQ * rQ * rQ * (Extended(kArcTanLeadHigh) + (kArcTanLeadLow + rTail));
+    const TTableEntry& base = kOctantAngles[iOctant][ratio.iStep];
+    const TPair sum = pair::FastTwoSum(base.Hi(), rQ);
+    return sum.hi + (sum.lo + (base.lo + (rLowShare + rExcess)));
+}
+
+bool IsPlainPoint(const bits::TUnpacked& y, const bits::TUnpacked& x) {
+    auto normal = [](const bits::TUnpacked& a) {
+        return a.iExponent >= bits::kMinNormalExponent && a.iExponent <= bits::kMaxExponent &&
+               (a.iSignificand >> 63) != 0;
+    };
+    const int d = y.iExponent - x.iExponent;
+    return normal(y) && normal(x) && d <= kPlainShift && d >= -kPlainShift;
 }
 
 // Magnitudes within these bounds keep every step of the pair arithmetic clear of
@@ -114,6 +184,23 @@ void RequireSineRange(Extended X) {
 // Below this asin X = X + X^3 / 6 to far beyond Extended precision.
 constexpr Extended kTinyArcSine = 0x1p-40L;
 
+// The angle of a point off the plain path: a zero, infinite or NaN coordinate, or two
+// of very different sizes. Kept out of ArcTan2, so that its registers and its merged
+// returns through memory stay off the common path. A point on the negative axis gets
+// pi whatever the sign of its zero ordinate, and (0, 0) gets 0.
+[[gnu::noinline]] Extended AngleOfUnusualPoint(Extended Y, Extended X) {
+    const Extended rY = std::fabs(Y), rX = std::fabs(X);
+    const Extended rLarger = rY > rX ? rY : rX, rSmaller = rY > rX ? rX : rY;
+    if (rLarger <= kPlainHigh && rSmaller >= kPlainLow) {
+        const Extended rAngle = Angle(rY, rX, X < 0);
+        return Y < 0 ? -rAngle : rAngle;
+    }
+    if (std::isnan(Y) || std::isnan(X)) RaiseInvalidOp();
+    ReduceInfinities(Y, X);
+    if (Y == 0) return X < 0 ? Pi : Y;
+    return WithSignOf(AngleOfExtremes(std::fabs(Y), std::fabs(X), X < 0), Y);
+}
+
 }  // namespace
 
 Extended ArcSin(Extended X) {
@@ -129,19 +216,12 @@ Extended ArcCos(Extended X) {
     return Angle(Cathetus(rMagnitude), TPair{rMagnitude, 0}, X < 0);
 }
 
-// The angle in (-pi, pi]: a point on the negative axis gets pi whatever the sign of its
-// zero ordinate, and (0, 0) gets 0.
+// The angle in (-pi, pi]; see AngleOfUnusualPoint for the axes and (0, 0).
 Extended ArcTan2(Extended Y, Extended X) {
-    const Extended rY = std::fabs(Y), rX = std::fabs(X);
-    const Extended rLarger = rY > rX ? rY : rX, rSmaller = rY > rX ? rX : rY;
-    if (rLarger <= kPlainHigh && rSmaller >= kPlainLow) [[likely]] {
-        const Extended rAngle = Angle(rY, rX, X < 0);
-        return Y < 0 ? -rAngle : rAngle;
-    }
-    if (std::isnan(Y) || std::isnan(X)) RaiseInvalidOp();
-    ReduceInfinities(Y, X);
-    if (Y == 0) return X < 0 ? Pi : Y;
-    return WithSignOf(AngleOfExtremes(std::fabs(Y), std::fabs(X), X < 0), Y);
+    const bits::TUnpacked y = bits::Unpacked(Y), x = bits::Unpacked(X);
+    if (!IsPlainPoint(y, x)) [[unlikely]] return AngleOfUnusualPoint(Y, X);
+    const Extended rAngle = PlainAngle(y, x);
+    return y.bNegative ? -rAngle : rAngle;
 }
 
 }  // namespace rtl

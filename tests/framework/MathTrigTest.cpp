@@ -156,6 +156,30 @@ TEST(ArcTangent, GivesEachQuadrantItsAngleWithinTheHalfOpenRange) {
     EXPECT_TRUE(std::signbit(rtl::ArcTan2(-1e-4000L, 1e4000L)));
 }
 
+TEST(ArcTangent, IsRightOnTableStepsAndWhereItsMethodChanges) {
+    // Expected values: mpmath at 400 bits, rounded to the nearest Extended.
+    struct {
+        Extended rY, rX, rExpected;
+    } const kCases[] = {
+        // Ratios that are table steps i / 64, where the remainder is exactly 0.
+        {1, 64, 0xFFFAAADDDB94D5BCp-70L}, {3, 64, 0xBFDC0C2186D14FCFp-68L},
+        {63, 64, 0xC70BD54CE602EE14p-64L}, {-64, -63, -0x964AE2A44A351C9Fp-62L},
+        // Just above and below the first step, and legs a hair apart.
+        {0x1.02p-7L, 1, 0x80FF514EF9D5465Bp-70L}, {0x1.fep-8L, 1, 0xFEFEAEA9CF4A2E0Ep-71L},
+        {0x1.fffffffffffffffep-1L, -1, 0x96CBE3F9990E91A8p-62L},
+        // Legs 2^40 and 2^41 apart, on both sides: the plain path ends between them.
+        {0x1.8p-40L, 1.25L, 0x999999999999999Ap-103L}, {0x1.8p-41L, 1.25L, 0x999999999999999Ap-104L},
+        {0x1.8p-40L, -1.25L, 0xC90FDAA2211BF568p-62L}, {0x1.8p-41L, -1.25L, 0xC90FDAA221425BCEp-62L},
+        // Only the legs' ratio matters, not their size.
+        {-0x1.8p16000L, 0x1.4p16001L, -0x8A58EEAFC867076Fp-64L},
+        {0x1.4p-16000L, -0x1.8p-16003L, 0xDC1EAE09F935C61Fp-63L},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(testing::Message() << "ArcTan2(" << c.rY << ", " << c.rX << ")");
+        EXPECT_WITHIN_ULPS(rtl::ArcTan2(c.rY, c.rX), c.rExpected, 0.5);
+    }
+}
+
 TEST(ArcTangent, ArcSineAndCosineAreExactAtTheEnds) {
     EXPECT_EQ(rtl::ArcSin(1), rtl::Pi / 2);
     EXPECT_EQ(rtl::ArcSin(-1), -rtl::Pi / 2);
