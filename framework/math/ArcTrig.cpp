@@ -71,6 +71,16 @@ template <class TCoordinate>
 // Only the arc tangent's excess over u needs the x87.
 constexpr int kPlainShift = 40;  // the largest d taken here; beyond it u is tiny
 
+// A positive coordinate (iSignificand + rLow) 2^(iExponent - 63), the significand's top
+// bit set: an Extended (rLow = 0), or a cathetus carried beyond 64 bits (|rLow| < 1).
+struct TCoordinate {
+    std::uint64_t iSignificand;
+    int iExponent;
+    double rLow;
+};
+
+TCoordinate CoordinateOf(const bits::TUnpacked& a) { return {a.iSignificand, a.iExponent, 0}; }
+
 struct TRatio {
     dpair::TDoublePair u;
     unsigned iStep;  // i
@@ -78,7 +88,16 @@ struct TRatio {
 
 __extension__ typedef unsigned __int128 TUInt128;
 
-TRatio PlainRatio(const bits::TUnpacked& far, const bits::TUnpacked& near) {
+// The significand's low 11 bits and rLow, in units of its top 53 bits. Extended
+// coordinates (bLow false) have no rLow, and skip its arithmetic.
+template <bool bLow>
+double LowOf(const TCoordinate& a) {
+    if constexpr (bLow) return (double(a.iSignificand & 0x7FF) + a.rLow) * 0x1p-11;
+    return double(a.iSignificand & 0x7FF) * 0x1p-11;
+}
+
+template <bool bLow>
+TRatio PlainRatio(const TCoordinate& far, const TCoordinate& near) {
     const int d = near.iExponent - far.iExponent;
     const double rFar = double(std::int64_t(far.iSignificand >> 11));
     const double rNear = double(std::int64_t(near.iSignificand >> 11));
@@ -86,26 +105,38 @@ TRatio PlainRatio(const bits::TUnpacked& far, const bits::TUnpacked& near) {
     // the arc tangent's series allows for.
     const unsigned i = d >= 8 ? 0 : unsigned(rFar * (kAtanSteps * bits::PowerOfTwo(-d)) / rNear + 0.5);
     if (i == 0) {
-        const dpair::TDoublePair q = dpair::Quotient({rFar, double(far.iSignificand & 0x7FF) * 0x1p-11},
-                                                     {rNear, double(near.iSignificand & 0x7FF) * 0x1p-11});
+        const dpair::TDoublePair q = dpair::Quotient({rFar, LowOf<bLow>(far)}, {rNear, LowOf<bLow>(near)});
         const double rScale = bits::PowerOfTwo(-d);
         return {{q.hi * rScale, q.lo * rScale}, 0};
     }
     const TUInt128 rShiftedNear = TUInt128(near.iSignificand) << d;
     const dpair::TInt128 numerator = dpair::TInt128(TUInt128(far.iSignificand) * kAtanSteps - rShiftedNear * i);
     const TUInt128 denominator = rShiftedNear * kAtanSteps + TUInt128(far.iSignificand) * i;
-    return {dpair::Quotient(dpair::FromWhole(numerator), dpair::FromWhole(dpair::TInt128(denominator))), i};
+    dpair::TDoublePair a = dpair::FromWhole(numerator), b = dpair::FromWhole(dpair::TInt128(denominator));
+    if constexpr (bLow) {
+        // The low parts add far less than the whole numbers' last bits, however those
+        // cancel.
+        const double rNearLow = near.rLow * bits::PowerOfTwo(d);
+        a.lo += far.rLow * kAtanSteps - rNearLow * i;
+        b.lo += rNearLow * kAtanSteps + far.rLow * i;
+    }
+    return {dpair::Quotient(a, b), i};
 }
 
 // The series' lead as two doubles: loading an Extended constant is slow.
 constexpr double kArcTanLeadHigh = double(kArcTanLead);
 constexpr double kArcTanLeadLow = double(kArcTanLead - kArcTanLeadHigh);
 
-Extended PlainAngle(const bits::TUnpacked& y, const bits::TUnpacked& x) {
-    const bool bSteep = y.iExponent > x.iExponent || (y.iExponent == x.iExponent && y.iSignificand > x.iSignificand);
-    const TRatio ratio = PlainRatio(bSteep ? x : y, bSteep ? y : x);
+bool IsGreater(const TCoordinate& a, const TCoordinate& b) {
+    return a.iExponent > b.iExponent || (a.iExponent == b.iExponent && a.iSignificand > b.iSignificand);
+}
+
+template <bool bLow>
+Extended PlainAngle(const TCoordinate& y, const TCoordinate& x, bool bReflected) {
+    const bool bSteep = IsGreater(y, x);
+    const TRatio ratio = PlainRatio<bLow>(bSteep ? x : y, bSteep ? y : x);
     // atan is odd: the octants that subtract their arc tangent take it of -u.
-    const unsigned iOctant = x.bNegative ? (bSteep ? 2 : 3) : (bSteep ? 1 : 0);
+    const unsigned iOctant = bReflected ? (bSteep ? 2 : 3) : (bSteep ? 1 : 0);
     const double q = iOctant & 1 ? -ratio.u.hi : ratio.u.hi, ql = iOctant & 1 ? -ratio.u.lo : ratio.u.lo;
     // atan u = atan q + ql / (1 + q^2) for u = q + ql, to far below an ulp, and
     // atan q = q + q^3 (lead + tail): only q^3 and its sum with the lead need the x87;
@@ -120,13 +151,36 @@ Extended PlainAngle(const bits::TUnpacked& y, const bits::TUnpacked& x) {
     return sum.hi + (sum.lo + (base.lo + (rLowShare + rExcess)));
 }
 
+bool IsNormal(const bits::TUnpacked& a) {
+    return a.iExponent >= bits::kMinNormalExponent && a.iExponent <= bits::kMaxExponent && (a.iSignificand >> 63) != 0;
+}
+
 bool IsPlainPoint(const bits::TUnpacked& y, const bits::TUnpacked& x) {
-    auto normal = [](const bits::TUnpacked& a) {
-        return a.iExponent >= bits::kMinNormalExponent && a.iExponent <= bits::kMaxExponent &&
-               (a.iSignificand >> 63) != 0;
-    };
     const int d = y.iExponent - x.iExponent;
-    return normal(y) && normal(x) && d <= kPlainShift && d >= -kPlainShift;
+    return IsNormal(y) && IsNormal(x) && d <= kPlainShift && d >= -kPlainShift;
+}
+
+// sqrt(1 - X^2) for 2^-kPlainShift <= |X| < 1 from the bits of X, or false where the
+// root's first guess lands on the edge of its binade (rare; the caller takes another
+// way). With X = S 2^-m, 1 - X^2 = W 2^-128 for W = 2^128 - S^2 2^(128 - 2m), exact
+// where it cancels (m = 64); W is shifted up by an even 2k, and its root r + delta
+// taken from the double root r and the remainder W - r^2, exact in integers.
+bool PlainCathetus(const bits::TUnpacked& x, TCoordinate& cathetus) {
+    const int m = 63 - x.iExponent;
+    const TUInt128 w = TUInt128(0) - ((TUInt128(x.iSignificand) * x.iSignificand) >> (2 * m - 128));
+    const std::uint64_t iHigh = std::uint64_t(w >> 64);
+    const int iLeading = iHigh != 0 ? __builtin_clzll(iHigh) : 64 + __builtin_clzll(std::uint64_t(w));
+    const int k = iLeading / 2;
+    const TUInt128 wShifted = w << (2 * k);
+    const double rRoot = std::sqrt(double(std::int64_t(wShifted >> 65)) * 0x1p65);
+    // r is a multiple of 2^11; outside [2^63, 2^64) it would not fit the significand.
+    if (!(rRoot >= 0x1p63 && rRoot < 0x1p64)) return false;
+    const std::uint64_t r = std::uint64_t(std::int64_t(rRoot * 0.5)) << 1;
+    const dpair::TInt128 remainder = dpair::TInt128(wShifted - TUInt128(r) * r);
+    const double rDelta = dpair::FromWhole(remainder).hi / (2 * rRoot);
+    const std::int64_t iDelta = std::int64_t(rDelta);
+    cathetus = {r + std::uint64_t(iDelta), -1 - k, rDelta - double(iDelta)};
+    return (cathetus.iSignificand >> 63) != 0;
 }
 
 // Magnitudes within these bounds keep every step of the pair arithmetic clear of
@@ -181,6 +235,12 @@ void RequireSineRange(Extended X) {
     if (!(std::fabs(X) <= 1)) RaiseInvalidOp();
 }
 
+// Whether |X| lies in [2^-kPlainShift, 1), where the cathetus is a plain coordinate
+// beside X.
+bool IsPlainLeg(const bits::TUnpacked& x) {
+    return x.iExponent >= -kPlainShift && x.iExponent < 0 && (x.iSignificand >> 63) != 0;
+}
+
 // Below this asin X = X + X^3 / 6 to far beyond Extended precision.
 constexpr Extended kTinyArcSine = 0x1p-40L;
 
@@ -205,6 +265,12 @@ constexpr Extended kTinyArcSine = 0x1p-40L;
 
 Extended ArcSin(Extended X) {
     RequireSineRange(X);
+    const bits::TUnpacked x = bits::Unpacked(X);
+    TCoordinate cathetus;
+    if (IsPlainLeg(x) && PlainCathetus(x, cathetus)) [[likely]] {
+        const Extended rAngle = PlainAngle<true>(CoordinateOf(x), cathetus, false);
+        return x.bNegative ? -rAngle : rAngle;
+    }
     const Extended rMagnitude = std::fabs(X);
     if (rMagnitude < kTinyArcSine) return X + X * X * X / 6;
     return WithSignOf(Angle(TPair{rMagnitude, 0}, Cathetus(rMagnitude), false), X);
@@ -212,6 +278,10 @@ Extended ArcSin(Extended X) {
 
 Extended ArcCos(Extended X) {
     RequireSineRange(X);
+    const bits::TUnpacked x = bits::Unpacked(X);
+    TCoordinate cathetus;
+    if (IsPlainLeg(x) && PlainCathetus(x, cathetus)) [[likely]]
+        return PlainAngle<true>(cathetus, CoordinateOf(x), x.bNegative);
     const Extended rMagnitude = std::fabs(X);
     return Angle(Cathetus(rMagnitude), TPair{rMagnitude, 0}, X < 0);
 }
@@ -220,7 +290,7 @@ Extended ArcCos(Extended X) {
 Extended ArcTan2(Extended Y, Extended X) {
     const bits::TUnpacked y = bits::Unpacked(Y), x = bits::Unpacked(X);
     if (!IsPlainPoint(y, x)) [[unlikely]] return AngleOfUnusualPoint(Y, X);
-    const Extended rAngle = PlainAngle(y, x);
+    const Extended rAngle = PlainAngle<false>(CoordinateOf(y), CoordinateOf(x), x.bNegative);
     return y.bNegative ? -rAngle : rAngle;
 }
 

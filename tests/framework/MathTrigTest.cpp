@@ -180,6 +180,28 @@ TEST(ArcTangent, IsRightOnTableStepsAndWhereItsMethodChanges) {
     }
 }
 
+TEST(ArcTangent, ArcSineAndCosineAreRightWhereTheirCathetusChangesForm) {
+    // Expected values: mpmath at 400 bits, rounded to the nearest Extended. Around 1/2
+    // 1 - X^2 starts to cancel; around sqrt(3) / 2 the cathetus crosses 1/2, and for
+    // 2^-40 it lies a hair below 1.
+    struct {
+        Extended rX, rArcSin, rArcCos;
+    } const kCases[] = {
+        {0.5L, 0x860A91C16B9B2C23p-64L, 0x860A91C16B9B2C23p-63L},
+        {0xFFFFFFFFFFFFFFFFp-65L, 0x860A91C16B9B2C23p-64L, 0x860A91C16B9B2C23p-63L},
+        {0xDDB3D742C265539Dp-64L, 0x860A91C16B9B2C23p-63L, 0x860A91C16B9B2C24p-64L},
+        {0xDDB3D742C265539Ep-64L, 0x860A91C16B9B2C24p-63L, 0x860A91C16B9B2C22p-64L},
+        {0x1p-40L, 0x1p-40L, 0xC90FDAA220E8C235p-63L},
+        {0x1.8p-40L, 0x1.8p-40L, 0xC90FDAA220A8C235p-63L},
+        {-0x1.cp-39L, -0x1.cp-39L, 0xC90FDAA22328C235p-63L},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.rX);
+        EXPECT_WITHIN_ULPS(rtl::ArcSin(c.rX), c.rArcSin, 0.5);
+        EXPECT_WITHIN_ULPS(rtl::ArcCos(c.rX), c.rArcCos, 0.5);
+    }
+}
+
 TEST(ArcTangent, ArcSineAndCosineAreExactAtTheEnds) {
     EXPECT_EQ(rtl::ArcSin(1), rtl::Pi / 2);
     EXPECT_EQ(rtl::ArcSin(-1), -rtl::Pi / 2);
