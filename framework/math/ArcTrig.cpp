@@ -119,7 +119,8 @@ constexpr Extended kTinyArcSine = 0x1p-40L;
 // The angle of a point off the plain path: a zero, infinite or NaN coordinate, or two
 // of very different sizes. Kept out of ArcTan2, so that its registers and its merged
 // returns through memory stay off the common path. A point on the negative axis gets
-// pi whatever the sign of its zero ordinate, and (0, 0) gets 0.
+// pi whatever the sign of its zero ordinate, and (0, 0) gets 0; a finite ordinate
+// beside an abscissa of -INF keeps its side, pi or -pi, like any far-off point.
 [[gnu::noinline]] Extended AngleOfUnusualPoint(Extended Y, Extended X) {
     const Extended rY = std::fabs(Y), rX = std::fabs(X);
     const Extended rLarger = rY > rX ? rY : rX, rSmaller = rY > rX ? rX : rY;
@@ -128,8 +129,9 @@ constexpr Extended kTinyArcSine = 0x1p-40L;
         return Y < 0 ? -rAngle : rAngle;
     }
     if (std::isnan(Y) || std::isnan(X)) RaiseInvalidOp();
+    const bool bOnAxis = Y == 0;
     ReduceInfinities(Y, X);
-    if (Y == 0) return X < 0 ? Pi : Y;
+    if (Y == 0) return X < 0 ? (bOnAxis ? Pi : WithSignOf(Pi, Y)) : Y;
     return WithSignOf(AngleOfExtremes(std::fabs(Y), std::fabs(X), X < 0), Y);
 }
 

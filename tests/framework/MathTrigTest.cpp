@@ -151,6 +151,12 @@ TEST(ArcTangent, GivesEachQuadrantItsAngleWithinTheHalfOpenRange) {
     EXPECT_EQ(rtl::ArcTan2(0, -1), rtl::Pi);
     EXPECT_EQ(rtl::ArcTan2(-0.0L, -1), rtl::Pi);
     EXPECT_EQ(rtl::ArcTan2(-0.0L, -0.0L), 0);
+    // Beside an infinite abscissa a finite ordinate keeps its side of the axis.
+    const Extended kInfinity = std::numeric_limits<Extended>::infinity();
+    EXPECT_EQ(rtl::ArcTan2(-1, -kInfinity), -rtl::Pi);
+    EXPECT_EQ(rtl::ArcTan2(1e4000L, -kInfinity), rtl::Pi);
+    EXPECT_EQ(rtl::ArcTan2(-0.0L, -kInfinity), rtl::Pi);
+    EXPECT_TRUE(std::signbit(rtl::ArcTan2(-1, kInfinity)));
     // A ratio below the denormal range: the angle underflows to a zero of Y's sign.
     EXPECT_EQ(rtl::ArcTan2(-1e-4000L, 1e4000L), 0);
     EXPECT_TRUE(std::signbit(rtl::ArcTan2(-1e-4000L, 1e4000L)));
