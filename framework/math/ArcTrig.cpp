@@ -4,11 +4,13 @@
 //     atan r = atan c + atan u,   u = (y - c x) / (x + c y),   |u| <= 1 / 128,
 // where atan c comes from the table as a pair (already combined with the octant's
 // multiple of pi / 2), u is formed as a pair and atan u - u, below 2^-15 of u, needs
-// only Extended precision. The result is rounded once, at the end.
+// only Extended precision. The result is rounded once, at the end. Points whose
+// coordinates are of like size, nearly all, take the shorter way of PlainAngle.hpp.
 #include <cmath>
 
 #include "framework/Math.hpp"
 #include "framework/math/NearestWhole.hpp"
+#include "framework/math/PlainAngle.hpp"
 #include "framework/math/Polynomial.hpp"
 #include "framework/math/TrigTables.hpp"
 
@@ -19,8 +21,8 @@ namespace {
 using pair::TPair;
 using namespace trig;
 
-// Coordinates come as pairs or, from ArcTan2, as plain Extended values, whose absent
-// low parts then cost nothing.
+// Coordinates come as pairs or, for the rare points of ArcTan2, as plain Extended
+// values, whose absent low parts then cost nothing.
 Extended High(const TPair& a) { return a.hi; }
 Extended High(Extended a) { return a; }
 
@@ -114,10 +116,35 @@ void RequireSineRange(Extended X) {
 // Below this asin X = X + X^3 / 6 to far beyond Extended precision.
 constexpr Extended kTinyArcSine = 0x1p-40L;
 
+// The angle of a point off the plain path: a zero, infinite or NaN coordinate, or two
+// of very different sizes. Kept out of ArcTan2, so that its registers and its merged
+// returns through memory stay off the common path. A point on the negative axis gets
+// pi whatever the sign of its zero ordinate, and (0, 0) gets 0; a finite ordinate
+// beside an abscissa of -INF keeps its side, pi or -pi, like any far-off point.
+[[gnu::noinline]] Extended AngleOfUnusualPoint(Extended Y, Extended X) {
+    const Extended rY = std::fabs(Y), rX = std::fabs(X);
+    const Extended rLarger = rY > rX ? rY : rX, rSmaller = rY > rX ? rX : rY;
+    if (rLarger <= kPlainHigh && rSmaller >= kPlainLow) {
+        const Extended rAngle = Angle(rY, rX, X < 0);
+        return Y < 0 ? -rAngle : rAngle;
+    }
+    if (std::isnan(Y) || std::isnan(X)) RaiseInvalidOp();
+    const bool bOnAxis = Y == 0;
+    ReduceInfinities(Y, X);
+    if (Y == 0) return X < 0 ? (bOnAxis ? Pi : WithSignOf(Pi, Y)) : Y;
+    return WithSignOf(AngleOfExtremes(std::fabs(Y), std::fabs(X), X < 0), Y);
+}
+
 }  // namespace
 
 Extended ArcSin(Extended X) {
     RequireSineRange(X);
+    const bits::TUnpacked x = bits::Unpacked(X);
+    TCoordinate cathetus;
+    if (IsPlainLeg(x) && PlainCathetus(x, cathetus)) [[likely]] {
+        const Extended rAngle = PlainAngle<true>(CoordinateOf(x), cathetus, false);
+        return x.bNegative ? -rAngle : rAngle;
+    }
     const Extended rMagnitude = std::fabs(X);
     if (rMagnitude < kTinyArcSine) return X + X * X * X / 6;
     return WithSignOf(Angle(TPair{rMagnitude, 0}, Cathetus(rMagnitude), false), X);
@@ -125,23 +152,20 @@ Extended ArcSin(Extended X) {
 
 Extended ArcCos(Extended X) {
     RequireSineRange(X);
+    const bits::TUnpacked x = bits::Unpacked(X);
+    TCoordinate cathetus;
+    if (IsPlainLeg(x) && PlainCathetus(x, cathetus)) [[likely]]
+        return PlainAngle<true>(cathetus, CoordinateOf(x), x.bNegative);
     const Extended rMagnitude = std::fabs(X);
     return Angle(Cathetus(rMagnitude), TPair{rMagnitude, 0}, X < 0);
 }
 
-// The angle in (-pi, pi]: a point on the negative axis gets pi whatever the sign of its
-// zero ordinate, and (0, 0) gets 0.
+// The angle in (-pi, pi]; see AngleOfUnusualPoint for the axes and (0, 0).
 Extended ArcTan2(Extended Y, Extended X) {
-    const Extended rY = std::fabs(Y), rX = std::fabs(X);
-    const Extended rLarger = rY > rX ? rY : rX, rSmaller = rY > rX ? rX : rY;
-    if (rLarger <= kPlainHigh && rSmaller >= kPlainLow) [[likely]] {
-        const Extended rAngle = Angle(rY, rX, X < 0);
-        return Y < 0 ? -rAngle : rAngle;
-    }
-    if (std::isnan(Y) || std::isnan(X)) RaiseInvalidOp();
-    ReduceInfinities(Y, X);
-    if (Y == 0) return X < 0 ? Pi : Y;
-    return WithSignOf(AngleOfExtremes(std::fabs(Y), std::fabs(X), X < 0), Y);
+    const bits::TUnpacked y = bits::Unpacked(Y), x = bits::Unpacked(X);
+    if (!IsPlainPoint(y, x)) [[unlikely]] return AngleOfUnusualPoint(Y, X);
+    const Extended rAngle = PlainAngle<false>(CoordinateOf(y), CoordinateOf(x), x.bNegative);
+    return y.bNegative ? -rAngle : rAngle;
 }
 
 }  // namespace rtl

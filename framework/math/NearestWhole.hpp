@@ -25,4 +25,13 @@ inline TWhole NearestWhole(Extended X) {
     return {rShifted - kShift, iSignificand - kShiftBits};
 }
 
+// The same whole number as an integer, for |X| < 2^63: the x87's own conversion, in its
+// rounding mode (to nearest). Its 64-bit store reaches an integer load at once, where
+// the bits of an 80-bit store, as in NearestWhole, come late.
+inline std::int64_t NearestInteger(Extended X) {
+    long long iWhole;
+    asm("fistpll %0" : "=m"(iWhole) : "t"(X) : "st");
+    return iWhole;
+}
+
 }  // namespace rtl::math

@@ -42,9 +42,9 @@ inline TReduced Reduce(Extended X) {
     const Extended rMagnitude = std::fabs(X);
     if (rMagnitude < kNoReduction) [[unlikely]] return {0, {X, 0}};
     if (rMagnitude >= kModerate) [[unlikely]] return ReduceFromBits(X);
-    const math::TWhole steps = math::NearestWhole(X * kInverseStep);
-    const Extended k = steps.rValue;
-    const unsigned iStep = unsigned(steps.iBits) & kStepMask;
+    const Extended rSteps = X * kInverseStep;
+    const Extended k = math::NearestWhole(rSteps).rValue;
+    const unsigned iStep = unsigned(math::NearestInteger(rSteps)) & kStepMask;
     const pair::TPair t = pair::TwoSum(X - k * kStepPart1, -(k * kStepPart2));
     if (iStep % (kTableSteps / 2) == 0 && std::fabs(t.hi) < kCancellation) [[unlikely]]
         return ReduceFromBits(X);

@@ -13,6 +13,7 @@ from mpmath import mp, mpf
 TWO_OVER_PI_WORDS = 264
 TABLE_STEPS = 128  # the sine table's step is pi / TABLE_STEPS
 ATAN_STEPS = 64  # the arc tangent table's step is 1 / ATAN_STEPS
+INVERSE_SLOTS = 128  # slices of [1, 2) for the inverse that picks the table point
 
 
 def rounded(value, bits=64):
@@ -126,8 +127,14 @@ def main():
         print("    },")
     print("};")
     print()
-    # Taylor coefficients suffice: on |t| <= pi / 256 and |u| <= 1 / 128 the first
-    # omitted term is below 2^-84 of the polynomial's value. Beyond the leading one, each
+    print("// 1 / m at the middle of each of the kInverseSlots slices of m in [1, 2): the")
+    print("// arc tangent's table point is picked with it, within 2^-8 of the ratio.")
+    print(f"inline constexpr int kInverseSlots = {INVERSE_SLOTS};")
+    emit_array("kSliceInverse", "double",
+               [double(1 / (1 + (mpf(k) + mpf(1) / 2) / INVERSE_SLOTS)) for k in range(INVERSE_SLOTS)], 3)
+    # Taylor coefficients suffice: on |t| <= pi / 256 and |u| <= 1 / 85 (the table point
+    # picked from kSliceInverse may miss the nearest by a quarter step) the first
+    # omitted term is below 2^-80 of the polynomial's value. Beyond the leading one, each
     # weighs less than 2^-26 of the result, so doubles carry them well enough.
     print("// (sin t - t) / t^3 and (cos t - 1) / t^2 as polynomials in z = t^2: the")
     print("// constant term, then the rest divided by z.")

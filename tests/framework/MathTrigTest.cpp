@@ -151,9 +151,61 @@ TEST(ArcTangent, GivesEachQuadrantItsAngleWithinTheHalfOpenRange) {
     EXPECT_EQ(rtl::ArcTan2(0, -1), rtl::Pi);
     EXPECT_EQ(rtl::ArcTan2(-0.0L, -1), rtl::Pi);
     EXPECT_EQ(rtl::ArcTan2(-0.0L, -0.0L), 0);
+    // Beside an infinite abscissa a finite ordinate keeps its side of the axis.
+    const Extended kInfinity = std::numeric_limits<Extended>::infinity();
+    EXPECT_EQ(rtl::ArcTan2(-1, -kInfinity), -rtl::Pi);
+    EXPECT_EQ(rtl::ArcTan2(1e4000L, -kInfinity), rtl::Pi);
+    EXPECT_EQ(rtl::ArcTan2(-0.0L, -kInfinity), rtl::Pi);
+    EXPECT_TRUE(std::signbit(rtl::ArcTan2(-1, kInfinity)));
     // A ratio below the denormal range: the angle underflows to a zero of Y's sign.
     EXPECT_EQ(rtl::ArcTan2(-1e-4000L, 1e4000L), 0);
     EXPECT_TRUE(std::signbit(rtl::ArcTan2(-1e-4000L, 1e4000L)));
+}
+
+TEST(ArcTangent, IsRightOnTableStepsAndWhereItsMethodChanges) {
+    // Expected values: mpmath at 400 bits, rounded to the nearest Extended.
+    struct {
+        Extended rY, rX, rExpected;
+    } const kCases[] = {
+        // Ratios that are table steps i / 64, where the remainder is exactly 0.
+        {1, 64, 0xFFFAAADDDB94D5BCp-70L}, {3, 64, 0xBFDC0C2186D14FCFp-68L},
+        {63, 64, 0xC70BD54CE602EE14p-64L}, {-64, -63, -0x964AE2A44A351C9Fp-62L},
+        // Just above and below the first step, and legs a hair apart.
+        {0x1.02p-7L, 1, 0x80FF514EF9D5465Bp-70L}, {0x1.fep-8L, 1, 0xFEFEAEA9CF4A2E0Ep-71L},
+        {0x1.fffffffffffffffep-1L, -1, 0x96CBE3F9990E91A8p-62L},
+        // Legs 2^40 and 2^41 apart, on both sides: the plain path ends between them.
+        {0x1.8p-40L, 1.25L, 0x999999999999999Ap-103L}, {0x1.8p-41L, 1.25L, 0x999999999999999Ap-104L},
+        {0x1.8p-40L, -1.25L, 0xC90FDAA2211BF568p-62L}, {0x1.8p-41L, -1.25L, 0xC90FDAA221425BCEp-62L},
+        // Only the legs' ratio matters, not their size.
+        {-0x1.8p16000L, 0x1.4p16001L, -0x8A58EEAFC867076Fp-64L},
+        {0x1.4p-16000L, -0x1.8p-16003L, 0xDC1EAE09F935C61Fp-63L},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(testing::Message() << "ArcTan2(" << c.rY << ", " << c.rX << ")");
+        EXPECT_WITHIN_ULPS(rtl::ArcTan2(c.rY, c.rX), c.rExpected, 0.5);
+    }
+}
+
+TEST(ArcTangent, ArcSineAndCosineAreRightWhereTheirCathetusChangesForm) {
+    // Expected values: mpmath at 400 bits, rounded to the nearest Extended. Around 1/2
+    // 1 - X^2 starts to cancel; around sqrt(3) / 2 the cathetus crosses 1/2, and for
+    // 2^-40 it lies a hair below 1.
+    struct {
+        Extended rX, rArcSin, rArcCos;
+    } const kCases[] = {
+        {0.5L, 0x860A91C16B9B2C23p-64L, 0x860A91C16B9B2C23p-63L},
+        {0xFFFFFFFFFFFFFFFFp-65L, 0x860A91C16B9B2C23p-64L, 0x860A91C16B9B2C23p-63L},
+        {0xDDB3D742C265539Dp-64L, 0x860A91C16B9B2C23p-63L, 0x860A91C16B9B2C24p-64L},
+        {0xDDB3D742C265539Ep-64L, 0x860A91C16B9B2C24p-63L, 0x860A91C16B9B2C22p-64L},
+        {0x1p-40L, 0x1p-40L, 0xC90FDAA220E8C235p-63L},
+        {0x1.8p-40L, 0x1.8p-40L, 0xC90FDAA220A8C235p-63L},
+        {-0x1.cp-39L, -0x1.cp-39L, 0xC90FDAA22328C235p-63L},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.rX);
+        EXPECT_WITHIN_ULPS(rtl::ArcSin(c.rX), c.rArcSin, 0.5);
+        EXPECT_WITHIN_ULPS(rtl::ArcCos(c.rX), c.rArcCos, 0.5);
+    }
 }
 
 TEST(ArcTangent, ArcSineAndCosineAreExactAtTheEnds) {

@@ -75,14 +75,15 @@ TArguments DrawSine(TDraws& d) {
 // Zeros are positive only: the sign of a zero picks between -pi and pi, and the angle
 // is documented to lie in (-pi, pi].
 TArguments DrawPoint(TDraws& d) {
+    // The least magnitudes round to 0, which must not come out negative.
+    auto leg = [&d](Extended rMagnitude) { return rMagnitude == 0 ? rMagnitude : d.Signed(rMagnitude); };
     switch (d.Below(4)) {
-    case 0: return {d.Signed(AnyMagnitude(d)), d.Signed(AnyMagnitude(d))};
+    case 0: return {leg(AnyMagnitude(d)), leg(AnyMagnitude(d))};
     case 1: return {d.Signed(d.Magnitude(-40, 40)), d.Signed(d.Magnitude(-40, 40))};
     case 2: {
         // Legs of like size, anywhere in the range, up to where the length overflows.
         const int iExponent = d.Below(2) ? kGreatestExponent - d.Below(8) : d.Below(33000) - 16500;
-        return {d.Signed(d.Magnitude(iExponent - 40, iExponent)),
-                d.Signed(d.Magnitude(iExponent - 40, iExponent))};
+        return {leg(d.Magnitude(iExponent - 40, iExponent)), leg(d.Magnitude(iExponent - 40, iExponent))};
     }
     default: {
         const Extended rLeg = d.Signed(d.Magnitude(-40, 40));
