@@ -1,0 +1,176 @@
+// Internal to the math unit: the logarithm and the exponential in 128-bit integers.
+// Both reduce their argument exactly through tables, evaluate a short polynomial in
+// fixed point (its small tail in double) and leave a value good to about 2^-105, which
+// the callers round once to Extended.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/math/Wide.hpp"
+
+namespace rtl::wide {
+
+// 1/c with 63 fraction bits, and -ln(1/c) with 124 (two's complement halves).
+struct TWideLogCentre {
+    std::uint64_t iReciprocal;
+    std::uint64_t iLnHigh;
+    std::uint64_t iLnLow;
+};
+
+namespace tables {
+#include "framework/math/ExpLogWideTables.inc"
+}  // namespace tables
+
+// A signed value; a zero significand is 0.
+struct TSigned {
+    TWide magnitude;
+    bool bNegative;
+};
+
+inline constexpr int kLnFractionBits = 124;    // of the table logarithms
+inline constexpr int kArgumentFractionBits = 112;  // of exponents and large logarithms
+
+// q(r) = 1/3 - r/4 + r^2 D(r), so that ln(1 + r) = r - r^2/2 + r^3 q(r), for
+// |r| < 2^-15.9 with 127 fraction bits; the small tail D in double.
+inline TInt128 LnCubicFactor(TInt128 r) {
+    constexpr TInt128 kThird = TInt128((TUInt128(1) << 127) / 3);
+    const double d = double(std::int64_t(r >> 49)) * 0x1p-78;
+    const double dTail = d * d * (1.0 / 5 - d * (1.0 / 6 - d * (1.0 / 7 - d * (1.0 / 8 - d * (1.0 / 9)))));
+    return kThird - (r >> 2) + (TInt128(std::int64_t(dTail * 0x1p96)) << 31);
+}
+
+// ln(1 + r) for |r| < 2^-15.9, r and the result with 127 fraction bits. From r's top
+// 64 bits (78 fraction bits) and the 49 below them, single multiplications give r^2
+// (with 156 fraction bits) and r^3/3 (172); the rest is summed in double.
+inline TInt128 LnOnePlus(TInt128 r) {
+    const std::int64_t r78 = std::int64_t(r >> 49);
+    const std::int64_t iBelow = std::int64_t(r & ((TInt128(1) << 49) - 1));
+    const TInt128 iSquare = TInt128(r78) * r78 + ((TInt128(r78) * iBelow) >> 48);
+    constexpr std::uint64_t kThird = ~std::uint64_t(0) / 3;
+    const std::int64_t rThird = std::int64_t((TInt128(r78) * kThird) >> 64);
+    const TInt128 iCube = (TInt128(std::int64_t(iSquare >> 62)) * rThird) >> 45;
+    // -r^4/4 + r^5/5 - r^6/6 in units of 2^-127, from x = r 2^78; r^7/7 < 2^-114.
+    const double x = double(r78), x2 = x * x;
+    const double dRest = x2 * x2 * (-0x1p-187 + x * (0x1p-263 / 5) + x2 * (-0x1p-341 / 6));
+    return r - (iSquare >> 30) + iCube + std::int64_t(dRest);
+}
+
+inline TInt128 LnOf(const TWideLogCentre& centre) { return TInt128(Value({centre.iLnHigh, centre.iLnLow})); }
+
+// |a| as a TSigned, from a fixed-point number.
+inline TSigned FromSignedFixed(TInt128 a, int iFractionBits) {
+    if (a == 0) return {{0, 0}, false};
+    return {FromFixed(TUInt128(a < 0 ? -a : a), iFractionBits), a < 0};
+}
+
+// ln(1 + r) for |r| < 2^-15.9 whose significand has 64 bits or fewer, given also as
+// iFixed with 127 fraction bits: r - (r^2/2)(1 + w), w = -2 r q(r), formed in 192 bits
+// so that results next to a tie between two Extended values round the right way.
+inline TSigned LnNearOne(TSigned r, TInt128 iFixed) {
+    const std::uint64_t m = High(r.magnitude.iSignificand);
+    const int e = int(r.magnitude.iExponent);
+    // Below 2^-65, r^2/2 is less than a quarter of r's last bit: r is the rounded result.
+    if (e < -65 || m == 0) return r;
+    const TInt128 w = -2 * FixedProduct(iFixed, LnCubicFactor(iFixed));
+    const TUInt128 z = HighProduct(TUInt128(m) * m, (TUInt128(1) << 127) + TUInt128(w));  // m^2 (1 + w) 2^125
+    // In units of 2^(e - 190), as iHigh 2^64 + iLow: r is m 2^127, r^2/2 (1 + w) is z 2^(e + 64).
+    const int iShift = -e;
+    const TUInt128 iSquareHigh = z >> iShift;
+    const std::uint64_t iSquareLow = iShift <= 64 ? Low(z << (64 - iShift)) : Low(z >> (iShift - 64));
+    bool bSticky = iShift > 64 && (z & 1);  // a remainder below iLow
+    TUInt128 iHigh = TUInt128(m) << 63;
+    std::uint64_t iLow;
+    if (r.bNegative) {  // |r| + r^2/2 ...
+        iLow = iSquareLow;
+        iHigh += iSquareHigh;
+    } else {  // |r| - r^2/2 ...: a remainder borrows one unit and leaves a fraction
+        iLow = -iSquareLow - bSticky;
+        iHigh -= iSquareHigh + (iSquareLow != 0 || bSticky);
+    }
+    // To 128 bits from the top bit, what lies below summed up in the last one.
+    const int iTop = iHigh >> 126 ? 1 : 2;
+    const TUInt128 iSignificand = (iHigh << iTop) | (iLow >> (64 - iTop));
+    const bool bRest = std::uint64_t(iLow << iTop) != 0 || bSticky;
+    return {{iSignificand | bRest, e + 1 - iTop}, r.bNegative};
+}
+
+// e ln 2 with kArgumentFractionBits fraction bits, |e| < 2^15: ln 2 cut to the 112
+// bits that the result keeps, in two parts of 63 and 49 bits.
+inline TInt128 TimesLn2(int e) {
+    const TUInt128 iLn2 = Value(tables::kLn2) >> (127 - kArgumentFractionBits);
+    const std::int64_t iHigh = std::int64_t(iLn2 >> 49), iLow = std::int64_t(iLn2 & ((TUInt128(1) << 49) - 1));
+    return (TInt128(iHigh) * e << 49) + TInt128(iLow) * e;
+}
+
+// value * factor, for the logarithms to other bases.
+inline TSigned Times(TSigned value, TWideFactor factor) {
+    const TUInt128 iTop = HighProduct(value.magnitude.iSignificand, Value(factor.iSignificand));
+    return {Normalized(iTop, value.magnitude.iExponent + factor.iExponent), value.bNegative};
+}
+
+// The natural logarithm's factor: 1 (kNatural), else 1/ln(base) for a logarithm to
+// another base.
+inline constexpr TWideFactor kNatural = {{std::uint64_t(1) << 63, 0}, 0};
+
+// factor * ln(m 2^e), m = iSignificand / 2^127 in [1, 2). Two steps divide m by table
+// centres c1 (1 + i/128) and c2 (1 + j/2^15) with exact integer products, leaving
+// r = m / (c1 c2) - 1 below 2^-15.9; ln m = ln c1 + ln c2 + ln(1 + r). The factor goes
+// into the fixed-point sum, so that the result is normalised only once.
+[[gnu::always_inline]] inline TSigned LnWide(TUInt128 iSignificand, int e, TWideFactor factor = kNatural) {
+    using namespace tables;
+    const int iCoarse = (int(iSignificand >> 119) - 255) >> 1;
+    const TWideLogCentre& coarse = kCoarseCentres[iCoarse];
+    // From about sqrt(2) on, m is taken as 2 (m / 2): arguments just below 1 have e = 0.
+    e += iCoarse >= kCoarseFoldIndex;
+    constexpr TUInt128 kOne126 = TUInt128(1) << 126;
+    const TUInt128 iFirst = HighProduct(iSignificand, coarse.iReciprocal);  // 126 fraction bits
+    const int iFine = int(TInt128(iFirst - kOne126 + (TUInt128(1) << 110)) >> 111);
+    const TWideLogCentre& fine = kFineCentres[iFine + 128];
+    constexpr TUInt128 kOne125 = TUInt128(1) << 125;
+    const TInt128 r = TInt128(HighProduct(iFirst, fine.iReciprocal) - kOne125) << 2;
+    // Next to 1 both centres are 1 and r is exact: the result is relative to r.
+    const bool bNatural = factor.iSignificand.iHigh == kNatural.iSignificand.iHigh && factor.iSignificand.iLow == 0;
+    if (e == 0 && iFine == 0 && (iCoarse & 127) == 0) {
+        const TSigned ln = LnNearOne(FromSignedFixed(r, 127), r);
+        return bNatural ? ln : Times(ln, factor);
+    }
+    const TInt128 iLnM = LnOf(coarse) + LnOf(fine) + (LnOnePlus(r) >> (127 - kLnFractionBits));
+    TInt128 iLn = iLnM;
+    int iFractionBits = kLnFractionBits;
+    if (e != 0) {
+        iLn = TimesLn2(e) + (iLnM >> (kLnFractionBits - kArgumentFractionBits));
+        iFractionBits = kArgumentFractionBits;
+    }
+    if (bNatural) return FromSignedFixed(iLn, iFractionBits);
+    // The factor's significand halved, to be a positive signed number: the product is
+    // value * factor / 2.
+    const TInt128 iFactor = TInt128(Value(factor.iSignificand) >> 1);
+    return FromSignedFixed(FixedProduct(iLn, iFactor), iFractionBits - 1 - factor.iExponent);
+}
+
+// e^x for |x| < 11400, x with kArgumentFractionBits fraction bits. With k nearest to
+// 4096 x / ln 2: e^x = 2^(k/4096) e^r, r = x - k ln(2)/4096 below 2^-13.4, and
+// 2^(k/4096) = 2^(k >> 12) 2^(i/64) 2^(j/4096) from two tables.
+inline TWide ExpWide(TInt128 x) {
+    using namespace tables;
+    constexpr double kRounder = 0x1.8p52;
+    const double dx = double(std::int64_t(x >> 64)) * 0x1p-48;
+    const int k = int((dx * kStepsPerLn2 + kRounder) - kRounder);
+    // kLn2 is also ln(2)/4096 with 139 fraction bits: 27 more than x.
+    const TUInt128 iLn2 = Value(kLn2);
+    const std::uint64_t a = std::uint64_t(k < 0 ? -k : k);
+    const TUInt128 iSteps = ((TUInt128(a) * High(iLn2)) << 37) + ((TUInt128(a) * Low(iLn2)) >> 27);
+    const TInt128 r = (x - (k < 0 ? -TInt128(iSteps) : TInt128(iSteps))) << (127 - kArgumentFractionBits);
+    // e^r - 1 = r + r^2 (1/2 + r (1/6 + r D(r))), the small tail D in double.
+    constexpr TInt128 kHalf = TInt128(1) << 126;
+    constexpr TInt128 kSixth = TInt128((TUInt128(1) << 127) / 6);
+    const double d = double(std::int64_t(r >> 49)) * 0x1p-78;
+    const double dTail = d * (1.0 / 24 + d * (1.0 / 120 + d * (1.0 / 720 + d * (1.0 / 5040 + d * (1.0 / 40320)))));
+    const TInt128 q = kSixth + (TInt128(std::int64_t(dTail * 0x1p80)) << 47);
+    const TInt128 iExpM1 = r + FixedProduct(FixedProduct(r, r), kHalf + FixedProduct(r, q));
+    const int j = k & 4095;
+    const TInt128 t = TInt128(HighProduct(Value(kExp2Coarse[j >> 6]), Value(kExp2Fine[j & 63])));  // 126 bits
+    return FromFixed(TUInt128(t + FixedProduct(t, iExpM1)), 126 - (k >> 12));
+}
+
+}  // namespace rtl::wide
