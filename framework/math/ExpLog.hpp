@@ -15,6 +15,7 @@
 
 #include "framework/Math.hpp"
 #include "framework/Types.hpp"
+#include "framework/math/ExpLogWide.hpp"
 #include "framework/math/ExtendedBits.hpp"
 #include "framework/math/Pair.hpp"
 
@@ -196,7 +197,7 @@ inline Extended ExpOrInfinity(Extended x) {
     if (std::isnan(x)) return x;
     if (x > kExpOverflowBound) return kInfinity;
     if (x < kExpUnderflowBound) return 0;
-    return Rounded(ExpScaled({x, 0}));
+    return wide::Rounded(wide::ExpWide(wide::FixedArgument(bits::Unpacked(x))), false);
 }
 
 inline Extended ExpM1OrInfinity(Extended x) {

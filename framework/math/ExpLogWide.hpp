@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "framework/math/ExtendedBits.hpp"
 #include "framework/math/Wide.hpp"
 
 namespace rtl::wide {
@@ -148,6 +149,23 @@ inline constexpr TWideFactor kNatural = {{std::uint64_t(1) << 63, 0}, 0};
     return FromSignedFixed(FixedProduct(iLn, iFactor), iFractionBits - 1 - factor.iExponent);
 }
 
+// A value of at most 2^14 in size with kArgumentFractionBits fraction bits; the bits
+// below 2^-112 are dropped.
+inline TInt128 FixedArgument(bits::TUnpacked x) {
+    const int iShift = x.iExponent + kArgumentFractionBits - 63;
+    const TUInt128 iSignificand = x.iSignificand;
+    const TUInt128 iMagnitude = iShift >= 0 ? iSignificand << iShift : iShift > -64 ? iSignificand >> -iShift : 0;
+    return x.bNegative ? -TInt128(iMagnitude) : TInt128(iMagnitude);
+}
+
+// The same for a value held as a TSigned; 0 for all that lie below 2^-112.
+inline TInt128 FixedArgument(TSigned x) {
+    const int iShift = int(x.magnitude.iExponent) + kArgumentFractionBits - 127;
+    const TUInt128 iMagnitude = iShift >= 0 ? x.magnitude.iSignificand << iShift
+                                : iShift > -128 ? x.magnitude.iSignificand >> -iShift : 0;
+    return x.bNegative ? -TInt128(iMagnitude) : TInt128(iMagnitude);
+}
+
 // e^x for |x| < 11400, x with kArgumentFractionBits fraction bits. With k nearest to
 // 4096 x / ln 2: e^x = 2^(k/4096) e^r, r = x - k ln(2)/4096 below 2^-13.4, and
 // 2^(k/4096) = 2^(k >> 12) 2^(i/64) 2^(j/4096) from two tables.
@@ -164,7 +182,7 @@ inline TWide ExpWide(TInt128 x) {
     // e^r - 1 = r + r^2 (1/2 + r (1/6 + r D(r))), the small tail D in double.
     constexpr TInt128 kHalf = TInt128(1) << 126;
     constexpr TInt128 kSixth = TInt128((TUInt128(1) << 127) / 6);
-    const double d = double(std::int64_t(r >> 49)) * 0x1p-78;
+    const double d = double(std::int64_t(r >> 51)) * 0x1p-76;
     const double dTail = d * (1.0 / 24 + d * (1.0 / 120 + d * (1.0 / 720 + d * (1.0 / 5040 + d * (1.0 / 40320)))));
     const TInt128 q = kSixth + (TInt128(std::int64_t(dTail * 0x1p80)) << 47);
     const TInt128 iExpM1 = r + FixedProduct(FixedProduct(r, r), kHalf + FixedProduct(r, q));
