@@ -40,20 +40,39 @@ inline TInt128 LnCubicFactor(TInt128 r) {
     return kThird - (r >> 2) + (TInt128(std::int64_t(dTail * 0x1p96)) << 31);
 }
 
-// ln(1 + r) for |r| < 2^-15.9, r and the result with 127 fraction bits. From r's top
-// 64 bits (78 fraction bits) and the 49 below them, single multiplications give r^2
-// (with 156 fraction bits) and r^3/3 (172); the rest is summed in double.
+// r +- r^2/2 + c3 r^3 + r^4 (d[0] + d[1] r + d[2] r^2 + d[3] r^3) for a small r, r and
+// the result with 127 fraction bits, c3 = iCubeFactor / 2^64 > 0. The square comes from
+// r's top 64 bits (kTopBits fraction bits, |r| < 2^(63 - kTopBits)) and the bits below
+// them, the cube from 64-bit parts of r and of the square (kSquareBits fraction bits),
+// single multiplications each; the rest, below 2^-58, in double, d[k] scaled for
+// x = r 2^kTopBits and units of 2^-127. Short chains of operations, none longer than
+// the square's.
+template <int kTopBits, int kSquareBits>
+inline TInt128 ShortSeries(TInt128 r, bool bSubtractSquare, std::uint64_t iCubeFactor, const double (&d)[4]) {
+    constexpr int kBelow = 127 - kTopBits;
+    const std::int64_t iTop = std::int64_t(r >> kBelow);
+    const std::int64_t iBelow = std::int64_t(r & ((TInt128(1) << kBelow) - 1));
+    const TInt128 iSquare = TInt128(iTop) * iTop + ((TInt128(iTop) * iBelow) >> (kBelow - 1));  // 2 kTopBits
+    const TInt128 iHalfSquare = iSquare >> (2 * kTopBits - 126);
+    const std::int64_t iTopTimesFactor = std::int64_t((TInt128(iTop) * iCubeFactor) >> 64);
+    const std::int64_t iSquareTop = std::int64_t(iSquare >> (2 * kTopBits - kSquareBits));
+    const TInt128 iCube = (TInt128(iSquareTop) * iTopTimesFactor) >> (kSquareBits + kTopBits - 127);
+    const double x = double(iTop), x2 = x * x;
+    const double dRest = x2 * x2 * ((d[0] + x * d[1]) + x2 * (d[2] + x * d[3]));
+    // The rest may reach 2^68 units: converted in units of 2^-119.
+    return r + (bSubtractSquare ? -iHalfSquare : iHalfSquare) + iCube + (TInt128(std::int64_t(dRest * 0x1p-8)) << 8);
+}
+
+// ln(1 + r) for |r| < 2^-15.9: -r^4/4 + r^5/5 - r^6/6 in double; r^7/7 < 2^-114.
 inline TInt128 LnOnePlus(TInt128 r) {
-    const std::int64_t r78 = std::int64_t(r >> 49);
-    const std::int64_t iBelow = std::int64_t(r & ((TInt128(1) << 49) - 1));
-    const TInt128 iSquare = TInt128(r78) * r78 + ((TInt128(r78) * iBelow) >> 48);
-    constexpr std::uint64_t kThird = ~std::uint64_t(0) / 3;
-    const std::int64_t rThird = std::int64_t((TInt128(r78) * kThird) >> 64);
-    const TInt128 iCube = (TInt128(std::int64_t(iSquare >> 62)) * rThird) >> 45;
-    // -r^4/4 + r^5/5 - r^6/6 in units of 2^-127, from x = r 2^78; r^7/7 < 2^-114.
-    const double x = double(r78), x2 = x * x;
-    const double dRest = x2 * x2 * (-0x1p-187 + x * (0x1p-263 / 5) + x2 * (-0x1p-341 / 6));
-    return r - (iSquare >> 30) + iCube + std::int64_t(dRest);
+    static constexpr double kTail[4] = {-0x1p-187, 0x1p-263 / 5, -0x1p-341 / 6, 0};
+    return ShortSeries<78, 94>(r, true, ~std::uint64_t(0) / 3, kTail);
+}
+
+// e^r - 1 for |r| < 2^-13.4: r^4/24 ... r^7/5040 in double; r^8/8! < 2^-122.
+inline TInt128 ExpM1Small(TInt128 r) {
+    static constexpr double kTail[4] = {0x1p-177 / 24, 0x1p-253 / 120, 0x1p-329 / 720, 0x1p-405 / 5040};
+    return ShortSeries<76, 89>(r, false, ~std::uint64_t(0) / 6, kTail);
 }
 
 inline TInt128 LnOf(const TWideLogCentre& centre) { return TInt128(Value({centre.iLnHigh, centre.iLnLow})); }
@@ -179,13 +198,7 @@ inline TWide ExpWide(TInt128 x) {
     const std::uint64_t a = std::uint64_t(k < 0 ? -k : k);
     const TUInt128 iSteps = ((TUInt128(a) * High(iLn2)) << 37) + ((TUInt128(a) * Low(iLn2)) >> 27);
     const TInt128 r = (x - (k < 0 ? -TInt128(iSteps) : TInt128(iSteps))) << (127 - kArgumentFractionBits);
-    // e^r - 1 = r + r^2 (1/2 + r (1/6 + r D(r))), the small tail D in double.
-    constexpr TInt128 kHalf = TInt128(1) << 126;
-    constexpr TInt128 kSixth = TInt128((TUInt128(1) << 127) / 6);
-    const double d = double(std::int64_t(r >> 51)) * 0x1p-76;
-    const double dTail = d * (1.0 / 24 + d * (1.0 / 120 + d * (1.0 / 720 + d * (1.0 / 5040 + d * (1.0 / 40320)))));
-    const TInt128 q = kSixth + (TInt128(std::int64_t(dTail * 0x1p80)) << 47);
-    const TInt128 iExpM1 = r + FixedProduct(FixedProduct(r, r), kHalf + FixedProduct(r, q));
+    const TInt128 iExpM1 = ExpM1Small(r);
     const int j = k & 4095;
     const TInt128 t = TInt128(HighProduct(Value(kExp2Coarse[j >> 6]), Value(kExp2Fine[j & 63])));  // 126 bits
     return FromFixed(TUInt128(t + FixedProduct(t, iExpM1)), 126 - (k >> 12));

@@ -1,10 +1,12 @@
-// The hyperbolic functions and their inverses, through the pair exponential and
-// logarithm: cancellation near 0 is avoided by e^x - 1 and ln(1 + ...) forms.
+// The hyperbolic functions and their inverses. The first are sums and differences of
+// e^a and e^-a in 128-bit integers, whose precision outlasts the cancellation near 0;
+// the inverses go through the pair logarithm in ln(1 + ...) forms.
 #include <cmath>
 
 #include "framework/Math.hpp"
 #include "framework/math/ExpLog.hpp"
 #include "framework/math/ExtendedBits.hpp"
+#include "framework/math/Wide.hpp"
 
 namespace rtl {
 
@@ -21,12 +23,26 @@ constexpr Extended kHuge = 0x1p33L;
 
 Extended WithSignOf(Extended x, Extended rMagnitude) { return x < 0 ? -rMagnitude : rMagnitude; }
 
-// e^x / 2, rounded once and overflowing only where the result does.
-Extended HalfExp(Extended x) {
-    if (x > explog::kExpOverflowBound + 1) RaiseOverflow();
-    explog::TScaled rExp = explog::ExpScaled({x, 0});
-    --rExp.iExponent;
-    return explog::Finite(explog::Rounded(rExp));
+// e^a / 2 for a >= 0, rounded once and overflowing only where the result does.
+Extended HalfExp(Extended a, bool bNegative = false) {
+    if (a > explog::kExpOverflowBound + 1) RaiseOverflow();
+    wide::TWide e = wide::ExpWide(wide::FixedArgument(bits::Unpacked(a)));
+    --e.iExponent;
+    return explog::Finite(wide::Rounded(e, bNegative));
+}
+
+// (e^a + e^-a) / 2 or (e^a - e^-a) / 2 for 0 <= a < kLarge, in 128-bit integers: e^-a
+// shifted to e^a's exponent, then added or taken away.
+wide::TWide HalfSumOfExp(Extended a, bool bDifference) {
+    const wide::TInt128 x = wide::FixedArgument(bits::Unpacked(a));
+    const wide::TWide plus = wide::ExpWide(x), minus = wide::ExpWide(-x);
+    const int iShift = int(plus.iExponent - minus.iExponent);
+    const wide::TUInt128 iMinus = iShift < 128 ? minus.iSignificand >> iShift : 0;
+    // A sum would carry beyond 128 bits: it is formed halved.
+    wide::TWide half = bDifference ? wide::FromFixed(plus.iSignificand - iMinus, 127)
+                                   : wide::FromFixed((plus.iSignificand >> 1) + (iMinus >> 1), 126);
+    half.iExponent += plus.iExponent - 1;
+    return half;
 }
 
 // ln(2x) for x beyond kHuge, where ln(x + sqrt(x^2 +- 1)) differs from it by less than
@@ -42,20 +58,14 @@ Extended LnOfTwice(Extended x) {
 Extended Sinh(Extended X) {
     const Extended a = std::fabs(explog::Finite(X));
     if (a < kTiny) return X;
-    if (a >= kLarge) return WithSignOf(X, HalfExp(a));
-    // With m = e^a - 1: sinh a = m (m + 2) / (2 (m + 1)), no cancellation.
-    const TPair m = explog::ExpM1Pair(a);
-    const TPair q = pair::Divide(pair::Multiply(m, pair::Add(m, 2)), pair::Add(m, 1));
-    return WithSignOf(X, pair::Value(q) / 2);
+    if (a >= kLarge) return HalfExp(a, X < 0);
+    return wide::Rounded(HalfSumOfExp(a, true), X < 0);
 }
 
 Extended Cosh(Extended X) {
     const Extended a = std::fabs(explog::Finite(X));
     if (a >= kLarge) return HalfExp(a);
-    const explog::TScaled rExp = explog::ExpScaled({a, 0});
-    const double rScale = bits::PowerOfTwo(rExp.iExponent);
-    const TPair e{rExp.rSignificand.hi * rScale, rExp.rSignificand.lo * rScale};
-    return pair::Value(pair::Add(e, pair::Divide({1, 0}, e))) / 2;
+    return wide::Rounded(HalfSumOfExp(a, false), false);
 }
 
 Extended Tanh(Extended X) {
@@ -66,9 +76,10 @@ Extended Tanh(Extended X) {
     constexpr Extended kSaturation = 23;
     if (a < kTiny) return X;
     if (a >= kSaturation) return WithSignOf(X, 1);
-    // With m = e^2a - 1: tanh a = m / (m + 2).
-    const TPair m = explog::ExpM1Pair(2 * a);
-    return WithSignOf(X, pair::Value(pair::Divide(m, pair::Add(m, 2))));
+    // sinh a / cosh a, their significands divided as pairs.
+    const wide::TWide sinh = HalfSumOfExp(a, true), cosh = HalfSumOfExp(a, false);
+    const TPair q = pair::Divide(wide::SignificandPair(sinh.iSignificand), wide::SignificandPair(cosh.iSignificand));
+    return WithSignOf(X, pair::Value(q) * bits::PowerOfTwo(int(sinh.iExponent - cosh.iExponent)));
 }
 
 Extended ArcSinh(Extended X) {
