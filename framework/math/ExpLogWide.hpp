@@ -40,15 +40,21 @@ inline TInt128 LnCubicFactor(TInt128 r) {
     return kThird - (r >> 2) + (TInt128(std::int64_t(dTail * 0x1p96)) << 31);
 }
 
+// The odd and the even part of a short series in a small r, both with 127 fraction bits.
+struct TSeriesParts {
+    TInt128 iOdd;
+    TInt128 iEven;
+};
+
 // r +- r^2/2 + c3 r^3 + r^4 (d[0] + d[1] r + d[2] r^2 + d[3] r^3) for a small r, r and
-// the result with 127 fraction bits, c3 = iCubeFactor / 2^64 > 0. The square comes from
-// r's top 64 bits (kTopBits fraction bits, |r| < 2^(63 - kTopBits)) and the bits below
-// them, the cube from 64-bit parts of r and of the square (kSquareBits fraction bits),
-// single multiplications each; the rest, below 2^-58, in double, d[k] scaled for
-// x = r 2^kTopBits and units of 2^-127. Short chains of operations, none longer than
-// the square's.
+// the result with 127 fraction bits, c3 = iCubeFactor / 2^64 > 0, in its odd and even
+// parts. The square comes from r's top 64 bits (kTopBits fraction bits,
+// |r| < 2^(63 - kTopBits)) and the bits below them, the cube from 64-bit parts of r and
+// of the square (kSquareBits fraction bits), single multiplications each; the rest,
+// below 2^-58, in double, d[k] scaled for x = r 2^kTopBits and units of 2^-127. Short
+// chains of operations, none longer than the square's.
 template <int kTopBits, int kSquareBits>
-inline TInt128 ShortSeries(TInt128 r, bool bSubtractSquare, std::uint64_t iCubeFactor, const double (&d)[4]) {
+inline TSeriesParts ShortSeries(TInt128 r, bool bSubtractSquare, std::uint64_t iCubeFactor, const double (&d)[4]) {
     constexpr int kBelow = 127 - kTopBits;
     const std::int64_t iTop = std::int64_t(r >> kBelow);
     const std::int64_t iBelow = std::int64_t(r & ((TInt128(1) << kBelow) - 1));
@@ -57,20 +63,23 @@ inline TInt128 ShortSeries(TInt128 r, bool bSubtractSquare, std::uint64_t iCubeF
     const std::int64_t iTopTimesFactor = std::int64_t((TInt128(iTop) * iCubeFactor) >> 64);
     const std::int64_t iSquareTop = std::int64_t(iSquare >> (2 * kTopBits - kSquareBits));
     const TInt128 iCube = (TInt128(iSquareTop) * iTopTimesFactor) >> (kSquareBits + kTopBits - 127);
-    const double x = double(iTop), x2 = x * x;
-    const double dRest = x2 * x2 * ((d[0] + x * d[1]) + x2 * (d[2] + x * d[3]));
+    const double x = double(iTop), x2 = x * x, x4 = x2 * x2;
     // The rest may reach 2^68 units: converted in units of 2^-119.
-    return r + (bSubtractSquare ? -iHalfSquare : iHalfSquare) + iCube + (TInt128(std::int64_t(dRest * 0x1p-8)) << 8);
+    const auto Fixed = [](double v) { return TInt128(std::int64_t(v * 0x1p-8)) << 8; };
+    return {r + iCube + Fixed(x4 * x * (d[1] + x2 * d[3])),
+            (bSubtractSquare ? -iHalfSquare : iHalfSquare) + Fixed(x4 * (d[0] + x2 * d[2]))};
 }
 
 // ln(1 + r) for |r| < 2^-15.9: -r^4/4 + r^5/5 - r^6/6 in double; r^7/7 < 2^-114.
 inline TInt128 LnOnePlus(TInt128 r) {
     static constexpr double kTail[4] = {-0x1p-187, 0x1p-263 / 5, -0x1p-341 / 6, 0};
-    return ShortSeries<78, 94>(r, true, ~std::uint64_t(0) / 3, kTail);
+    const TSeriesParts parts = ShortSeries<78, 94>(r, true, ~std::uint64_t(0) / 3, kTail);
+    return parts.iOdd + parts.iEven;
 }
 
-// e^r - 1 for |r| < 2^-13.4: r^4/24 ... r^7/5040 in double; r^8/8! < 2^-122.
-inline TInt128 ExpM1Small(TInt128 r) {
+// e^r - 1 for |r| < 2^-13.4 in its odd and even parts (so that e^-r - 1 is even - odd):
+// r^4/24 ... r^7/5040 in double; r^8/8! < 2^-122.
+inline TSeriesParts ExpM1Small(TInt128 r) {
     static constexpr double kTail[4] = {0x1p-177 / 24, 0x1p-253 / 120, 0x1p-329 / 720, 0x1p-405 / 5040};
     return ShortSeries<76, 89>(r, false, ~std::uint64_t(0) / 6, kTail);
 }
@@ -185,23 +194,50 @@ inline TInt128 FixedArgument(TSigned x) {
     return x.bNegative ? -TInt128(iMagnitude) : TInt128(iMagnitude);
 }
 
-// e^x for |x| < 11400, x with kArgumentFractionBits fraction bits. With k nearest to
-// 4096 x / ln 2: e^x = 2^(k/4096) e^r, r = x - k ln(2)/4096 below 2^-13.4, and
-// 2^(k/4096) = 2^(k >> 12) 2^(i/64) 2^(j/4096) from two tables.
-inline TWide ExpWide(TInt128 x) {
-    using namespace tables;
+// x = k ln(2)/4096 + r, k nearest to 4096 x / ln 2, |r| below 2^-13.4 with 127
+// fraction bits; for |x| < 11400 with kArgumentFractionBits fraction bits.
+struct TExpReduced {
+    int k;
+    TInt128 r;
+};
+
+inline TExpReduced ExpReduced(TInt128 x) {
     constexpr double kRounder = 0x1.8p52;
     const double dx = double(std::int64_t(x >> 64)) * 0x1p-48;
-    const int k = int((dx * kStepsPerLn2 + kRounder) - kRounder);
+    const int k = int((dx * tables::kStepsPerLn2 + kRounder) - kRounder);
     // kLn2 is also ln(2)/4096 with 139 fraction bits: 27 more than x.
-    const TUInt128 iLn2 = Value(kLn2);
+    const TUInt128 iLn2 = Value(tables::kLn2);
     const std::uint64_t a = std::uint64_t(k < 0 ? -k : k);
     const TUInt128 iSteps = ((TUInt128(a) * High(iLn2)) << 37) + ((TUInt128(a) * Low(iLn2)) >> 27);
-    const TInt128 r = (x - (k < 0 ? -TInt128(iSteps) : TInt128(iSteps))) << (127 - kArgumentFractionBits);
-    const TInt128 iExpM1 = ExpM1Small(r);
+    return {k, (x - (k < 0 ? -TInt128(iSteps) : TInt128(iSteps))) << (127 - kArgumentFractionBits)};
+}
+
+// 2^(k/4096) (1 + m) for |m| < 2^-13, m with 127 fraction bits: 2^(k >> 12) times
+// 2^(i/64) 2^(j/4096) from two tables.
+inline TWide TimesPowerOfTwo(int k, TInt128 m) {
+    using namespace tables;
     const int j = k & 4095;
     const TInt128 t = TInt128(HighProduct(Value(kExp2Coarse[j >> 6]), Value(kExp2Fine[j & 63])));  // 126 bits
-    return FromFixed(TUInt128(t + FixedProduct(t, iExpM1)), 126 - (k >> 12));
+    return FromFixed(TUInt128(t + FixedProduct(t, m)), 126 - (k >> 12));
+}
+
+// e^x for |x| < 11400, x with kArgumentFractionBits fraction bits: 2^(k/4096) e^r.
+inline TWide ExpWide(TInt128 x) {
+    const TExpReduced reduced = ExpReduced(x);
+    const TSeriesParts m = ExpM1Small(reduced.r);
+    return TimesPowerOfTwo(reduced.k, m.iOdd + m.iEven);
+}
+
+// e^x and e^-x from one reduction: e^-r - 1 is the series' even part less its odd part.
+struct TExpPair {
+    TWide plus;
+    TWide minus;
+};
+
+inline TExpPair ExpBothWide(TInt128 x) {
+    const TExpReduced reduced = ExpReduced(x);
+    const TSeriesParts m = ExpM1Small(reduced.r);
+    return {TimesPowerOfTwo(reduced.k, m.iOdd + m.iEven), TimesPowerOfTwo(-reduced.k, m.iEven - m.iOdd)};
 }
 
 }  // namespace rtl::wide

@@ -16,26 +16,42 @@ namespace {
 
 // Below this size f(x) = x + O(x^3) rounds to x for sinh, tanh and their inverses.
 constexpr Extended kTiny = 0x1p-33L;
-// Beyond this size e^-|x| is lost below the last bit of e^|x| (e^-64 < 2^-92).
-constexpr Extended kLarge = 32;
+constexpr int kTinyExponent = -33;  // the same, as the exponent of the bits
+// From 2^5 = 32 on, e^-|x| is lost below the last bit of e^|x| (e^-64 < 2^-92).
+constexpr int kLargeExponent = 5;
 // ... and 1 + x^2 below the last bit of x^2, in the inverses.
 constexpr Extended kHuge = 0x1p33L;
 
 Extended WithSignOf(Extended x, Extended rMagnitude) { return x < 0 ? -rMagnitude : rMagnitude; }
 
-// e^a / 2 for a >= 0, rounded once and overflowing only where the result does.
-Extended HalfExp(Extended a, bool bNegative = false) {
-    if (a > explog::kExpOverflowBound + 1) RaiseOverflow();
-    wide::TWide e = wide::ExpWide(wide::FixedArgument(bits::Unpacked(a)));
+// The bits of a finite X; an infinity or NaN raises its failure. Read from the caller's
+// argument in memory: an Extended held in a register would be stored to be read.
+[[gnu::always_inline]] inline bits::TUnpacked FiniteBits(const Extended& X) {
+    const bits::TUnpacked x = bits::Unpacked(X);
+    if (__builtin_expect(x.iExponent > bits::kMaxExponent, 0)) explog::Finite(X);
+    return x;
+}
+
+wide::TInt128 FixedMagnitude(bits::TUnpacked x) {
+    x.bNegative = false;
+    return wide::FixedArgument(x);
+}
+
+// e^|x| / 2 for |x| >= 32, rounded once and overflowing only where the result does.
+Extended HalfExp(bits::TUnpacked x, bool bNegative = false) {
+    constexpr wide::TInt128 kBound = wide::TInt128(explog::kExpOverflowBound + 1) << wide::kArgumentFractionBits;
+    if (x.iExponent >= 14) RaiseOverflow();
+    const wide::TInt128 a = FixedMagnitude(x);
+    if (a > kBound) RaiseOverflow();
+    wide::TWide e = wide::ExpWide(a);
     --e.iExponent;
     return explog::Finite(wide::Rounded(e, bNegative));
 }
 
-// (e^a + e^-a) / 2 or (e^a - e^-a) / 2 for 0 <= a < kLarge, in 128-bit integers: e^-a
+// (e^a + e^-a) / 2 or (e^a - e^-a) / 2 for a = |x| < 32, in 128-bit integers: e^-a
 // shifted to e^a's exponent, then added or taken away.
-wide::TWide HalfSumOfExp(Extended a, bool bDifference) {
-    const wide::TInt128 x = wide::FixedArgument(bits::Unpacked(a));
-    const wide::TWide plus = wide::ExpWide(x), minus = wide::ExpWide(-x);
+wide::TWide HalfSumOfExp(bits::TUnpacked x, bool bDifference) {
+    const auto [plus, minus] = wide::ExpBothWide(FixedMagnitude(x));
     const int iShift = int(plus.iExponent - minus.iExponent);
     const wide::TUInt128 iMinus = iShift < 128 ? minus.iSignificand >> iShift : 0;
     // A sum would carry beyond 128 bits: it is formed halved.
@@ -56,16 +72,16 @@ Extended LnOfTwice(Extended x) {
 }  // namespace
 
 Extended Sinh(Extended X) {
-    const Extended a = std::fabs(explog::Finite(X));
-    if (a < kTiny) return X;
-    if (a >= kLarge) return HalfExp(a, X < 0);
-    return wide::Rounded(HalfSumOfExp(a, true), X < 0);
+    const bits::TUnpacked x = FiniteBits(X);
+    if (x.iExponent < kTinyExponent) return X;
+    if (x.iExponent >= kLargeExponent) return HalfExp(x, x.bNegative);
+    return wide::Rounded(HalfSumOfExp(x, true), x.bNegative);
 }
 
 Extended Cosh(Extended X) {
-    const Extended a = std::fabs(explog::Finite(X));
-    if (a >= kLarge) return HalfExp(a);
-    return wide::Rounded(HalfSumOfExp(a, false), false);
+    const bits::TUnpacked x = FiniteBits(X);
+    if (x.iExponent >= kLargeExponent) return HalfExp(x);
+    return wide::Rounded(HalfSumOfExp(x, false), false);
 }
 
 Extended Tanh(Extended X) {
@@ -77,7 +93,8 @@ Extended Tanh(Extended X) {
     if (a < kTiny) return X;
     if (a >= kSaturation) return WithSignOf(X, 1);
     // sinh a / cosh a, their significands divided as pairs.
-    const wide::TWide sinh = HalfSumOfExp(a, true), cosh = HalfSumOfExp(a, false);
+    const bits::TUnpacked x = bits::Unpacked(X);
+    const wide::TWide sinh = HalfSumOfExp(x, true), cosh = HalfSumOfExp(x, false);
     const TPair q = pair::Divide(wide::SignificandPair(sinh.iSignificand), wide::SignificandPair(cosh.iSignificand));
     return WithSignOf(X, pair::Value(q) * bits::PowerOfTwo(int(sinh.iExponent - cosh.iExponent)));
 }
