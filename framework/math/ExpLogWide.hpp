@@ -116,9 +116,10 @@ inline TSigned LnNearOne(TSigned r, TInt128 iFixed) {
         iLow = -iSquareLow - bSticky;
         iHigh -= iSquareHigh + (iSquareLow != 0 || bSticky);
     }
-    // To 128 bits from the top bit, what lies below summed up in the last one.
-    const int iTop = iHigh >> 126 ? 1 : 2;
-    const TUInt128 iSignificand = (iHigh << iTop) | (iLow >> (64 - iTop));
+    // To 128 bits from the top bit (bit 127 after an addition near 2^(e+1), 125 after a
+    // subtraction from 2^e), what lies below summed up in the last one.
+    const int iTop = LeadingZeros(iHigh);
+    const TUInt128 iSignificand = iTop == 0 ? iHigh : (iHigh << iTop) | (iLow >> (64 - iTop));
     const bool bRest = std::uint64_t(iLow << iTop) != 0 || bSticky;
     return {{iSignificand | bRest, e + 1 - iTop}, r.bNegative};
 }
