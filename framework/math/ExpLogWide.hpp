@@ -145,8 +145,11 @@ inline constexpr TWideFactor kNatural = {{std::uint64_t(1) << 63, 0}, 0};
 // factor * ln(m 2^e), m = iSignificand / 2^127 in [1, 2). Two steps divide m by table
 // centres c1 (1 + i/128) and c2 (1 + j/2^15) with exact integer products, leaving
 // r = m / (c1 c2) - 1 below 2^-15.9; ln m = ln c1 + ln c2 + ln(1 + r). The factor goes
-// into the fixed-point sum, so that the result is normalised only once.
-[[gnu::always_inline]] inline TSigned LnWide(TUInt128 iSignificand, int e, TWideFactor factor = kNatural) {
+// into the fixed-point sum, so that the result is normalised only once. Next to 1 the
+// result is formed relative to r for significands of 64 bits (bShort); longer ones, as
+// pairs give, lie at least 2^-34 from 1 and keep 90 bits in fixed point.
+[[gnu::always_inline]] inline TSigned LnWide(TUInt128 iSignificand, int e, TWideFactor factor = kNatural,
+                                             bool bShort = true) {
     using namespace tables;
     const int iCoarse = (int(iSignificand >> 119) - 255) >> 1;
     const TWideLogCentre& coarse = kCoarseCentres[iCoarse];
@@ -160,7 +163,7 @@ inline constexpr TWideFactor kNatural = {{std::uint64_t(1) << 63, 0}, 0};
     const TInt128 r = TInt128(HighProduct(iFirst, fine.iReciprocal) - kOne125) << 2;
     // Next to 1 both centres are 1 and r is exact: the result is relative to r.
     const bool bNatural = factor.iSignificand.iHigh == kNatural.iSignificand.iHigh && factor.iSignificand.iLow == 0;
-    if (e == 0 && iFine == 0 && (iCoarse & 127) == 0) {
+    if (bShort && e == 0 && iFine == 0 && (iCoarse & 127) == 0) {
         const TSigned ln = LnNearOne(FromSignedFixed(r, 127), r);
         return bNatural ? ln : Times(ln, factor);
     }

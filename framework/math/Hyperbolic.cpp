@@ -62,11 +62,22 @@ wide::TWide HalfSumOfExp(bits::TUnpacked x, bool bDifference) {
 }
 
 // ln(2x) for x beyond kHuge, where ln(x + sqrt(x^2 +- 1)) differs from it by less than
-// 2^-66; x / 2^32 keeps 2x within the range.
-Extended LnOfTwice(Extended x) {
-    using explog::tables::kLn2;
-    const TPair rLn = explog::LnPair(x * 0x1p-32L);
-    return pair::Value(pair::Add(pair::Add(rLn, 33 * kLn2[0]), 33 * kLn2[1]));
+// 2^-66.
+Extended LnOfTwice(const Extended& x) {
+    const bits::TUnpacked bits = bits::Unpacked(x);
+    return wide::Rounded(wide::LnWide(wide::TUInt128(bits.iSignificand) << 64, bits.iExponent + 1).magnitude, false);
+}
+
+// ln(x.hi + x.lo) rounded once, x.hi > 0 and at least 2^-34 from 1, x.lo within half an
+// ulp of it: the pair's 128 bits as one significand.
+Extended LnOfPair(TPair x) {
+    const bits::TUnpacked hi = bits::Unpacked(x.hi);
+    // x.lo in units of 2^(e - 126): below 2^62 in size, and its 53 bits in double suffice.
+    const std::int64_t iLow = std::int64_t(double(bits::ScaledByPowerOfTwo(x.lo, 126 - hi.iExponent)));
+    const wide::TUInt128 iSum = (wide::TUInt128(hi.iSignificand) << 64) + wide::TUInt128(wide::TInt128(iLow) << 1);
+    const wide::TWide w = wide::FromFixed(iSum, 127 - hi.iExponent);
+    const wide::TSigned ln = wide::LnWide(w.iSignificand, int(w.iExponent), wide::kNatural, false);
+    return wide::Rounded(ln.magnitude, ln.bNegative);
 }
 
 }  // namespace
@@ -105,7 +116,7 @@ Extended ArcSinh(Extended X) {
     if (a > kHuge) return WithSignOf(X, LnOfTwice(a));
     // ln(a + sqrt(a^2 + 1)), its argument carried as a pair: near 0 it is 1 + a + ...
     const TPair root = pair::Sqrt(pair::Add(pair::TwoSquare(a), 1));
-    return WithSignOf(X, pair::Value(explog::LnPair(pair::Add(root, a))));
+    return WithSignOf(X, LnOfPair(pair::Add(root, a)));
 }
 
 Extended ArcCosh(Extended X) {
@@ -113,7 +124,7 @@ Extended ArcCosh(Extended X) {
     if (X > kHuge) return LnOfTwice(X);
     // ln(x + sqrt((x - 1)(x + 1))): near 1, x - 1 is exact and keeps the root's digits.
     const TPair square = pair::Multiply(pair::TwoSum(X, -1), pair::TwoSum(X, 1));
-    return pair::Value(explog::LnPair(pair::Add(pair::Sqrt(square), X)));
+    return LnOfPair(pair::Add(pair::Sqrt(square), X));
 }
 
 Extended ArcTanh(Extended X) {
@@ -123,7 +134,7 @@ Extended ArcTanh(Extended X) {
     if (a < kTiny) return X;
     // ln((1 + a) / (1 - a)) / 2; near 1, 1 - a is exact.
     const TPair q = pair::Divide(pair::TwoSum(1, a), pair::TwoSum(1, -a));
-    return WithSignOf(X, pair::Value(explog::LnPair(q)) / 2);
+    return WithSignOf(X, LnOfPair(q) / 2);
 }
 
 }  // namespace rtl

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Writes ExpLogTables.inc: the tables and polynomial coefficients of the exponential
-and the logarithm, in hex-float so that every compiler reads the same bits.
+"""Writes ExpLogTables.inc: the tables and polynomial coefficients of the pair
+exponential, in hex-float so that every compiler reads the same bits.
 
 The constants are doubles: the x87 loads them in one step, where an 80-bit load is
 slow. A value that needs more bits is a split constant, hi + lo, two doubles with 106
@@ -23,9 +23,6 @@ from mpmath import mp, mpf, log
 mp.prec = 400
 
 EXP_TABLE_BITS = 8          # exp: 2^(j/256)
-LOG_INDEX_BITS = 8          # log: centres 1 + i/256
-LOG_FOLD_INDEX = 106        # centres from about sqrt(2) on are taken as half their value
-LOG_RECIPROCAL_BITS = 32    # 1/c with 32 bits, so that m * (1/c) splits into exact products
 
 
 def extended(value, bits=64):
@@ -120,28 +117,6 @@ def main():
     print("// (e^r - 1 - r - r^2/2) / r^3 ~ Lead + r (c[0] + c[1] r + ...), |r| <= ln(2)/512.")
     emit_tail("kExpTail", coefficients)
 
-    # Logarithm: m in [1, 2), i the nearest of 256 centres, c ~ 1/centre with 32 bits,
-    # ln(m) = -ln(c) + ln(1 + r), r = m c - 1. From sqrt(2) on the centre is halved and
-    # the exponent raised by one, so that arguments just below 1 get c = 1.
-    print("// ln(2) in three parts; e * each of the first two is exact for |e| < 2^16.")
-    print("inline constexpr double kLn2[3] = {%s, %s, %s};" % split3(ln2, 48))
-    for name, value in (("kLog2OfE", 1 / ln2), ("kLog10OfE", 1 / log(10))):
-        print(f"inline constexpr TSplitConstant {name} = {split(value)};")
-    print(f"inline constexpr int kLogFoldIndex = {LOG_FOLD_INDEX};")
-    rows = []
-    for i in range(2 ** LOG_INDEX_BITS + 1):
-        centre = 1 + mpf(i) / 2 ** LOG_INDEX_BITS
-        folded = i >= LOG_FOLD_INDEX
-        reciprocal = exact(1 / centre, LOG_RECIPROCAL_BITS)
-        if i in (0, 2 ** LOG_INDEX_BITS):
-            reciprocal = mpf(1) / centre  # 1 and 1/2: r = m c - 1 is then exact
-        log_centre = -log(reciprocal * 2) if folded else -log(reciprocal)
-        rows.append("{%s, %s}" % (hexdouble(reciprocal), split(log_centre)))
-    print("// {c, -ln(c)} per centre; for folded centres -ln(2c).")
-    emit_array("kLogCentres", rows, "TLogCentre")
-    coefficients = sollya_coefficients("log(1+x)-x+x^2/2", 3, 8, "0x1.02p-9")
-    print("// (ln(1 + r) - r + r^2/2) / r^3 ~ Lead + r (c[0] + c[1] r + ...), |r| <= 2^-9.")
-    emit_tail("kLogTail", coefficients)
 
 
 WIDE_LOG_COARSE_BITS = 7    # first step: centres 1 + i/128, |r| <= 2^-8
