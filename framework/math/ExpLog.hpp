@@ -1,7 +1,7 @@
-// Internal to the math unit: the exponential and the logarithm carried in pairs of
-// Extended values, shared by the public logarithms, Power, the hyperbolic functions and
-// the financial routines. The pairs hold about 90 correct bits, so that results built
-// from them round once, at the end, and almost always correctly.
+// Internal to the math unit: the exponential for the public Exp and ExpM1 and the
+// financial routines, e^x - 1 carried in pairs of Extended values. The pairs hold about
+// 90 correct bits, so that results built from them round once, at the end, and almost
+// always correctly. (The logarithms and the other exponentials are in ExpLogWide.hpp.)
 //
 // The kernels are always inlined: a pair handed through memory costs two 80-bit stores
 // and loads, slower than the arithmetic. For the same reason their lesser terms are
@@ -15,6 +15,7 @@
 
 #include "framework/Math.hpp"
 #include "framework/Types.hpp"
+#include "framework/math/ExpLogWide.hpp"
 #include "framework/math/ExtendedBits.hpp"
 #include "framework/math/Pair.hpp"
 
@@ -24,11 +25,6 @@ namespace rtl::explog {
 struct TSplitConstant {
     double hi;
     double lo;
-};
-
-struct TLogCentre {
-    double rReciprocal;
-    TSplitConstant rLn;
 };
 
 namespace tables {
@@ -113,42 +109,6 @@ inline Extended Nearest(Extended x) {
     return bNegative ? -rResult : rResult;
 }
 
-// ln(x.hi + x.lo) of a pair with a finite x.hi > 0, x.lo within half an ulp of it.
-[[gnu::always_inline]] inline pair::TPair LnPair(pair::TPair x) {
-    using namespace tables;
-    // x = 2^e m, m in [1, 2); with the centre c' nearest to m and c ~ 1/c',
-    // ln x = e ln 2 - ln c + ln(1 + r), r = m c - 1, |r| <= 2^-9.
-    const bits::TExtracted parts = bits::Extracted(x.hi);
-    const Extended m = parts.rSignificand;
-    const int iNearest = int(double(m) * 256 + 0.5) - 256;
-    const TLogCentre& centre = kLogCentres[iNearest];
-    const Extended e = parts.rExponent + (iNearest >= kLogFoldIndex ? 1 : 0);
-    // m in two halves of 32 bits, whose products with the 32-bit c are exact; so is r.
-    constexpr double kHalving = 0x3p31;  // its ulp is 2^-31
-    const Extended rHighHalf = (m + kHalving) - kHalving;
-    const Extended c = centre.rReciprocal;
-    pair::TPair r = pair::TwoSum(rHighHalf * c - 1, (m - rHighHalf) * c);
-    if (x.lo != 0) r = pair::Add(r, bits::ScaledByPowerOfTwo(x.lo * c, -bits::ToInt(parts.rExponent)));
-
-    // ln(1 + r) = r - r^2/2 + r^3/3 + r^4 Q(r); the first terms exact, what lies
-    // below them summed in double as soon as it appears.
-    const double d = double(r.hi), d2 = d * d;
-    double dLow = double(r.lo) * (1 - d) + d2 * d2 * Polynomial(kLogTail, d);
-    const pair::TPair square = pair::TwoSquare(r.hi);
-    dLow -= double(square.lo) / 2;
-    const pair::TPair a = pair::TwoSum(e * kLn2[0], centre.rLn.hi);
-    dLow += double(a.lo);
-    const pair::TPair b = pair::TwoSum(a.hi, r.hi);
-    dLow += double(b.lo);
-    const pair::TPair s = pair::TwoSum(b.hi, -square.hi / 2);
-    dLow += double(s.lo);
-    const Extended rCube = square.hi * r.hi;
-    dLow += double(rCube) * kLogTailLead.lo + double(e) * kLn2[1] + double(e) * kLn2[2] + centre.rLn.lo;
-    return pair::FastTwoSum(s.hi, rCube * kLogTailLead.hi + Extended(dLow));
-}
-
-[[gnu::always_inline]] inline pair::TPair LnPair(Extended x) { return LnPair(pair::TPair{x, 0}); }
-
 // e^r - 1 for the reduced argument r = rHigh + rLow, |r| <= ln(2)/512:
 // r + r^2/2 + r^3/6 + r^4 Q(r), the first terms exact.
 [[gnu::always_inline]] inline pair::TPair ExpM1Reduced(Extended rHigh, double rLow) {
@@ -196,7 +156,7 @@ inline Extended ExpOrInfinity(Extended x) {
     if (std::isnan(x)) return x;
     if (x > kExpOverflowBound) return kInfinity;
     if (x < kExpUnderflowBound) return 0;
-    return Rounded(ExpScaled({x, 0}));
+    return wide::Rounded(wide::ExpWide(wide::FixedArgument(bits::Unpacked(x))), false);
 }
 
 inline Extended ExpM1OrInfinity(Extended x) {

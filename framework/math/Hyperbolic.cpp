@@ -1,10 +1,12 @@
-// The hyperbolic functions and their inverses, through the pair exponential and
-// logarithm: cancellation near 0 is avoided by e^x - 1 and ln(1 + ...) forms.
+// The hyperbolic functions and their inverses. The first are sums and differences of
+// e^a and e^-a in 128-bit integers, whose precision outlasts the cancellation near 0;
+// the inverses go through the pair logarithm in ln(1 + ...) forms.
 #include <cmath>
 
 #include "framework/Math.hpp"
 #include "framework/math/ExpLog.hpp"
 #include "framework/math/ExtendedBits.hpp"
+#include "framework/math/Wide.hpp"
 
 namespace rtl {
 
@@ -14,48 +16,83 @@ namespace {
 
 // Below this size f(x) = x + O(x^3) rounds to x for sinh, tanh and their inverses.
 constexpr Extended kTiny = 0x1p-33L;
-// Beyond this size e^-|x| is lost below the last bit of e^|x| (e^-64 < 2^-92).
-constexpr Extended kLarge = 32;
+constexpr int kTinyExponent = -33;  // the same, as the exponent of the bits
+// From 2^5 = 32 on, e^-|x| is lost below the last bit of e^|x| (e^-64 < 2^-92).
+constexpr int kLargeExponent = 5;
 // ... and 1 + x^2 below the last bit of x^2, in the inverses.
 constexpr Extended kHuge = 0x1p33L;
 
 Extended WithSignOf(Extended x, Extended rMagnitude) { return x < 0 ? -rMagnitude : rMagnitude; }
 
-// e^x / 2, rounded once and overflowing only where the result does.
-Extended HalfExp(Extended x) {
-    if (x > explog::kExpOverflowBound + 1) RaiseOverflow();
-    explog::TScaled rExp = explog::ExpScaled({x, 0});
-    --rExp.iExponent;
-    return explog::Finite(explog::Rounded(rExp));
+// The bits of a finite X; an infinity or NaN raises its failure. Read from the caller's
+// argument in memory: an Extended held in a register would be stored to be read.
+[[gnu::always_inline]] inline bits::TUnpacked FiniteBits(const Extended& X) {
+    const bits::TUnpacked x = bits::Unpacked(X);
+    if (__builtin_expect(x.iExponent > bits::kMaxExponent, 0)) explog::Finite(X);
+    return x;
+}
+
+wide::TInt128 FixedMagnitude(bits::TUnpacked x) {
+    x.bNegative = false;
+    return wide::FixedArgument(x);
+}
+
+// e^|x| / 2 for |x| >= 32, rounded once and overflowing only where the result does.
+Extended HalfExp(bits::TUnpacked x, bool bNegative = false) {
+    constexpr wide::TInt128 kBound = wide::TInt128(explog::kExpOverflowBound + 1) << wide::kArgumentFractionBits;
+    if (x.iExponent >= 14) RaiseOverflow();
+    const wide::TInt128 a = FixedMagnitude(x);
+    if (a > kBound) RaiseOverflow();
+    wide::TWide e = wide::ExpWide(a);
+    --e.iExponent;
+    return explog::Finite(wide::Rounded(e, bNegative));
+}
+
+// (e^a + e^-a) / 2 or (e^a - e^-a) / 2 for a = |x| < 32, in 128-bit integers: e^-a
+// shifted to e^a's exponent, then added or taken away.
+wide::TWide HalfSumOfExp(bits::TUnpacked x, bool bDifference) {
+    const auto [plus, minus] = wide::ExpBothWide(FixedMagnitude(x));
+    const int iShift = int(plus.iExponent - minus.iExponent);
+    const wide::TUInt128 iMinus = iShift < 128 ? minus.iSignificand >> iShift : 0;
+    // A sum would carry beyond 128 bits: it is formed halved.
+    wide::TWide half = bDifference ? wide::FromFixed(plus.iSignificand - iMinus, 127)
+                                   : wide::FromFixed((plus.iSignificand >> 1) + (iMinus >> 1), 126);
+    half.iExponent += plus.iExponent - 1;
+    return half;
 }
 
 // ln(2x) for x beyond kHuge, where ln(x + sqrt(x^2 +- 1)) differs from it by less than
-// 2^-66; x / 2^32 keeps 2x within the range.
-Extended LnOfTwice(Extended x) {
-    using explog::tables::kLn2;
-    const TPair rLn = explog::LnPair(x * 0x1p-32L);
-    return pair::Value(pair::Add(pair::Add(rLn, 33 * kLn2[0]), 33 * kLn2[1]));
+// 2^-66.
+Extended LnOfTwice(const Extended& x) {
+    const bits::TUnpacked bits = bits::Unpacked(x);
+    return wide::Rounded(wide::LnWide(wide::TUInt128(bits.iSignificand) << 64, bits.iExponent + 1).magnitude, false);
+}
+
+// ln(x.hi + x.lo) rounded once, x.hi > 0 and at least 2^-34 from 1, x.lo within half an
+// ulp of it: the pair's 128 bits as one significand.
+Extended LnOfPair(TPair x) {
+    const bits::TUnpacked hi = bits::Unpacked(x.hi);
+    // x.lo in units of 2^(e - 126): below 2^62 in size, and its 53 bits in double suffice.
+    const std::int64_t iLow = std::int64_t(double(bits::ScaledByPowerOfTwo(x.lo, 126 - hi.iExponent)));
+    const wide::TUInt128 iSum = (wide::TUInt128(hi.iSignificand) << 64) + wide::TUInt128(wide::TInt128(iLow) << 1);
+    const wide::TWide w = wide::FromFixed(iSum, 127 - hi.iExponent);
+    const wide::TSigned ln = wide::LnWide(w.iSignificand, int(w.iExponent), wide::kNatural, false);
+    return wide::Rounded(ln.magnitude, ln.bNegative);
 }
 
 }  // namespace
 
 Extended Sinh(Extended X) {
-    const Extended a = std::fabs(explog::Finite(X));
-    if (a < kTiny) return X;
-    if (a >= kLarge) return WithSignOf(X, HalfExp(a));
-    // With m = e^a - 1: sinh a = m (m + 2) / (2 (m + 1)), no cancellation.
-    const TPair m = explog::ExpM1Pair(a);
-    const TPair q = pair::Divide(pair::Multiply(m, pair::Add(m, 2)), pair::Add(m, 1));
-    return WithSignOf(X, pair::Value(q) / 2);
+    const bits::TUnpacked x = FiniteBits(X);
+    if (x.iExponent < kTinyExponent) return X;
+    if (x.iExponent >= kLargeExponent) return HalfExp(x, x.bNegative);
+    return wide::Rounded(HalfSumOfExp(x, true), x.bNegative);
 }
 
 Extended Cosh(Extended X) {
-    const Extended a = std::fabs(explog::Finite(X));
-    if (a >= kLarge) return HalfExp(a);
-    const explog::TScaled rExp = explog::ExpScaled({a, 0});
-    const double rScale = bits::PowerOfTwo(rExp.iExponent);
-    const TPair e{rExp.rSignificand.hi * rScale, rExp.rSignificand.lo * rScale};
-    return pair::Value(pair::Add(e, pair::Divide({1, 0}, e))) / 2;
+    const bits::TUnpacked x = FiniteBits(X);
+    if (x.iExponent >= kLargeExponent) return HalfExp(x);
+    return wide::Rounded(HalfSumOfExp(x, false), false);
 }
 
 Extended Tanh(Extended X) {
@@ -66,9 +103,11 @@ Extended Tanh(Extended X) {
     constexpr Extended kSaturation = 23;
     if (a < kTiny) return X;
     if (a >= kSaturation) return WithSignOf(X, 1);
-    // With m = e^2a - 1: tanh a = m / (m + 2).
-    const TPair m = explog::ExpM1Pair(2 * a);
-    return WithSignOf(X, pair::Value(pair::Divide(m, pair::Add(m, 2))));
+    // sinh a / cosh a, their significands divided as pairs.
+    const bits::TUnpacked x = bits::Unpacked(X);
+    const wide::TWide sinh = HalfSumOfExp(x, true), cosh = HalfSumOfExp(x, false);
+    const TPair q = pair::Divide(wide::SignificandPair(sinh.iSignificand), wide::SignificandPair(cosh.iSignificand));
+    return WithSignOf(X, pair::Value(q) * bits::PowerOfTwo(int(sinh.iExponent - cosh.iExponent)));
 }
 
 Extended ArcSinh(Extended X) {
@@ -77,7 +116,7 @@ Extended ArcSinh(Extended X) {
     if (a > kHuge) return WithSignOf(X, LnOfTwice(a));
     // ln(a + sqrt(a^2 + 1)), its argument carried as a pair: near 0 it is 1 + a + ...
     const TPair root = pair::Sqrt(pair::Add(pair::TwoSquare(a), 1));
-    return WithSignOf(X, pair::Value(explog::LnPair(pair::Add(root, a))));
+    return WithSignOf(X, LnOfPair(pair::Add(root, a)));
 }
 
 Extended ArcCosh(Extended X) {
@@ -85,7 +124,7 @@ Extended ArcCosh(Extended X) {
     if (X > kHuge) return LnOfTwice(X);
     // ln(x + sqrt((x - 1)(x + 1))): near 1, x - 1 is exact and keeps the root's digits.
     const TPair square = pair::Multiply(pair::TwoSum(X, -1), pair::TwoSum(X, 1));
-    return pair::Value(explog::LnPair(pair::Add(pair::Sqrt(square), X)));
+    return LnOfPair(pair::Add(pair::Sqrt(square), X));
 }
 
 Extended ArcTanh(Extended X) {
@@ -95,7 +134,7 @@ Extended ArcTanh(Extended X) {
     if (a < kTiny) return X;
     // ln((1 + a) / (1 - a)) / 2; near 1, 1 - a is exact.
     const TPair q = pair::Divide(pair::TwoSum(1, a), pair::TwoSum(1, -a));
-    return WithSignOf(X, pair::Value(explog::LnPair(q)) / 2);
+    return WithSignOf(X, LnOfPair(q) / 2);
 }
 
 }  // namespace rtl

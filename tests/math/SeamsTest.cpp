@@ -1,0 +1,103 @@
+// Arguments where the integer kernels change their way of working or where rounding is
+// hardest: results next to a tie between two Extended values, the switches between
+// formulas, carries out of the top bit, results at the edges of the range. Each must
+// give the correctly rounded result (or the failure) that MPFR gives.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "framework/Math.hpp"
+#include "tests/math/MathRoutines.hpp"
+
+using namespace quorix::mathcheck;
+
+namespace {
+
+// Every pair of arguments against MPFR; all mismatches reported at once.
+void ExpectCorrectlyRounded(const char* sRoutine, const std::vector<TArguments>& Cases) {
+    const TRoutine* pRoutine = FindRoutine(sRoutine);
+    ASSERT_NE(pRoutine, nullptr) << sRoutine;
+    std::string sMisses;
+    for (const TArguments& Arguments : Cases) {
+        const TResult Got = Call(*pRoutine, Arguments), Wanted = Expected(pRoutine->Reference, Arguments.A, Arguments.B);
+        if (Got != Wanted) sMisses += "\n  " + Describe(*pRoutine, Arguments) + " gave " + Describe(Got) + ", not " + Describe(Wanted);
+    }
+    EXPECT_TRUE(sMisses.empty()) << sRoutine << sMisses;
+}
+
+// x * (1 + k 2^iExponent) for k = -iCount..iCount: neighbours of x a few ulps apart.
+std::vector<TArguments> Around(Extended x, int iExponent, int iCount, Extended B = 0) {
+    std::vector<TArguments> Cases;
+    for (int k = -iCount; k <= iCount; ++k) Cases.push_back({x * (1 + k * std::ldexp(Extended(1), iExponent)), B});
+    return Cases;
+}
+
+std::vector<TArguments> Joined(std::initializer_list<std::vector<TArguments>> Lists) {
+    std::vector<TArguments> Cases;
+    for (const auto& List : Lists) Cases.insert(Cases.end(), List.begin(), List.end());
+    return Cases;
+}
+
+}  // namespace
+
+// Within a few ulps of 1, ln x = r - r^2/2 + ... falls next to ties; where the two
+// table steps hand over (1 +- 2^-8, 1 +- 2^-16) and at the fold near sqrt(2).
+TEST(MathSeams, LogarithmsNextToOneAndWhereTheirTablesHandOver) {
+    const std::vector<TArguments> Cases =
+        Joined({Around(1, -64, 40), Around(1, -60, 20), Around(1 + 0x1p-8L, -63, 8), Around(1 - 0x1p-8L, -63, 8),
+                Around(1 + 0x1p-16L, -63, 8), Around(1 - 0x1p-16L, -63, 8), Around(0x1.6A09E667F3BCC908p0L, -63, 8),
+                Around(2, -63, 8), Around(0x1p-16445L, 0, 0), Around(0x1.FFFFFFFFFFFFFFFEp16383L, 0, 0)});
+    for (const char* sRoutine : {"Ln", "Log2", "Log10"}) ExpectCorrectlyRounded(sRoutine, Cases);
+}
+
+// LnXP1 takes tiny arguments directly and others through 1 + X: both sides of the
+// switch at 2^-17, denormals, -1 (a pole) and below it.
+TEST(MathSeams, LnXP1OnBothSidesOfItsSwitchAndAtItsPole) {
+    ExpectCorrectlyRounded("LnXP1", Joined({Around(0x1p-17L, -63, 8), Around(-0x1p-17L, -63, 8),
+                                            Around(0x1p-63L, -63, 4), Around(-0x1p-64L, -63, 4),
+                                            Around(0x1p-16440L, 0, 0), Around(-1, -63, 1), Around(-1.5L, 0, 0),
+                                            Around(0x1p126L, -63, 2), Around(0x1p16383L, 0, 0)}));
+}
+
+// Exp and Power at the top of the range (INF is an overflow), where results turn into
+// denormals and where they round to 0; e^x with 2^(k/4096) for negative k.
+TEST(MathSeams, ExponentialsAtTheEdgesOfTheRange) {
+    const std::vector<TArguments> Cases =
+        Joined({Around(11356.5235L, -30, 8), Around(-11355.137L, -30, 4), Around(-11399.5L, -30, 4),
+                Around(-11355.8L, -20, 4), Around(-0x1p-13L, -40, 4), Around(0x1p-40L, -10, 4)});
+    ExpectCorrectlyRounded("Exp", Cases);
+    ExpectCorrectlyRounded("Power", {{2, 16383.9999L}, {2, 16384.5L}, {2, -16444.5L}, {2, -16445.7L},
+                                     {0.5L, -16383.99L}, {1, 1e30L}, {10, -4950.5L}, {1.0000001L, 1.0e11L}});
+}
+
+// Hypot: exact results (3-4-5 at every scale), equal sides (the sum carries out of 128
+// bits), a side 2^-34 and 2^-35 times the other, zeros beside denormals, results near
+// the top of the range and among the denormals.
+TEST(MathSeams, HypotExactAndAtItsSwitches) {
+    std::vector<TArguments> Cases;
+    for (int e : {-16380, -100, 0, 1, 64, 16000, 16381}) {
+        const Extended rScale = std::ldexp(Extended(1), e);
+        Cases.push_back({3 * rScale, 4 * rScale});
+        Cases.push_back({rScale, rScale});
+        Cases.push_back({rScale, rScale * 0x1.8p-34L});
+        Cases.push_back({rScale, rScale * 0x1.8p-35L});
+    }
+    Cases.push_back({0x1p-16440L, 0});
+    Cases.push_back({0, -0x1p-16445L});
+    Cases.push_back({0x1.FFFFFFFFFFFFFFFEp16383L, 0x1.FFFFFFFFFFFFFFFEp16383L});
+    Cases.push_back({0x1.FFFFFFFFFFFFFFFEp0L, 0x1.FFFFFFFFFFFFFFFEp-33L});
+    ExpectCorrectlyRounded("Hypot", Cases);
+    EXPECT_EQ(rtl::Hypot(3, 4), 5);
+    EXPECT_EQ(rtl::Hypot(-5, 12), 13);
+}
+
+// The hyperbolic functions where they change formula: 2^-33 (the argument itself), 32
+// (e^-a lost), 23 for the tangent (saturated); and the top of the range.
+TEST(MathSeams, HyperbolicFunctionsWhereTheyChangeFormula) {
+    const std::vector<TArguments> Cases = Joined({Around(0x1p-33L, -63, 4), Around(-0x1p-33L, -63, 4),
+                                                  Around(32, -63, 4), Around(-32, -63, 4), Around(23, -63, 4),
+                                                  Around(11357.2165L, -30, 4), Around(0x1p-13L, -40, 4)});
+    for (const char* sRoutine : {"Sinh", "Cosh", "Tanh"}) ExpectCorrectlyRounded(sRoutine, Cases);
+}
