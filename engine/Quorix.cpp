@@ -202,13 +202,20 @@ bool TQuorix::InternalParse(TTie*& pRoot, std::string_view sText, int iOffset) {
 
     const std::size_t n = sText.size();
     std::vector<char> Kinds;  // for the builder, see core::BuildTree
+    core::TParentheses Parentheses;
     Kinds.reserve(n);
     std::size_t i = 0;
     while (i < n) {
+        const char cKind = core::TokenKind(sText[i]);
+        Kinds.push_back(cKind);
+        if (cKind == '(' || cKind == ')') {
+            core::AddParenthesis(Tokens, Parentheses, iOffset + static_cast<int>(i));
+            ++i;
+            continue;
+        }
         TTie* pTie = AddTie(Tokens);
-        Kinds.push_back(core::TokenKind(sText[i]));
         pTie->iPos = iOffset + static_cast<int>(i);
-        if (core::IsOneChar(sText[i])) {
+        if (cKind != 0) {
             pTie->sName = sText[i];
             ++i;
             continue;
@@ -250,7 +257,7 @@ bool TQuorix::InternalParse(TTie*& pRoot, std::string_view sText, int iOffset) {
             i = j;
         }
     }
-    if (!Tokens.empty()) CreateBST(pRoot, Tokens, Kinds);
+    if (!Tokens.empty()) CreateBST(pRoot, Tokens, Kinds, Parentheses);
     return pRoot != nullptr || n == 0;
 }
 
@@ -292,13 +299,14 @@ bool TQuorix::CalcParams(TTie*& pTie) {
     return true;
 }
 
-void TQuorix::CreateBST(TTie*& pRoot, TTieList& Tokens, std::span<const char> Kinds) {
+void TQuorix::CreateBST(TTie*& pRoot, TTieList& Tokens, std::span<const char> Kinds,
+                        std::span<const core::TParenthesis> Parentheses) {
     core::TBuildRules Rules;
     Rules.IsSignedName = [this](const TTie& Tie) { return IsListedFunction(Tie); };
     Rules.Report = [this](int iErrCode, int iPos) { ReportError(iPos, iErrCode); };
     if (FOptimize) Rules.Fold = [this](TTie& Tie) { FoldConstant(Tie); };
     Rules.pScratch = &FPool->BuildScratch();
-    pRoot = core::BuildTree(Tokens, Rules, Kinds);
+    pRoot = core::BuildTree(Tokens, Rules, Kinds, Parentheses);
 }
 
 // A constant division by zero is not folded: the node stays for the evaluator, which

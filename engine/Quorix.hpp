@@ -96,8 +96,9 @@ protected:
     bool InternalParse(TTie*& pRoot, std::string_view sText, int iOffset);
     bool CalcParams(TTie*& pTie);
     TTie* AddTie(TTieList& Tokens);
-    // Kinds: see core::BuildTree.
-    void CreateBST(TTie*& pRoot, TTieList& Tokens, std::span<const char> Kinds = {});
+    // Kinds, Parentheses: see core::BuildTree.
+    void CreateBST(TTie*& pRoot, TTieList& Tokens, std::span<const char> Kinds = {},
+                   std::span<const core::TParenthesis> Parentheses = {});
     void ClearBST(TTie*& pRoot);
     // The tree walker: evaluates the subtree at pTie node by node.
     rtl::Extended CalcOnBST(TTie* pTie);

@@ -15,6 +15,10 @@ namespace {
 constexpr std::size_t kFirstChunkNodes = 32;
 constexpr std::size_t kLargestChunkNodes = 4096;
 constexpr std::size_t kWriteAhead = 8;
+// The parsing arrays keep room for texts up to this many tokens from one parse to the
+// next. A larger text's arrays are freed when its parse ends: they take about 30 bytes
+// a token, which a component parsing small texts afterwards would hold for nothing.
+constexpr std::size_t kKeptTokens = std::size_t{1} << 20;
 
 }  // namespace
 
@@ -90,6 +94,8 @@ void TTiePool::Trim() noexcept {
         FHeld -= FChunks.back().iNodes;
         FChunks.pop_back();
     }
+    if (FBuildScratch.Next.capacity() > kKeptTokens) FBuildScratch = TBuildScratch();
+    if (FSpareTokens.capacity() > kKeptTokens) TTieList().swap(FSpareTokens);
 }
 
 }  // namespace quorix::core

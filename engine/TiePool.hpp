@@ -55,8 +55,8 @@ public:
     TBuildScratch& BuildScratch() { return FBuildScratch; }
     TTieList& SpareTokens() { return FSpareTokens; }
 
-    // Frees the chunks beyond the one in use. Called when a parse ends, so that a
-    // pool holds no more than its last text needed.
+    // Frees the chunks beyond the one in use, and the parsing arrays of a huge text.
+    // Called when a parse ends, so that a pool holds no more than its last text needed.
     void Trim() noexcept;
 
     // Nodes taken and not yet released.

@@ -19,10 +19,14 @@ namespace {
 // minus just applied (a run of minuses loses one minus per pass, from its right end).
 // What the passes ask of a token (which operator or parenthesis it is, if any) is
 // kept in a byte per slot, so that they walk a small array instead of the nodes.
+// A parenthesis may come without a node (see TParenthesis): the builder asks nothing
+// of it but its kind and, for an error, its position.
 class TLinearBuilder {
 public:
-    TLinearBuilder(TTieList& Tokens, const TBuildRules& Rules, std::span<const char> Kinds)
-        : FTokens(Tokens), FRules(Rules), FGivenKinds(Kinds.size() == Tokens.size() ? Kinds : std::span<const char>()) {
+    TLinearBuilder(TTieList& Tokens, const TBuildRules& Rules, std::span<const char> Kinds,
+                   std::span<const TParenthesis> Parentheses)
+        : FTokens(Tokens), FRules(Rules), FGivenKinds(Kinds.size() == Tokens.size() ? Kinds : std::span<const char>()),
+          FParentheses(Parentheses) {
         if (FRules.pScratch) std::swap(FArrays, *FRules.pScratch);
     }
 
@@ -64,6 +68,14 @@ private:
         return 0;
     }
     static bool IsOperatorKind(char cKind) { return cKind != 0 && cKind != '(' && cKind != ')'; }
+
+    // Where the token in slot i starts in the text, node or not.
+    int PosOf(Slot i) const {
+        if (const TTie* pTie = FTokens[static_cast<std::size_t>(i)]) return pTie->iPos;
+        const auto Found = std::lower_bound(FParentheses.begin(), FParentheses.end(), i,
+                                            [](const TParenthesis& P, Slot iSlot) { return P.iSlot < iSlot; });
+        return Found->iPos;
+    }
 
     void Report(int iErrCode, int iPos) const {
         if (FRules.Report) FRules.Report(iErrCode, iPos);
@@ -114,7 +126,7 @@ private:
     }
 
     void Release(Slot i) {
-        TTie* pTie = &At(i);
+        TTie* pTie = FTokens[static_cast<std::size_t>(i)];
         Unlink(i);
         ClearBST(pTie);
     }
@@ -130,7 +142,8 @@ private:
         const Slot q = NextOf(i), p = PrevOf(i);
         if (q == kNone || KindOf(i) != '-') return false;
         if (p != kNone && !IsOperatorKind(KindOf(p)) && KindOf(p) != '(') return false;
-        if (!IsSignable(At(q))) return false;
+        // Only an operand (kind 0) is a node sure to be there.
+        if (KindOf(q) != 0 || !IsSignable(At(q))) return false;
         At(q).iSign = static_cast<int16_t>(-At(q).iSign);
         Release(i);
         if (p != kNone && KindOf(p) == '-') FArrays.Ready.push_back(p);
@@ -158,11 +171,17 @@ private:
     }
 
     // The group's first token if it is a bare operator, else its last if that one
-    // is, else its first.
-    static int OperandErrorPos(const TTie& First, const TTie& Last) {
-        if (IsBareOperator(First)) return First.iPos;
-        if (IsBareOperator(Last)) return Last.iPos;
-        return First.iPos;
+    // is, else its first. Before the group's parentheses go, GroupSlots still says
+    // where its tokens stood, and a parenthesis may lack a node.
+    int OperandErrorPos() const {
+        const std::vector<char>& Kinds = FArrays.GroupKinds;
+        const auto PosAt = [this](std::size_t k) {
+            const TTie* pTie = FArrays.Group[k];
+            return pTie ? pTie->iPos : PosOf(FArrays.GroupSlots[k]);
+        };
+        if (IsOperatorKind(Kinds.front())) return PosAt(0);
+        if (IsOperatorKind(Kinds.back())) return PosAt(Kinds.size() - 1);
+        return PosAt(0);
     }
 
     bool ReduceNextGroup() {
@@ -183,8 +202,8 @@ private:
             }
         }
         if (bOpen != bClose) {
-            if (!bOpen) Report(beNoOpening, At(First).iPos);
-            else Report(beNoClosing, At(Last).iPos);
+            if (!bOpen) Report(beNoOpening, PosOf(First));
+            else Report(beNoClosing, PosOf(Last));
             return false;
         }
 
@@ -194,13 +213,13 @@ private:
         FArrays.GroupKinds.clear();
         FArrays.GroupSlots.clear();
         for (Slot i = First;; i = NextOf(i)) {
-            FArrays.Group.push_back(&At(i));
+            FArrays.Group.push_back(FTokens[static_cast<std::size_t>(i)]);
             FArrays.GroupKinds.push_back(KindOf(i));
             FArrays.GroupSlots.push_back(i);
             if (i == Last) break;
         }
         if (FArrays.Group.size() == 2) {
-            Report(beOperand, OperandErrorPos(*FArrays.Group.front(), *FArrays.Group.back()));
+            Report(beOperand, OperandErrorPos());
             return false;
         }
         if (bOpen) {
@@ -219,13 +238,13 @@ private:
 
         for (std::size_t k = sCharOperator.size(); k-- > 0;) {
             if (FArrays.Group.size() == 2) {
-                Report(beOperand, OperandErrorPos(*FArrays.Group.front(), *FArrays.Group.back()));
+                Report(beOperand, OperandErrorPos());
                 return false;
             }
             Sweep(sCharOperator[k]);
         }
         if (FArrays.Group.size() != 1) {
-            Report(beOperand, OperandErrorPos(*FArrays.Group.front(), *FArrays.Group.back()));
+            Report(beOperand, OperandErrorPos());
             return false;
         }
 
@@ -291,25 +310,27 @@ private:
 
     TTie* TakeRoot() {
         const Slot i = FHead;
-        TTie& Last = At(i);
-        if (IsBareOperator(Last)) {
-            Report(beOperand, Last.iPos);
+        const char cKind = KindOf(i);
+        if (IsOperatorKind(cKind)) {
+            Report(beOperand, PosOf(i));
             Release(i);
             return nullptr;
         }
-        if (IsToken(Last, '(')) {
-            Report(beNoClosing, Last.iPos);
+        if (cKind == '(') {
+            Report(beNoClosing, PosOf(i));
             return nullptr;
         }
-        if (IsToken(Last, ')')) {
-            Report(beNoOpening, Last.iPos);
+        if (cKind == ')') {
+            Report(beNoOpening, PosOf(i));
             return nullptr;
         }
+        TTie* pRoot = &At(i);
         Unlink(i);
-        return &Last;
+        return pRoot;
     }
 
-    // Puts the tokens still held back into the caller's list, in list order.
+    // Puts the tokens still held back into the caller's list, in list order. A
+    // parenthesis without a node owns nothing and is not given back.
     void GiveBack() {
         // The group's tokens go back in order into its first slots; those that became
         // operands are owned by their nodes now.
@@ -324,6 +345,7 @@ private:
     TTieList& FTokens;  // by slot; nil once a token has left the list
     const TBuildRules& FRules;
     const std::span<const char> FGivenKinds;  // empty: read from the tokens
+    const std::span<const TParenthesis> FParentheses;
     TBuildScratch FArrays;
     Slot FHead = kNone, FTail = kNone, FCount = 0;
     bool FInGroup = false;
@@ -340,8 +362,19 @@ void TBuildScratch::Clear() {
     GroupKinds.clear();
 }
 
-TTie* BuildTree(TTieList& Tokens, const TBuildRules& Rules, std::span<const char> Kinds) {
-    return TLinearBuilder(Tokens, Rules, Kinds).Build();
+void AddParenthesis(TTieList& Tokens, TParentheses& Parentheses, int32_t iPos) {
+    Parentheses.push_back({static_cast<int32_t>(Tokens.size()), iPos});
+    try {
+        Tokens.push_back(nullptr);
+    } catch (...) {
+        Parentheses.pop_back();
+        throw;
+    }
+}
+
+TTie* BuildTree(TTieList& Tokens, const TBuildRules& Rules, std::span<const char> Kinds,
+                std::span<const TParenthesis> Parentheses) {
+    return TLinearBuilder(Tokens, Rules, Kinds, Parentheses).Build();
 }
 
 }  // namespace quorix::core

@@ -40,6 +40,18 @@ struct TBuildScratch {
     void Clear();
 };
 
+// A parenthesis the tokenizer noted without a node: a builder needs only its kind,
+// which Kinds holds, and its position, for the error it may be part of. Its slot in
+// the token list holds nil.
+struct TParenthesis {
+    int32_t iSlot;
+    int32_t iPos;
+};
+using TParentheses = std::vector<TParenthesis>;
+
+// Notes a parenthesis at iPos in the text as the next token of Tokens, without a node.
+void AddParenthesis(TTieList& Tokens, TParentheses& Parentheses, int32_t iPos);
+
 // What differs between the flavours.
 struct TBuildRules {
     // May a prefix minus apply to this name token (a call, or a variable)?
@@ -58,6 +70,9 @@ struct TBuildRules {
 // belongs to the caller. On an exception from a rule, likewise. Kinds, when it has
 // one entry per token, holds their TokenKind as the tokenizer noted them, which
 // spares the builder a pass over the nodes; otherwise the builder reads the tokens.
-TTie* BuildTree(TTieList& Tokens, const TBuildRules& Rules, std::span<const char> Kinds = {});
+// Parentheses, in slot order, are the tokens that have no node; they need Kinds. Such
+// a token owns nothing, so on failure it is not given back.
+TTie* BuildTree(TTieList& Tokens, const TBuildRules& Rules, std::span<const char> Kinds = {},
+                std::span<const TParenthesis> Parentheses = {});
 
 }  // namespace quorix::core

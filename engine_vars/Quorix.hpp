@@ -147,6 +147,7 @@ private:
     core::TProgramCache FProgram;  // of FRoot
     TTieList FTieList;
     std::vector<char> FTieKinds;  // for the builder, see core::BuildTree
+    core::TParentheses FParentheses;  // likewise
 
     // Keep the component consistent when a handler calls back into it: a parse
     // refuses to nest, a text assigned while a tree is being walked retires that

@@ -64,12 +64,19 @@ bool TQuorix::ParseText() {
 
 bool TQuorix::Tokenize(const std::string& sText) {
     FTieKinds.clear();
+    FParentheses.clear();
     std::size_t i = 0;
     while (i < sText.size()) {
+        const char cKind = core::TokenKind(sText[i]);
+        FTieKinds.push_back(cKind);
+        if (cKind == '(' || cKind == ')') {
+            core::AddParenthesis(FTieList, FParentheses, FPosBase + static_cast<int32_t>(i));
+            ++i;
+            continue;
+        }
         TTie* pTie = core::AddTie(FTieList, *FPool);
-        FTieKinds.push_back(core::TokenKind(sText[i]));
         pTie->iPos = FPosBase + static_cast<int32_t>(i);
-        if (core::IsOneChar(sText[i])) {
+        if (cKind != 0) {
             pTie->sName = sText[i];
             ++i;
             continue;
@@ -203,7 +210,7 @@ void TQuorix::CreateBST() {
             Tie.bConst = true;
         };
     Rules.pScratch = &FPool->BuildScratch();
-    TTie* pRoot = core::BuildTree(FTieList, Rules, FTieKinds);
+    TTie* pRoot = core::BuildTree(FTieList, Rules, FTieKinds, FParentheses);
     if (!pRoot) return;
     FRoot = pRoot;
     FParsed = true;

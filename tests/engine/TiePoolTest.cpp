@@ -67,6 +67,23 @@ TEST(TiePool, TrimKeepsOnlyTheRoomUpToTheNodesInUse) {
     ReleaseAll(Few);
 }
 
+TEST(TiePool, TrimFreesTheParsingArraysOfAHugeTextOnly) {
+    const TTiePool::THandle Pool = TTiePool::Create();
+    Pool->BuildScratch().Next.reserve(1000);
+    Pool->SpareTokens().reserve(1000);
+    Pool->Trim();
+    EXPECT_EQ(Pool->BuildScratch().Next.capacity(), 1000u);
+    EXPECT_EQ(Pool->SpareTokens().capacity(), 1000u);
+
+    Pool->BuildScratch().Next.reserve(10000000);
+    Pool->BuildScratch().Group.reserve(10000000);
+    Pool->SpareTokens().reserve(10000000);
+    Pool->Trim();
+    EXPECT_EQ(Pool->BuildScratch().Next.capacity(), 0u);
+    EXPECT_EQ(Pool->BuildScratch().Group.capacity(), 0u);
+    EXPECT_EQ(Pool->SpareTokens().capacity(), 0u);
+}
+
 TEST(TiePool, LivesOnWithoutHandlesWhileANodeLivesAndSharesInternedNames) {
     TTie* pOrphan = nullptr;
     {

@@ -21,13 +21,18 @@ using core::TTie;
 using core::TTieList;
 
 // What differs between runs: the flavour's rules, folding, a throwing error handler,
-// and whether the linear builder is told the tokens' kinds, as the tokenizers do.
+// whether the linear builder is told the tokens' kinds, and whether its parentheses
+// come without nodes (with their kinds), as the tokenizers make them. Such parentheses
+// are not handed back, so the oracle's are left out of what is compared.
 struct TMode {
     bool bVariablesFlavour;
     bool bFold;
     bool bReportThrows;
     bool bGivenKinds;
+    bool bNodelessParentheses;
 };
+
+bool IsParenthesis(const TTie& Tie) { return core::IsToken(Tie, '(') || core::IsToken(Tie, ')'); }
 
 // Everything observable about one build, as text.
 struct TOutcome {
@@ -70,10 +75,16 @@ TOutcome Build(const std::vector<TDraw>& Draws, const TMode& Mode, bool bOracle)
     TOutcome Out;
     TTieList Tokens;
     std::vector<char> Kinds;
+    core::TParentheses Parentheses;
+    const bool bNodeless = Mode.bNodelessParentheses && !bOracle;
     const core::TTiePool::THandle Pool = core::TTiePool::Create();
     for (std::size_t i = 0; i < Draws.size(); ++i) {
-        TTie* pTie = core::AddTie(Tokens, *Pool);
         Kinds.push_back(Draws[i].bNumber ? 0 : core::TokenKind(Draws[i].sName[0]));
+        if (bNodeless && (Kinds.back() == '(' || Kinds.back() == ')')) {
+            core::AddParenthesis(Tokens, Parentheses, static_cast<int>(i) * 2);
+            continue;
+        }
+        TTie* pTie = core::AddTie(Tokens, *Pool);
         pTie->sName = Draws[i].bNumber ? std::to_string(static_cast<double>(Draws[i].rValue)) : Draws[i].sName;
         pTie->rValue = Draws[i].rValue;
         pTie->bNumber = pTie->bConst = Draws[i].bNumber;
@@ -106,12 +117,14 @@ TOutcome Build(const std::vector<TDraw>& Draws, const TMode& Mode, bool bOracle)
     TTie* pRoot = nullptr;
     try {
         pRoot = bOracle ? BuildTreeByPasses(Tokens, Rules)
-                        : core::BuildTree(Tokens, Rules, Mode.bGivenKinds ? Kinds : std::vector<char>());
+                        : core::BuildTree(Tokens, Rules, Mode.bGivenKinds || bNodeless ? Kinds : std::vector<char>(),
+                                          Parentheses);
     } catch (const std::exception& Error) {
         Out.sLog += std::string("exception ") + Error.what();
     }
     Dump(pRoot, Out.sTree);
-    for (const TTie* pTie : Tokens) Dump(pTie, Out.sLeft);
+    for (const TTie* pTie : Tokens)
+        if (!(Mode.bNodelessParentheses && pTie && IsParenthesis(*pTie))) Dump(pTie, Out.sLeft);
     if (pRoot) {
         try {
             Out.sEval = std::to_string(static_cast<double>(Evaluate(pRoot, Out.sEval)));
@@ -136,7 +149,7 @@ TEST(TreeBuilderDifferential, BuildsWhatThePassBasedBuilderBuildsOnRandomTokenLi
     uint64_t iMismatches = 0;
     for (uint64_t i = 0; i < iCount && iMismatches < 5; ++i) {
         const std::vector<TDraw> Draws = Random.Next();
-        const TMode Mode{(i & 1) != 0, (i & 2) != 0, i % 7 == 0, (i & 4) != 0};
+        const TMode Mode{(i & 1) != 0, (i & 2) != 0, i % 7 == 0, (i & 4) != 0, (i & 8) != 0};
         const TOutcome Linear = Build(Draws, Mode, false);
         const TOutcome Oracle = Build(Draws, Mode, true);
         const bool bSame = Linear.sLog == Oracle.sLog && Linear.sTree == Oracle.sTree &&
@@ -144,7 +157,7 @@ TEST(TreeBuilderDifferential, BuildsWhatThePassBasedBuilderBuildsOnRandomTokenLi
         if (bSame) continue;
         ++iMismatches;
         ADD_FAILURE() << "tokens: " << Show(Draws) << "\nmode " << Mode.bVariablesFlavour << Mode.bFold
-                      << Mode.bReportThrows << Mode.bGivenKinds << "\nlinear: " << Linear.sLog << '|' << Linear.sTree << '|'
+                      << Mode.bReportThrows << Mode.bGivenKinds << Mode.bNodelessParentheses << "\nlinear: " << Linear.sLog << '|' << Linear.sTree << '|'
                       << Linear.sLeft << '|' << Linear.sEval << "\noracle: " << Oracle.sLog << '|' << Oracle.sTree
                       << '|' << Oracle.sLeft << '|' << Oracle.sEval;
     }
