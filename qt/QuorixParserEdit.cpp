@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <exception>
+#include <limits>
 
 #include <QApplication>
 #include <QClipboard>
@@ -9,9 +10,12 @@
 #include <QDataWidgetMapper>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QRegularExpression>
 
 #include "edits/ParserEdit.hpp"
 #include "framework/Controls.hpp"
+#include "framework/Conversions.hpp"
+#include "framework/Exceptions.hpp"
 #include "qt/ErrorText.hpp"
 #include "qt/InputMapping.hpp"
 
@@ -37,6 +41,17 @@ bool LeavesForm(Qt::FocusReason Reason) {
     return Reason != Qt::PopupFocusReason && Reason != Qt::ActiveWindowFocusReason;
 }
 
+// An Extended that a double cannot hold would reach Qt as an infinity.
+bool BeyondDouble(rtl::Extended rValue) {
+    return std::isfinite(rValue) ? std::fabs(rValue) > std::numeric_limits<double>::max() : std::isinf(rValue);
+}
+
+// A commit whose value the widget cannot hand on; the widget shows it itself.
+class ETooLarge : public rtl::EOverflow {
+public:
+    using rtl::EOverflow::EOverflow;
+};
+
 }  // namespace
 
 QuorixParserEdit::QuorixParserEdit(QWidget* parent)
@@ -59,12 +74,15 @@ QuorixParserEdit::~QuorixParserEdit() {
 
 QVariant QuorixParserEdit::value() const {
     const rtl::Extended rValue = control().Value();
-    if (FNull || std::isnan(rValue)) return {};
+    if (FNull || std::isnan(rValue) || BeyondDouble(rValue)) return {};
     return QVariant(static_cast<double>(rValue));
 }
 
 void QuorixParserEdit::setValue(const QVariant& Value) {
     const std::optional<double> Number = NumberOf(Value);
+    // A model that re-reads the record after another field's write hands back the value
+    // this one holds: the text the user is to correct stays.
+    if (hasRejectedText() && Number && static_cast<double>(control().Value()) == *Number) return;
     apply([&] {
         setError(std::nullopt);
         if (!Number && FNullable) {
@@ -143,7 +161,7 @@ void QuorixParserEdit::keyPressEvent(QKeyEvent* Event) {
         copy();
         if (hasSelectedText()) deliver([&] { Form.PressKey(rtl::VK_DELETE); });
     } else if (Event->matches(QKeySequence::Paste)) {
-        const QString sPasted = QApplication::clipboard()->text();
+        const QString sPasted = withoutGrouping(QApplication::clipboard()->text());
         deliver([&] { Form.TypeText(sPasted.toStdString()); });
     } else if (quorix::qt::IsTypedText(Event->text())) {
         const std::string sTyped = Event->text().toStdString();
@@ -217,7 +235,7 @@ void QuorixParserEdit::takeSelection() {
 // context-menu paste, a drop) replaces the control's text.
 void QuorixParserEdit::takeText(const QString& sText) {
     if (FShowing) return;
-    const std::string sNew = sText.toStdString();
+    const std::string sNew = withoutGrouping(sText).toStdString();
     apply([&] { control().SetText(sNew); });
 }
 
@@ -242,6 +260,8 @@ void QuorixParserEdit::deliver(const std::function<void()>& Input) {
 void QuorixParserEdit::apply(const std::function<void()>& Change) {
     try {
         Change();
+    } catch (const ETooLarge&) {
+        FCommitted = false;  // the error state is set already
     } catch (const std::exception& Failure) {
         FCommitted = false;  // a commit whose write failed is no commit to announce
         setError(TError{QString::fromUtf8(Failure.what()), -1});
@@ -256,11 +276,13 @@ void QuorixParserEdit::apply(const std::function<void()>& Change) {
 bool QuorixParserEdit::BeforeSave() {
     if (FNull && control().Text().empty()) return false;  // an empty field stays empty
     FSaveError.reset();
+    FSaveValue = control().Value();
+    FSaveText = control().Text();
     FSaveParser = control().Parser();
     if (FSaveParser) {
         FChainedOnError = FSaveParser->OnError();
         FSaveParser->SetOnError([this](int iPos, int iErrCode) {
-            if (!FSaveError) FSaveError = TError{quorix::qt::ErrorTextAt(iErrCode, iPos), iPos};
+            if (!FSaveError) FSaveError = TError{quorix::qt::ErrorTextAt(iErrCode, iPos), iPos, TErrorKind::RejectedText};
             if (FChainedOnError) FChainedOnError(iPos, iErrCode);
         });
     }
@@ -275,12 +297,38 @@ void QuorixParserEdit::AfterSave(bool bCompleted) {
     if (!bCompleted || FShowing) return;
     if (FSaveError) {
         setError(std::exchange(FSaveError, std::nullopt));
+    } else if (BeyondDouble(control().Value())) {
+        rejectTooLarge();
     } else {
         FNull = false;
         setError(std::nullopt);
         if (FInputDepth > 0) FCommitted = true;
     }
     showControl();
+}
+
+// Raising stops what asked for the commit: a record update, a move, a post.
+// Setting the value commits again, and with it the commit's state.
+void QuorixParserEdit::rejectTooLarge() {
+    const std::string sTyped = std::exchange(FSaveText, std::string());
+    const QString sMessage = tr("The value of '%1' is too large for this field").arg(QString::fromStdString(sTyped));
+    control().SetValue(FSaveValue);
+    control().SetText(sTyped);
+    setError(TError{sMessage, -1, TErrorKind::RejectedText});
+    showControl();
+    throw ETooLarge(sMessage.toStdString());
+}
+
+// A plain number pasted as this widget displays it, with the thousands separators of
+// its display pattern, is taken without them; any other text is taken as it is.
+QString QuorixParserEdit::withoutGrouping(const QString& sText) const {
+    const QChar Group = QChar::fromLatin1(rtl::FormatSettings.ThousandSeparator);
+    if (!displayFormat().contains(',')) return sText;
+    const QString sDecimal = QRegularExpression::escape(QChar::fromLatin1(rtl::FormatSettings.DecimalSeparator));
+    const QString sGroup = QRegularExpression::escape(Group);
+    const QRegularExpression Grouped("^\\s*[-+]?\\d{1,3}(" + sGroup + "\\d{3})+(" + sDecimal + "\\d*)?\\s*$");
+    if (!Grouped.match(sText).hasMatch()) return sText;
+    return QString(sText).remove(Group).trimmed();
 }
 
 void QuorixParserEdit::TextChanged() {

@@ -50,6 +50,10 @@ public:
 
     // The error state: the last commit was rejected, or raised.
     bool hasError() const { return FError.has_value(); }
+    // The error state holds text the user typed and the commit rejected (the parser
+    // refused it, or its value is beyond a double's range). Leaving the record would
+    // lose it: see quorix::qt::RejectedTextEdit.
+    bool hasRejectedText() const { return FError && FError->Kind == TErrorKind::RejectedText; }
     QString errorMessage() const { return FError ? FError->sMessage : QString(); }
     int errorPosition() const { return FError ? FError->iPos : -1; }  // 0-based; -1: none
 
@@ -92,12 +96,20 @@ protected:
     // Runs a change from code, failures likewise shown.
     void apply(const std::function<void()>& Change);
 
-private:
+    enum class TErrorKind {
+        Failure,       // the commit raised (a write the data layer refused, say)
+        RejectedText,  // the typed text stays, its value not taken
+        Refused,       // the database refused the record's pending change
+    };
     struct TError {
         QString sMessage;
         int iPos = -1;
+        TErrorKind Kind = TErrorKind::Failure;
     };
+    void setError(std::optional<TError> Error);
+    bool isRefused() const { return FError && FError->Kind == TErrorKind::Refused; }
 
+private:
     bool BeforeSave() override;
     void AfterSave(bool bCompleted) override;
     void TextChanged() override;
@@ -108,7 +120,8 @@ private:
     void submitTo(QDataWidgetMapper& Mapper, int iSection);
     void keepNullEmpty();
     void mirrorWidgetState();    // read-only and maximum length into the control
-    void setError(std::optional<TError> Error);
+    void rejectTooLarge();       // raises, with the typed text and the value before it back
+    QString withoutGrouping(const QString& sText) const;
 
     std::unique_ptr<rtl::TForm> FForm;   // a form of its own, holding the focus state
     quorix::qt::TEditAccess* FAccess;    // the control, owned by FForm
@@ -123,6 +136,8 @@ private:
     quorix::TQuorix* FSaveParser = nullptr;
     quorix::TOnErrorEvent FChainedOnError;
     std::optional<TError> FSaveError;
+    rtl::Extended FSaveValue = 0;   // Value before the commit
+    std::string FSaveText;          // the text it commits
 
     std::optional<TError> FError;
     QPalette FPlainPalette;
