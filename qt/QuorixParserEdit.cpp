@@ -179,9 +179,20 @@ void QuorixParserEdit::inputMethodEvent(QInputMethodEvent* Event) {
     Event->accept();
 }
 
+// Entering renders the value for editing and selects it; a rejected text is the user's
+// to correct, so it comes back as typed, selected likewise.
 void QuorixParserEdit::focusInEvent(QFocusEvent* Event) {
     QLineEdit::focusInEvent(Event);
+    const std::string sRejected = hasRejectedText() ? control().Text() : std::string();
     deliver([&] { FForm->SetActiveControl(&control()); });
+    if (!sRejected.empty() && control().Text() != sRejected) {
+        rtl::TForm& Form = *FForm;
+        deliver([&] {
+            Form.PressKey('A', rtl::ssCtrl);
+            Form.TypeText(sRejected);
+            Form.PressKey('A', rtl::ssCtrl);
+        });
+    }
     keepNullEmpty();
 }
 

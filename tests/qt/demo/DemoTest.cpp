@@ -140,7 +140,9 @@ private slots:
         QCOMPARE(find<QLabel>("name")->text(), QString("Pencil"));
         QVERIFY(!Window->close());
         QCOMPARE(Price->text(), sTyped);
-        QTest::mouseClick(Price, Qt::LeftButton);
+        QTest::mouseClick(Price, Qt::LeftButton);  // back to correct it
+        QCOMPARE(Price->text(), sTyped);
+        QVERIFY(Price->hasRejectedText());
         QTest::keyClick(Price, Qt::Key_Escape);
         QVERIFY(!Price->hasError());
         QCOMPARE(status(), QString());
