@@ -68,21 +68,22 @@ void DemoWindow::closeEvent(QCloseEvent* Event) {
 }
 
 bool DemoWindow::closeDataSet() {
-    for (;;) {
+    for (bool bDiscard = false;;) {
+        QString sFailure;
         try {
+            if (bDiscard) FItems->Cancel();
             FItems->Close();
             return true;
         } catch (const std::exception& Failure) {
-            showFailure(Failure);
+            sFailure = showFailure(Failure);
         }
-        QMessageBox Ask(QMessageBox::Warning, windowTitle(),
-                        tr("The record's change cannot be saved:\n%1").arg(statusBar()->currentMessage()),
+        QMessageBox Ask(QMessageBox::Warning, windowTitle(), tr("The record's change cannot be saved:\n%1").arg(sFailure),
                         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
         Ask.button(QMessageBox::Save)->setText(tr("Save again"));
         Ask.setDefaultButton(QMessageBox::Cancel);
         const int iChoice = Ask.exec();
         if (iChoice == QMessageBox::Cancel) return false;
-        if (iChoice == QMessageBox::Discard) FItems->Cancel();
+        bDiscard = iChoice == QMessageBox::Discard;
     }
 }
 
@@ -205,9 +206,12 @@ bool DemoWindow::keepsRejectedText() {
 }
 
 // At the field the failure names, which then shows it on the status line; else there.
-void DemoWindow::showFailure(const std::exception& Failure) {
+// Returns the message as shown.
+QString DemoWindow::showFailure(const std::exception& Failure) {
     const QString sMessage = QString::fromUtf8(Failure.what());
-    if (!quorix::qt::ShowRefusal(*FPriceList, sMessage)) statusBar()->showMessage(sMessage);
+    if (const QuorixParserEdit* Edit = quorix::qt::ShowRefusal(*FPriceList, sMessage)) return Edit->errorMessage();
+    statusBar()->showMessage(sMessage);
+    return sMessage;
 }
 
 void DemoWindow::showRecord() {

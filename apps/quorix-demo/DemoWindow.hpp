@@ -41,7 +41,7 @@ private:
     void navigate(void (rtl::TDataSet::*Move)());
     bool saveRecord();
     bool keepsRejectedText();
-    void showFailure(const std::exception& Failure);
+    QString showFailure(const std::exception& Failure);
     bool closeDataSet();
     void showRecord();
     void enableNavigation();

@@ -39,11 +39,11 @@ class DemoTest : public QObject {
         QTest::keyClicks(Edit, sText);
     }
     QString status() const { return Window->statusBar()->currentMessage(); }
-    // Answers the next message boxes, one button each.
+    // Answers the next message boxes, one button each; each names the refused field.
     static void answer(QList<QMessageBox::StandardButton> Buttons) {
         QTimer::singleShot(0, [Buttons] {
             auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!Box) qFatal("no message box");
+            if (!Box || !Box->text().contains("Quantity")) qFatal("no message box naming the field");
             if (Buttons.size() > 1) answer(Buttons.mid(1));
             Box->button(Buttons.first())->click();
         });
