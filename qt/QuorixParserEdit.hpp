@@ -5,6 +5,9 @@
 // property (null for an empty database field), a signal for every accepted commit
 // the user made, and an error state that shows a rejected text in red with the
 // parser's message as tool tip, while the parser's own OnError handler still runs.
+// A result beyond a double's range is rejected like a text the parser refuses. A plain
+// number pasted with the thousands separators of the display pattern is taken without
+// them, so that a value copied from a field pastes back.
 #pragma once
 
 #include <functional>
@@ -33,7 +36,8 @@ public:
     ~QuorixParserEdit() override;
 
     // The last committed value as a double; null while the widget shows no value (an
-    // empty database field, or one the data-aware control cannot read).
+    // empty database field, or one the data-aware control cannot read, or one beyond a
+    // double's range): never an infinity.
     QVariant value() const;
     // A number (or text that reads as one) is committed as the control's Value; null,
     // empty text or anything else empties the widget, which then holds no value.
