@@ -16,7 +16,10 @@ void QuorixDBParserEdit::setDataSource(rtl::TDataSource* DataSource) { dbControl
 
 void QuorixDBParserEdit::setDataField(const QString& sField) { dbControl().SetField(sField.toStdString()); }
 
-void QuorixDBParserEdit::showRefusal(const QString& sMessage) { setError(TError{sMessage, -1, TErrorKind::Refused}); }
+// A rejected text is what the data layer refused to save: its own error says why.
+void QuorixDBParserEdit::showRefusal(const QString& sMessage) {
+    if (!hasRejectedText()) setError(TError{.sMessage = sMessage, .Kind = TErrorKind::Refused});
+}
 
 // Escape reverts the text to Value, which is the refused value; going back to the stored
 // one means giving up the record's pending change.

@@ -27,7 +27,7 @@ public:
 
     // The database refused the record's pending change because of this field: it shows
     // red with sMessage until a commit succeeds. Escape then restores the stored record,
-    // cancelling its pending change.
+    // cancelling its pending change. A field holding rejected text keeps that error.
     void showRefusal(const QString& sMessage);
 
 protected:

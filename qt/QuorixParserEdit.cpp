@@ -17,9 +17,11 @@
 #include "framework/Conversions.hpp"
 #include "framework/Exceptions.hpp"
 #include "qt/ErrorText.hpp"
+#include "qt/FormErrors.hpp"
 #include "qt/InputMapping.hpp"
 
 using quorix::qt::CodePointsBefore;
+using quorix::qt::ErrorTextAt;
 using quorix::qt::UnitsBefore;
 
 namespace {
@@ -139,7 +141,7 @@ void QuorixParserEdit::submitTo(QDataWidgetMapper& Mapper, int iSection) {
                                   ? Model->index(Mapper.currentIndex(), iSection, Mapper.rootIndex())
                                   : Model->index(iSection, Mapper.currentIndex(), Mapper.rootIndex());
     Mapper.itemDelegate()->setModelData(this, Model, Index);
-    if (!Model->submit()) setError(TError{tr("The value could not be saved"), -1});
+    if (!Model->submit()) setError(TError{.sMessage = tr("The value could not be saved")});
 }
 
 // ---- Input
@@ -275,7 +277,7 @@ void QuorixParserEdit::apply(const std::function<void()>& Change) {
         FCommitted = false;  // the error state is set already
     } catch (const std::exception& Failure) {
         FCommitted = false;  // a commit whose write failed is no commit to announce
-        setError(TError{QString::fromUtf8(Failure.what()), -1});
+        if (!failsForAnotherField()) setError(TError{.sMessage = QString::fromUtf8(Failure.what())});
     }
     showControl();
 }
@@ -293,7 +295,8 @@ bool QuorixParserEdit::BeforeSave() {
     if (FSaveParser) {
         FChainedOnError = FSaveParser->OnError();
         FSaveParser->SetOnError([this](int iPos, int iErrCode) {
-            if (!FSaveError) FSaveError = TError{quorix::qt::ErrorTextAt(iErrCode, iPos), iPos, TErrorKind::RejectedText};
+            if (!FSaveError)
+                FSaveError = TError{ErrorTextAt(iErrCode, iPos), iPos, TErrorKind::RejectedText, FSaveText, FSaveValue};
             if (FChainedOnError) FChainedOnError(iPos, iErrCode);
         });
     }
@@ -310,6 +313,8 @@ void QuorixParserEdit::AfterSave(bool bCompleted) {
         setError(std::exchange(FSaveError, std::nullopt));
     } else if (BeyondDouble(control().Value())) {
         rejectTooLarge();
+    } else if (reloadsRejectedValue()) {
+        control().SetText(FError->sText);
     } else {
         FNull = false;
         setError(std::nullopt);
@@ -325,9 +330,22 @@ void QuorixParserEdit::rejectTooLarge() {
     const QString sMessage = tr("The value of '%1' is too large for this field").arg(QString::fromStdString(sTyped));
     control().SetValue(FSaveValue);
     control().SetText(sTyped);
-    setError(TError{sMessage, -1, TErrorKind::RejectedText});
+    setError(TError{sMessage, -1, TErrorKind::RejectedText, sTyped, FSaveValue});
     showControl();
     throw ETooLarge(sMessage.toStdString());
+}
+
+// Writing this field updates the record, which first commits the text typed into the
+// other fields: a rejected one among them fails the write, and shows why itself.
+bool QuorixParserEdit::failsForAnotherField() const {
+    const QuorixParserEdit* Rejected = parentWidget() ? quorix::qt::RejectedTextEdit(*parentWidget()) : nullptr;
+    return Rejected && Rejected != this;
+}
+
+// A data-change delivery of the value a rejected text left in place (another field of
+// the record was written, say) is no answer to the text: it stays, and so does its error.
+bool QuorixParserEdit::reloadsRejectedValue() const {
+    return hasRejectedText() && FInputDepth == 0 && control().Value() == FError->rValue;
 }
 
 // A plain number pasted as this widget displays it, with the thousands separators of

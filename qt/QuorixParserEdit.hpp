@@ -109,6 +109,8 @@ protected:
         QString sMessage;
         int iPos = -1;
         TErrorKind Kind = TErrorKind::Failure;
+        std::string sText = {};   // RejectedText: the text
+        rtl::Extended rValue = 0;  // RejectedText: the value it did not replace
     };
     void setError(std::optional<TError> Error);
     bool isRefused() const { return FError && FError->Kind == TErrorKind::Refused; }
@@ -125,6 +127,8 @@ private:
     void keepNullEmpty();
     void mirrorWidgetState();    // read-only and maximum length into the control
     void rejectTooLarge();       // raises, with the typed text and the value before it back
+    bool reloadsRejectedValue() const;
+    bool failsForAnotherField() const;
     QString withoutGrouping(const QString& sText) const;
 
     std::unique_ptr<rtl::TForm> FForm;   // a form of its own, holding the focus state

@@ -189,6 +189,7 @@ void DemoWindow::navigate(void (rtl::TDataSet::*Move)()) {
 }
 
 bool DemoWindow::saveRecord() {
+    if (keepsRejectedText()) return false;
     try {
         FItems->Post();
         return true;

@@ -63,7 +63,7 @@ class DemoTest : public QObject {
 
 private slots:
     void init() {
-        sFile = Dir.filePath(QString("prices%1.db").arg(QTest::currentTestFunction()));
+        sFile = Dir.filePath(QString("prices%1%2.db").arg(QTest::currentTestFunction(), QTest::currentDataTag()));
         quorix_demo::EnsurePriceList(sFile);
         Window = std::make_unique<quorix_demo::DemoWindow>(sFile);
         Window->show();
@@ -136,6 +136,11 @@ private slots:
         QVERIFY(Price->hasRejectedText());
         QCOMPARE(status(), Price->errorMessage());
         QCOMPARE(find<QLabel>("total")->text(), QString("102.00"));
+        auto* Quantity = find<QuorixDBParserEdit>("qty");  // the record is not posted
+        retype(Quantity, "7");
+        QTest::keyClick(Quantity, Qt::Key_Return);
+        QCOMPARE(status(), Price->errorMessage());
+        QVERIFY(Price->hasRejectedText());
         QTest::mouseClick(find<QPushButton>("last"), Qt::LeftButton);
         QCOMPARE(find<QLabel>("name")->text(), QString("Pencil"));
         QVERIFY(!Window->close());
@@ -149,6 +154,7 @@ private slots:
         QTest::mouseClick(find<QPushButton>("next"), Qt::LeftButton);
         QCOMPARE(find<QLabel>("name")->text(), QString("Notebook"));
         QCOMPARE(column("price").first(), QVariant(0.85));
+        QCOMPARE(column("qty").first(), QVariant(7.0));
     }
 
     void refusedValueIsShownAtItsFieldAndEscapeRestoresTheStoredOne() {
