@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <exception>
+#include <limits>
 
 #include <QApplication>
 #include <QClipboard>
@@ -9,13 +10,18 @@
 #include <QDataWidgetMapper>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QRegularExpression>
 
 #include "edits/ParserEdit.hpp"
 #include "framework/Controls.hpp"
+#include "framework/Conversions.hpp"
+#include "framework/Exceptions.hpp"
 #include "qt/ErrorText.hpp"
+#include "qt/FormErrors.hpp"
 #include "qt/InputMapping.hpp"
 
 using quorix::qt::CodePointsBefore;
+using quorix::qt::ErrorTextAt;
 using quorix::qt::UnitsBefore;
 
 namespace {
@@ -36,6 +42,17 @@ std::optional<double> NumberOf(const QVariant& Value) {
 bool LeavesForm(Qt::FocusReason Reason) {
     return Reason != Qt::PopupFocusReason && Reason != Qt::ActiveWindowFocusReason;
 }
+
+// An Extended that a double cannot hold would reach Qt as an infinity.
+bool BeyondDouble(rtl::Extended rValue) {
+    return std::isfinite(rValue) ? std::fabs(rValue) > std::numeric_limits<double>::max() : std::isinf(rValue);
+}
+
+// A commit whose value the widget cannot hand on; the widget shows it itself.
+class ETooLarge : public rtl::EOverflow {
+public:
+    using rtl::EOverflow::EOverflow;
+};
 
 }  // namespace
 
@@ -59,12 +76,15 @@ QuorixParserEdit::~QuorixParserEdit() {
 
 QVariant QuorixParserEdit::value() const {
     const rtl::Extended rValue = control().Value();
-    if (FNull || std::isnan(rValue)) return {};
+    if (FNull || std::isnan(rValue) || BeyondDouble(rValue)) return {};
     return QVariant(static_cast<double>(rValue));
 }
 
 void QuorixParserEdit::setValue(const QVariant& Value) {
     const std::optional<double> Number = NumberOf(Value);
+    // A model that re-reads the record after another field's write hands back the value
+    // this one holds: the text the user is to correct stays.
+    if (hasRejectedText() && Number && static_cast<double>(control().Value()) == *Number) return;
     apply([&] {
         setError(std::nullopt);
         if (!Number && FNullable) {
@@ -121,7 +141,7 @@ void QuorixParserEdit::submitTo(QDataWidgetMapper& Mapper, int iSection) {
                                   ? Model->index(Mapper.currentIndex(), iSection, Mapper.rootIndex())
                                   : Model->index(iSection, Mapper.currentIndex(), Mapper.rootIndex());
     Mapper.itemDelegate()->setModelData(this, Model, Index);
-    if (!Model->submit()) setError(TError{tr("The value could not be saved"), -1});
+    if (!Model->submit()) setError(TError{.sMessage = tr("The value could not be saved")});
 }
 
 // ---- Input
@@ -143,7 +163,7 @@ void QuorixParserEdit::keyPressEvent(QKeyEvent* Event) {
         copy();
         if (hasSelectedText()) deliver([&] { Form.PressKey(rtl::VK_DELETE); });
     } else if (Event->matches(QKeySequence::Paste)) {
-        const QString sPasted = QApplication::clipboard()->text();
+        const QString sPasted = withoutGrouping(QApplication::clipboard()->text());
         deliver([&] { Form.TypeText(sPasted.toStdString()); });
     } else if (quorix::qt::IsTypedText(Event->text())) {
         const std::string sTyped = Event->text().toStdString();
@@ -161,9 +181,20 @@ void QuorixParserEdit::inputMethodEvent(QInputMethodEvent* Event) {
     Event->accept();
 }
 
+// Entering renders the value for editing and selects it; a rejected text is the user's
+// to correct, so it comes back as typed, selected likewise.
 void QuorixParserEdit::focusInEvent(QFocusEvent* Event) {
     QLineEdit::focusInEvent(Event);
+    const std::string sRejected = hasRejectedText() ? control().Text() : std::string();
     deliver([&] { FForm->SetActiveControl(&control()); });
+    if (!sRejected.empty() && control().Text() != sRejected) {
+        rtl::TForm& Form = *FForm;
+        deliver([&] {
+            Form.PressKey('A', rtl::ssCtrl);
+            Form.TypeText(sRejected);
+            Form.PressKey('A', rtl::ssCtrl);
+        });
+    }
     keepNullEmpty();
 }
 
@@ -217,7 +248,7 @@ void QuorixParserEdit::takeSelection() {
 // context-menu paste, a drop) replaces the control's text.
 void QuorixParserEdit::takeText(const QString& sText) {
     if (FShowing) return;
-    const std::string sNew = sText.toStdString();
+    const std::string sNew = withoutGrouping(sText).toStdString();
     apply([&] { control().SetText(sNew); });
 }
 
@@ -242,9 +273,11 @@ void QuorixParserEdit::deliver(const std::function<void()>& Input) {
 void QuorixParserEdit::apply(const std::function<void()>& Change) {
     try {
         Change();
+    } catch (const ETooLarge&) {
+        FCommitted = false;  // the error state is set already
     } catch (const std::exception& Failure) {
         FCommitted = false;  // a commit whose write failed is no commit to announce
-        setError(TError{QString::fromUtf8(Failure.what()), -1});
+        if (!failsForAnotherField()) setError(TError{.sMessage = QString::fromUtf8(Failure.what())});
     }
     showControl();
 }
@@ -256,11 +289,14 @@ void QuorixParserEdit::apply(const std::function<void()>& Change) {
 bool QuorixParserEdit::BeforeSave() {
     if (FNull && control().Text().empty()) return false;  // an empty field stays empty
     FSaveError.reset();
+    FSaveValue = control().Value();
+    FSaveText = control().Text();
     FSaveParser = control().Parser();
     if (FSaveParser) {
         FChainedOnError = FSaveParser->OnError();
         FSaveParser->SetOnError([this](int iPos, int iErrCode) {
-            if (!FSaveError) FSaveError = TError{quorix::qt::ErrorTextAt(iErrCode, iPos), iPos};
+            if (!FSaveError)
+                FSaveError = TError{ErrorTextAt(iErrCode, iPos), iPos, TErrorKind::RejectedText, FSaveText, FSaveValue};
             if (FChainedOnError) FChainedOnError(iPos, iErrCode);
         });
     }
@@ -275,12 +311,53 @@ void QuorixParserEdit::AfterSave(bool bCompleted) {
     if (!bCompleted || FShowing) return;
     if (FSaveError) {
         setError(std::exchange(FSaveError, std::nullopt));
+    } else if (BeyondDouble(control().Value())) {
+        rejectTooLarge();
+    } else if (reloadsRejectedValue()) {
+        control().SetText(FError->sText);
     } else {
         FNull = false;
         setError(std::nullopt);
         if (FInputDepth > 0) FCommitted = true;
     }
     showControl();
+}
+
+// Raising stops what asked for the commit: a record update, a move, a post.
+// Setting the value commits again, and with it the commit's state.
+void QuorixParserEdit::rejectTooLarge() {
+    const std::string sTyped = std::exchange(FSaveText, std::string());
+    const QString sMessage = tr("The value of '%1' is too large for this field").arg(QString::fromStdString(sTyped));
+    control().SetValue(FSaveValue);
+    control().SetText(sTyped);
+    setError(TError{sMessage, -1, TErrorKind::RejectedText, sTyped, FSaveValue});
+    showControl();
+    throw ETooLarge(sMessage.toStdString());
+}
+
+// Writing this field updates the record, which first commits the text typed into the
+// other fields: a rejected one among them fails the write, and shows why itself.
+bool QuorixParserEdit::failsForAnotherField() const {
+    const QuorixParserEdit* Rejected = parentWidget() ? quorix::qt::RejectedTextEdit(*parentWidget()) : nullptr;
+    return Rejected && Rejected != this;
+}
+
+// A data-change delivery of the value a rejected text left in place (another field of
+// the record was written, say) is no answer to the text: it stays, and so does its error.
+bool QuorixParserEdit::reloadsRejectedValue() const {
+    return hasRejectedText() && FInputDepth == 0 && control().Value() == FError->rValue;
+}
+
+// A plain number pasted as this widget displays it, with the thousands separators of
+// its display pattern, is taken without them; any other text is taken as it is.
+QString QuorixParserEdit::withoutGrouping(const QString& sText) const {
+    const QChar Group = QChar::fromLatin1(rtl::FormatSettings.ThousandSeparator);
+    if (!displayFormat().contains(',')) return sText;
+    const QString sDecimal = QRegularExpression::escape(QChar::fromLatin1(rtl::FormatSettings.DecimalSeparator));
+    const QString sGroup = QRegularExpression::escape(Group);
+    const QRegularExpression Grouped("^\\s*[-+]?\\d{1,3}(" + sGroup + "\\d{3})+(" + sDecimal + "\\d*)?\\s*$");
+    if (!Grouped.match(sText).hasMatch()) return sText;
+    return QString(sText).remove(Group).trimmed();
 }
 
 void QuorixParserEdit::TextChanged() {

@@ -5,6 +5,9 @@
 // property (null for an empty database field), a signal for every accepted commit
 // the user made, and an error state that shows a rejected text in red with the
 // parser's message as tool tip, while the parser's own OnError handler still runs.
+// A result beyond a double's range is rejected like a text the parser refuses. A plain
+// number pasted with the thousands separators of the display pattern is taken without
+// them, so that a value copied from a field pastes back.
 #pragma once
 
 #include <functional>
@@ -33,7 +36,8 @@ public:
     ~QuorixParserEdit() override;
 
     // The last committed value as a double; null while the widget shows no value (an
-    // empty database field, or one the data-aware control cannot read).
+    // empty database field, or one the data-aware control cannot read, or one beyond a
+    // double's range): never an infinity.
     QVariant value() const;
     // A number (or text that reads as one) is committed as the control's Value; null,
     // empty text or anything else empties the widget, which then holds no value.
@@ -50,6 +54,10 @@ public:
 
     // The error state: the last commit was rejected, or raised.
     bool hasError() const { return FError.has_value(); }
+    // The error state holds text the user typed and the commit rejected (the parser
+    // refused it, or its value is beyond a double's range). Leaving the record would
+    // lose it: see quorix::qt::RejectedTextEdit.
+    bool hasRejectedText() const { return FError && FError->Kind == TErrorKind::RejectedText; }
     QString errorMessage() const { return FError ? FError->sMessage : QString(); }
     int errorPosition() const { return FError ? FError->iPos : -1; }  // 0-based; -1: none
 
@@ -92,12 +100,22 @@ protected:
     // Runs a change from code, failures likewise shown.
     void apply(const std::function<void()>& Change);
 
-private:
+    enum class TErrorKind {
+        Failure,       // the commit raised (a write the data layer refused, say)
+        RejectedText,  // the typed text stays, its value not taken
+        Refused,       // the database refused the record's pending change
+    };
     struct TError {
         QString sMessage;
         int iPos = -1;
+        TErrorKind Kind = TErrorKind::Failure;
+        std::string sText = {};   // RejectedText: the text
+        rtl::Extended rValue = 0;  // RejectedText: the value it did not replace
     };
+    void setError(std::optional<TError> Error);
+    bool isRefused() const { return FError && FError->Kind == TErrorKind::Refused; }
 
+private:
     bool BeforeSave() override;
     void AfterSave(bool bCompleted) override;
     void TextChanged() override;
@@ -108,7 +126,10 @@ private:
     void submitTo(QDataWidgetMapper& Mapper, int iSection);
     void keepNullEmpty();
     void mirrorWidgetState();    // read-only and maximum length into the control
-    void setError(std::optional<TError> Error);
+    void rejectTooLarge();       // raises, with the typed text and the value before it back
+    bool reloadsRejectedValue() const;
+    bool failsForAnotherField() const;
+    QString withoutGrouping(const QString& sText) const;
 
     std::unique_ptr<rtl::TForm> FForm;   // a form of its own, holding the focus state
     quorix::qt::TEditAccess* FAccess;    // the control, owned by FForm
@@ -123,6 +144,8 @@ private:
     quorix::TQuorix* FSaveParser = nullptr;
     quorix::TOnErrorEvent FChainedOnError;
     std::optional<TError> FSaveError;
+    rtl::Extended FSaveValue = 0;   // Value before the commit
+    std::string FSaveText;          // the text it commits
 
     std::optional<TError> FError;
     QPalette FPlainPalette;

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -14,6 +15,7 @@
 #include "builtins/AttachFunctions.hpp"
 #include "framework/Conversions.hpp"
 #include "qt/ErrorText.hpp"
+#include "qt/FormErrors.hpp"
 #include "qt/QuorixDBParserEdit.hpp"
 
 namespace quorix_demo {
@@ -57,17 +59,32 @@ QStringList DemoWindow::expressionHints() {
 DemoWindow::~DemoWindow() { delete takeCentralWidget(); }
 
 // Leaving the focused field commits and writes it, as moving to another one would;
-// then the record is posted. A write the database refuses keeps the window open.
+// then the record is posted. A rejected typed text keeps the window open; a change the
+// database refuses is saved again, discarded, or keeps the window open, as the user says.
 void DemoWindow::closeEvent(QCloseEvent* Event) {
     if (QWidget* Focused = focusWidget()) Focused->clearFocus();
-    try {
-        FItems->Close();
-    } catch (const std::exception& Failure) {
-        statusBar()->showMessage(QString::fromUtf8(Failure.what()));
-        Event->ignore();
-        return;
+    if (keepsRejectedText() || !closeDataSet()) Event->ignore();
+    else Event->accept();
+}
+
+bool DemoWindow::closeDataSet() {
+    for (bool bDiscard = false;;) {
+        QString sFailure;
+        try {
+            if (bDiscard) FItems->Cancel();
+            FItems->Close();
+            return true;
+        } catch (const std::exception& Failure) {
+            sFailure = showFailure(Failure);
+        }
+        QMessageBox Ask(QMessageBox::Warning, windowTitle(), tr("The record's change cannot be saved:\n%1").arg(sFailure),
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+        Ask.button(QMessageBox::Save)->setText(tr("Save again"));
+        Ask.setDefaultButton(QMessageBox::Cancel);
+        const int iChoice = Ask.exec();
+        if (iChoice == QMessageBox::Cancel) return false;
+        bDiscard = iChoice == QMessageBox::Discard;
     }
-    Event->accept();
 }
 
 QWidget* DemoWindow::makeCalculator() {
@@ -102,6 +119,7 @@ QWidget* DemoWindow::makeCalculator() {
 
 QWidget* DemoWindow::makePriceList() {
     auto* Box = new QGroupBox(tr("Price list: fields bound to the SQLite table"));
+    FPriceList = Box;
     auto* Layout = new QFormLayout(Box);
     FName = new QLabel;
     FName->setObjectName("name");
@@ -124,6 +142,9 @@ QWidget* DemoWindow::makePriceList() {
         Field.Edit->setDataField(Field.sField);
         Field.Edit->setDataSource(FSource);
         watchErrors(Field.Edit);
+        connect(Field.Edit, &QuorixParserEdit::committed, this, [this, Edit = Field.Edit] {
+            if (saveRecord()) showCommit(Edit);
+        });
         connect(Field.Edit, &QuorixParserEdit::valueChanged, this, &DemoWindow::showRecord);
     }
     Layout->addRow(tr("Item"), FName);
@@ -157,37 +178,100 @@ QWidget* DemoWindow::makePriceList() {
 
 // Moving posts the record; a write the database refuses stays pending and is reported.
 void DemoWindow::navigate(void (rtl::TDataSet::*Move)()) {
+    if (keepsRejectedText()) return;
     try {
         (FItems->*Move)();
         statusBar()->clearMessage();
     } catch (const std::exception& Failure) {
-        statusBar()->showMessage(QString::fromUtf8(Failure.what()));
+        showFailure(Failure);
     }
     showRecord();
+}
+
+bool DemoWindow::saveRecord() {
+    if (keepsRejectedText()) return false;
+    try {
+        FItems->Post();
+        return true;
+    } catch (const std::exception& Failure) {
+        showFailure(Failure);
+        return false;
+    }
+}
+
+// A field holding typed text that was rejected keeps the record where it is.
+bool DemoWindow::keepsRejectedText() {
+    QuorixParserEdit* Edit = quorix::qt::RejectedTextEdit(*FPriceList);
+    if (Edit) statusBar()->showMessage(Edit->errorMessage());
+    return Edit;
+}
+
+// At the field the failure names, which then shows it on the status line; else there.
+// Returns the message as shown.
+QString DemoWindow::showFailure(const std::exception& Failure) {
+    const QString sMessage = QString::fromUtf8(Failure.what());
+    if (const QuorixParserEdit* Edit = quorix::qt::ShowRefusal(*FPriceList, sMessage)) return Edit->errorMessage();
+    statusBar()->showMessage(sMessage);
+    return sMessage;
 }
 
 void DemoWindow::showRecord() {
     if (!FPosition) return;  // still being built
     const rtl::TField* Name = FNameLink.Field();
     FName->setText(Name ? QString::fromStdString(std::get<std::string>(Name->Value())) : QString());
-    const QVariant Price = FPrice->value();
-    const QVariant Quantity = FQuantity->value();
-    FTotal->setText(QString::fromStdString(rtl::FormatFloat("#,##0.00", Price.toDouble() * Quantity.toDouble())));
+    // In Extended: two prices a double holds may have a product it does not.
+    const rtl::Extended rTotal = static_cast<rtl::Extended>(FPrice->value().toDouble()) * FQuantity->value().toDouble();
+    FTotal->setText(QString::fromStdString(rtl::FormatFloat("#,##0.00", rTotal)));
     FPosition->setText(tr("Record %1 of %2").arg(FItems->RecNo()).arg(FItems->RecordCount()));
-    FFirst->setEnabled(FItems->RecNo() > 1);
-    FPrior->setEnabled(FItems->RecNo() > 1);
-    FNext->setEnabled(FItems->RecNo() < FItems->RecordCount());
-    FLast->setEnabled(FItems->RecNo() < FItems->RecordCount());
+    enableNavigation();
 }
 
-// Failures that are no parser error (a refused write, an overflow) have no position.
+// A focused button that becomes disabled hands the focus on first: to the next enabled
+// button, else to the record's first field. Qt's own choice would be the next widget in
+// the tab chain, a calculator field with its text selected.
+void DemoWindow::enableNavigation() {
+    const bool bFromStart = FItems->RecNo() > 1;
+    const bool bToEnd = FItems->RecNo() < FItems->RecordCount();
+    QPushButton* const Buttons[] = {FFirst, FPrior, FNext, FLast};
+    const bool Enabled[] = {bFromStart, bFromStart, bToEnd, bToEnd};
+    const int iCount = 4;
+    int iFocused = -1;
+    for (int i = 0; i < iCount; ++i) {
+        if (Buttons[i]->hasFocus() && !Enabled[i]) iFocused = i;
+        else Buttons[i]->setEnabled(Enabled[i]);
+    }
+    if (iFocused < 0) return;
+    QWidget* Next = FPrice;
+    for (int i = 1; i < iCount; ++i) {
+        const int iButton = (iFocused + i) % iCount;
+        if (Enabled[iButton]) {
+            Next = Buttons[iButton];
+            break;
+        }
+    }
+    Next->setFocus(Qt::OtherFocusReason);
+    Buttons[iFocused]->setEnabled(false);
+}
+
+// Failures that are no parser error (a refused write, an overflow) have no position;
+// the parser's own handler reports the others. An error gone clears what it showed.
 void DemoWindow::watchErrors(QuorixParserEdit* Edit) {
     connect(Edit, &QuorixParserEdit::errorChanged, this, [this, Edit] {
-        if (Edit->hasError() && Edit->errorPosition() < 0) statusBar()->showMessage(Edit->errorMessage());
+        if (Edit->hasError()) {
+            if (Edit->errorPosition() < 0) statusBar()->showMessage(Edit->errorMessage());
+            FErrorShownBy = Edit;
+        } else if (FErrorShownBy == Edit) {
+            statusBar()->clearMessage();
+            FErrorShownBy = nullptr;
+        }
     });
-    connect(Edit, &QuorixParserEdit::committed, this, [this, Edit] {
-        statusBar()->showMessage(tr("= %1").arg(Edit->value().toDouble(), 0, 'g', 15));
-    });
+    if (!qobject_cast<QuorixDBParserEdit*>(Edit))  // a bound field's commit is shown once saved
+        connect(Edit, &QuorixParserEdit::committed, this, [this, Edit] { showCommit(Edit); });
+}
+
+void DemoWindow::showCommit(QuorixParserEdit* Edit) {
+    statusBar()->showMessage(tr("= %1").arg(Edit->value().toDouble(), 0, 'g', 15));
+    FErrorShownBy = nullptr;
 }
 
 }  // namespace quorix_demo

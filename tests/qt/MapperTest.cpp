@@ -7,6 +7,7 @@
 #include "QtTests.hpp"
 #include "SqlFile.hpp"
 #include "builtins/ExtParser.hpp"
+#include "qt/FormErrors.hpp"
 #include "qt/QuorixParserEdit.hpp"
 
 using quorix_qt_test::TSqlFile;
@@ -95,13 +96,27 @@ private slots:
         QCOMPARE(Model->data(Model->index(0, 2)), QVariant(6.0));
     }
 
-    void rejectedTextIsNotSubmitted() {
+    // The form asks the widgets before it moves the mapper: a rejected text is kept.
+    void rejectedTextIsNotSubmittedAndHoldsTheRecord_data() {
+        QTest::addColumn<QString>("sTyped");
+        QTest::newRow("parser error") << "2*";
+        QTest::newRow("beyond double") << "1e308*10";
+    }
+    void rejectedTextIsNotSubmittedAndHoldsTheRecord() {
+        QFETCH(QString, sTyped);
         Window->focus(Price);
-        QTest::keyClicks(Price, "2*");
+        QTest::keyClicks(Price, sTyped);
         Window->leave();
         QVERIFY(Price->hasError());
-        QCOMPARE(Price->text(), QString("2*"));
+        QCOMPARE(quorix::qt::RejectedTextEdit(*Window), Price);
+        QCOMPARE(Price->text(), sTyped);
+        QCOMPARE(Price->value(), QVariant(2.5));
         QCOMPARE(prices(), (QVariantList{2.5, QVariant(), 10.0}));
+        Window->focus(Quantity);
+        QTest::keyClicks(Quantity, "5");
+        QTest::keyClick(Quantity, Qt::Key_Return);
+        QCOMPARE(quorix::qt::RejectedTextEdit(*Window), Price);
+        QCOMPARE(quantities(), (QVariantList{5.0, 3.0, 1.0}));
     }
 
     void nullFieldShowsNoStaleValueAndStaysNull() {
