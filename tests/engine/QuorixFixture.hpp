@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/Quorix.hpp"
+#include "tests/support/Lines.hpp"
 
 namespace quorix::testing {
 
@@ -23,11 +24,7 @@ inline void PrintTo(const TReport& Report, std::ostream* Out) {
     *Out << "code " << Report.iErrCode << " at " << Report.iPos;
 }
 
-inline std::vector<std::string> Lines(const rtl::TStrings& List) {
-    std::vector<std::string> Result;
-    for (int i = 0; i < List.Count(); ++i) Result.push_back(List[i]);
-    return Result;
-}
+using quorix_test::Lines;
 
 class QuorixTest : public ::testing::Test {
 protected:

@@ -12,6 +12,7 @@
 
 #include "engine_vars/Quorix.hpp"
 #include "framework/StringList.hpp"
+#include "tests/support/Lines.hpp"
 
 namespace quorix_vars_test {
 
@@ -90,10 +91,6 @@ public:
     }
 };
 
-inline std::vector<std::string> Lines(const rtl::TStrings* List) {
-    std::vector<std::string> Result;
-    for (int i = 0; i < List->Count(); ++i) Result.push_back(List->Strings(i));
-    return Result;
-}
+using quorix_test::Lines;
 
 }  // namespace quorix_vars_test

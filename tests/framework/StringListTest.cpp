@@ -5,14 +5,11 @@
 
 #include "framework/Exceptions.hpp"
 #include "framework/StringList.hpp"
+#include "tests/support/Lines.hpp"
 
 namespace {
 
-std::vector<std::string> LinesOf(const rtl::TStrings& List) {
-    std::vector<std::string> Lines;
-    for (int i = 0; i < List.Count(); ++i) Lines.push_back(List[i]);
-    return Lines;
-}
+using quorix_test::Lines;
 
 TEST(StringList, SplitsTextAtEveryKindOfLineBreak) {
     const struct {
@@ -33,7 +30,7 @@ TEST(StringList, SplitsTextAtEveryKindOfLineBreak) {
     for (const auto& Case : Cases) {
         rtl::TStringList List;
         List.SetText(Case.Text);
-        EXPECT_EQ(LinesOf(List), Case.Lines) << Case.Text;
+        EXPECT_EQ(Lines(List), Case.Lines) << Case.Text;
     }
 }
 
@@ -62,7 +59,7 @@ TEST(StringList, EditsInPlaceAndRaisesListErrorOutsideIt) {
     List.Insert(2, "c");
     List.Put(1, "B");
     List.Delete(2);
-    EXPECT_EQ(LinesOf(List), (std::vector<std::string>{"a", "B"}));
+    EXPECT_EQ(Lines(List), (std::vector<std::string>{"a", "B"}));
     EXPECT_THROW(List.Strings(2), rtl::EListError);
     EXPECT_THROW(List.Put(-1, "x"), rtl::EListError);
     EXPECT_THROW(List.Insert(3, "x"), rtl::EListError);
