@@ -66,9 +66,6 @@ inline TPair TwoSquare(Extended a) {
     return {p, e};
 }
 
-// Renormalises hi + lo so that lo is within half an ulp of hi.
-inline TPair Normalized(Extended hi, Extended lo) { return FastTwoSum(hi, lo); }
-
 inline TPair Add(TPair a, TPair b) {
     const TPair s = TwoSum(a.hi, b.hi);
     const TPair t = TwoSum(a.lo, b.lo);
