@@ -18,14 +18,7 @@ using quorix_test::TTestDatabase;
 
 namespace {
 
-std::string MessageOf(const std::function<void()>& Action) {
-    try {
-        Action();
-    } catch (const EDatabaseError& E) {
-        return E.Message();
-    }
-    return "(no EDatabaseError)";
-}
+using quorix_test::MessageOf;
 
 struct OtherWriters : ::testing::Test {
     TTestDatabase File{"CREATE TABLE t (x INTEGER, n TEXT);"

@@ -35,14 +35,7 @@ protected:
     TDataSet Data{nullptr};
 };
 
-std::string MessageOf(const std::function<void()>& Action) {
-    try {
-        Action();
-    } catch (const EDatabaseError& E) {
-        return E.Message();
-    }
-    return "(no EDatabaseError)";
-}
+using quorix_test::MessageOf;
 
 }  // namespace
 

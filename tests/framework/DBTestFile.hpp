@@ -7,13 +7,26 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "framework/Exceptions.hpp"
+
 namespace quorix_test {
 
 using TRows = std::vector<std::string>;
+
+// The message of the EDatabaseError that Action raises, or a text saying it raised none.
+inline std::string MessageOf(const std::function<void()>& Action) {
+    try {
+        Action();
+    } catch (const rtl::EDatabaseError& E) {
+        return E.Message();
+    }
+    return "(no EDatabaseError)";
+}
 
 class TTestDatabase {
 public:
