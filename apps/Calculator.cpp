@@ -8,6 +8,7 @@
 #include "apps/JsonText.hpp"
 #include "builtins/AttachFunctions.hpp"
 #include "builtins/ExtParser.hpp"
+#include "engine/ErrorMessages.hpp"
 #include "framework/Conversions.hpp"
 #include "framework/Exceptions.hpp"
 
@@ -25,29 +26,14 @@ std::unique_ptr<TQuorix> CreateEngine(bool bStrict) {
 
 }  // namespace
 
-std::string ErrorMessage(int iErrCode) {
-    switch (iErrCode) {
-        case qeOperand: return "operator or operand missing";
-        case qeNoClosing: return "missing closing parenthesis";
-        case qeNoOpening: return "missing opening parenthesis";
-        case qeUnknownName: return "unknown name";
-        case qeOpenString: return "unterminated string";
-        case qeDivisionByZero: return "division by zero";
-        case qeTooDeep: return "calls nested too deeply";
-        default: {
-            const std::string sText = FunctionErrorText(iErrCode);
-            return sText.empty() ? "function failed" : sText;
-        }
-    }
-}
-
 std::string ExactNumber(rtl::Extended rValue) {
     char Buffer[64];
     const auto Result = std::to_chars(Buffer, Buffer + sizeof Buffer, rValue, std::chars_format::general, 21);
     return std::string(Buffer, Result.ptr);
 }
 
-TCalculator::TCalculator(const TOptions& Options) : FOptions(Options), FEngine(CreateEngine(Options.bStrict)) {
+TCalculator::TCalculator(const TOptions& Options)
+    : FOptions(Options), FEngine(CreateEngine(Options.bStrict)) {
     FEngine->SetOptimize(Options.bOptimize);
     if (Options.Delimiter) FEngine->SetStringDelimiter(*Options.Delimiter);
     if (Options.Separator) FEngine->SetParSeparator(*Options.Separator);
@@ -101,7 +87,8 @@ TCalculator::TResult TCalculator::Evaluate(const std::string& sExpression) {
         case TOutput::Json:
             if (bOk) Result.sText = ValueText();
             if (bOk && std::isfinite(FEngine->Value())) Result.sNumber = ExactNumber(FEngine->Value());
-            if (std::string sTree = FEngine->GetParsedText(); bOk || !sTree.empty()) Result.Tree = std::move(sTree);
+            if (std::string sTree = FEngine->GetParsedText(); bOk || !sTree.empty())
+                Result.Tree = std::move(sTree);
             Result.Used = std::move(Used);
             break;
     }

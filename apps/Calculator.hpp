@@ -27,9 +27,6 @@ struct TOptions {
     bool bStrict = false;                  // --strict: the 54 built-ins alone, no everyday functions
 };
 
-// The words for an error code reported through OnError.
-std::string ErrorMessage(int iErrCode);
-
 // Writes a value with 21 significant digits: enough to read the same Extended back.
 std::string ExactNumber(rtl::Extended rValue);
 

@@ -10,6 +10,7 @@
 #include "apps/ReportText.hpp"
 #include "builtins/FunctionSets.hpp"
 #include "builtins/VarsFunctions.hpp"
+#include "engine/ErrorMessages.hpp"
 #include "engine_vars/Quorix.hpp"
 #include "framework/Conversions.hpp"
 #include "framework/Exceptions.hpp"
@@ -17,24 +18,6 @@
 #include "framework/TextCase.hpp"
 
 namespace quorix::calculator {
-
-std::string VarsErrorMessage(int iErrCode) {
-    switch (iErrCode) {
-        case qeOperand: return "operator or operand missing";
-        case qeNoClosing: return "missing closing parenthesis";
-        case qeNoOpening: return "missing opening parenthesis";
-        case qeEmptyArguments: return "empty argument list";
-        case qeNoArguments: return "function without its argument list";
-        case qeUnknownName: return "unknown name";
-        case qeOpenString: return "unterminated string";
-        case qeDivisionByZero: return "division by zero";
-        case qeTooDeep: return "calls nested too deeply";
-        default: {
-            const std::string sText = FunctionErrorText(iErrCode);
-            return sText.empty() ? "unknown error" : sText;
-        }
-    }
-}
 
 namespace {
 
@@ -109,7 +92,8 @@ std::optional<std::pair<std::string, std::string>> SplitAssignment(const std::st
     // The engine takes no blanks; those around EXPR are the line's layout, not its text.
     const std::size_t iFirst = sLine.find_first_not_of(" \t", i + 1);
     const std::size_t iLast = sLine.find_last_not_of(" \t");
-    const std::string sExpression = iFirst == std::string::npos ? "" : sLine.substr(iFirst, iLast - iFirst + 1);
+    const std::string sExpression =
+        iFirst == std::string::npos ? "" : sLine.substr(iFirst, iLast - iFirst + 1);
     return std::pair{sLine.substr(iNameStart, iNameEnd - iNameStart), sExpression};
 }
 
@@ -117,7 +101,8 @@ std::optional<std::pair<std::string, std::string>> SplitAssignment(const std::st
 
 bool TVarsCalculator::Run(const std::string& sLine, std::ostream& Out, std::ostream& Err) {
     if (FState->Options.bAssignments)
-        if (const auto Assignment = SplitAssignment(sLine)) return Assign(Assignment->first, Assignment->second, Out, Err);
+        if (const auto Assignment = SplitAssignment(sLine))
+            return Assign(Assignment->first, Assignment->second, Out, Err);
     return Evaluate(sLine, Out, Err);
 }
 
@@ -153,14 +138,13 @@ bool TVarsCalculator::Evaluate(const std::string& sExpression, std::ostream& Out
         // A division by zero is reported and counts 0, which is no answer.
         bOk = bOk && Reports.empty();
         if (bOk) {
-            if (Options.bTree)
-                Out << Engine.GetParsedText() << '\n';
+            if (Options.bTree) Out << Engine.GetParsedText() << '\n';
             else if (Options.bUsed)
                 Out << "functions: " << Joined(*Engine.GetUsedFun()) << '\n'
                     << "variables: " << Joined(*Engine.GetUsedVar()) << '\n';
             else
                 Out << (Options.sFormat.empty() ? rtl::FloatToStr(Engine.Value())
-                                                 : rtl::FormatFloat(Options.sFormat, Engine.Value()))
+                                                : rtl::FormatFloat(Options.sFormat, Engine.Value()))
                     << '\n';
         }
     } catch (const EFunctionArgument& E) {

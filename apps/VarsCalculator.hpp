@@ -16,12 +16,9 @@ struct TVarsOptions {
     bool bUsed = false;                    // print the used functions and variables instead
     std::string sFormat;                   // FormatFloat pattern; empty: FloatToStr
     bool bOptimize = true;
-    bool bEveryday = true;                 // the everyday functions besides the built-ins
-    bool bAssignments = false;             // a line NAME = EXPR sets NAME for the lines after it
+    bool bEveryday = true;      // the everyday functions besides the built-ins
+    bool bAssignments = false;  // a line NAME = EXPR sets NAME for the lines after it
 };
-
-// The words for an error code of the variables flavour.
-std::string VarsErrorMessage(int iErrCode);
 
 class TVarsCalculator {
 public:
@@ -38,7 +35,8 @@ public:
 
 private:
     bool Evaluate(const std::string& sExpression, std::ostream& Out, std::ostream& Err);
-    bool Assign(const std::string& sName, const std::string& sExpression, std::ostream& Out, std::ostream& Err);
+    bool Assign(const std::string& sName, const std::string& sExpression, std::ostream& Out,
+                std::ostream& Err);
 
     // Kept out of this header, which must not clash with the engine flavour's
     // quorix::TQuorix in a file that includes both calculators.

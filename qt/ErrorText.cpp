@@ -2,27 +2,15 @@
 
 #include <QCoreApplication>
 
-#include "builtins/ExtParser.hpp"
+#include "engine/ErrorMessages.hpp"
 
 namespace quorix::qt {
 
 QString ErrorText(int iErrCode) {
-    const char* sText = nullptr;
-    switch (iErrCode) {
-    case qeOperand: sText = "Operand missing"; break;
-    case qeNoClosing: sText = "Closing parenthesis missing"; break;
-    case qeNoOpening: sText = "Opening parenthesis missing"; break;
-    case qeUnknownName: sText = "Unknown name"; break;
-    case qeOpenString: sText = "String not closed"; break;
-    case qeDivisionByZero: sText = "Division by zero"; break;
-    case qeTooDeep: sText = "Calls nested too deeply"; break;
-    case epWrongKind: sText = "Wrong kind of argument"; break;
-    case epOutOfDomain: sText = "Argument outside the function's domain"; break;
-    case epTooFewArguments: sText = "Too few arguments"; break;
-    case epTooManyArguments: sText = "Too many arguments"; break;
-    default: return QCoreApplication::translate("Quorix", "Error %1").arg(iErrCode);
-    }
-    return QCoreApplication::translate("Quorix", sText);
+    // The calculator's words, begun as a sentence, for a label or tool tip of its own.
+    QString sText = QCoreApplication::translate("Quorix", quorix::ErrorMessage(iErrCode));
+    if (!sText.isEmpty()) sText[0] = sText[0].toUpper();
+    return sText;
 }
 
 QString ErrorTextAt(int iErrCode, int iPos) {
