@@ -8,6 +8,7 @@
 #include "QuorixFixture.hpp"
 #include "framework/Exceptions.hpp"
 #include "framework/StringList.hpp"
+#include "tests/support/HostileHandlerRun.hpp"
 
 namespace quorix::testing {
 namespace {
@@ -64,22 +65,44 @@ const rtl::TStringList Names{"f", "g", "bad"};
 const std::pair<const char*, TAct> Acts[] = {
     {"assigns a new text", [](TQuorix& Q) { Q.SetText("g(2;3)"); }},
     {"assigns the same text", [](TQuorix& Q) { Q.SetText(std::string(Q.Text())); }},
-    {"parses a new text", [](TQuorix& Q) { Q.SetText("f(5)"); Q.Parse(); }},
+    {"parses a new text",
+     [](TQuorix& Q) {
+         Q.SetText("f(5)");
+         Q.Parse();
+     }},
     {"changes the delimiter", [](TQuorix& Q) { Q.SetStringDelimiter('"'); }},
     {"changes the separator", [](TQuorix& Q) { Q.SetParSeparator(','); }},
     {"clears the functions", [](TQuorix& Q) { Q.Functions()->Clear(); }},
-    {"assigns other functions", [](TQuorix& Q) { const rtl::TStringList Other{"h"}; Q.SetFunctions(&Other); }},
+    {"assigns other functions",
+     [](TQuorix& Q) {
+         const rtl::TStringList Other{"h"};
+         Q.SetFunctions(&Other);
+     }},
     {"parses again", [](TQuorix& Q) { Q.Parse(); }},
     {"calculates again", [](TQuorix& Q) { EXPECT_FALSE(Q.Calc()); }},
-    {"reads the views", [](TQuorix& Q) { Q.GetParsedText(); Q.GetUsedFun(); Q.IsFunctionUsed("f"); }},
-    {"drops the handlers", [](TQuorix& Q) { Q.SetOnError(nullptr); Q.SetOnGetFunction(nullptr); }},
-    {"turns on AutoParse and AutoCalc", [](TQuorix& Q) { Q.SetAutoParse(true); Q.SetAutoCalc(true); Q.SetText("7"); }},
+    {"reads the views",
+     [](TQuorix& Q) {
+         Q.GetParsedText();
+         Q.GetUsedFun();
+         Q.IsFunctionUsed("f");
+     }},
+    {"drops the handlers",
+     [](TQuorix& Q) {
+         Q.SetOnError(nullptr);
+         Q.SetOnGetFunction(nullptr);
+     }},
+    {"turns on AutoParse and AutoCalc",
+     [](TQuorix& Q) {
+         Q.SetAutoParse(true);
+         Q.SetAutoCalc(true);
+         Q.SetText("7");
+     }},
     {"turns off Optimize", [](TQuorix& Q) { Q.SetOptimize(false); }},
     {"raises", [](TQuorix&) { throw std::runtime_error("handler failed"); }},
 };
 
 class HostileHandler : public ::testing::Test {
-protected:
+public:
     // Wires Q with answering handlers; the one on Hook commits Act at its first call.
     void Arm(THook Hook, const TAct& Act) {
         Q.SetFunctions(&Names);
@@ -90,13 +113,16 @@ protected:
         Q.SetOnError([Hook, Once](int, int) {
             if (Hook == THook::Error) Once();
         });
-        Q.SetOnGetFunction([Hook, Once](const std::string& sName, std::span<const rParam> arrPar, int, int& iErrCode,
-                                        Extended& Result) {
+        Q.SetOnGetFunction([Hook, Once](const std::string& sName, std::span<const rParam> arrPar, int,
+                                        int& iErrCode, Extended& Result) {
             if (Hook == THook::Function) Once();
             Answer(sName, arrPar, iErrCode, Result);
         });
         Q.OnBuiltIn = Hook == THook::BuiltIn ? std::function<void()>(Once) : nullptr;
     }
+
+    void Start(const TTrigger& Trigger, const TAct& Act) { Arm(Trigger.Hook, Act); }
+    void Disarm() { Arm(THook::Error, nullptr); }
 
     // What Q shows as its parse is a parse of its present text.
     void ExpectParseOfPresentText() {
@@ -116,7 +142,7 @@ protected:
 
     // Back to ordinary settings: the component works as new.
     void ExpectRecovery() {
-        Arm(THook::Error, nullptr);
+        Disarm();
         Q.SetAutoParse(false);
         Q.SetAutoCalc(false);
         Q.SetStringDelimiter('\'');
@@ -132,36 +158,7 @@ protected:
 };
 
 TEST_F(HostileHandler, LeavesTheComponentConsistentWhateverItDoesWhereverItIsCalled) {
-    for (const TTrigger& Trigger : Triggers) {
-        for (const auto& [sAct, Act] : Acts) {
-            for (const bool bCalc : {false, true}) {
-                SCOPED_TRACE(std::string("a handler called for ") + Trigger.sWhere + " " + sAct +
-                             (bCalc ? " in Calc" : " in Parse"));
-                Q.SetAutoParse(false);
-                Q.SetText("");
-                Arm(Trigger.Hook, Act);
-                Q.SetText(Trigger.sText);
-                bool bResult = false;
-                bool bRaised = false;
-                try {
-                    bResult = bCalc ? Q.Calc() : Q.Parse();
-                } catch (const std::runtime_error&) {
-                    bRaised = true;
-                }
-                if (bCalc && !bRaised) {
-                    if (bResult) {
-                        // The tree that gave the result is still there and evaluates again.
-                        Arm(THook::Error, nullptr);
-                        EXPECT_TRUE(Q.Calc());
-                    } else {
-                        EXPECT_EQ(Q.Value(), 0);
-                    }
-                }
-                ExpectParseOfPresentText();
-                ExpectRecovery();
-            }
-        }
-    }
+    quorix_test::ExpectConsistentAfterEveryHostileAct(*this, Triggers, Acts);
 }
 
 // A handler that frees the component calling it is beyond any component's reach;

@@ -9,23 +9,6 @@ namespace {
 
 using HostileText = QuorixTest;
 
-struct TErrorCase {
-    const char* sText;
-    TReport Report;
-};
-
-TEST_F(HostileText, AStrayClosingParenthesisAtTheStartIsNeverAnOperand) {
-    const TErrorCase Cases[] = {
-        {")^7", {0, 3}}, {")^7^801e40", {0, 3}}, {")+2*(3)", {0, 3}}, {")^(1)", {0, 3}}
-    };
-    for (const TErrorCase& Case : Cases) {
-        SCOPED_TRACE(Case.sText);
-        EXPECT_FALSE(ParseText(Case.sText));
-        EXPECT_EQ(Reports, (TReports{Case.Report}));
-        EXPECT_EQ(Q.GetParsedText(), "");
-    }
-}
-
 TEST_F(HostileText, AHandlerResultThatIsNotFiniteRaisesAndKeepsTheLastValue) {
     constexpr rtl::Extended Inf = std::numeric_limits<rtl::Extended>::infinity();
     rtl::Extended rAnswer = 5;

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "QuorixFixture.hpp"
-#include "tests/engine/LargeText.hpp"
+#include "tests/support/LargeText.hpp"
 
 namespace quorix::testing {
 namespace {
@@ -61,13 +61,6 @@ TEST_F(LargeInput, ALongNameAndALongNumber) {
     ExpectHandled(sName, 0, 16);
     const std::string sNumber = std::string(16 * MiB - 1, '0') + "7";
     ExpectHandled(sNumber + "+" + sNumber, 14, 16);
-}
-
-TEST_F(LargeInput, AnUnknownNameAtTheEndOfALongChainIsReportedThere) {
-    const std::string sText = Repeated("1", "+", 2 * MiB) + "+y";
-    Q.SetText(sText);
-    EXPECT_FALSE(Q.Calc());
-    EXPECT_EQ(Reports, (TReports{{static_cast<int>(sText.size()) - 1, 5}}));
 }
 
 }  // namespace

@@ -1,47 +1,27 @@
-// A TQuorix with f, g, max and X listed in Functions, recording every OnError call.
+// A TQuorix with f, g, max and X listed in Functions, recording every OnError call;
+// the same component is the flavour the shared suites drive in this program.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "engine/Quorix.hpp"
+#include "tests/support/FlavourTest.hpp"
 #include "tests/support/Lines.hpp"
 
 namespace quorix::testing {
 
-struct TReport {
-    int iPos;
-    int iErrCode;
-    bool operator==(const TReport&) const = default;
-};
-
-using TReports = std::vector<TReport>;
-
-inline void PrintTo(const TReport& Report, std::ostream* Out) {
-    *Out << "code " << Report.iErrCode << " at " << Report.iPos;
-}
-
-using quorix_test::Lines;
-
-class QuorixTest : public ::testing::Test {
-protected:
-    QuorixTest() {
+struct THandlersFlavour {
+    using TParser = TQuorix;
+    static constexpr int iUnknownName = qeUnknownName;
+    static constexpr const char* sOperand = "2";
+    static void Prepare(TQuorix& Q) {
         for (const char* sName : {"f", "g", "max", "X"}) Q.Functions()->Add(sName);
-        Q.SetOnError([this](int iPos, int iErrCode) { Reports.push_back({iPos, iErrCode}); });
     }
-
-    // Parses sText afresh and returns whether it parsed.
-    bool ParseText(const std::string& sText) {
-        Q.SetText(sText);
-        Reports.clear();
-        return Q.Parse();
-    }
-
-    TQuorix Q{nullptr};
-    TReports Reports;
 };
+
+using QuorixTest = quorix_test::TFlavourTest<THandlersFlavour>;
+using quorix_test::Lines;
+using quorix_test::TReport;
+using quorix_test::TReports;
 
 }  // namespace quorix::testing

@@ -2,11 +2,11 @@
 // calls a handler: afterwards the component shows no parse that is not of its present
 // text, no success without a finite value, and works normally again (the sanitizer
 // run checks that nothing leaks or dangles).
-#include <cmath>
 #include <memory>
 #include <stdexcept>
 
 #include "VarsHarness.hpp"
+#include "tests/support/HostileHandlerRun.hpp"
 
 namespace quorix_vars_test {
 namespace {
@@ -37,21 +37,39 @@ const TTrigger Triggers[] = {
 const std::pair<const char*, TAct> Acts[] = {
     {"assigns a new text", [](TQuorix& Q) { Q.SetText("G(2;3)"); }},
     {"assigns the same text", [](TQuorix& Q) { Q.SetText(std::string(Q.Text())); }},
-    {"parses a new text", [](TQuorix& Q) { Q.SetText("F(5)"); Q.Parse(); }},
+    {"parses a new text",
+     [](TQuorix& Q) {
+         Q.SetText("F(5)");
+         Q.Parse();
+     }},
     {"clears the functions", [](TQuorix& Q) { Q.SetFunctions(nullptr); }},
     {"clears the variables", [](TQuorix& Q) { Q.SetVariables(nullptr); }},
     {"parses again", [](TQuorix& Q) { Q.Parse(); }},
     {"calculates again", [](TQuorix& Q) { EXPECT_FALSE(Q.Calc()); }},
-    {"reads the views", [](TQuorix& Q) { Q.GetParsedText(); Q.GetUsedFun(); Q.IsVariableUsed("x"); }},
+    {"reads the views",
+     [](TQuorix& Q) {
+         Q.GetParsedText();
+         Q.GetUsedFun();
+         Q.IsVariableUsed("x");
+     }},
     {"drops the handlers",
-     [](TQuorix& Q) { Q.SetOnError(nullptr); Q.SetOnGetFunction(nullptr); Q.SetOnGetVariable(nullptr); }},
-    {"turns on AutoParse and AutoCalc", [](TQuorix& Q) { Q.SetAutoParse(true); Q.SetAutoCalc(true); Q.SetText("7"); }},
+     [](TQuorix& Q) {
+         Q.SetOnError(nullptr);
+         Q.SetOnGetFunction(nullptr);
+         Q.SetOnGetVariable(nullptr);
+     }},
+    {"turns on AutoParse and AutoCalc",
+     [](TQuorix& Q) {
+         Q.SetAutoParse(true);
+         Q.SetAutoCalc(true);
+         Q.SetText("7");
+     }},
     {"turns Optimize over", [](TQuorix& Q) { Q.SetOptimize(!Q.Optimize()); }},
     {"raises", [](TQuorix&) { throw std::runtime_error("handler failed"); }},
 };
 
 class HostileHandler : public ::testing::Test {
-protected:
+public:
     // Wires Q with answering handlers (x is 3, F sums, G multiplies); the one on Hook
     // commits Act at its first call.
     void Arm(THook Hook, const TAct& Act) {
@@ -66,16 +84,24 @@ protected:
         Q.SetOnError([Hook, Once](int, int) {
             if (Hook == THook::Error) Once();
         });
-        Q.SetOnGetFunction([Hook, Once](const std::string& sName, std::span<const rParam> arrPar, int, Extended& Result) {
-            if (Hook == THook::Function) Once();
-            Result = sName == "G" ? 1 : 0;
-            for (const rParam& Par : arrPar) Result = sName == "G" ? Result * Par.rValue : Result + Par.rValue;
-        });
+        Q.SetOnGetFunction(
+            [Hook, Once](const std::string& sName, std::span<const rParam> arrPar, int, Extended& Result) {
+                if (Hook == THook::Function) Once();
+                Result = sName == "G" ? 1 : 0;
+                for (const rParam& Par : arrPar)
+                    Result = sName == "G" ? Result * Par.rValue : Result + Par.rValue;
+            });
         Q.SetOnGetVariable([Hook, Once](const std::string&, Extended& Result) {
             if (Hook == THook::Variable) Once();
             Result = 3;
         });
     }
+
+    void Start(const TTrigger& Trigger, const TAct& Act) {
+        Q.SetOptimize(Trigger.bOptimize);
+        Arm(Trigger.Hook, Act);
+    }
+    void Disarm() { Arm(THook::Error, nullptr); }
 
     // What Q shows as its parse is a parse of its present text.
     void ExpectParseOfPresentText() {
@@ -88,7 +114,7 @@ protected:
     }
 
     void ExpectRecovery() {
-        Arm(THook::Error, nullptr);
+        Disarm();
         Q.SetAutoParse(false);
         Q.SetAutoCalc(false);
         Q.SetText("F(x;2)*G(3;4)");
@@ -102,37 +128,7 @@ protected:
 };
 
 TEST_F(HostileHandler, LeavesTheComponentConsistentWhateverItDoesWhereverItIsCalled) {
-    for (const TTrigger& Trigger : Triggers) {
-        for (const auto& [sAct, Act] : Acts) {
-            for (const bool bCalc : {false, true}) {
-                SCOPED_TRACE(std::string("a handler called for ") + Trigger.sWhere + " " + sAct +
-                             (bCalc ? " in Calc" : " in Parse"));
-                Q.SetAutoParse(false);
-                Q.SetText("");
-                Q.SetOptimize(Trigger.bOptimize);
-                Arm(Trigger.Hook, Act);
-                Q.SetText(Trigger.sText);
-                bool bResult = false;
-                bool bRaised = false;
-                try {
-                    bResult = bCalc ? Q.Calc() : Q.Parse();
-                } catch (const std::runtime_error&) {
-                    bRaised = true;
-                }
-                if (bCalc && !bRaised) {
-                    if (bResult) {
-                        EXPECT_TRUE(std::isfinite(Q.Value()));
-                        Arm(THook::Error, nullptr);
-                        EXPECT_TRUE(Q.Calc());  // the tree that gave the result evaluates again
-                    } else {
-                        EXPECT_EQ(Q.Value(), 0);
-                    }
-                }
-                ExpectParseOfPresentText();
-                ExpectRecovery();
-            }
-        }
-    }
+    quorix_test::ExpectConsistentAfterEveryHostileAct(*this, Triggers, Acts);
 }
 
 }  // namespace

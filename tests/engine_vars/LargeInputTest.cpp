@@ -1,12 +1,12 @@
-// Texts of mebibytes (an eighth under the sanitizers) in the variables flavour: a long chain of variables, a call with
-// a million arguments, a long variable name. Each is parsed, evaluated, printed and
-// released without exhausting the stack. (The 16 MiB versions work the same way but
-// take near 4 GB and some seconds, too much for a unit test.)
+// Texts of mebibytes (an eighth under the sanitizers) in the variables flavour: a long chain of variables, a
+// call with a million arguments, a long variable name. Each is parsed, evaluated, printed and released
+// without exhausting the stack. (The 16 MiB versions work the same way but take near 4 GB and some seconds,
+// too much for a unit test.)
 #include <algorithm>
 #include <string>
 
 #include "VarsHarness.hpp"
-#include "tests/engine/LargeText.hpp"
+#include "tests/support/LargeText.hpp"
 
 namespace quorix_vars_test {
 namespace {
@@ -35,16 +35,13 @@ TEST(LargeInput, ACallWithAMillionArguments) {
     EXPECT_EQ(H.Parser->Value(), 3 * static_cast<Extended>(iCount));
 }
 
-TEST(LargeInput, ALongVariableNameAndAnErrorAtTheEndOfALongText) {
+TEST(LargeInput, ALongVariableName) {
     VarsHarness H;
     const std::string sName(16 * MiB, 'v');
     H.AddNames(H.Parser->Variables(), {sName});
     H.Values[std::string(16 * MiB, 'V')] = 5;
     ASSERT_TRUE(H.CalcText("-" + sName));
     EXPECT_EQ(H.Parser->Value(), -5);
-    const std::string sText = Repeated("1", "+", 2 * MiB) + "+y";
-    EXPECT_FALSE(H.CalcText(sText));
-    EXPECT_EQ(H.Reports, Only(static_cast<int>(sText.size()) - 1, 7));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "engine_vars/Quorix.hpp"
 #include "framework/StringList.hpp"
 #include "tests/support/Lines.hpp"
+#include "tests/support/Reports.hpp"
 
 namespace quorix_vars_test {
 
@@ -20,17 +21,8 @@ using quorix::rParam;
 using quorix::TQuorix;
 using rtl::Extended;
 
-struct Report {
-    int iPos;
-    int iErrCode;
-    bool operator==(const Report&) const = default;
-};
-
-inline std::ostream& operator<<(std::ostream& Out, const Report& R) {
-    return Out << "error " << R.iErrCode << " at " << R.iPos;
-}
-
-inline std::vector<Report> Only(int iPos, int iErrCode) { return {Report{iPos, iErrCode}}; }
+using Report = quorix_test::TReport;
+using quorix_test::Only;
 
 struct Call {
     std::string sName;
@@ -40,8 +32,22 @@ struct Call {
 // Opens the tree to the tests that inspect its nodes.
 class TTestQuorix : public TQuorix {
 public:
-    using TQuorix::TQuorix;
     using TQuorix::Root;
+    using TQuorix::TQuorix;
+};
+
+// The component as the shared suites drive it: F and G listed as functions, x as a
+// variable.
+struct TVarsFlavour {
+    using TParser = TQuorix;
+    static constexpr int iUnknownName = quorix::qeUnknownName;
+    static constexpr const char* sOperand = "x";
+    static void Prepare(TQuorix& Q) {
+        const rtl::TStringList Functions{"F", "G"};
+        const rtl::TStringList Variables{"x"};
+        Q.SetFunctions(&Functions);
+        Q.SetVariables(&Variables);
+    }
 };
 
 class VarsHarness {
@@ -53,10 +59,7 @@ public:
     std::map<std::string, Extended> Values{{"X", 3}};
 
     VarsHarness() {
-        const rtl::TStringList Functions{"F", "G"};
-        const rtl::TStringList Variables{"x"};
-        Parser->SetFunctions(&Functions);
-        Parser->SetVariables(&Variables);
+        TVarsFlavour::Prepare(*Parser);
         Parser->SetOnError([this](int iPos, int iErrCode) { Reports.push_back({iPos, iErrCode}); });
         Parser->SetOnGetVariable([this](const std::string& sName, Extended& Result) {
             VarRequests.push_back(sName);
@@ -84,10 +87,8 @@ public:
         rtl::TStringList Copy;
         Copy.Assign(*List);
         for (const std::string& sName : Names) Copy.Add(sName);
-        if (List == Parser->Functions())
-            Parser->SetFunctions(&Copy);
-        else
-            Parser->SetVariables(&Copy);
+        if (List == Parser->Functions()) Parser->SetFunctions(&Copy);
+        else Parser->SetVariables(&Copy);
     }
 };
 
