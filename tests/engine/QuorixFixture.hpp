@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <utility>
+
 #include "engine/Quorix.hpp"
 #include "tests/support/FlavourTest.hpp"
 #include "tests/support/Lines.hpp"
@@ -14,6 +18,11 @@ struct THandlersFlavour {
     using TParser = TQuorix;
     static constexpr int iUnknownName = qeUnknownName;
     static constexpr const char* sOperand = "2";
+    static constexpr const char* sInput = "f";
+    static void Answer(TQuorix& Q, std::function<void(rtl::Extended&)> Handler) {
+        Q.SetOnGetFunction([Handler = std::move(Handler)](const std::string&, std::span<const rParam>, int,
+                                                          int&, rtl::Extended& Result) { Handler(Result); });
+    }
     static void Prepare(TQuorix& Q) {
         for (const char* sName : {"f", "g", "max", "X"}) Q.Functions()->Add(sName);
     }

@@ -26,10 +26,24 @@ protected:
 TEST_F(Reentrancy, ANewTextFromAFunctionHandlerEndsTheRunningCalcWithoutAResult) {
     const TCallBack CallBacks[] = {
         [](TQuorix& Q) { Q.SetText("2*3"); },
-        [](TQuorix& Q) { Q.SetText("2*3"); Q.Parse(); },
-        [](TQuorix& Q) { Q.SetText("2*3"); Q.SetParSeparator(','); Q.Calc(); },
-        [](TQuorix& Q) { Q.SetAutoParse(true); Q.SetText("2*3"); },
-        [](TQuorix& Q) { Q.SetText("2*3"); EXPECT_EQ(Q.GetParsedText(), ""); Q.SetText("2*3"); },
+        [](TQuorix& Q) {
+            Q.SetText("2*3");
+            Q.Parse();
+        },
+        [](TQuorix& Q) {
+            Q.SetText("2*3");
+            Q.SetParSeparator(',');
+            Q.Calc();
+        },
+        [](TQuorix& Q) {
+            Q.SetAutoParse(true);
+            Q.SetText("2*3");
+        },
+        [](TQuorix& Q) {
+            Q.SetText("2*3");
+            EXPECT_EQ(Q.GetParsedText(), "");
+            Q.SetText("2*3");
+        },
     };
     for (const TCallBack& Inside : CallBacks) {
         Q.SetAutoParse(false);
@@ -55,23 +69,6 @@ TEST_F(Reentrancy, FunctionsChangedByAHandlerDoNotDisturbTheRunningCalc) {
     Q.SetText("f(4)*2");
     EXPECT_TRUE(Q.Calc());
     EXPECT_EQ(Q.Value(), 8);
-}
-
-TEST_F(Reentrancy, AHandlerMayReplaceItselfWhileItRuns) {
-    int iOld = 0, iNew = 0;
-    Q.SetOnGetFunction([&](const std::string&, std::span<const rParam>, int, int&, rtl::Extended& Result) {
-        ++iOld;
-        Q.SetOnGetFunction([&](const std::string&, std::span<const rParam>, int, int&, rtl::Extended& Result2) {
-            ++iNew;
-            Result2 = 10;
-        });
-        Result = 1;
-    });
-    Q.SetText("f+f");
-    EXPECT_TRUE(Q.Calc());
-    EXPECT_EQ(Q.Value(), 11);
-    EXPECT_EQ(iOld, 1);
-    EXPECT_EQ(iNew, 1);
 }
 
 TEST_F(Reentrancy, AnErrorHandlerMayChangeTheTextWhileTheOldOneIsParsed) {
@@ -184,7 +181,8 @@ TEST(LongInput, ALongChainOfCallsEvaluates) {
 
 TEST(LongInput, ThousandsOfNestedParenthesesAroundALongChain) {
     const std::size_t Depth = 5000;
-    const std::string sText = std::string(Depth, '(') + Chain(OneMiB / 8 - Depth, '-') + std::string(Depth, ')');
+    const std::string sText =
+        std::string(Depth, '(') + Chain(OneMiB / 8 - Depth, '-') + std::string(Depth, ')');
     TQuorix Q(nullptr);
     Q.SetText(sText);
     ASSERT_TRUE(Q.Calc());
@@ -213,9 +211,8 @@ TEST_F(QuorixTest, CallsNestedTooDeeplyAreRefusedAtTheOutermostCall) {
             return s + "1" + std::string(static_cast<std::size_t>(iDepth), ')');
         }();
     };
-    Q.SetOnGetFunction([](const std::string&, std::span<const rParam> arrPar, int, int&, rtl::Extended& Result) {
-        Result = arrPar[0].rValue + 1;
-    });
+    Q.SetOnGetFunction([](const std::string&, std::span<const rParam> arrPar, int, int&,
+                          rtl::Extended& Result) { Result = arrPar[0].rValue + 1; });
     Q.SetText(Nested(TQuorix::MaxCallNesting));
     ASSERT_TRUE(Q.Calc());
     EXPECT_EQ(Q.Value(), TQuorix::MaxCallNesting + 2);

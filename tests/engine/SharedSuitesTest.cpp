@@ -1,8 +1,10 @@
 // The suites this flavour shares with the other, run on this flavour.
 #include "QuorixFixture.hpp"
+#include "tests/support/HandlerReentrySuite.hpp"
 #include "tests/support/HostileTextSuites.hpp"
 
 namespace quorix_test {
+INSTANTIATE_TYPED_TEST_SUITE_P(Handlers, HandlerReentry, quorix::testing::THandlersFlavour);
 INSTANTIATE_TYPED_TEST_SUITE_P(Handlers, HostileText, quorix::testing::THandlersFlavour);
 INSTANTIATE_TYPED_TEST_SUITE_P(Handlers, LargeInput, quorix::testing::THandlersFlavour);
 }  // namespace quorix_test

@@ -1,8 +1,10 @@
 // The suites this flavour shares with the other, run on this flavour.
 #include "VarsHarness.hpp"
+#include "tests/support/HandlerReentrySuite.hpp"
 #include "tests/support/HostileTextSuites.hpp"
 
 namespace quorix_test {
+INSTANTIATE_TYPED_TEST_SUITE_P(Variables, HandlerReentry, quorix_vars_test::TVarsFlavour);
 INSTANTIATE_TYPED_TEST_SUITE_P(Variables, HostileText, quorix_vars_test::TVarsFlavour);
 INSTANTIATE_TYPED_TEST_SUITE_P(Variables, LargeInput, quorix_vars_test::TVarsFlavour);
 }  // namespace quorix_test

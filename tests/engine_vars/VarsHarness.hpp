@@ -2,6 +2,7 @@
 // variable listed in Values), F sums its numeric arguments, G multiplies them.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -42,6 +43,11 @@ struct TVarsFlavour {
     using TParser = TQuorix;
     static constexpr int iUnknownName = quorix::qeUnknownName;
     static constexpr const char* sOperand = "x";
+    static constexpr const char* sInput = "x";
+    static void Answer(TQuorix& Q, std::function<void(Extended&)> Handler) {
+        Q.SetOnGetVariable(
+            [Handler = std::move(Handler)](const std::string&, Extended& Result) { Handler(Result); });
+    }
     static void Prepare(TQuorix& Q) {
         const rtl::TStringList Functions{"F", "G"};
         const rtl::TStringList Variables{"x"};
