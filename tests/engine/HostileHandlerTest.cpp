@@ -2,7 +2,6 @@
 // a handler: afterwards the component shows no parse that is not of its present text,
 // no success without a value, and works normally again (the sanitizer run checks
 // that nothing leaks or dangles).
-#include <memory>
 #include <stdexcept>
 
 #include "QuorixFixture.hpp"
@@ -14,7 +13,7 @@ namespace quorix::testing {
 namespace {
 
 using rtl::Extended;
-using TAct = std::function<void(TQuorix&)>;
+using TAct = quorix_test::THostileAct<TQuorix>;
 
 // f adds 1 to the sum of its arguments, g multiplies them, bad fails with code 42;
 // the built-in b doubles its argument.
@@ -62,54 +61,37 @@ const TTrigger Triggers[] = {
 
 const rtl::TStringList Names{"f", "g", "bad"};
 
-const std::pair<const char*, TAct> Acts[] = {
-    {"assigns a new text", [](TQuorix& Q) { Q.SetText("g(2;3)"); }},
-    {"assigns the same text", [](TQuorix& Q) { Q.SetText(std::string(Q.Text())); }},
-    {"parses a new text",
-     [](TQuorix& Q) {
-         Q.SetText("f(5)");
-         Q.Parse();
-     }},
-    {"changes the delimiter", [](TQuorix& Q) { Q.SetStringDelimiter('"'); }},
-    {"changes the separator", [](TQuorix& Q) { Q.SetParSeparator(','); }},
-    {"clears the functions", [](TQuorix& Q) { Q.Functions()->Clear(); }},
-    {"assigns other functions",
-     [](TQuorix& Q) {
-         const rtl::TStringList Other{"h"};
-         Q.SetFunctions(&Other);
-     }},
-    {"parses again", [](TQuorix& Q) { Q.Parse(); }},
-    {"calculates again", [](TQuorix& Q) { EXPECT_FALSE(Q.Calc()); }},
-    {"reads the views",
-     [](TQuorix& Q) {
-         Q.GetParsedText();
-         Q.GetUsedFun();
-         Q.IsFunctionUsed("f");
-     }},
-    {"drops the handlers",
-     [](TQuorix& Q) {
-         Q.SetOnError(nullptr);
-         Q.SetOnGetFunction(nullptr);
-     }},
-    {"turns on AutoParse and AutoCalc",
-     [](TQuorix& Q) {
-         Q.SetAutoParse(true);
-         Q.SetAutoCalc(true);
-         Q.SetText("7");
-     }},
-    {"turns off Optimize", [](TQuorix& Q) { Q.SetOptimize(false); }},
-    {"raises", [](TQuorix&) { throw std::runtime_error("handler failed"); }},
-};
+const auto Acts = quorix_test::HostileActs<TQuorix>(
+    "f", "g",
+    {
+        {"changes the delimiter", [](TQuorix& Q) { Q.SetStringDelimiter('"'); }},
+        {"changes the separator", [](TQuorix& Q) { Q.SetParSeparator(','); }},
+        {"clears the functions", [](TQuorix& Q) { Q.Functions()->Clear(); }},
+        {"assigns other functions",
+         [](TQuorix& Q) {
+             const rtl::TStringList Other{"h"};
+             Q.SetFunctions(&Other);
+         }},
+        {"reads the views",
+         [](TQuorix& Q) {
+             Q.GetParsedText();
+             Q.GetUsedFun();
+             Q.IsFunctionUsed("f");
+         }},
+        {"drops the handlers",
+         [](TQuorix& Q) {
+             Q.SetOnError(nullptr);
+             Q.SetOnGetFunction(nullptr);
+         }},
+        {"turns off Optimize", [](TQuorix& Q) { Q.SetOptimize(false); }},
+    });
 
 class HostileHandler : public ::testing::Test {
 public:
     // Wires Q with answering handlers; the one on Hook commits Act at its first call.
     void Arm(THook Hook, const TAct& Act) {
         Q.SetFunctions(&Names);
-        const auto pPending = std::make_shared<TAct>(Act);
-        const auto Once = [this, pPending] {
-            if (*pPending) std::exchange(*pPending, nullptr)(Q);
-        };
+        const auto Once = quorix_test::Once<TQuorix>(Q, Act);
         Q.SetOnError([Hook, Once](int, int) {
             if (Hook == THook::Error) Once();
         });

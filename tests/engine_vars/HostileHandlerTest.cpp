@@ -2,7 +2,6 @@
 // calls a handler: afterwards the component shows no parse that is not of its present
 // text, no success without a finite value, and works normally again (the sanitizer
 // run checks that nothing leaks or dangles).
-#include <memory>
 #include <stdexcept>
 
 #include "VarsHarness.hpp"
@@ -11,7 +10,7 @@
 namespace quorix_vars_test {
 namespace {
 
-using TAct = std::function<void(TQuorix&)>;
+using TAct = quorix_test::THostileAct<TQuorix>;
 
 enum class THook { Error, Function, Variable };
 
@@ -34,39 +33,25 @@ const TTrigger Triggers[] = {
     {"a variable", THook::Variable, "x*F(G(x;2))", false},
 };
 
-const std::pair<const char*, TAct> Acts[] = {
-    {"assigns a new text", [](TQuorix& Q) { Q.SetText("G(2;3)"); }},
-    {"assigns the same text", [](TQuorix& Q) { Q.SetText(std::string(Q.Text())); }},
-    {"parses a new text",
-     [](TQuorix& Q) {
-         Q.SetText("F(5)");
-         Q.Parse();
-     }},
-    {"clears the functions", [](TQuorix& Q) { Q.SetFunctions(nullptr); }},
-    {"clears the variables", [](TQuorix& Q) { Q.SetVariables(nullptr); }},
-    {"parses again", [](TQuorix& Q) { Q.Parse(); }},
-    {"calculates again", [](TQuorix& Q) { EXPECT_FALSE(Q.Calc()); }},
-    {"reads the views",
-     [](TQuorix& Q) {
-         Q.GetParsedText();
-         Q.GetUsedFun();
-         Q.IsVariableUsed("x");
-     }},
-    {"drops the handlers",
-     [](TQuorix& Q) {
-         Q.SetOnError(nullptr);
-         Q.SetOnGetFunction(nullptr);
-         Q.SetOnGetVariable(nullptr);
-     }},
-    {"turns on AutoParse and AutoCalc",
-     [](TQuorix& Q) {
-         Q.SetAutoParse(true);
-         Q.SetAutoCalc(true);
-         Q.SetText("7");
-     }},
-    {"turns Optimize over", [](TQuorix& Q) { Q.SetOptimize(!Q.Optimize()); }},
-    {"raises", [](TQuorix&) { throw std::runtime_error("handler failed"); }},
-};
+const auto Acts = quorix_test::HostileActs<TQuorix>(
+    "F", "G",
+    {
+        {"clears the functions", [](TQuorix& Q) { Q.SetFunctions(nullptr); }},
+        {"clears the variables", [](TQuorix& Q) { Q.SetVariables(nullptr); }},
+        {"reads the views",
+         [](TQuorix& Q) {
+             Q.GetParsedText();
+             Q.GetUsedFun();
+             Q.IsVariableUsed("x");
+         }},
+        {"drops the handlers",
+         [](TQuorix& Q) {
+             Q.SetOnError(nullptr);
+             Q.SetOnGetFunction(nullptr);
+             Q.SetOnGetVariable(nullptr);
+         }},
+        {"turns Optimize over", [](TQuorix& Q) { Q.SetOptimize(!Q.Optimize()); }},
+    });
 
 class HostileHandler : public ::testing::Test {
 public:
@@ -77,10 +62,7 @@ public:
         const rtl::TStringList Variables{"x"};
         Q.SetFunctions(&Functions);
         Q.SetVariables(&Variables);
-        const auto pPending = std::make_shared<TAct>(Act);
-        const auto Once = [this, pPending] {
-            if (*pPending) std::exchange(*pPending, nullptr)(Q);
-        };
+        const auto Once = quorix_test::Once<TQuorix>(Q, Act);
         Q.SetOnError([Hook, Once](int, int) {
             if (Hook == THook::Error) Once();
         });

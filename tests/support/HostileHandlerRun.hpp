@@ -12,10 +12,56 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quorix_test {
+
+template <class TParser>
+using THostileAct = std::function<void(TParser&)>;
+
+template <class TParser>
+using THostileActs = std::vector<std::pair<const char*, THostileAct<TParser>>>;
+
+// The acts every flavour's handlers commit, then the flavour's Own. sF and sG name
+// functions the flavour answers.
+template <class TParser>
+THostileActs<TParser> HostileActs(const std::string& sF, const std::string& sG,
+                                  const THostileActs<TParser>& Own) {
+    THostileActs<TParser> Acts = {
+        {"assigns a new text", [sG](TParser& Q) { Q.SetText(sG + "(2;3)"); }},
+        {"assigns the same text", [](TParser& Q) { Q.SetText(std::string(Q.Text())); }},
+        {"parses a new text",
+         [sF](TParser& Q) {
+             Q.SetText(sF + "(5)");
+             Q.Parse();
+         }},
+        {"parses again", [](TParser& Q) { Q.Parse(); }},
+        {"calculates again", [](TParser& Q) { EXPECT_FALSE(Q.Calc()); }},
+        {"turns on AutoParse and AutoCalc",
+         [](TParser& Q) {
+             Q.SetAutoParse(true);
+             Q.SetAutoCalc(true);
+             Q.SetText("7");
+         }},
+        {"raises", [](TParser&) { throw std::runtime_error("handler failed"); }},
+    };
+    Acts.insert(Acts.end(), Own.begin(), Own.end());
+    return Acts;
+}
+
+// A call of the returned function commits Act on Q, the first call only.
+template <class TParser>
+std::function<void()> Once(TParser& Q, const THostileAct<TParser>& Act) {
+    const auto pPending = std::make_shared<THostileAct<TParser>>(Act);
+    return [&Q, pPending] {
+        if (*pPending) std::exchange(*pPending, nullptr)(Q);
+    };
+}
 
 template <class TFixture, class TTriggers, class TActs>
 void ExpectConsistentAfterEveryHostileAct(TFixture& F, const TTriggers& Triggers, const TActs& Acts) {
