@@ -1,7 +1,5 @@
-// Every hostile act a handler can commit, at every point where the component calls
-// a handler: afterwards the component shows no parse that is not of its present text,
-// no success without a value, and works normally again (the sanitizer run checks
-// that nothing leaks or dangles).
+// The hostile-handler run of tests/support over the triggers and acts of
+// the component with handlers and built-ins (the sanitizer run checks that nothing leaks or dangles).
 #include <stdexcept>
 
 #include "QuorixFixture.hpp"

@@ -1,7 +1,5 @@
-// Every hostile act a handler can commit, at every point where the variables flavour
-// calls a handler: afterwards the component shows no parse that is not of its present
-// text, no success without a finite value, and works normally again (the sanitizer
-// run checks that nothing leaks or dangles).
+// The hostile-handler run of tests/support over the triggers and acts of
+// the variables flavour (the sanitizer run checks that nothing leaks or dangles).
 #include <stdexcept>
 
 #include "VarsHarness.hpp"
