@@ -15,7 +15,9 @@ install(TARGETS ${QUORIX_RUNTIME_LIBRARIES} ${QUORIX_PACKAGES} EXPORT QuorixTarg
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 # Headers keep their paths from the repository root: #include "engine/Quorix.hpp".
-foreach(folder IN ITEMS framework engine builtins engine_vars edits)
+# Of the framework only its public headers (see framework/CMakeLists.txt).
+install(FILES ${QUORIX_FRAMEWORK_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/framework)
+foreach(folder IN ITEMS engine builtins engine_vars edits)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
     FILES_MATCHING PATTERN "*.hpp")
 endforeach()
