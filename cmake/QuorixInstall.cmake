@@ -3,12 +3,7 @@
 # pkg-config file per package. Included from packages/ once the targets exist.
 include(CMakePackageConfigHelpers)
 
-set(QUORIX_RUNTIME_LIBRARIES)
-foreach(runtime IN ITEMS quorix_rtl_packages vcl40 VCLDB40 vcl50)
-  if(TARGET ${runtime})
-    list(APPEND QUORIX_RUNTIME_LIBRARIES ${runtime})
-  endif()
-endforeach()
+set(QUORIX_RUNTIME_LIBRARIES quorix_rtl_packages vcl40 VCLDB40 vcl50)
 
 install(TARGETS ${QUORIX_RUNTIME_LIBRARIES} ${QUORIX_PACKAGES} EXPORT QuorixTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
