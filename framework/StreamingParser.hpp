@@ -27,6 +27,7 @@ struct TObjectNode {
     std::vector<TObjectNode> Children;
 };
 
+// The root object of Text; malformed text raises EReadError with its line number.
 TObjectNode ParseComponentText(const std::string& Text);
 
 }  // namespace rtl::streaming
