@@ -3,19 +3,16 @@
 # pkg-config file per package. Included from packages/ once the targets exist.
 include(CMakePackageConfigHelpers)
 
-set(QUORIX_RUNTIME_LIBRARIES)
-foreach(runtime IN ITEMS quorix_rtl_packages vcl40 VCLDB40 vcl50)
-  if(TARGET ${runtime})
-    list(APPEND QUORIX_RUNTIME_LIBRARIES ${runtime})
-  endif()
-endforeach()
+set(QUORIX_RUNTIME_LIBRARIES quorix_rtl_packages vcl40 VCLDB40 vcl50)
 
 install(TARGETS ${QUORIX_RUNTIME_LIBRARIES} ${QUORIX_PACKAGES} EXPORT QuorixTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 # Headers keep their paths from the repository root: #include "engine/Quorix.hpp".
-foreach(folder IN ITEMS framework engine builtins engine_vars edits)
+# Of the framework only its public headers (see framework/CMakeLists.txt).
+install(FILES ${QUORIX_FRAMEWORK_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/framework)
+foreach(folder IN ITEMS engine builtins engine_vars edits)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
     FILES_MATCHING PATTERN "*.hpp")
 endforeach()

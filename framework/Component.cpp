@@ -94,7 +94,9 @@ void TComponent::InsertComponent(TComponent* AComponent) {
         throw EComponentError("A component named " + AComponent->FName + " already exists");
     if (AComponent->FOwner) AComponent->FOwner->RemoveComponent(AComponent);
     Insert(AComponent);
-    Notification(AComponent, opInsert);
+    // The reader makes a loading owner's components one after another; announcing
+    // each to those made before it would cost N^2/2 notices for N of them.
+    if (!(FComponentState & csLoading)) Notification(AComponent, opInsert);
 }
 
 void TComponent::RemoveComponent(TComponent* AComponent) {
@@ -130,9 +132,15 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
 void TComponent::Loaded() { ClearComponentState(csLoading); }
 
 void TComponent::Insert(TComponent* AComponent) {
-    FComponents.reserve(FComponents.size() + 1);
-    if (!AComponent->FNameKey.empty()) FComponentsByName.emplace(AComponent->FNameKey, AComponent);
     FComponents.push_back(AComponent);
+    if (!AComponent->FNameKey.empty()) {
+        try {
+            FComponentsByName.emplace(AComponent->FNameKey, AComponent);
+        } catch (...) {
+            FComponents.pop_back();
+            throw;
+        }
+    }
     AComponent->FOwner = this;
 }
 

@@ -52,6 +52,10 @@ public:
     TComponent* FindComponent(const std::string& sName) const;  // case-insensitive
 
     // Takes ownership (from a previous owner too); the name must be unique here.
+    // Then announces the component (opInsert) to this component and, through the base
+    // Notification, to everything it owns, the newcomer included; except while this
+    // component is being loaded (csLoading): what the reader inserts then is not
+    // announced, so reading N components takes time in proportion to N.
     void InsertComponent(TComponent* AComponent);
     void RemoveComponent(TComponent* AComponent);  // gives ownership up
 
@@ -66,7 +70,8 @@ public:
 
 protected:
     // Removal notice: AComponent is going away (opRemove) or was inserted into
-    // this component's owner (opInsert). The base forwards it to owned components.
+    // this component's owner (opInsert; not while the owner is loading, see
+    // InsertComponent). The base forwards it to owned components.
     virtual void Notification(TComponent* AComponent, TOperation Operation);
     // Called once every component of a stored file has been read.
     virtual void Loaded();

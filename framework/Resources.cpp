@@ -8,6 +8,7 @@
 
 #include "framework/ByteOrder.hpp"
 #include "framework/Exceptions.hpp"
+#include "framework/Utf8.hpp"
 
 namespace rtl {
 
@@ -144,17 +145,9 @@ std::vector<uint8_t> ToUtf16Z(const std::string& sUtf8) {
         out.push_back(static_cast<uint8_t>(unit >> 8));
     };
     for (size_t i = 0; i < sUtf8.size();) {
-        const unsigned char lead = static_cast<unsigned char>(sUtf8[i]);
-        const int length = lead < 0x80 ? 1 : lead >> 5 == 6 ? 2 : lead >> 4 == 14 ? 3
-                         : lead >> 3 == 30 ? 4 : 0;
-        if (length == 0 || i + length > sUtf8.size())
-            throw EConvertError("Text is not valid UTF-8");
-        uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
-        for (int k = 1; k < length; ++k) {
-            const unsigned char next = static_cast<unsigned char>(sUtf8[i + k]);
-            if (next >> 6 != 2) throw EConvertError("Text is not valid UTF-8");
-            code = code << 6 | (next & 0x3F);
-        }
+        char32_t code;
+        const size_t length = Utf8SequenceAt(sUtf8, i, code);
+        if (length == 0) throw EConvertError("Text is not valid UTF-8");
         i += length;
         if (code >= 0x10000) {
             code -= 0x10000;
@@ -170,23 +163,6 @@ std::vector<uint8_t> ToUtf16Z(const std::string& sUtf8) {
 
 std::string FromUtf16Z(std::span<const uint8_t> Data) {
     std::string out;
-    auto append = [&](uint32_t code) {
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | code >> 6);
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | code >> 12);
-            out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | code >> 18);
-            out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-            out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    };
     for (size_t i = 0; i + 1 < Data.size(); i += 2) {
         uint32_t unit = GetU16(Data, i);
         if (unit == 0) return out;
@@ -198,7 +174,8 @@ std::string FromUtf16Z(std::span<const uint8_t> Data) {
             }
         }
         if (unit >= 0xD800 && unit < 0xE000) throw EPackageError("Text has a lone surrogate");
-        append(unit);
+        char bytes[MaxUtf8Length];
+        out.append(bytes, EncodeUtf8(unit, bytes));
     }
     throw EPackageError("Text has no terminating zero");
 }

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <string_view>
+
+#include "framework/Utf8.hpp"
 
 namespace rtl {
 
@@ -101,80 +104,21 @@ char32_t UpperCodePoint(char32_t cp) {
     return static_cast<char32_t>(static_cast<std::int32_t>(cp) + r.Delta);
 }
 
-bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
-
-// Decodes one well-formed UTF-8 sequence at p (n bytes available) and returns its
-// length, or 0 when the bytes there are not one: overlong forms, surrogates, values
-// above U+10FFFF and truncated sequences all count as invalid.
-std::size_t DecodeUtf8(const unsigned char* p, std::size_t n, char32_t& cp) {
-    const unsigned char b0 = p[0];
-    if (b0 < 0x80) {
-        cp = b0;
-        return 1;
-    }
-    std::size_t length;
-    unsigned char low = 0x80, high = 0xBF;  // the allowed range of the second byte
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        length = 2;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        length = 3;
-        if (b0 == 0xE0) low = 0xA0;
-        if (b0 == 0xED) high = 0x9F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        length = 4;
-        if (b0 == 0xF0) low = 0x90;
-        if (b0 == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (n < length || p[1] < low || p[1] > high) return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if (!IsContinuation(p[i])) return 0;
-    char32_t value = b0 & (0xFF >> (length + 1));
-    for (std::size_t i = 1; i < length; ++i) value = (value << 6) | (p[i] & 0x3F);
-    cp = value;
-    return length;
-}
-
-std::size_t EncodeUtf8(char32_t cp, char* out) {
-    if (cp < 0x80) {
-        out[0] = static_cast<char>(cp);
-        return 1;
-    }
-    if (cp < 0x800) {
-        out[0] = static_cast<char>(0xC0 | (cp >> 6));
-        out[1] = static_cast<char>(0x80 | (cp & 0x3F));
-        return 2;
-    }
-    if (cp < 0x10000) {
-        out[0] = static_cast<char>(0xE0 | (cp >> 12));
-        out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out[2] = static_cast<char>(0x80 | (cp & 0x3F));
-        return 3;
-    }
-    out[0] = static_cast<char>(0xF0 | (cp >> 18));
-    out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out[3] = static_cast<char>(0x80 | (cp & 0x3F));
-    return 4;
-}
-
 // Reads the upper-cased form of a text one piece at a time: a well-formed sequence
 // gives the encoding of its upper case, any other byte gives itself. Comparing these
 // pieces byte by byte orders texts exactly as their AnsiUpperCase forms would.
 class TUpperReader {
 public:
-    TUpperReader(const std::string& s, std::size_t start)
-        : FText(reinterpret_cast<const unsigned char*>(s.data())), FSize(s.size()), FPos(start) {}
+    TUpperReader(const std::string& s, std::size_t start) : FText(s), FPos(start) {}
 
-    bool AtEnd() const { return FPos >= FSize; }
+    bool AtEnd() const { return FPos >= FText.size(); }
 
-    // The next piece into out[0..3]; returns its length.
-    std::size_t Next(char* out) {
+    // The next piece into out; returns its length.
+    std::size_t Next(char (&out)[MaxUtf8Length]) {
         char32_t cp;
-        std::size_t length = DecodeUtf8(FText + FPos, FSize - FPos, cp);
+        const std::size_t length = Utf8SequenceAt(FText, FPos, cp);
         if (length == 0) {
-            out[0] = static_cast<char>(FText[FPos++]);
+            out[0] = FText[FPos++];
             return 1;
         }
         FPos += length;
@@ -182,8 +126,7 @@ public:
     }
 
 private:
-    const unsigned char* FText;
-    std::size_t FSize;
+    std::string_view FText;
     std::size_t FPos;
 };
 
@@ -194,7 +137,7 @@ int Sign(int difference) { return (difference > 0) - (difference < 0); }
 // The upper-cased bytes of both texts from position start on, compared in order.
 int CompareUpperFrom(const std::string& S1, const std::string& S2, std::size_t start) {
     TUpperReader r1(S1, start), r2(S2, start);
-    char p1[4], p2[4];
+    char p1[MaxUtf8Length], p2[MaxUtf8Length];
     std::size_t n1 = 0, n2 = 0, i1 = 0, i2 = 0;  // pending bytes of the current pieces
     for (;;) {
         if (i1 == n1) {
@@ -228,7 +171,7 @@ std::string AnsiUpperCase(const std::string& S) {
     std::string result;
     result.reserve(S.size());
     TUpperReader reader(S, 0);
-    char piece[4];
+    char piece[MaxUtf8Length];
     while (!reader.AtEnd()) result.append(piece, reader.Next(piece));
     return result;
 }

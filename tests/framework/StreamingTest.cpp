@@ -110,12 +110,35 @@ const rtl::TClassInfo& TSample::StaticClassInfo() {
     return Info;
 }
 
+// Logs every insert notice it is given, as "Receiver insert Newcomer".
+class TInsertProbe : public TComponent {
+public:
+    explicit TInsertProbe(TComponent* AOwner) : TComponent(AOwner) {}
+
+    static const rtl::TClassInfo& StaticClassInfo() {
+        static const rtl::TClassInfo Info{
+            "TInsertProbe", &TComponent::StaticClassInfo(),
+            [](TComponent* AOwner) -> TComponent* { return new TInsertProbe(AOwner); }, {}};
+        return Info;
+    }
+    const rtl::TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+    static inline std::vector<std::string> Log;
+
+protected:
+    void Notification(TComponent* AComponent, rtl::TOperation Operation) override {
+        TComponent::Notification(AComponent, Operation);
+        if (Operation == rtl::opInsert) Log.push_back(Name() + " insert " + AComponent->Name());
+    }
+};
+
 // A registered class that the reader cannot create.
 const rtl::TClassInfo AbstractInfo{"TAbstractSample", &TComponent::StaticClassInfo(), {}, {}};
 
 const bool Registered = [] {
     rtl::RegisterClass(TSample::StaticClassInfo());
     rtl::RegisterClass(AbstractInfo);
+    rtl::RegisterClass(TInsertProbe::StaticClassInfo());
     return true;
 }();
 
@@ -455,6 +478,33 @@ TEST(Streaming, AFailedReadIntoARootPutsBackWhatItChanged) {
         EXPECT_FALSE(Root.ComponentState() & rtl::csLoading);
         EXPECT_FALSE(Kept->ComponentState() & rtl::csLoading);
     }
+}
+
+// The reader does not announce each component it makes to the ones made before it
+// (N^2/2 notices for N of them); the root it reads is announced where it is inserted,
+// and once loaded, inserting announces as ever.
+TEST(Streaming, ReadingDoesNotAnnounceEachComponentToItsSiblings) {
+    auto& Log = TInsertProbe::Log;
+    TInsertProbe Outer(nullptr);
+    Outer.SetName("Outer");
+    (new TInsertProbe(&Outer))->SetName("Held");
+    Log.clear();
+    TComponent* Root = rtl::ReadComponentText("object Root: TInsertProbe\n"
+                                              "  object A: TInsertProbe\n  end\n"
+                                              "  object B: TInsertProbe\n  end\n"
+                                              "end\n",
+                                              &Outer);
+    EXPECT_EQ(Log, (std::vector<std::string>{"B insert Root", "A insert Root", "Root insert Root",
+                                             "Held insert Root", "Outer insert Root"}));
+    Log.clear();
+    ReadComponentTextInto("object Root: TInsertProbe\n  object C: TInsertProbe\n  end\nend\n", *Root);
+    EXPECT_EQ(Root->ComponentCount(), 3);
+    EXPECT_TRUE(Log.empty());
+    auto* D = new TInsertProbe(nullptr);
+    D->SetName("D");
+    Root->InsertComponent(D);
+    EXPECT_EQ(Log, (std::vector<std::string>{"D insert D", "C insert D", "B insert D", "A insert D",
+                                             "Root insert D"}));
 }
 
 }  // namespace

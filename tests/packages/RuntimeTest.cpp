@@ -175,7 +175,10 @@ TEST(ResourceText, RoundTripsUtf16WithItsTerminatingZero) {
     EXPECT_EQ(rtl::FromUtf16Z(utf16), text);
     EXPECT_THROW(rtl::FromUtf16Z(std::vector<uint8_t>{'A', 0}), rtl::EPackageError);  // no zero
     EXPECT_THROW(rtl::FromUtf16Z(std::vector<uint8_t>{0x00, 0xDC, 0, 0}), rtl::EPackageError);
-    EXPECT_THROW(rtl::ToUtf16Z("\xC3"), rtl::EConvertError);
+    // What is not UTF-8 is refused, never turned into UTF-16 that cannot be read back:
+    // a cut-off sequence, an overlong form, an encoded surrogate, a value past U+10FFFF.
+    for (const char* bad : {"\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"})
+        EXPECT_THROW(rtl::ToUtf16Z(bad), rtl::EConvertError) << bad;
 }
 
 TEST(VersionInfo, RoundTripsTheFixedVersionNumbers) {

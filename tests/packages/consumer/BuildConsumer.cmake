@@ -16,6 +16,21 @@ endfunction()
 
 run(${CMAKE_COMMAND} --install ${QUORIX_BUILD} --prefix ${prefix})
 
+# Every installed header finds what it includes in the installed tree: a public header
+# that includes an internal one would break every user that includes it.
+set(include_root ${prefix}/include)
+file(GLOB_RECURSE installed_headers ${include_root}/*.hpp)
+foreach(header IN LISTS installed_headers)
+  file(STRINGS ${header} include_lines REGEX "^#include \"")
+  get_filename_component(header_dir ${header} DIRECTORY)
+  foreach(line IN LISTS include_lines)
+    string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" included "${line}")
+    if(NOT EXISTS ${include_root}/${included} AND NOT EXISTS ${header_dir}/${included})
+      message(FATAL_ERROR "${header} includes ${included}, which is not installed")
+    endif()
+  endforeach()
+endforeach()
+
 run(${CMAKE_COMMAND} -S ${CONSUMER} -B ${WORK}/build -G Ninja -DCMAKE_PREFIX_PATH=${prefix}
     "-DCMAKE_CXX_FLAGS=${FLAGS}")
 run(${CMAKE_COMMAND} --build ${WORK}/build)
