@@ -52,6 +52,22 @@ TEST(MathSeams, LogarithmsNextToOneAndWhereTheirTablesHandOver) {
     for (const char* sRoutine : {"Ln", "Log2", "Log10"}) ExpectCorrectlyRounded(sRoutine, Cases);
 }
 
+// Log2 and Log10 take a quick kernel good to about 2^-82 and leave to the full one the
+// results it cannot round for sure: those within that of a tie, and those below 2^-16.
+// The first arguments below (found by search) are where the quick kernel alone would
+// round the wrong way. Its table's steps change at multiples of 2^-8 and at the fold
+// (1 + 106/256).
+TEST(MathSeams, BinaryAndDecimalLogarithmsNextToTiesAndWhereTheQuickKernelHandsOver) {
+    ExpectCorrectlyRounded("Log2", {{0xF5EEB88C2A123B9Fp-64L}, {0xFFFEB55365D9B0E5p-64L}, {0xD58138378F25EB7Dp-64L},
+                                    {0x90D4C3DE83F7DA8Ap-73L}});
+    ExpectCorrectlyRounded("Log10", {{0xD597B2F9F194411Dp-64L}, {0xFFC692919100A948p-64L}, {0xFFF4F3F4B0C304E2p-64L},
+                                     {0xFFE23852783FA1C1p-64L}});
+    const std::vector<TArguments> Cases =
+        Joined({Around(1 + 0x1p-15L, -63, 4), Around(1 - 0x1p-15L, -63, 4), Around(0x1.6Ap0L, -63, 4),
+                Around(0x1.6Ap-1L, -63, 4), Around(0x1.01p100L, -63, 4), Around(0x1.FFp-100L, -63, 4)});
+    for (const char* sRoutine : {"Log2", "Log10"}) ExpectCorrectlyRounded(sRoutine, Cases);
+}
+
 // LnXP1 takes tiny arguments directly and others through 1 + X: both sides of the
 // switch at 2^-17, denormals, -1 (a pole) and below it.
 TEST(MathSeams, LnXP1OnBothSidesOfItsSwitchAndAtItsPole) {
