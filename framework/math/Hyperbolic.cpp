@@ -6,6 +6,7 @@
 #include "framework/Math.hpp"
 #include "framework/math/ExpLog.hpp"
 #include "framework/math/ExtendedBits.hpp"
+#include "framework/math/QuickSinh.hpp"
 #include "framework/math/Wide.hpp"
 
 namespace rtl {
@@ -21,6 +22,9 @@ constexpr int kTinyExponent = -33;  // the same, as the exponent of the bits
 constexpr int kLargeExponent = 5;
 // ... and 1 + x^2 below the last bit of x^2, in the inverses.
 constexpr Extended kHuge = 0x1p33L;
+// From 2^-2 on, the cancellation in e^a - e^-a leaves the quick kernel (QuickSinh.hpp)
+// enough bits.
+constexpr int kQuickSinhExponent = -2;
 
 Extended WithSignOf(Extended x, Extended rMagnitude) { return x < 0 ? -rMagnitude : rMagnitude; }
 
@@ -38,7 +42,7 @@ wide::TInt128 FixedMagnitude(bits::TUnpacked x) {
 }
 
 // e^|x| / 2 for |x| >= 32, rounded once and overflowing only where the result does.
-Extended HalfExp(bits::TUnpacked x, bool bNegative = false) {
+[[gnu::noinline]] Extended HalfExp(bits::TUnpacked x, bool bNegative = false) {
     constexpr wide::TInt128 kBound = wide::TInt128(explog::kExpOverflowBound + 1) << wide::kArgumentFractionBits;
     if (x.iExponent >= 14) RaiseOverflow();
     const wide::TInt128 a = FixedMagnitude(x);
@@ -60,6 +64,10 @@ wide::TWide HalfSumOfExp(bits::TUnpacked x, bool bDifference) {
     half.iExponent += plus.iExponent - 1;
     return half;
 }
+
+// sinh x for |x| < 32 from the full kernel: apart, so that the quick path keeps its
+// registers.
+[[gnu::noinline]] Extended SinhOfSmall(bits::TUnpacked x) { return wide::Rounded(HalfSumOfExp(x, true), x.bNegative); }
 
 // ln(2x) for x beyond kHuge, where ln(x + sqrt(x^2 +- 1)) differs from it by less than
 // 2^-66.
@@ -86,7 +94,10 @@ Extended Sinh(Extended X) {
     const bits::TUnpacked x = FiniteBits(X);
     if (x.iExponent < kTinyExponent) return X;
     if (x.iExponent >= kLargeExponent) return HalfExp(x, x.bNegative);
-    return wide::Rounded(HalfSumOfExp(x, true), x.bNegative);
+    wide::TWide quick;
+    if (x.iExponent >= kQuickSinhExponent && wide::QuickSinh(x, quick)) [[likely]]
+        return wide::Rounded(quick, x.bNegative);
+    return SinhOfSmall(x);
 }
 
 Extended Cosh(Extended X) {

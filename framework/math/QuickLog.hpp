@@ -78,12 +78,8 @@ inline TSigned QuickLog(bits::TUnpacked x) {
 // w: its bits below the 64th are far enough from a half. Values below 2^-16 are left
 // to the full kernel, as is 0.
 inline bool RoundingIsDecided(TWide w) {
-    constexpr std::uint64_t kHalf = std::uint64_t(1) << 63;
     if (w.iSignificand == 0 || w.iExponent < -16) return false;
-    const std::uint64_t iSlack = std::uint64_t(1) << (127 + kQuickLogError - w.iExponent);
-    const std::uint64_t iOffset = Low(w.iSignificand) - kHalf;
-    const std::uint64_t iDistance = std::int64_t(iOffset) < 0 ? -iOffset : iOffset;
-    return iDistance > iSlack;
+    return IsFarFromTie(w, int(127 + kQuickLogError - w.iExponent));
 }
 
 }  // namespace rtl::wide

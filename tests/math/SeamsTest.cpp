@@ -109,6 +109,16 @@ TEST(MathSeams, HypotExactAndAtItsSwitches) {
     EXPECT_EQ(rtl::Hypot(-5, 12), 13);
 }
 
+// Sinh takes a quick kernel from 2^-2 to 32, good to 2^-76, and leaves to the full one
+// the results it cannot round for sure. These (found by search) are where the quick
+// kernel alone would round the wrong way; then both sides of 2^-2.
+TEST(MathSeams, SinhNextToTiesAndWhereTheQuickKernelTakesOver) {
+    ExpectCorrectlyRounded("Sinh", Joined({{{0x8A489302BACFD1D1p-64L}, {0xB8E39754A7E3DF16p-59L},
+                                            {-0xDFDF3770E6BD0E2Bp-65L}, {0xED12DBD09E5BAD52p-60L},
+                                            {0xBC2AF6D6010415E2p-64L}, {-0x8C96E75B685B95CCp-62L}},
+                                           Around(0.25L, -63, 4), Around(-0.25L, -63, 4)}));
+}
+
 // The hyperbolic functions where they change formula: 2^-33 (the argument itself), 32
 // (e^-a lost), 23 for the tangent (saturated); and the top of the range.
 TEST(MathSeams, HyperbolicFunctionsWhereTheyChangeFormula) {
