@@ -6,7 +6,7 @@
 #include "framework/Math.hpp"
 #include "framework/math/ExpLog.hpp"
 #include "framework/math/ExtendedBits.hpp"
-#include "framework/math/QuickSinh.hpp"
+#include "framework/math/QuickHyperbolic.hpp"
 #include "framework/math/Wide.hpp"
 
 namespace rtl {
@@ -22,9 +22,9 @@ constexpr int kTinyExponent = -33;  // the same, as the exponent of the bits
 constexpr int kLargeExponent = 5;
 // ... and 1 + x^2 below the last bit of x^2, in the inverses.
 constexpr Extended kHuge = 0x1p33L;
-// From 2^-2 on, the cancellation in e^a - e^-a leaves the quick kernel (QuickSinh.hpp)
-// enough bits.
-constexpr int kQuickSinhExponent = -2;
+// From 2^-2 on, the cancellation in e^a - e^-a leaves the quick kernel
+// (QuickHyperbolic.hpp) enough bits.
+constexpr int kQuickExponent = -2;
 
 Extended WithSignOf(Extended x, Extended rMagnitude) { return x < 0 ? -rMagnitude : rMagnitude; }
 
@@ -65,9 +65,19 @@ wide::TWide HalfSumOfExp(bits::TUnpacked x, bool bDifference) {
     return half;
 }
 
-// sinh x for |x| < 32 from the full kernel: apart, so that the quick path keeps its
-// registers.
-[[gnu::noinline]] Extended SinhOfSmall(bits::TUnpacked x) { return wide::Rounded(HalfSumOfExp(x, true), x.bNegative); }
+// sinh x (bDifference) or cosh x for |x| < 32, rounded: the quick kernel where it
+// decides the rounding, else the full one, which stands apart so that the quick path
+// keeps its registers.
+[[gnu::noinline]] Extended FullHalfSumOfExp(bits::TUnpacked x, bool bDifference) {
+    return wide::Rounded(HalfSumOfExp(x, bDifference), bDifference && x.bNegative);
+}
+
+Extended RoundedHalfSumOfExp(bits::TUnpacked x, bool bDifference) {
+    wide::TWide quick;
+    if (x.iExponent >= kQuickExponent && wide::QuickHalfSumOfExp(x, bDifference, quick)) [[likely]]
+        return wide::Rounded(quick, bDifference && x.bNegative);
+    return FullHalfSumOfExp(x, bDifference);
+}
 
 // ln(2x) for x beyond kHuge, where ln(x + sqrt(x^2 +- 1)) differs from it by less than
 // 2^-66.
@@ -94,16 +104,13 @@ Extended Sinh(Extended X) {
     const bits::TUnpacked x = FiniteBits(X);
     if (x.iExponent < kTinyExponent) return X;
     if (x.iExponent >= kLargeExponent) return HalfExp(x, x.bNegative);
-    wide::TWide quick;
-    if (x.iExponent >= kQuickSinhExponent && wide::QuickSinh(x, quick)) [[likely]]
-        return wide::Rounded(quick, x.bNegative);
-    return SinhOfSmall(x);
+    return RoundedHalfSumOfExp(x, true);
 }
 
 Extended Cosh(Extended X) {
     const bits::TUnpacked x = FiniteBits(X);
     if (x.iExponent >= kLargeExponent) return HalfExp(x);
-    return wide::Rounded(HalfSumOfExp(x, false), false);
+    return RoundedHalfSumOfExp(x, false);
 }
 
 Extended Tanh(Extended X) {

@@ -109,14 +109,18 @@ TEST(MathSeams, HypotExactAndAtItsSwitches) {
     EXPECT_EQ(rtl::Hypot(-5, 12), 13);
 }
 
-// Sinh takes a quick kernel from 2^-2 to 32, good to 2^-76, and leaves to the full one
-// the results it cannot round for sure. These (found by search) are where the quick
-// kernel alone would round the wrong way; then both sides of 2^-2.
-TEST(MathSeams, SinhNextToTiesAndWhereTheQuickKernelTakesOver) {
+// Sinh and Cosh take a quick kernel from 2^-2 to 32, good to 2^-76, and leave to the
+// full one the results it cannot round for sure. The first arguments (found by search)
+// are where the quick kernel alone would round the wrong way; then both sides of 2^-2.
+TEST(MathSeams, SinhAndCoshNextToTiesAndWhereTheQuickKernelTakesOver) {
+    const std::vector<TArguments> Edges = Joined({Around(0.25L, -63, 4), Around(-0.25L, -63, 4)});
     ExpectCorrectlyRounded("Sinh", Joined({{{0x8A489302BACFD1D1p-64L}, {0xB8E39754A7E3DF16p-59L},
                                             {-0xDFDF3770E6BD0E2Bp-65L}, {0xED12DBD09E5BAD52p-60L},
                                             {0xBC2AF6D6010415E2p-64L}, {-0x8C96E75B685B95CCp-62L}},
-                                           Around(0.25L, -63, 4), Around(-0.25L, -63, 4)}));
+                                           Edges}));
+    ExpectCorrectlyRounded("Cosh", Joined({{{0x95E4F13A03F9D214p-63L}, {-0xAE34CC8EBA456BEAp-59L},
+                                            {0xB0E80838BFCF4ACCp-60L}, {0xBEB4CF4E7651D393p-62L}},
+                                           Edges}));
 }
 
 // The hyperbolic functions where they change formula: 2^-33 (the argument itself), 32

@@ -1,10 +1,10 @@
-// Internal to the math unit: a quick hyperbolic sine for 2^-2 <= a < 2^5, from e^a and
-// e^-a in 128-bit integers, but with one table step and a short series: a = k ln(2)/256
-// + r, |r| < 2^-9.5, and e^+-r - 1 = even +- odd parts of the series. The terms that
-// need many bits are integer products; the small ones are doubles. The result is good
-// to 2^-76 of itself (cancellation in e^a - e^-a costs at most a factor coth(1/4) < 5),
-// which decides the rounding for all but about one argument in 500; those, and other
-// arguments, take the full kernel (ExpBothWide).
+// Internal to the math unit: a quick hyperbolic sine and cosine for 2^-2 <= a < 2^5,
+// from e^a and e^-a in 128-bit integers, but with one table step and a short series:
+// a = k ln(2)/256 + r, |r| < 2^-9.5, and e^+-r - 1 = even +- odd parts of the series.
+// The terms that need many bits are integer products; the small ones are doubles. The
+// result is good to 2^-76 of itself (cancellation in e^a - e^-a costs the sine at most
+// a factor coth(1/4) < 5), which decides the rounding for all but about one argument in
+// 500; those, and other arguments, take the full kernel (ExpBothWide).
 #pragma once
 
 #include <cstdint>
@@ -15,7 +15,7 @@ namespace rtl::wide {
 
 inline constexpr int kQuickExpFractionBits = 120;
 // The slack that decides the rounding, in units of the result's 128th bit: 2^-73 of it.
-inline constexpr int kQuickSinhSlackBits = 127 - 73;
+inline constexpr int kQuickHyperbolicSlackBits = 127 - 73;
 
 // A double below 2^-30 in size as a fixed-point number with kQuickExpFractionBits
 // fraction bits, given in units of 2^-91.
@@ -63,9 +63,9 @@ inline int QuickExpSteps(bits::TUnpacked x) {
     return int((iProduct + (std::uint64_t(1) << (iShift - 1))) >> iShift);
 }
 
-// sinh a for a = x's magnitude, 2^-2 <= a < 2^5, as a significand and exponent, or false
-// when the rounding is not decided.
-inline bool QuickSinh(bits::TUnpacked x, TWide& result) {
+// sinh a (bDifference) or cosh a for a = x's magnitude, 2^-2 <= a < 2^5, as a
+// significand and exponent, or false when the rounding is not decided.
+inline bool QuickHalfSumOfExp(bits::TUnpacked x, bool bDifference, TWide& result) {
     // a with kQuickExpFractionBits fraction bits: a shift by 55 to 61, in two halves.
     const int iShift = x.iExponent + kQuickExpFractionBits - 63;
     const TInt128 a = TInt128(TUInt128(x.iSignificand >> (64 - iShift)) << 64 | (x.iSignificand << iShift));
@@ -76,10 +76,13 @@ inline bool QuickSinh(bits::TUnpacked x, TWide& result) {
     const TQuickScaled minus = QuickTimesStep(-k, m.iEven - m.iOdd, m.rEven - m.rOdd);  // e^-a / 2^(-k >> 8)
     // e^-a to e^a's scale: 2^(-k >> 8) / 2^(k >> 8), at most 2^-93.
     const int iScale = (k >> 8) - (-k >> 8);
-    const double rSmall = plus.rValue - minus.rValue * bits::PowerOfTwo(-iScale);
-    result = FromFixed(TUInt128(plus.iValue - (minus.iValue >> iScale) + Fixed91(rSmall)), kQuickExpFractionBits);
+    const TInt128 iMinus = minus.iValue >> iScale;
+    const double rMinus = minus.rValue * bits::PowerOfTwo(-iScale);
+    const TInt128 iSum = bDifference ? plus.iValue - iMinus : plus.iValue + iMinus;
+    const double rSum = bDifference ? plus.rValue - rMinus : plus.rValue + rMinus;
+    result = FromFixed(TUInt128(iSum + Fixed91(rSum)), kQuickExpFractionBits);
     result.iExponent += (k >> 8) - 1;
-    return IsFarFromTie(result, kQuickSinhSlackBits);
+    return IsFarFromTie(result, kQuickHyperbolicSlackBits);
 }
 
 }  // namespace rtl::wide
