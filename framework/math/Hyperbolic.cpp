@@ -79,6 +79,16 @@ Extended RoundedHalfSumOfExp(bits::TUnpacked x, bool bDifference) {
     return FullHalfSumOfExp(x, bDifference);
 }
 
+// q.hi + q.lo (> 0) rounded once to Extended, and whether every value within 2^-74 of
+// it rounds the same way: both ends of that interval, added to the rounded value,
+// leave it as it is.
+bool RoundedSurely(dpair::TDoublePair q, Extended& rResult) {
+    const Extended hi = q.hi, lo = q.lo;
+    rResult = hi + lo;
+    const Extended rRest = (hi - rResult) + lo, rSlack = rResult * 0x1p-74L;
+    return rResult + (rRest + rSlack) == rResult && rResult + (rRest - rSlack) == rResult;
+}
+
 // ln(2x) for x beyond kHuge, where ln(x + sqrt(x^2 +- 1)) differs from it by less than
 // 2^-66.
 Extended LnOfTwice(const Extended& x) {
@@ -121,8 +131,11 @@ Extended Tanh(Extended X) {
     constexpr Extended kSaturation = 23;
     if (a < kTiny) return X;
     if (a >= kSaturation) return WithSignOf(X, 1);
-    // sinh a / cosh a, their significands divided as pairs.
     const bits::TUnpacked x = bits::Unpacked(X);
+    Extended rQuick;
+    if (x.iExponent >= kQuickExponent && RoundedSurely(wide::QuickTanh(x), rQuick)) [[likely]]
+        return WithSignOf(X, rQuick);
+    // sinh a / cosh a, their significands divided as pairs.
     const wide::TWide sinh = HalfSumOfExp(x, true), cosh = HalfSumOfExp(x, false);
     const TPair q = pair::Divide(wide::SignificandPair(sinh.iSignificand), wide::SignificandPair(cosh.iSignificand));
     return WithSignOf(X, pair::Value(q) * bits::PowerOfTwo(int(sinh.iExponent - cosh.iExponent)));

@@ -1,14 +1,16 @@
-// Internal to the math unit: a quick hyperbolic sine and cosine for 2^-2 <= a < 2^5,
-// from e^a and e^-a in 128-bit integers, but with one table step and a short series:
-// a = k ln(2)/256 + r, |r| < 2^-9.5, and e^+-r - 1 = even +- odd parts of the series.
-// The terms that need many bits are integer products; the small ones are doubles. The
-// result is good to 2^-76 of itself (cancellation in e^a - e^-a costs the sine at most
-// a factor coth(1/4) < 5), which decides the rounding for all but about one argument in
-// 500; those, and other arguments, take the full kernel (ExpBothWide).
+// Internal to the math unit: quick hyperbolic sine, cosine and tangent for
+// 2^-2 <= a < 2^5, from e^a and e^-a in 128-bit integers, but with one table step and a
+// short series: a = k ln(2)/256 + r, |r| < 2^-9.5, and e^+-r - 1 = even +- odd parts of
+// the series. The terms that need many bits are integer products; the small ones are
+// doubles. The result is good to 2^-76 of itself (cancellation in e^a - e^-a costs the
+// sine and tangent at most a factor coth(1/4) < 5), which decides the rounding for all
+// but about one argument in 500; those, and other arguments, take the full kernel
+// (ExpBothWide).
 #pragma once
 
 #include <cstdint>
 
+#include "framework/math/DoublePair.hpp"
 #include "framework/math/ExpLogWide.hpp"
 
 namespace rtl::wide {
@@ -63,9 +65,16 @@ inline int QuickExpSteps(bits::TUnpacked x) {
     return int((iProduct + (std::uint64_t(1) << (iShift - 1))) >> iShift);
 }
 
-// sinh a (bDifference) or cosh a for a = x's magnitude, 2^-2 <= a < 2^5, as a
-// significand and exponent, or false when the rounding is not decided.
-inline bool QuickHalfSumOfExp(bits::TUnpacked x, bool bDifference, TWide& result) {
+// e^a and e^-a for a = x's magnitude, 2^-2 <= a < 2^5, both divided by 2^(k >> 8):
+// integer parts with kQuickExpFractionBits fraction bits, double parts in units of
+// 2^-91.
+struct TQuickExpPair {
+    TInt128 iPlus, iMinus;
+    double rPlus, rMinus;
+    int iExponent;  // k >> 8
+};
+
+inline TQuickExpPair QuickExpPair(bits::TUnpacked x) {
     // a with kQuickExpFractionBits fraction bits: a shift by 55 to 61, in two halves.
     const int iShift = x.iExponent + kQuickExpFractionBits - 63;
     const TInt128 a = TInt128(TUInt128(x.iSignificand >> (64 - iShift)) << 64 | (x.iSignificand << iShift));
@@ -76,13 +85,28 @@ inline bool QuickHalfSumOfExp(bits::TUnpacked x, bool bDifference, TWide& result
     const TQuickScaled minus = QuickTimesStep(-k, m.iEven - m.iOdd, m.rEven - m.rOdd);  // e^-a / 2^(-k >> 8)
     // e^-a to e^a's scale: 2^(-k >> 8) / 2^(k >> 8), at most 2^-93.
     const int iScale = (k >> 8) - (-k >> 8);
-    const TInt128 iMinus = minus.iValue >> iScale;
-    const double rMinus = minus.rValue * bits::PowerOfTwo(-iScale);
-    const TInt128 iSum = bDifference ? plus.iValue - iMinus : plus.iValue + iMinus;
-    const double rSum = bDifference ? plus.rValue - rMinus : plus.rValue + rMinus;
+    return {plus.iValue, minus.iValue >> iScale, plus.rValue, minus.rValue * bits::PowerOfTwo(-iScale), k >> 8};
+}
+
+// sinh a (bDifference) or cosh a for a = x's magnitude, 2^-2 <= a < 2^5, as a
+// significand and exponent, or false when the rounding is not decided.
+inline bool QuickHalfSumOfExp(bits::TUnpacked x, bool bDifference, TWide& result) {
+    const TQuickExpPair e = QuickExpPair(x);
+    const TInt128 iSum = bDifference ? e.iPlus - e.iMinus : e.iPlus + e.iMinus;
+    const double rSum = bDifference ? e.rPlus - e.rMinus : e.rPlus + e.rMinus;
     result = FromFixed(TUInt128(iSum + Fixed91(rSum)), kQuickExpFractionBits);
-    result.iExponent += (k >> 8) - 1;
+    result.iExponent += e.iExponent - 1;
     return IsFarFromTie(result, kQuickHyperbolicSlackBits);
+}
+
+// tanh a for a = x's magnitude, 2^-2 <= a < 2^5: (e^a - e^-a) / (e^a + e^-a), the two
+// below 2^122 cut to 105 bits and divided as pairs of doubles; good to 2^-76 of itself
+// as the sine is.
+inline dpair::TDoublePair QuickTanh(bits::TUnpacked x) {
+    const TQuickExpPair e = QuickExpPair(x);
+    const TInt128 iDifference = e.iPlus - e.iMinus + Fixed91(e.rPlus - e.rMinus);
+    const TInt128 iSum = e.iPlus + e.iMinus + Fixed91(e.rPlus + e.rMinus);
+    return dpair::Quotient(dpair::FromWhole(iDifference >> 17), dpair::FromWhole(iSum >> 17));
 }
 
 }  // namespace rtl::wide

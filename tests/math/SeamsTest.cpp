@@ -109,10 +109,11 @@ TEST(MathSeams, HypotExactAndAtItsSwitches) {
     EXPECT_EQ(rtl::Hypot(-5, 12), 13);
 }
 
-// Sinh and Cosh take a quick kernel from 2^-2 to 32, good to 2^-76, and leave to the
-// full one the results it cannot round for sure. The first arguments (found by search)
-// are where the quick kernel alone would round the wrong way; then both sides of 2^-2.
-TEST(MathSeams, SinhAndCoshNextToTiesAndWhereTheQuickKernelTakesOver) {
+// Sinh, Cosh and Tanh take a quick kernel from 2^-2 to 32, good to 2^-76, and leave to
+// the full one the results it cannot round for sure. The first arguments (found by
+// search) are where the quick kernel alone would round the wrong way; then both sides
+// of 2^-2.
+TEST(MathSeams, HyperbolicFunctionsNextToTiesAndWhereTheQuickKernelTakesOver) {
     const std::vector<TArguments> Edges = Joined({Around(0.25L, -63, 4), Around(-0.25L, -63, 4)});
     ExpectCorrectlyRounded("Sinh", Joined({{{0x8A489302BACFD1D1p-64L}, {0xB8E39754A7E3DF16p-59L},
                                             {-0xDFDF3770E6BD0E2Bp-65L}, {0xED12DBD09E5BAD52p-60L},
@@ -120,6 +121,9 @@ TEST(MathSeams, SinhAndCoshNextToTiesAndWhereTheQuickKernelTakesOver) {
                                            Edges}));
     ExpectCorrectlyRounded("Cosh", Joined({{{0x95E4F13A03F9D214p-63L}, {-0xAE34CC8EBA456BEAp-59L},
                                             {0xB0E80838BFCF4ACCp-60L}, {0xBEB4CF4E7651D393p-62L}},
+                                           Edges}));
+    ExpectCorrectlyRounded("Tanh", Joined({{{0x9BE03411AFED104Bp-65L}, {-0xA9FDD44D1E92BA15p-65L},
+                                            {0xFE2552090D1E3117p-64L}, {0xE40BE30152A9DE8Dp-65L}},
                                            Edges}));
 }
 
