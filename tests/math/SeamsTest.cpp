@@ -68,6 +68,17 @@ TEST(MathSeams, BinaryAndDecimalLogarithmsNextToTiesAndWhereTheQuickKernelHandsO
     for (const char* sRoutine : {"Log2", "Log10"}) ExpectCorrectlyRounded(sRoutine, Cases);
 }
 
+// Every step of the quick logarithms' table (centres 1 + (i + 1/2)/256), at its centre
+// and its lower edge, in three binades: one wrong row would go unnoticed by a sweep
+// that misses its step.
+TEST(MathSeams, BinaryAndDecimalLogarithmsInEveryStepOfTheirTable) {
+    std::vector<TArguments> Cases;
+    for (int i = 0; i < 256; ++i)
+        for (Extended rScale : {0x1p-1000L, 0x1p-1L, 0x1p7L})
+            for (Extended rOffset : {0.0L, 0.5L}) Cases.push_back({rScale * (1 + (i + rOffset) / 256)});
+    for (const char* sRoutine : {"Log2", "Log10"}) ExpectCorrectlyRounded(sRoutine, Cases);
+}
+
 // LnXP1 takes tiny arguments directly and others through 1 + X: both sides of the
 // switch at 2^-17, denormals, -1 (a pole) and below it.
 TEST(MathSeams, LnXP1OnBothSidesOfItsSwitchAndAtItsPole) {
@@ -125,6 +136,16 @@ TEST(MathSeams, HyperbolicFunctionsNextToTiesAndWhereTheQuickKernelTakesOver) {
     ExpectCorrectlyRounded("Tanh", Joined({{{0x9BE03411AFED104Bp-65L}, {-0xA9FDD44D1E92BA15p-65L},
                                             {0xFE2552090D1E3117p-64L}, {0xE40BE30152A9DE8Dp-65L}},
                                            Edges}));
+}
+
+// Every step of the quick hyperbolic kernel's table of 2^(j/256), for e^a and e^-a:
+// a next to (256 q + j) ln(2)/256 for every j, in three octaves of e^a.
+TEST(MathSeams, HyperbolicFunctionsInEveryStepOfTheirTable) {
+    constexpr Extended kLn2 = 0xB17217F7D1CF79ACp-64L;
+    std::vector<TArguments> Cases;
+    for (int j = 0; j < 256; ++j)
+        for (int q : {1, 10, 29}) Cases.push_back({(256 * q + j + 0.3L) * kLn2 / 256});
+    for (const char* sRoutine : {"Sinh", "Cosh", "Tanh"}) ExpectCorrectlyRounded(sRoutine, Cases);
 }
 
 // The hyperbolic functions where they change formula: 2^-33 (the argument itself), 32
