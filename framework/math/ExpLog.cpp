@@ -3,6 +3,7 @@
 
 #include "framework/Math.hpp"
 #include "framework/math/ExpLogWide.hpp"
+#include "framework/math/QuickLog.hpp"
 
 namespace rtl {
 
@@ -13,7 +14,7 @@ using wide::TUInt128;
 namespace {
 
 // The logarithms share their failures: 0 is a pole, a negative number has none.
-void RequireLogArgument(Extended X) {
+[[gnu::noinline, gnu::cold]] void RequireLogArgument(Extended X) {
     explog::Finite(X);
     if (X == 0) RaiseZeroDivide();
     if (X < 0) RaiseInvalidOp();
@@ -62,6 +63,19 @@ wide::TWide OnePlus(bits::TUnpacked x) {
     return wide::FromFixed(x.bNegative ? iOne - iX : iOne + iX, iFractionBits);
 }
 
+// The full kernel's logarithm, for the few arguments the quick one leaves: apart, so
+// that the quick path keeps its registers.
+[[gnu::noinline]] Extended FullLog(bits::TUnpacked x, wide::TWideFactor factor) { return Rounded(LnOf(x, factor)); }
+
+// The quick logarithm where it decides the rounding, else the full kernel.
+template <const wide::TQuickLogBase& base>
+Extended LogToBase(Extended X, wide::TWideFactor fullFactor) {
+    const bits::TUnpacked x = LogArgument(X);
+    const TSigned quick = wide::QuickLog<base>(x);
+    if (__builtin_expect(wide::RoundingIsDecided(quick.magnitude), 1)) return Rounded(quick);
+    return FullLog(x, fullFactor);
+}
+
 }  // namespace
 
 Extended Exp(Extended X) { return explog::Finite(explog::ExpOrInfinity(X)); }
@@ -79,9 +93,9 @@ Extended LnXP1(Extended X) {
     return Rounded(wide::LnWide(y.iSignificand, int(y.iExponent)));
 }
 
-Extended Log10(Extended X) { return Rounded(LnOf(LogArgument(X), wide::tables::kLog10OfE)); }
+Extended Log10(Extended X) { return LogToBase<wide::tables::kQuickLog10>(X, wide::tables::kLog10OfE); }
 
-Extended Log2(Extended X) { return Rounded(LnOf(LogArgument(X), wide::tables::kLog2OfE)); }
+Extended Log2(Extended X) { return LogToBase<wide::tables::kQuickLog2>(X, wide::tables::kLog2OfE); }
 
 Extended LogN(Extended Base, Extended X) {
     const TSigned rBaseLn = LnOf(LogArgument(Base));

@@ -18,6 +18,19 @@ struct TWideLogCentre {
     std::uint64_t iLnLow;
 };
 
+// The constants of a quick logarithm to a base b (QuickLog.hpp): log_b(e) with 62
+// fraction bits, what that leaves out, log_b(e) / 3 with 64; the coefficients of r^4
+// to r^9, scaled as the kernel takes them; log_b(2) with 112 fraction bits; the table
+// of -log_b(1/c) per centre c.
+struct TQuickLogBase {
+    std::int64_t iFactor;
+    double rFactorLow;
+    std::int64_t iThirdFactor;
+    double rTail[6];
+    TWideConstant iOfTwo;
+    const TWideConstant* pCentres;
+};
+
 namespace tables {
 #include "framework/math/ExpLogWideTables.inc"
 }  // namespace tables

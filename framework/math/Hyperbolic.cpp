@@ -6,6 +6,7 @@
 #include "framework/Math.hpp"
 #include "framework/math/ExpLog.hpp"
 #include "framework/math/ExtendedBits.hpp"
+#include "framework/math/QuickHyperbolic.hpp"
 #include "framework/math/Wide.hpp"
 
 namespace rtl {
@@ -21,6 +22,9 @@ constexpr int kTinyExponent = -33;  // the same, as the exponent of the bits
 constexpr int kLargeExponent = 5;
 // ... and 1 + x^2 below the last bit of x^2, in the inverses.
 constexpr Extended kHuge = 0x1p33L;
+// From 2^-2 on, the cancellation in e^a - e^-a leaves the quick kernel
+// (QuickHyperbolic.hpp) enough bits.
+constexpr int kQuickExponent = -2;
 
 Extended WithSignOf(Extended x, Extended rMagnitude) { return x < 0 ? -rMagnitude : rMagnitude; }
 
@@ -38,7 +42,7 @@ wide::TInt128 FixedMagnitude(bits::TUnpacked x) {
 }
 
 // e^|x| / 2 for |x| >= 32, rounded once and overflowing only where the result does.
-Extended HalfExp(bits::TUnpacked x, bool bNegative = false) {
+[[gnu::noinline]] Extended HalfExp(bits::TUnpacked x, bool bNegative = false) {
     constexpr wide::TInt128 kBound = wide::TInt128(explog::kExpOverflowBound + 1) << wide::kArgumentFractionBits;
     if (x.iExponent >= 14) RaiseOverflow();
     const wide::TInt128 a = FixedMagnitude(x);
@@ -59,6 +63,30 @@ wide::TWide HalfSumOfExp(bits::TUnpacked x, bool bDifference) {
                                    : wide::FromFixed((plus.iSignificand >> 1) + (iMinus >> 1), 126);
     half.iExponent += plus.iExponent - 1;
     return half;
+}
+
+// sinh x (bDifference) or cosh x for |x| < 32, rounded: the quick kernel where it
+// decides the rounding, else the full one, which stands apart so that the quick path
+// keeps its registers.
+[[gnu::noinline]] Extended FullHalfSumOfExp(bits::TUnpacked x, bool bDifference) {
+    return wide::Rounded(HalfSumOfExp(x, bDifference), bDifference && x.bNegative);
+}
+
+Extended RoundedHalfSumOfExp(bits::TUnpacked x, bool bDifference) {
+    wide::TWide quick;
+    if (x.iExponent >= kQuickExponent && wide::QuickHalfSumOfExp(x, bDifference, quick)) [[likely]]
+        return wide::Rounded(quick, bDifference && x.bNegative);
+    return FullHalfSumOfExp(x, bDifference);
+}
+
+// q.hi + q.lo (> 0) rounded once to Extended, and whether every value within 2^-74 of
+// it rounds the same way: both ends of that interval, added to the rounded value,
+// leave it as it is.
+bool RoundedSurely(dpair::TDoublePair q, Extended& rResult) {
+    const Extended hi = q.hi, lo = q.lo;
+    rResult = hi + lo;
+    const Extended rRest = (hi - rResult) + lo, rSlack = rResult * 0x1p-74L;
+    return rResult + (rRest + rSlack) == rResult && rResult + (rRest - rSlack) == rResult;
 }
 
 // ln(2x) for x beyond kHuge, where ln(x + sqrt(x^2 +- 1)) differs from it by less than
@@ -86,13 +114,13 @@ Extended Sinh(Extended X) {
     const bits::TUnpacked x = FiniteBits(X);
     if (x.iExponent < kTinyExponent) return X;
     if (x.iExponent >= kLargeExponent) return HalfExp(x, x.bNegative);
-    return wide::Rounded(HalfSumOfExp(x, true), x.bNegative);
+    return RoundedHalfSumOfExp(x, true);
 }
 
 Extended Cosh(Extended X) {
     const bits::TUnpacked x = FiniteBits(X);
     if (x.iExponent >= kLargeExponent) return HalfExp(x);
-    return wide::Rounded(HalfSumOfExp(x, false), false);
+    return RoundedHalfSumOfExp(x, false);
 }
 
 Extended Tanh(Extended X) {
@@ -103,8 +131,11 @@ Extended Tanh(Extended X) {
     constexpr Extended kSaturation = 23;
     if (a < kTiny) return X;
     if (a >= kSaturation) return WithSignOf(X, 1);
-    // sinh a / cosh a, their significands divided as pairs.
     const bits::TUnpacked x = bits::Unpacked(X);
+    Extended rQuick;
+    if (x.iExponent >= kQuickExponent && RoundedSurely(wide::QuickTanh(x), rQuick)) [[likely]]
+        return WithSignOf(X, rQuick);
+    // sinh a / cosh a, their significands divided as pairs.
     const wide::TWide sinh = HalfSumOfExp(x, true), cosh = HalfSumOfExp(x, false);
     const TPair q = pair::Divide(wide::SignificandPair(sinh.iSignificand), wide::SignificandPair(cosh.iSignificand));
     return WithSignOf(X, pair::Value(q) * bits::PowerOfTwo(int(sinh.iExponent - cosh.iExponent)));

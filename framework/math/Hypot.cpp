@@ -45,23 +45,31 @@ bool BeyondMidpoint(TInt128 D, TInt128 q, TUInt128 f, bool bAbove) {
     return D < -q || (D == -q && f < kQuarter);
 }
 
-// The square root of S + f rounded to a whole number, for 2^126 <= S < 2^128 - 2^64:
-// a double's root, one Newton step in integers, then the exact choice between
-// neighbours by comparing with the squares of the midpoints.
-std::uint64_t RoundedRoot(const TSquareSum& sum) {
-    // The root is at least 2^63: converted as a signed number from there.
-    constexpr double kHalfRange = 0x1p63;
-    const double rRoot = std::sqrt(double(wide::High(sum.iWhole)) * 0x1p64);
-    std::uint64_t q = rRoot >= 0x1p64 ? ~std::uint64_t(0) : std::uint64_t(std::int64_t(rRoot - kHalfRange)) + (std::uint64_t(1) << 63);
-    const TInt128 D0 = TInt128(sum.iWhole - TUInt128(q) * q);
-    // q + D0 / 2q, the correction a few thousand at most, rounded by adding 1.5 2^52.
-    constexpr double kRounder = 0x1.8p52;
-    const double rStep = double(std::int64_t(D0 >> 16)) * (0x1p15 / rRoot);
-    q += std::int64_t((rStep + kRounder) - kRounder);
+// A whole Extended value below 2^63 as an integer, by the x87's own conversion (which
+// rounds as the unit does, to nearest): a plain cast would switch the rounding mode.
+inline std::int64_t WholeBits(Extended rWhole) {
+    std::int64_t i;
+    asm("fistpll %0" : "=m"(i) : "t"(rWhole) : "st");
+    return i;
+}
+
+// The square root of S + f rounded to a whole number, for 2^126 <= S < 2^128 - 2^64, as
+// an Extended: the x87's root of S rounded to 64 bits, within one of the nearest whole
+// number (half a unit for the rounding of S, half for the root's), then the exact
+// choice between neighbours by comparing with the squares of the midpoints.
+Extended RoundedRoot(const TSquareSum& sum) {
+    // S rounded once to 64 bits, from its top 63 bits and the 63 below them (S's last
+    // two bits weigh nothing), each converted as a signed number. S is at most
+    // 2^128 - 2^64 here, and so is its rounding: the root stays below 2^64 - 1/2.
+    constexpr std::uint64_t kLow63 = ~std::uint64_t(0) >> 1;
+    const Extended rSquare = Extended(std::int64_t(sum.iWhole >> 65)) * 0x1p65L +
+                             Extended(std::int64_t(std::uint64_t(sum.iWhole >> 2) & kLow63)) * 4;
+    const Extended rRoot = std::sqrt(rSquare);
+    const std::uint64_t q = std::uint64_t(WholeBits(rRoot - 0x1p63)) + (std::uint64_t(1) << 63);
     const TInt128 D = TInt128(sum.iWhole - TUInt128(q) * q);
-    if (BeyondMidpoint(D, q, sum.iFraction, true)) return q + 1;
-    if (BeyondMidpoint(D, q, sum.iFraction, false)) return q - 1;
-    return q;
+    if (BeyondMidpoint(D, q, sum.iFraction, true)) return rRoot + 1;
+    if (BeyondMidpoint(D, q, sum.iFraction, false)) return rRoot - 1;
+    return rRoot;
 }
 
 // sqrt(a^2 + b^2) for sides in the normal range, a >= b > 0, b >= 2^-35 a, whose result
@@ -79,7 +87,7 @@ Extended HypotOfNormals(bits::TUnpacked a, bits::TUnpacked b) {
     // From (2^64 - 1/2)^2 on, the root rounds to 2^64.
     constexpr TUInt128 kTop = ~TUInt128(0) - (TUInt128(1) << 64) + 2;
     if (sum.iWhole >= kTop) return bits::ScaledByPowerOfTwo(1, e + 64);
-    return bits::ScaledByPowerOfTwo(wide::FromSignificand(RoundedRoot(sum)), e);
+    return bits::ScaledByPowerOfTwo(RoundedRoot(sum), e);
 }
 
 }  // namespace

@@ -111,6 +111,16 @@ inline double SignedPowerOfTwo(int k, bool bNegative) {
     return std::bit_cast<double>(std::uint64_t(k + 1023) << 52 | std::uint64_t(bNegative) << 63);
 }
 
+// Whether every value within 2^iSlackBits units of w's last bit (0 <= iSlackBits < 63)
+// rounds to the same Extended value as w: the bits below the 64th are that far from a
+// half. For results known to within that much, this decides the rounding.
+inline bool IsFarFromTie(TWide w, int iSlackBits) {
+    constexpr std::uint64_t kHalf = std::uint64_t(1) << 63;
+    const std::uint64_t iOffset = Low(w.iSignificand) - kHalf;
+    const std::uint64_t iDistance = std::int64_t(iOffset) < 0 ? -iOffset : iOffset;
+    return iDistance > std::uint64_t(1) << iSlackBits;
+}
+
 // The value rounded once to Extended, to nearest with ties to even. A zero significand
 // stands for 0. The common case has no branch on the data: the rounding direction and
 // the sign, each as likely one way as the other, would be mispredicted half the time.

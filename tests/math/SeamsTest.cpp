@@ -52,6 +52,33 @@ TEST(MathSeams, LogarithmsNextToOneAndWhereTheirTablesHandOver) {
     for (const char* sRoutine : {"Ln", "Log2", "Log10"}) ExpectCorrectlyRounded(sRoutine, Cases);
 }
 
+// Log2 and Log10 take a quick kernel good to about 2^-82 and leave to the full one the
+// results it cannot round for sure: those within that of a tie, and those below 2^-16.
+// The first arguments below (found by search) are where the quick kernel alone would
+// round the wrong way. Its table's steps change at multiples of 2^-8 and at the fold
+// (1 + 106/256).
+TEST(MathSeams, BinaryAndDecimalLogarithmsNextToTiesAndWhereTheQuickKernelHandsOver) {
+    ExpectCorrectlyRounded("Log2", {{0xF5EEB88C2A123B9Fp-64L}, {0xFFFEB55365D9B0E5p-64L}, {0xD58138378F25EB7Dp-64L},
+                                    {0x90D4C3DE83F7DA8Ap-73L}});
+    ExpectCorrectlyRounded("Log10", {{0xD597B2F9F194411Dp-64L}, {0xFFC692919100A948p-64L}, {0xFFF4F3F4B0C304E2p-64L},
+                                     {0xFFE23852783FA1C1p-64L}});
+    const std::vector<TArguments> Cases =
+        Joined({Around(1 + 0x1p-15L, -63, 4), Around(1 - 0x1p-15L, -63, 4), Around(0x1.6Ap0L, -63, 4),
+                Around(0x1.6Ap-1L, -63, 4), Around(0x1.01p100L, -63, 4), Around(0x1.FFp-100L, -63, 4)});
+    for (const char* sRoutine : {"Log2", "Log10"}) ExpectCorrectlyRounded(sRoutine, Cases);
+}
+
+// Every step of the quick logarithms' table (centres 1 + (i + 1/2)/256), at its centre
+// and its lower edge, in three binades: one wrong row would go unnoticed by a sweep
+// that misses its step.
+TEST(MathSeams, BinaryAndDecimalLogarithmsInEveryStepOfTheirTable) {
+    std::vector<TArguments> Cases;
+    for (int i = 0; i < 256; ++i)
+        for (Extended rScale : {0x1p-1000L, 0x1p-1L, 0x1p7L})
+            for (Extended rOffset : {0.0L, 0.5L}) Cases.push_back({rScale * (1 + (i + rOffset) / 256)});
+    for (const char* sRoutine : {"Log2", "Log10"}) ExpectCorrectlyRounded(sRoutine, Cases);
+}
+
 // LnXP1 takes tiny arguments directly and others through 1 + X: both sides of the
 // switch at 2^-17, denormals, -1 (a pole) and below it.
 TEST(MathSeams, LnXP1OnBothSidesOfItsSwitchAndAtItsPole) {
@@ -91,6 +118,34 @@ TEST(MathSeams, HypotExactAndAtItsSwitches) {
     ExpectCorrectlyRounded("Hypot", Cases);
     EXPECT_EQ(rtl::Hypot(3, 4), 5);
     EXPECT_EQ(rtl::Hypot(-5, 12), 13);
+}
+
+// Sinh, Cosh and Tanh take a quick kernel from 2^-2 to 32, good to 2^-76, and leave to
+// the full one the results it cannot round for sure. The first arguments (found by
+// search) are where the quick kernel alone would round the wrong way; then both sides
+// of 2^-2.
+TEST(MathSeams, HyperbolicFunctionsNextToTiesAndWhereTheQuickKernelTakesOver) {
+    const std::vector<TArguments> Edges = Joined({Around(0.25L, -63, 4), Around(-0.25L, -63, 4)});
+    ExpectCorrectlyRounded("Sinh", Joined({{{0x8A489302BACFD1D1p-64L}, {0xB8E39754A7E3DF16p-59L},
+                                            {-0xDFDF3770E6BD0E2Bp-65L}, {0xED12DBD09E5BAD52p-60L},
+                                            {0xBC2AF6D6010415E2p-64L}, {-0x8C96E75B685B95CCp-62L}},
+                                           Edges}));
+    ExpectCorrectlyRounded("Cosh", Joined({{{0x95E4F13A03F9D214p-63L}, {-0xAE34CC8EBA456BEAp-59L},
+                                            {0xB0E80838BFCF4ACCp-60L}, {0xBEB4CF4E7651D393p-62L}},
+                                           Edges}));
+    ExpectCorrectlyRounded("Tanh", Joined({{{0x9BE03411AFED104Bp-65L}, {-0xA9FDD44D1E92BA15p-65L},
+                                            {0xFE2552090D1E3117p-64L}, {0xE40BE30152A9DE8Dp-65L}},
+                                           Edges}));
+}
+
+// Every step of the quick hyperbolic kernel's table of 2^(j/256), for e^a and e^-a:
+// a next to (256 q + j) ln(2)/256 for every j, in three octaves of e^a.
+TEST(MathSeams, HyperbolicFunctionsInEveryStepOfTheirTable) {
+    constexpr Extended kLn2 = 0xB17217F7D1CF79ACp-64L;
+    std::vector<TArguments> Cases;
+    for (int j = 0; j < 256; ++j)
+        for (int q : {1, 10, 29}) Cases.push_back({(256 * q + j + 0.3L) * kLn2 / 256});
+    for (const char* sRoutine : {"Sinh", "Cosh", "Tanh"}) ExpectCorrectlyRounded(sRoutine, Cases);
 }
 
 // The hyperbolic functions where they change formula: 2^-33 (the argument itself), 32
