@@ -9,8 +9,8 @@
 #include "builtins/AttachFunctions.hpp"
 #include "builtins/ExtParser.hpp"
 #include "engine/ErrorMessages.hpp"
-#include "framework/Conversions.hpp"
-#include "framework/Exceptions.hpp"
+#include "framework/base/Conversions.hpp"
+#include "framework/base/Exceptions.hpp"
 
 namespace quorix::calculator {
 

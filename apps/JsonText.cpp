@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "framework/Utf8.hpp"
+#include "framework/base/Utf8.hpp"
 
 namespace quorix::calculator {
 

@@ -10,7 +10,7 @@
 #include <iostream>
 #include <memory>
 
-#include "framework/Exceptions.hpp"
+#include "framework/base/Exceptions.hpp"
 
 namespace quorix::calculator {
 

@@ -5,7 +5,7 @@
 #include "apps/CommandLine.hpp"
 #include "apps/LineInput.hpp"
 #include "apps/VarsCalculator.hpp"
-#include "framework/Exceptions.hpp"
+#include "framework/base/Exceptions.hpp"
 
 namespace {
 

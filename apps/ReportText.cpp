@@ -8,7 +8,7 @@
 #include <ostream>
 #include <typeinfo>
 
-#include "framework/Utf8.hpp"
+#include "framework/base/Utf8.hpp"
 
 namespace quorix::calculator {
 

@@ -12,10 +12,10 @@
 #include "builtins/VarsFunctions.hpp"
 #include "engine/ErrorMessages.hpp"
 #include "engine_vars/Quorix.hpp"
-#include "framework/Conversions.hpp"
-#include "framework/Exceptions.hpp"
-#include "framework/StringList.hpp"
-#include "framework/TextCase.hpp"
+#include "framework/base/Conversions.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/base/StringList.hpp"
+#include "framework/base/TextCase.hpp"
 
 namespace quorix::calculator {
 

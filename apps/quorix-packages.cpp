@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "apps/ReportText.hpp"
-#include "framework/Exceptions.hpp"
-#include "framework/PackageInspection.hpp"
-#include "framework/Packages.hpp"
-#include "framework/Properties.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/packages/PackageInspection.hpp"
+#include "framework/packages/Packages.hpp"
+#include "framework/base/Properties.hpp"
 #include "packages/art/ImageFiles.hpp"
 
 namespace {

@@ -2,8 +2,8 @@
 #include "bench/Inputs.hpp"
 #include "bench/OurEngine.hpp"
 #include "engine_vars/Quorix.hpp"
-#include "framework/Math.hpp"
-#include "framework/StringList.hpp"
+#include "framework/math/Math.hpp"
+#include "framework/base/StringList.hpp"
 
 namespace quorix::bench {
 

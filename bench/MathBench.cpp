@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "bench/MedianCollector.hpp"
-#include "framework/Math.hpp"
+#include "framework/math/Math.hpp"
 
 namespace quorix::bench {
 

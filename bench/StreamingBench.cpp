@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "framework/Component.hpp"
-#include "framework/Properties.hpp"
-#include "framework/Streaming.hpp"
+#include "framework/base/Component.hpp"
+#include "framework/base/Properties.hpp"
+#include "framework/base/Streaming.hpp"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine_vars/Quorix.hpp"
-#include "framework/StringList.hpp"
+#include "framework/base/StringList.hpp"
 
 namespace {
 

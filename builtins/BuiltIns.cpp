@@ -4,10 +4,10 @@
 #include <array>
 #include <cmath>
 
-#include "framework/Finance.hpp"
-#include "framework/Math.hpp"
-#include "framework/Random.hpp"
-#include "framework/TextCase.hpp"
+#include "framework/math/Finance.hpp"
+#include "framework/math/Math.hpp"
+#include "framework/math/Random.hpp"
+#include "framework/base/TextCase.hpp"
 
 namespace quorix::builtins {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "framework/Math.hpp"
-#include "framework/TextCase.hpp"
+#include "framework/math/Math.hpp"
+#include "framework/base/TextCase.hpp"
 
 namespace quorix::builtins {
 

@@ -4,8 +4,8 @@
 
 #include "builtins/BuiltIns.hpp"
 #include "builtins/FunctionSets.hpp"
-#include "framework/Properties.hpp"
-#include "framework/TextCase.hpp"
+#include "framework/base/Properties.hpp"
+#include "framework/base/TextCase.hpp"
 
 namespace quorix {
 

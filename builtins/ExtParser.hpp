@@ -13,8 +13,8 @@
 
 #include "builtins/FunctionCodes.hpp"
 #include "engine/Quorix.hpp"
-#include "framework/Finance.hpp"
-#include "framework/Types.hpp"
+#include "framework/math/Finance.hpp"
+#include "framework/base/Types.hpp"
 
 namespace quorix {
 

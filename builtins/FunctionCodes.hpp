@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "framework/Exceptions.hpp"
+#include "framework/base/Exceptions.hpp"
 
 namespace quorix {
 

@@ -13,7 +13,7 @@
 
 #include "builtins/FunctionCodes.hpp"
 #include "engine/Tie.hpp"
-#include "framework/Types.hpp"
+#include "framework/base/Types.hpp"
 
 namespace quorix::functions {
 

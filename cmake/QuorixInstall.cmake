@@ -11,7 +11,11 @@ install(TARGETS ${QUORIX_RUNTIME_LIBRARIES} ${QUORIX_PACKAGES} EXPORT QuorixTarg
 
 # Headers keep their paths from the repository root: #include "engine/Quorix.hpp".
 # Of the framework only its public headers (see framework/CMakeLists.txt).
-install(FILES ${QUORIX_FRAMEWORK_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/framework)
+foreach(header IN LISTS QUORIX_FRAMEWORK_HEADERS)
+  get_filename_component(folder ${header} DIRECTORY)
+  install(FILES ${PROJECT_SOURCE_DIR}/framework/${header}
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/framework/${folder})
+endforeach()
 foreach(folder IN ITEMS engine builtins engine_vars edits)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
     FILES_MATCHING PATTERN "*.hpp")

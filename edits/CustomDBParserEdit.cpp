@@ -3,7 +3,7 @@
 #include <cmath>
 #include <functional>
 
-#include "framework/Exceptions.hpp"
+#include "framework/base/Exceptions.hpp"
 
 namespace quorix {
 

@@ -26,7 +26,7 @@
 #include <string>
 
 #include "edits/CustomParserEdit.hpp"
-#include "framework/DBLinks.hpp"
+#include "framework/db/DBLinks.hpp"
 
 namespace quorix {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "framework/Conversions.hpp"
+#include "framework/base/Conversions.hpp"
 
 namespace quorix {
 

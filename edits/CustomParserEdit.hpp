@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "engine/Quorix.hpp"
-#include "framework/CustomEdit.hpp"
+#include "framework/controls/CustomEdit.hpp"
 
 namespace quorix {
 

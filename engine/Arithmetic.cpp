@@ -1,6 +1,6 @@
 #include "engine/Arithmetic.hpp"
 
-#include "framework/Math.hpp"
+#include "framework/math/Math.hpp"
 
 namespace quorix::core {
 

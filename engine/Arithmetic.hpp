@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "framework/Math.hpp"
-#include "framework/Types.hpp"
+#include "framework/math/Math.hpp"
+#include "framework/base/Types.hpp"
 
 namespace quorix::core {
 

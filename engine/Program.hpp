@@ -11,8 +11,8 @@
 
 #include "engine/Arithmetic.hpp"
 #include "engine/Tie.hpp"
-#include "framework/Math.hpp"
-#include "framework/Types.hpp"
+#include "framework/math/Math.hpp"
+#include "framework/base/Types.hpp"
 
 namespace quorix::core {
 

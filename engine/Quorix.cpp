@@ -3,11 +3,11 @@
 #include "engine/Arithmetic.hpp"
 #include "engine/TreeBuilder.hpp"
 #include "engine/TreeWalks.hpp"
-#include "framework/Conversions.hpp"
-#include "framework/Exceptions.hpp"
-#include "framework/Math.hpp"
-#include "framework/Properties.hpp"
-#include "framework/TextCase.hpp"
+#include "framework/base/Conversions.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/math/Math.hpp"
+#include "framework/base/Properties.hpp"
+#include "framework/base/TextCase.hpp"
 
 namespace quorix {
 inline namespace gen4 {

@@ -16,9 +16,9 @@
 #include "engine/Retired.hpp"
 #include "engine/Tie.hpp"
 #include "engine/TiePool.hpp"
-#include "framework/Component.hpp"
-#include "framework/StringList.hpp"
-#include "framework/Types.hpp"
+#include "framework/base/Component.hpp"
+#include "framework/base/StringList.hpp"
+#include "framework/base/Types.hpp"
 
 namespace quorix {
 inline namespace gen4 {

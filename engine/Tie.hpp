@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/TieText.hpp"
-#include "framework/Types.hpp"
+#include "framework/base/Types.hpp"
 
 namespace quorix::core {
 

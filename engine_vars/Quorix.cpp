@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/TreeWalks.hpp"
-#include "framework/Properties.hpp"
-#include "framework/TextCase.hpp"
+#include "framework/base/Properties.hpp"
+#include "framework/base/TextCase.hpp"
 
 namespace quorix {
 inline namespace gen5 {

@@ -7,7 +7,7 @@
 
 #include "engine_vars/Quorix.hpp"
 #include "engine/Arithmetic.hpp"
-#include "framework/Math.hpp"
+#include "framework/math/Math.hpp"
 
 namespace quorix {
 inline namespace gen5 {

@@ -7,8 +7,8 @@
 #include "engine/TreeBuilder.hpp"
 #include "engine/TreeWalks.hpp"
 #include "engine_vars/Quorix.hpp"
-#include "framework/Conversions.hpp"
-#include "framework/TextCase.hpp"
+#include "framework/base/Conversions.hpp"
+#include "framework/base/TextCase.hpp"
 
 namespace quorix {
 inline namespace gen5 {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/Exceptions.hpp"
-#include "framework/StringList.hpp"
-#include "framework/TextCase.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/base/StringList.hpp"
+#include "framework/base/TextCase.hpp"
 #include "fuzz/FuzzSupport.hpp"
 
 namespace quorix::fuzz {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/Tie.hpp"
-#include "framework/Types.hpp"
+#include "framework/base/Types.hpp"
 
 namespace quorix::fuzz {
 

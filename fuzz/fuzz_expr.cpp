@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "builtins/ExtParser.hpp"
-#include "framework/Exceptions.hpp"
+#include "framework/base/Exceptions.hpp"
 #include "fuzz/ExpressionChecks.hpp"
 
 namespace {

@@ -16,8 +16,8 @@
 #include <limits>
 #include <string>
 
-#include "framework/Conversions.hpp"
-#include "framework/Exceptions.hpp"
+#include "framework/base/Conversions.hpp"
+#include "framework/base/Exceptions.hpp"
 #include "fuzz/FuzzSupport.hpp"
 
 namespace {

@@ -21,12 +21,12 @@
 #include <string>
 #include <vector>
 
-#include "framework/Exceptions.hpp"
-#include "framework/ModuleFile.hpp"
-#include "framework/PackageInspection.hpp"
-#include "framework/Packages.hpp"
-#include "framework/Resources.hpp"
-#include "framework/VersionInfo.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/packages/ModuleFile.hpp"
+#include "framework/packages/PackageInspection.hpp"
+#include "framework/packages/Packages.hpp"
+#include "framework/packages/Resources.hpp"
+#include "framework/packages/VersionInfo.hpp"
 #include "fuzz/FuzzSupport.hpp"
 #include "packages/art/ImageFiles.hpp"
 

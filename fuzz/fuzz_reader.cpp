@@ -10,11 +10,11 @@
 #include <string>
 
 #include "builtins/ExtParser.hpp"
-#include "framework/Component.hpp"
-#include "framework/Exceptions.hpp"
-#include "framework/Properties.hpp"
-#include "framework/Streaming.hpp"
-#include "framework/StringList.hpp"
+#include "framework/base/Component.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/base/Properties.hpp"
+#include "framework/base/Streaming.hpp"
+#include "framework/base/StringList.hpp"
 #include "fuzz/FuzzSupport.hpp"
 
 namespace {

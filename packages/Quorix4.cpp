@@ -4,8 +4,8 @@
 #include "edits/DBParserEdit.hpp"
 #include "edits/ParserEdit.hpp"
 #include "engine/Quorix.hpp"
-#include "framework/Packages.hpp"
-#include "framework/Properties.hpp"
+#include "framework/packages/Packages.hpp"
+#include "framework/base/Properties.hpp"
 
 extern "C" const unsigned char Quorix4Resources[];
 extern "C" const std::size_t Quorix4Resources_size;

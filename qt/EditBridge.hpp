@@ -4,7 +4,7 @@
 #pragma once
 
 #include "edits/CustomParserEdit.hpp"
-#include "framework/Component.hpp"
+#include "framework/base/Component.hpp"
 
 namespace quorix::qt {
 

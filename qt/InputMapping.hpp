@@ -8,7 +8,7 @@
 #include <QString>
 #include <Qt>
 
-#include "framework/Controls.hpp"
+#include "framework/controls/Controls.hpp"
 
 class QKeyEvent;
 

@@ -13,9 +13,9 @@
 #include <QRegularExpression>
 
 #include "edits/ParserEdit.hpp"
-#include "framework/Controls.hpp"
-#include "framework/Conversions.hpp"
-#include "framework/Exceptions.hpp"
+#include "framework/controls/Controls.hpp"
+#include "framework/base/Conversions.hpp"
+#include "framework/base/Exceptions.hpp"
 #include "qt/ErrorText.hpp"
 #include "qt/FormErrors.hpp"
 #include "qt/InputMapping.hpp"

@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 
 #include "builtins/AttachFunctions.hpp"
-#include "framework/Conversions.hpp"
+#include "framework/base/Conversions.hpp"
 #include "qt/ErrorText.hpp"
 #include "qt/FormErrors.hpp"
 #include "qt/QuorixDBParserEdit.hpp"

@@ -12,7 +12,7 @@
 #include <QStringList>
 
 #include "builtins/ExtParser.hpp"
-#include "framework/DBLinks.hpp"
+#include "framework/db/DBLinks.hpp"
 
 class QLabel;
 class QPushButton;

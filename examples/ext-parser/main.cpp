@@ -4,7 +4,7 @@
 
 #include "builtins/AttachFunctions.hpp"
 #include "builtins/ExtParser.hpp"
-#include "framework/Conversions.hpp"
+#include "framework/base/Conversions.hpp"
 
 int main() {
     quorix::TExtParser Parser(nullptr);

@@ -4,7 +4,7 @@
 #include <map>
 
 #include "engine_vars/Quorix.hpp"
-#include "framework/Conversions.hpp"
+#include "framework/base/Conversions.hpp"
 
 int main() {
     std::map<std::string, rtl::Extended> Values{{"PRICE", 12.5L}, {"QUANTITY", 3}};

@@ -8,7 +8,7 @@
 // coordinates are of like size, nearly all, take the shorter way of PlainAngle.hpp.
 #include <cmath>
 
-#include "framework/Math.hpp"
+#include "framework/math/Math.hpp"
 #include "framework/math/NearestWhole.hpp"
 #include "framework/math/PlainAngle.hpp"
 #include "framework/math/Polynomial.hpp"

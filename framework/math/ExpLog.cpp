@@ -1,7 +1,7 @@
 // The exponential and the logarithms.
 #include "framework/math/ExpLog.hpp"
 
-#include "framework/Math.hpp"
+#include "framework/math/Math.hpp"
 #include "framework/math/ExpLogWide.hpp"
 #include "framework/math/QuickLog.hpp"
 

@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "framework/Math.hpp"
-#include "framework/Types.hpp"
+#include "framework/math/Math.hpp"
+#include "framework/base/Types.hpp"
 #include "framework/math/ExpLogWide.hpp"
 #include "framework/math/ExtendedBits.hpp"
 #include "framework/math/Pair.hpp"

@@ -3,7 +3,7 @@
 // the inverses go through the pair logarithm in ln(1 + ...) forms.
 #include <cmath>
 
-#include "framework/Math.hpp"
+#include "framework/math/Math.hpp"
 #include "framework/math/ExpLog.hpp"
 #include "framework/math/ExtendedBits.hpp"
 #include "framework/math/QuickHyperbolic.hpp"

@@ -1,7 +1,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "framework/Math.hpp"
+#include "framework/math/Math.hpp"
 #include "framework/math/ExpLog.hpp"
 #include "framework/math/ExtendedBits.hpp"
 #include "framework/math/Wide.hpp"

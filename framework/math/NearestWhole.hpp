@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "framework/Types.hpp"
+#include "framework/base/Types.hpp"
 
 namespace rtl::math {
 

@@ -13,7 +13,7 @@
 
 #include <cmath>
 
-#include "framework/Types.hpp"
+#include "framework/base/Types.hpp"
 
 namespace rtl::pair {
 

@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "framework/Types.hpp"
+#include "framework/base/Types.hpp"
 
 namespace rtl::math {
 

@@ -2,7 +2,7 @@
 // financial searches that probe bases whose powers overflow.
 #pragma once
 
-#include "framework/Types.hpp"
+#include "framework/base/Types.hpp"
 
 namespace rtl::power {
 

@@ -8,7 +8,7 @@
 // tangent works the same way from a table of tangents (TangentAt).
 #include <cmath>
 
-#include "framework/Math.hpp"
+#include "framework/math/Math.hpp"
 #include "framework/math/Polynomial.hpp"
 #include "framework/math/TrigReduce.hpp"
 

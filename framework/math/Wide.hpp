@@ -8,7 +8,7 @@
 #include <bit>
 #include <cstdint>
 
-#include "framework/Types.hpp"
+#include "framework/base/Types.hpp"
 #include "framework/math/ExtendedBits.hpp"
 #include "framework/math/Pair.hpp"
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "framework/ByteOrder.hpp"
-#include "framework/Exceptions.hpp"
+#include "framework/base/ByteOrder.hpp"
+#include "framework/base/Exceptions.hpp"
 
 namespace quorix::art {
 

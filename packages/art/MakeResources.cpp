@@ -8,8 +8,8 @@
 #include <sstream>
 #include <string>
 
-#include "framework/Exceptions.hpp"
-#include "framework/Packages.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/packages/Packages.hpp"
 #include "packages/art/Glyphs.hpp"
 #include "packages/art/ImageFiles.hpp"
 

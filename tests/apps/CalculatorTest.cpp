@@ -8,7 +8,7 @@
 #include "apps/Calculator.hpp"
 #include "apps/CommandLine.hpp"
 #include "RunProgram.hpp"
-#include "framework/Conversions.hpp"
+#include "framework/base/Conversions.hpp"
 
 namespace quorix::calculator {
 namespace {

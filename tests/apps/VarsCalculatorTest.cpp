@@ -9,7 +9,7 @@
 #include "apps/CommandLine.hpp"
 #include "apps/VarsCalculator.hpp"
 #include "RunProgram.hpp"
-#include "framework/Exceptions.hpp"
+#include "framework/base/Exceptions.hpp"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "builtins/AttachFunctions.hpp"
 #include "builtins/ExtParser.hpp"
 #include "builtins/FunctionSets.hpp"
-#include "framework/Math.hpp"
+#include "framework/math/Math.hpp"
 #include "tests/builtins/ExtParserTestSupport.hpp"
 #include "tests/framework/MathTestUlps.hpp"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Properties.hpp"
+#include "framework/base/Properties.hpp"
 #include "tests/builtins/ExtParserTestSupport.hpp"
 
 using quorix::rParam;

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/Exceptions.hpp"
+#include "framework/base/Exceptions.hpp"
 #include "tests/builtins/ExtParserTestSupport.hpp"
 
 using quorix::testing::Evaluate;

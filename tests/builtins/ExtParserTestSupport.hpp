@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "builtins/ExtParser.hpp"
-#include "framework/Random.hpp"
+#include "framework/math/Random.hpp"
 
 namespace quorix::testing {
 

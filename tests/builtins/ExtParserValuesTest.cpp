@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "framework/Math.hpp"
+#include "framework/math/Math.hpp"
 #include "tests/builtins/ExtParserTestSupport.hpp"
 #include "tests/framework/MathTestUlps.hpp"
 

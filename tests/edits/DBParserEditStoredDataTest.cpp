@@ -12,8 +12,8 @@
 
 #include "edits/DBParserEdit.hpp"
 #include "edits/ParserEdit.hpp"
-#include "framework/Exceptions.hpp"
-#include "framework/Streaming.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/base/Streaming.hpp"
 #include "tests/framework/DBTestFile.hpp"
 
 using namespace rtl;

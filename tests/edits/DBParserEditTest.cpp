@@ -6,9 +6,9 @@
 
 #include "edits/DBParserEdit.hpp"
 #include "edits/ParserEdit.hpp"
-#include "framework/Exceptions.hpp"
-#include "framework/Properties.hpp"
-#include "framework/Streaming.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/base/Properties.hpp"
+#include "framework/base/Streaming.hpp"
 #include "tests/framework/DBTestFile.hpp"
 
 using namespace rtl;

@@ -5,8 +5,8 @@
 
 #include "builtins/ExtParser.hpp"
 #include "edits/ParserEdit.hpp"
-#include "framework/Conversions.hpp"
-#include "framework/Streaming.hpp"
+#include "framework/base/Conversions.hpp"
+#include "framework/base/Streaming.hpp"
 
 using namespace rtl;
 using quorix::TExtParser;

@@ -7,7 +7,7 @@
 
 #include "builtins/ExtParser.hpp"
 #include "edits/ParserEdit.hpp"
-#include "framework/Conversions.hpp"
+#include "framework/base/Conversions.hpp"
 
 using namespace rtl;
 using quorix::TParserEdit;

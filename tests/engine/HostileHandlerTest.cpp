@@ -3,8 +3,8 @@
 #include <stdexcept>
 
 #include "QuorixFixture.hpp"
-#include "framework/Exceptions.hpp"
-#include "framework/StringList.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/base/StringList.hpp"
 #include "tests/support/HostileHandlerRun.hpp"
 
 namespace quorix::testing {

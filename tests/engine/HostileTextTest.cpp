@@ -2,7 +2,7 @@
 #include <limits>
 
 #include "QuorixFixture.hpp"
-#include "framework/Exceptions.hpp"
+#include "framework/base/Exceptions.hpp"
 
 namespace quorix::testing {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "RandomTexts.hpp"
 #include "engine/Quorix.hpp"
-#include "framework/StringList.hpp"
+#include "framework/base/StringList.hpp"
 
 namespace quorix::testing {
 namespace {

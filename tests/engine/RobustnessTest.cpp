@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "QuorixFixture.hpp"
-#include "framework/Exceptions.hpp"
+#include "framework/base/Exceptions.hpp"
 
 namespace quorix::testing {
 namespace {

@@ -3,9 +3,9 @@
 #include <memory>
 
 #include "QuorixFixture.hpp"
-#include "framework/Exceptions.hpp"
-#include "framework/Properties.hpp"
-#include "framework/Streaming.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/base/Properties.hpp"
+#include "framework/base/Streaming.hpp"
 
 namespace quorix::testing {
 namespace {

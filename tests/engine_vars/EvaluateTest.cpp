@@ -6,7 +6,7 @@
 #include <string>
 
 #include "VarsHarness.hpp"
-#include "framework/Exceptions.hpp"
+#include "framework/base/Exceptions.hpp"
 
 namespace quorix_vars_test {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Types.hpp"
+#include "framework/base/Types.hpp"
 
 namespace quorix_vars_test {
 

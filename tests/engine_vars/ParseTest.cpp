@@ -3,7 +3,7 @@
 #include <string>
 
 #include "VarsHarness.hpp"
-#include "framework/Conversions.hpp"
+#include "framework/base/Conversions.hpp"
 
 namespace quorix_vars_test {
 namespace {

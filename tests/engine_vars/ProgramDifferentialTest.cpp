@@ -10,7 +10,7 @@
 
 #include "../engine/RandomTexts.hpp"
 #include "engine_vars/Quorix.hpp"
-#include "framework/StringList.hpp"
+#include "framework/base/StringList.hpp"
 
 namespace quorix_vars_test {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "OtherFlavour.hpp"
 #include "VarsHarness.hpp"
-#include "framework/Properties.hpp"
+#include "framework/base/Properties.hpp"
 
 namespace quorix_vars_test {
 namespace {

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "engine_vars/Quorix.hpp"
-#include "framework/StringList.hpp"
+#include "framework/base/StringList.hpp"
 #include "tests/support/Lines.hpp"
 #include "tests/support/Reports.hpp"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/Component.hpp"
-#include "framework/Exceptions.hpp"
+#include "framework/base/Component.hpp"
+#include "framework/base/Exceptions.hpp"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <memory>
 #include <string>
 
-#include "framework/Controls.hpp"
-#include "framework/CustomEdit.hpp"
-#include "framework/Streaming.hpp"
+#include "framework/controls/Controls.hpp"
+#include "framework/controls/CustomEdit.hpp"
+#include "framework/base/Streaming.hpp"
 
 using namespace rtl;
 

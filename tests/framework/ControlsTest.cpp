@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/Controls.hpp"
-#include "framework/CustomEdit.hpp"
+#include "framework/controls/Controls.hpp"
+#include "framework/controls/CustomEdit.hpp"
 
 using namespace rtl;
 

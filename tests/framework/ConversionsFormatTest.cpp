@@ -3,7 +3,7 @@
 #include <limits>
 #include <string>
 
-#include "framework/Conversions.hpp"
+#include "framework/base/Conversions.hpp"
 
 using rtl::Extended;
 using rtl::FormatFloat;

@@ -7,8 +7,8 @@
 #include <random>
 #include <string>
 
-#include "framework/Conversions.hpp"
-#include "framework/Exceptions.hpp"
+#include "framework/base/Conversions.hpp"
+#include "framework/base/Exceptions.hpp"
 
 using rtl::Extended;
 using rtl::FloatToStr;

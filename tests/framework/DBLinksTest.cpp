@@ -1,13 +1,13 @@
-#include "framework/DBLinks.hpp"
+#include "framework/db/DBLinks.hpp"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <optional>
 
-#include "framework/Exceptions.hpp"
-#include "framework/Properties.hpp"
-#include "framework/Streaming.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/base/Properties.hpp"
+#include "framework/base/Streaming.hpp"
 #include "tests/framework/DBTestFile.hpp"
 
 using namespace rtl;

@@ -7,9 +7,9 @@
 #include <string>
 #include <utility>
 
-#include "framework/DB.hpp"
-#include "framework/DBLinks.hpp"
-#include "framework/Exceptions.hpp"
+#include "framework/db/DB.hpp"
+#include "framework/db/DBLinks.hpp"
+#include "framework/base/Exceptions.hpp"
 #include "tests/framework/DBTestFile.hpp"
 
 using namespace rtl;

@@ -1,4 +1,4 @@
-#include "framework/DB.hpp"
+#include "framework/db/DB.hpp"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -8,7 +8,7 @@
 #include <limits>
 #include <memory>
 
-#include "framework/Exceptions.hpp"
+#include "framework/base/Exceptions.hpp"
 #include "tests/framework/DBTestFile.hpp"
 
 using namespace rtl;

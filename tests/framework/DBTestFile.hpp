@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Exceptions.hpp"
+#include "framework/base/Exceptions.hpp"
 
 namespace quorix_test {
 

@@ -4,8 +4,8 @@
 #include <functional>
 #include <vector>
 
-#include "framework/Exceptions.hpp"
-#include "framework/Finance.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/math/Finance.hpp"
 
 using rtl::Extended;
 using rtl::ptEndOfPeriod;

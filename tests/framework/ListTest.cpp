@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "framework/Exceptions.hpp"
-#include "framework/List.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/base/List.hpp"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <limits>
 #include <string>
 
-#include "framework/Exceptions.hpp"
-#include "framework/Math.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/math/Math.hpp"
 
 using rtl::Extended;
 

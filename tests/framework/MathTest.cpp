@@ -4,8 +4,8 @@
 #include <limits>
 #include <vector>
 
-#include "framework/Exceptions.hpp"
-#include "framework/Math.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/math/Math.hpp"
 #include "tests/framework/MathTestUlps.hpp"
 
 using rtl::Extended;

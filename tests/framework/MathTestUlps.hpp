@@ -7,7 +7,7 @@
 #include <cmath>
 #include <limits>
 
-#include "framework/Types.hpp"
+#include "framework/base/Types.hpp"
 
 inline long double UlpsBetween(rtl::Extended rActual, rtl::Extended rExpected) {
     const rtl::Extended rMagnitude = std::fabs(rExpected);

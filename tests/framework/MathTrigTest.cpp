@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "framework/Exceptions.hpp"
-#include "framework/Math.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/math/Math.hpp"
 #include "tests/framework/MathTestUlps.hpp"
 
 using rtl::Extended;

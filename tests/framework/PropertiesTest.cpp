@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "framework/Component.hpp"
-#include "framework/Exceptions.hpp"
-#include "framework/Properties.hpp"
-#include "framework/StringList.hpp"
+#include "framework/base/Component.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/base/Properties.hpp"
+#include "framework/base/StringList.hpp"
 
 namespace {
 

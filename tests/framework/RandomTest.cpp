@@ -3,8 +3,8 @@
 #include <cmath>
 #include <vector>
 
-#include "framework/Exceptions.hpp"
-#include "framework/Random.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/math/Random.hpp"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/Exceptions.hpp"
-#include "framework/StringList.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/base/StringList.hpp"
 #include "tests/support/Lines.hpp"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "framework/TextCase.hpp"
+#include "framework/base/TextCase.hpp"
 
 using rtl::AnsiCompareText;
 using rtl::AnsiSameText;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "framework/Exceptions.hpp"
-#include "framework/Types.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/base/Types.hpp"
 
 TEST(Exceptions, CarryTheirMessageThroughTheWholeHierarchy) {
     try {

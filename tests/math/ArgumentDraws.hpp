@@ -6,7 +6,7 @@
 #include <random>
 #include <string_view>
 
-#include "framework/Types.hpp"
+#include "framework/base/Types.hpp"
 
 namespace quorix::mathcheck {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "framework/Math.hpp"
+#include "framework/math/Math.hpp"
 #include "tests/math/ArgumentDraws.hpp"
 #include "tests/math/ExtendedBits.hpp"
 #include "tests/math/MpfrOracle.hpp"

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "framework/Types.hpp"
+#include "framework/base/Types.hpp"
 
 namespace quorix::mathcheck {
 

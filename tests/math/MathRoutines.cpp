@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "framework/Exceptions.hpp"
-#include "framework/Math.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/math/Math.hpp"
 #include "tests/math/ExtendedBits.hpp"
 
 namespace quorix::mathcheck {

@@ -4,7 +4,7 @@
 
 #include <mpfr.h>
 
-#include "framework/Types.hpp"
+#include "framework/base/Types.hpp"
 
 namespace quorix::mathcheck {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "framework/Math.hpp"
+#include "framework/math/Math.hpp"
 #include "tests/math/ExtendedBits.hpp"
 #include "tests/math/MathRoutines.hpp"
 

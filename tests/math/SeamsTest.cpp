@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Math.hpp"
+#include "framework/math/Math.hpp"
 #include "tests/math/MathRoutines.hpp"
 
 using namespace quorix::mathcheck;

@@ -13,11 +13,11 @@
 #include <filesystem>
 #include <set>
 
-#include "framework/ByteOrder.hpp"
-#include "framework/Exceptions.hpp"
-#include "framework/PackageInspection.hpp"
-#include "framework/Packages.hpp"
-#include "framework/Properties.hpp"
+#include "framework/base/ByteOrder.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/packages/PackageInspection.hpp"
+#include "framework/packages/Packages.hpp"
+#include "framework/base/Properties.hpp"
 #include "packages/art/ImageFiles.hpp"
 #include "tests/packages/TempDir.hpp"
 

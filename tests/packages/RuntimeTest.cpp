@@ -12,10 +12,10 @@
 #include <stdexcept>
 #include <vector>
 
-#include "framework/Exceptions.hpp"
-#include "framework/ModuleFile.hpp"
-#include "framework/Packages.hpp"
-#include "framework/Properties.hpp"
+#include "framework/base/Exceptions.hpp"
+#include "framework/packages/ModuleFile.hpp"
+#include "framework/packages/Packages.hpp"
+#include "framework/base/Properties.hpp"
 #include "tests/packages/CraftedLibraries.hpp"
 #include "tests/packages/TempDir.hpp"
 

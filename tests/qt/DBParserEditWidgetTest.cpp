@@ -5,7 +5,7 @@
 #include "QtTests.hpp"
 #include "SqlFile.hpp"
 #include "builtins/ExtParser.hpp"
-#include "framework/DBLinks.hpp"
+#include "framework/db/DBLinks.hpp"
 #include "qt/QuorixDBParserEdit.hpp"
 
 using quorix_qt_test::TSqlFile;

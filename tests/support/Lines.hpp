@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/StringList.hpp"
+#include "framework/base/StringList.hpp"
 
 namespace quorix_test {
 

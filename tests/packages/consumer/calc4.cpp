@@ -2,7 +2,7 @@
 #include <iostream>
 
 #include "builtins/ExtParser.hpp"
-#include "framework/Conversions.hpp"
+#include "framework/base/Conversions.hpp"
 
 int main(int argc, char** argv) {
     quorix::TExtParser parser(nullptr);

@@ -2,7 +2,7 @@
 #include <iostream>
 
 #include "engine_vars/Quorix.hpp"
-#include "framework/Conversions.hpp"
+#include "framework/base/Conversions.hpp"
 
 int main() {
     quorix::TQuorix parser(nullptr);
