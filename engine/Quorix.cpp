@@ -1,8 +1,9 @@
 #include "engine/Quorix.hpp"
 
-#include "engine/Arithmetic.hpp"
-#include "engine/TreeBuilder.hpp"
-#include "engine/TreeWalks.hpp"
+#include "engine/core/Arithmetic.hpp"
+#include "engine/core/TreeBuilder.hpp"
+#include "engine/core/Program.hpp"
+#include "engine/core/TreeWalks.hpp"
 #include "framework/Conversions.hpp"
 #include "framework/Exceptions.hpp"
 #include "framework/Math.hpp"

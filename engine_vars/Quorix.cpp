@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/TreeWalks.hpp"
+#include "engine/core/TreeWalks.hpp"
 #include "framework/Properties.hpp"
 #include "framework/TextCase.hpp"
 

@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/Retired.hpp"
-#include "engine/Tie.hpp"
-#include "engine/TiePool.hpp"
+#include "engine/core/ProgramCache.hpp"
+#include "engine/core/Tie.hpp"
+#include "engine/core/TiePool.hpp"
+#include "engine/core/TreeBuilder.hpp"
 #include "framework/Component.hpp"
 #include "framework/StringList.hpp"
 #include "framework/Types.hpp"

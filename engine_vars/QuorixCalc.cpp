@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "engine_vars/Quorix.hpp"
-#include "engine/Arithmetic.hpp"
+#include "engine/core/Arithmetic.hpp"
+#include "engine/core/Program.hpp"
 #include "framework/Math.hpp"
 
 namespace quorix {

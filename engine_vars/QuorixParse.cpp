@@ -4,8 +4,8 @@
 #include <string>
 #include <utility>
 
-#include "engine/TreeBuilder.hpp"
-#include "engine/TreeWalks.hpp"
+#include "engine/core/TreeBuilder.hpp"
+#include "engine/core/TreeWalks.hpp"
 #include "engine_vars/Quorix.hpp"
 #include "framework/Conversions.hpp"
 #include "framework/TextCase.hpp"

@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "engine/Arithmetic.hpp"
-#include "engine/Tie.hpp"
+#include "engine/core/Arithmetic.hpp"
+#include "engine/core/Tie.hpp"
 #include "framework/Math.hpp"
 #include "framework/Types.hpp"
 

@@ -1,4 +1,4 @@
-#include "engine/Program.hpp"
+#include "engine/core/Program.hpp"
 
 #include <algorithm>
 #include <cstddef>

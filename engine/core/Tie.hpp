@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/TieText.hpp"
+#include "engine/core/TieText.hpp"
 #include "framework/Types.hpp"
 
 namespace quorix::core {

@@ -1,4 +1,4 @@
-#include "engine/Arithmetic.hpp"
+#include "engine/core/Arithmetic.hpp"
 
 #include "framework/Math.hpp"
 
