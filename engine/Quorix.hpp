@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/core/Errors.hpp"
 #include "engine/core/ProgramCache.hpp"
 #include "engine/core/Tie.hpp"
 #include "engine/core/TiePool.hpp"
-#include "engine/core/TreeBuilder.hpp"
 #include "framework/Component.hpp"
 #include "framework/StringList.hpp"
 #include "framework/Types.hpp"
@@ -32,9 +32,9 @@ using core::TTieList;
 
 // Codes handed to OnError. Functions report their own non-zero codes as well.
 enum TQuorixError : int {
-    qeOperand = 1,        // an operator lacks an operand, "()", operands side by side
-    qeNoClosing = 2,      // "(" without ")"
-    qeNoOpening = 3,      // ")" without "("
+    qeOperand = core::beOperand,
+    qeNoClosing = core::beNoClosing,
+    qeNoOpening = core::beNoOpening,
     qeUnknownName = 5,    // neither a number, nor a built-in, nor listed in Functions
     qeOpenString = 6,     // a string delimiter left open in an argument list
     qeDivisionByZero = 7, // a division by exactly 0
@@ -47,9 +47,9 @@ using TOnGetFunctionEvent = std::function<void(const std::string& sName, std::sp
 
 class TQuorix : public rtl::TComponent {
 public:
-    // Calls nested deeper than this inside one another are refused with qeTooDeep:
-    // parsing recurses once per nested argument list and copies each list's text, so
-    // this bounds both the stack and the memory a text can claim.
+    // Calls nested deeper than this inside one another are refused with qeTooDeep,
+    // before any of the text is parsed: parsing recurses once per nested argument
+    // list, so this bounds the stack a text can claim.
     static constexpr int MaxCallNesting = 64;
 
     explicit TQuorix(rtl::TComponent* AOwner);
@@ -93,13 +93,9 @@ protected:
                                int& iErrCode, rtl::Extended& Result);
     void AddBuildInFun(const std::string& sName);
 
-    // The component's own steps.
+    // The component's own steps. InternalParse parses sText, which starts at iOffset
+    // in the whole text, into pRoot (nil on entry).
     bool InternalParse(TTie*& pRoot, std::string_view sText, int iOffset);
-    bool CalcParams(TTie*& pTie);
-    TTie* AddTie(TTieList& Tokens);
-    // Kinds, Parentheses: see core::BuildTree.
-    void CreateBST(TTie*& pRoot, TTieList& Tokens, std::span<const char> Kinds = {},
-                   std::span<const core::TParenthesis> Parentheses = {});
     void ClearBST(TTie*& pRoot);
     // The tree walker: evaluates the subtree at pTie node by node.
     rtl::Extended CalcOnBST(TTie* pTie);
@@ -111,7 +107,8 @@ protected:
     void ReadUsedFun(TTie* pTie);
 
 private:
-    class TEvaluating;
+    struct TParseRules;
+    class TEvalRules;
     void SetCharacter(char& cField, char cValue);
     // Forgets the parse of the present text: tree, result and used-function list.
     void DiscardParse();
@@ -119,8 +116,6 @@ private:
     bool IsListedFunction(const TTie& Tie) const;
     void FoldConstant(TTie& Tie);
     rtl::Extended CallFunction(TTie& Tie);
-    bool CanCall(const TTie& Tie) const { return FOnGetFunction || Tie.bBuildIn; }
-    rtl::Extended DivideByZero(const TTie& Tie);
     bool IsBusy() const { return FInParse || FEvaluating > 0; }
     void ReleaseRetiredWhenIdle() {
         if (!FRetired.empty() && !IsBusy()) FRetired.clear();

@@ -2,8 +2,8 @@
 // usage queries. Parsing is in QuorixParse.cpp, evaluation in QuorixCalc.cpp.
 #include "engine_vars/Quorix.hpp"
 
+#include <memory>
 #include <utility>
-#include <vector>
 
 #include "engine/core/TreeWalks.hpp"
 #include "framework/Properties.hpp"
@@ -15,19 +15,12 @@ inline namespace gen5 {
 TQuorix::TQuorix(rtl::TComponent* AOwner)
     : rtl::TComponent(AOwner),
       FPool(core::TTiePool::Create()),
-      FFunctions(new rtl::TStringList),
-      FVariables(new rtl::TStringList),
-      FUsedFun(new rtl::TStringList),
-      FUsedVar(new rtl::TStringList) {}
+      FFunctions(std::make_unique<rtl::TStringList>()),
+      FVariables(std::make_unique<rtl::TStringList>()),
+      FUsedFun(std::make_unique<rtl::TStringList>()),
+      FUsedVar(std::make_unique<rtl::TStringList>()) {}
 
-TQuorix::~TQuorix() {
-    delete FFunctions;
-    delete FVariables;
-    delete FUsedFun;
-    delete FUsedVar;
-    core::ClearTokens(FTieList);
-    FProgram.Discard(FRoot);
-}
+TQuorix::~TQuorix() { FProgram.Discard(FRoot); }
 
 const rtl::TClassInfo& TQuorix::StaticClassInfo() {
     static const rtl::TClassInfo Info{
@@ -49,7 +42,7 @@ const rtl::TClassInfo& TQuorix::StaticClassInfo() {
 void TQuorix::SetText(const std::string& sText) {
     if (sText == FText) return;
     FText = sText;
-    ++FTextVersion;
+    ++FGeneration;
     FValue = 0;
     FParsed = false;
     // The evaluation that asked the handler may still be walking this tree.
@@ -59,7 +52,6 @@ void TQuorix::SetText(const std::string& sText) {
     FUsedFunValid = false;
     FUsedVar->Clear();
     FUsedVarValid = false;
-    FRoot = nullptr;
     if (FAutoParse) Parse();
 }
 
@@ -126,8 +118,8 @@ rtl::TStrings* TQuorix::UsedList(rtl::TStrings* List, bool& bValid, void (TQuori
     return List;
 }
 
-rtl::TStrings* TQuorix::GetUsedFun() { return UsedList(FUsedFun, FUsedFunValid, &TQuorix::ReadUsedFun); }
-rtl::TStrings* TQuorix::GetUsedVar() { return UsedList(FUsedVar, FUsedVarValid, &TQuorix::ReadUsedVar); }
+rtl::TStrings* TQuorix::GetUsedFun() { return UsedList(FUsedFun.get(), FUsedFunValid, &TQuorix::ReadUsedFun); }
+rtl::TStrings* TQuorix::GetUsedVar() { return UsedList(FUsedVar.get(), FUsedVarValid, &TQuorix::ReadUsedVar); }
 
 bool TQuorix::IsFunctionUsed(const std::string& sName) { return GetUsedFun()->IndexOf(sName) >= 0; }
 bool TQuorix::IsVariableUsed(const std::string& sName) { return GetUsedVar()->IndexOf(sName) >= 0; }

@@ -3,17 +3,16 @@
 // built-in functions and a function event without an error code.
 #pragma once
 
-#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
 #include <string>
-#include <vector>
 
+#include "engine/core/Errors.hpp"
 #include "engine/core/ProgramCache.hpp"
 #include "engine/core/Tie.hpp"
 #include "engine/core/TiePool.hpp"
-#include "engine/core/TreeBuilder.hpp"
 #include "framework/Component.hpp"
 #include "framework/StringList.hpp"
 #include "framework/Types.hpp"
@@ -34,9 +33,9 @@ using TOnErrorEvent = std::function<void(int iPos, int iErrCode)>;
 
 // Codes handed to OnError by this flavour (its own numbering).
 enum TQuorixError : int {
-    qeOperand = 1,          // an operator lacks an operand, "()", operands side by side
-    qeNoClosing = 2,        // "(" without ")"
-    qeNoOpening = 3,        // ")" without "("
+    qeOperand = core::beOperand,
+    qeNoClosing = core::beNoClosing,
+    qeNoOpening = core::beNoOpening,
     qeEmptyArguments = 5,   // a function name followed by "()"
     qeNoArguments = 6,      // a function name not followed by "("
     qeUnknownName = 7,      // neither a number, nor listed in Variables or Functions
@@ -48,7 +47,7 @@ enum TQuorixError : int {
 class TQuorix : public rtl::TComponent {
 public:
     // Calls nested deeper than this inside one another are refused with qeTooDeep:
-    // every level parses its arguments with one more argument parser on the stack.
+    // parsing recurses once per nested argument list, so this bounds the stack.
     static constexpr int MaxCallNesting = 256;
 
     explicit TQuorix(rtl::TComponent* AOwner);
@@ -60,9 +59,9 @@ public:
     // Published properties, in published order.
     const std::string& Text() const { return FText; }
     void SetText(const std::string& sText);
-    rtl::TStrings* Functions() const { return FFunctions; }
+    rtl::TStrings* Functions() const { return FFunctions.get(); }
     void SetFunctions(const rtl::TStrings* Value);
-    rtl::TStrings* Variables() const { return FVariables; }
+    rtl::TStrings* Variables() const { return FVariables.get(); }
     void SetVariables(const rtl::TStrings* Value);
     bool AutoCalc() const { return FAutoCalc; }
     void SetAutoCalc(bool bValue) { FAutoCalc = bValue; }
@@ -90,8 +89,6 @@ public:
     bool IsVariableUsed(const std::string& sName);
 
     // The steps behind the operations above.
-    void CreateBST();
-    bool CalcParams(TTie*& pTie);
     // The tree walker; Calc runs the same evaluation as a compiled program.
     rtl::Extended CalcOnBST(TTie* pTie);
     void ClearBST(TTie*& pTie);
@@ -100,19 +97,17 @@ public:
     void ReadUsedVar(TTie* pTie);
 
 protected:
-    const TTie* Root() const { return FRoot; }
+    TTie* Root() const { return FRoot; }
     // Calc's evaluation of the parsed tree: the same as CalcOnBST of the root, run as
     // the tree's compiled program.
     virtual rtl::Extended EvaluateTree();
 
 private:
+    struct TParseRules;
+    struct TEvalRules;
     bool ParseText();
-    bool Tokenize(const std::string& sText);
-    bool ReadArgumentList(TTie* pTie, const std::string& sText, std::size_t& p);
-    rtl::Extended Combine(const TTie& Tie, rtl::Extended l, rtl::Extended r);
     rtl::Extended ReadVariable(const TTie& Tie);
     rtl::Extended CallFunction(TTie& Tie);
-    rtl::Extended DivideByZero(const TTie& Tie);
     void ReportError(int iPos, int iErrCode);
     bool IsVariableName(const std::string& sName) const;
     bool IsFunctionName(const std::string& sName) const;
@@ -124,10 +119,8 @@ private:
         if (!FRetired.empty() && !IsBusy()) FRetired.clear();
     }
 
-    // The nodes of every tree this component parses; argument parsers share it.
-    core::TTiePool::THandle FPool;
+    core::TTiePool::THandle FPool;  // the nodes of every tree this component parses
     TTie* FRoot = nullptr;
-    int FPosBase = 0;
     std::string FText;
     rtl::Extended FValue = 0;
     bool FAutoCalc = false;
@@ -137,26 +130,23 @@ private:
     bool FUsedFunValid = false;
     bool FUsedVarValid = false;
     bool FInCalc = false;
-    rtl::TStrings* FFunctions = nullptr;
-    rtl::TStrings* FVariables = nullptr;
-    rtl::TStrings* FUsedFun = nullptr;
-    rtl::TStrings* FUsedVar = nullptr;
+    std::unique_ptr<rtl::TStringList> FFunctions;
+    std::unique_ptr<rtl::TStringList> FVariables;
+    std::unique_ptr<rtl::TStringList> FUsedFun;
+    std::unique_ptr<rtl::TStringList> FUsedVar;
     // Handlers live on the heap so that one replaced while it runs stays alive.
     core::THandler<TOnGetFunctionEvent> FOnGetFunction;
     core::THandler<TOnGetVariableEvent> FOnGetVariable;
     core::THandler<TOnErrorEvent> FOnError;
     core::TProgramCache FProgram;  // of FRoot
-    TTieList FTieList;
-    std::vector<char> FTieKinds;  // for the builder, see core::BuildTree
-    core::TParentheses FParentheses;  // likewise
 
     // Keep the component consistent when a handler calls back into it: a parse
     // refuses to nest, a text assigned while a tree is being walked retires that
     // tree (and a replaced handler itself) until the component is idle again, and
-    // a result computed for a text that was replaced meanwhile is not kept.
+    // a result computed for a text that was replaced meanwhile is not kept: every
+    // text assigned counts one generation.
     bool FInParse = false;
-    unsigned FTextVersion = 0;
-    int FDepth = 0;  // argument parsers between this one and the component in use
+    uint64_t FGeneration = 0;
     core::TRetired FRetired;
 };
 

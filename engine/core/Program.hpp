@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/core/Arithmetic.hpp"
+#include "engine/core/Evaluation.hpp"
 #include "engine/core/Tie.hpp"
 #include "framework/Math.hpp"
 #include "framework/Types.hpp"
@@ -53,12 +54,6 @@ struct TInstruction {
     bool bNegate = false;  // the node's sign is -1
 };
 
-// What the compiler needs to know of the flavour.
-enum class TBareName {
-    Variable,  // a name without arguments is read through Read
-    Call,      // a name without arguments is a call like any other
-};
-
 class TProgram {
 public:
     // Compiles the tree at pRoot (nil evaluates to 0). The tree must stay unchanged
@@ -67,9 +62,9 @@ public:
 
     const TTie* Root() const { return FRoot; }
 
-    // Runs the program with the flavour's rules; see the interpreter for what Rules
-    // provides. Not reentrant: a program runs once at a time (Calc refuses to nest).
-    template <class TRules>
+    // Runs the program with the flavour's rules, which evaluate as WalkTree does with
+    // them. Not reentrant: a program runs once at a time (Calc refuses to nest).
+    template <EvaluationRules TRules>
     rtl::Extended Run(TRules& Rules);
 
 private:
@@ -89,30 +84,21 @@ inline rtl::Extended Combine(TOpcode Operator, rtl::Extended rLeft, rtl::Extende
         case TOpcode::Add: return Signed(Finite(rLeft + rRight), In.bNegate);
         case TOpcode::Subtract: return Signed(Finite(rLeft - rRight), In.bNegate);
         case TOpcode::Multiply: return Signed(Finite(rLeft * rRight), In.bNegate);
-        case TOpcode::Divide:
-            if (rRight == 0) [[unlikely]] return Rules.DivideByZero(*In.pTie);
-            return Signed(Finite(rLeft / rRight), In.bNegate);
+        case TOpcode::Divide: return Divide(rLeft, rRight, *In.pTie, In.bNegate, Rules);
         default: return Signed(rtl::Power(rLeft, rRight), In.bNegate);
     }
 }
 
 }  // namespace detail
 
-// TRules provides:
-//   bool Failed()                   whether an error now skips every subtree started
-//   bool Stopped()                  whether the evaluation must end (the text changed)
-//   Extended Read(TTie&)            a variable's value, sign applied
-//   bool CanCall(const TTie&)       whether anyone answers this call
-//   Extended Call(TTie&)            the call, its arguments' values already stored
-//   Extended DivideByZero(TTie&)    what a division by exactly 0 gives
-// Stopped is asked after every call and every division by zero; when it says so the
-// run returns 0 at once and the caller discards the value.
+// Stopped (see EvaluationRules) is asked after every call and every division by zero,
+// the only places where a handler runs.
 //
 // An operator with a constant operand takes it from its own instruction. A constant
 // right operand is started after the left one ends, with nothing run in between, so
 // the operator tests Failed for it; a constant left operand starts with the operator's
 // whole subtree, whose first instruction tests Failed for both.
-template <class TRules>
+template <EvaluationRules TRules>
 rtl::Extended TProgram::Run(TRules& Rules) {
     using rtl::Extended;
     const TInstruction* const pCode = FCode.data();

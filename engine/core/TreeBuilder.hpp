@@ -10,16 +10,10 @@
 #include <vector>
 
 #include "engine/core/BuildScratch.hpp"
+#include "engine/core/Errors.hpp"
 #include "engine/core/Tie.hpp"
 
 namespace quorix::core {
-
-// Error codes the builder reports; both flavours use these numbers.
-enum TBuildError : int {
-    beOperand = 1,       // an operator lacks an operand, "()", two operands side by side
-    beNoClosing = 2,     // "(" without ")"
-    beNoOpening = 3,     // ")" without "("
-};
 
 // A parenthesis the tokenizer noted without a node: a builder needs only its kind,
 // which Kinds holds, and its position, for the error it may be part of. Its slot in

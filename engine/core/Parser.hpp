@@ -1,0 +1,158 @@
+// The parse both flavours share: the tokenizer, the argument lists and the tree
+// builder, run over one shared copy of the text. A flavour's rules say what a name
+// is, which codes its errors have, how deep calls may nest and whether and how
+// constants fold.
+#pragma once
+
+#include <concepts>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "engine/core/Arguments.hpp"
+#include "engine/core/ScopeGuard.hpp"
+#include "engine/core/Tie.hpp"
+#include "engine/core/TiePool.hpp"
+#include "engine/core/TieText.hpp"
+#include "engine/core/Tokenizer.hpp"
+#include "engine/core/TreeBuilder.hpp"
+
+namespace quorix::core {
+
+// What a name token is to the flavour.
+enum class TNameUse {
+    Unknown,  // an error
+    Plain,    // an operand by itself (a variable)
+    Call,     // a function, which takes the argument list that follows it
+};
+
+// The codes a flavour reports for the parse errors beyond the builder's.
+struct TParseErrors {
+    int iUnknownName;
+    int iOpenString;     // a string delimiter left open in an argument list
+    int iTooDeep;        // calls nested deeper than MaxCallNesting
+    int iNoArguments;    // a call without "(", where calls need arguments
+    int iEmptyArguments; // a call with "()", likewise
+};
+
+template <class R>
+concept ParseRules = requires(R& Rules, TTie& Tie, const TTie& Node, int i) {
+    { R::Errors } -> std::convertible_to<TParseErrors>;
+    { R::MaxCallNesting } -> std::convertible_to<int>;
+    // Refuse a text whose calls nest too deeply before parsing any of a list (else a
+    // call is refused when its own level is reached).
+    { R::bRefuseDeepCallsAhead } -> std::convertible_to<bool>;
+    // A function name must be followed by a non-empty argument list.
+    { R::bCallsNeedArguments } -> std::convertible_to<bool>;
+    { Rules.Delimiter() } -> std::same_as<char>;
+    { Rules.Separator() } -> std::same_as<char>;
+    { Rules.Use(Tie) } -> std::same_as<TNameUse>;
+    { Rules.UpperName(Node) } -> std::same_as<std::string>;
+    { Rules.IsSignedName(Node) } -> std::same_as<bool>;
+    { Rules.FoldsAt(i) } -> std::same_as<bool>;
+    Rules.Fold(Tie);
+    Rules.Report(i, i);
+};
+
+template <ParseRules TRules>
+class TParser {
+public:
+    TParser(TRules& Rules, TTiePool& Pool, TSharedText pText)
+        : FRules(Rules), FPool(Pool), FText(std::move(pText)) {}
+
+    // Parses the whole text, which starts at iOffset in the component's text, into
+    // pRoot (nil on entry).
+    bool Parse(TTie*& pRoot, int iOffset = 0) { return ParsePart(pRoot, *FText, iOffset, 0); }
+
+private:
+    // Parses sText, a part of the text that starts at iOffset and lies inside iLevel
+    // calls, into pRoot. True when a tree was built, and for an empty text (then the
+    // root stays nil).
+    bool ParsePart(TTie*& pRoot, std::string_view sText, int iOffset, int iLevel) {
+        // The outermost parse takes the list kept from the last one, and gives it back.
+        TTokens Tokens;
+        Tokens.Ties.swap(FPool.SpareTokens());
+        const TScopeExit GiveBack([&] {
+            if (!pRoot) ClearTokens(Tokens.Ties);
+            if (Tokens.Ties.capacity() > FPool.SpareTokens().capacity()) Tokens.Ties.swap(FPool.SpareTokens());
+        });
+        // Only the outermost text is as long as its tokens may be; a nested one is
+        // mostly its own argument lists, which make no tokens here.
+        if (iLevel == 0) Tokens.Kinds.reserve(sText.size());
+        const bool bTokenized = Tokenize(sText, iOffset, FPool, Tokens, [&](TTie& Tie, std::size_t& iEnd) {
+            return TakeName(Tie, sText, iOffset, iLevel, iEnd);
+        });
+        if (!bTokenized) return false;
+        if (!Tokens.Ties.empty()) pRoot = BuildTree(Tokens.Ties, BuildRules(iLevel), Tokens.Kinds, Tokens.Parentheses);
+        return pRoot != nullptr || sText.empty();
+    }
+
+    bool TakeName(TTie& Tie, std::string_view sText, int iOffset, int iLevel, std::size_t& iEnd) {
+        const TNameUse Use = FRules.Use(Tie);
+        if (Use == TNameUse::Unknown) return Fail(Tie.iPos, TRules::Errors.iUnknownName);
+        // Upper-cased once here, so that evaluation hands out the name without copying.
+        Tie.sUpperName = FPool.Intern(FRules.UpperName(Tie));
+        if (Use == TNameUse::Plain) return true;
+        if (iEnd >= sText.size() || sText[iEnd] != '(')
+            return !TRules::bCallsNeedArguments || Fail(Tie.iPos, TRules::Errors.iNoArguments);
+
+        const int iCallLevel = iLevel + 1;
+        const bool bTooDeep = iCallLevel > TRules::MaxCallNesting;
+        const TArgumentList List = TRules::bRefuseDeepCallsAhead
+                                       ? ScanArgumentList(sText, iEnd, FRules.Delimiter(), iCallLevel, TRules::MaxCallNesting)
+                                       : ScanArgumentList(sText, iEnd, FRules.Delimiter());
+        if (TRules::bRefuseDeepCallsAhead && (List.bTooDeep || bTooDeep)) return Fail(Tie.iPos, TRules::Errors.iTooDeep);
+        if (List.bQuoted || List.iDepth != 0) {
+            const int iLast = iOffset + static_cast<int>(sText.size()) - 1;
+            return Fail(iLast, List.bQuoted ? TRules::Errors.iOpenString : beNoClosing);
+        }
+        const std::string_view sList = sText.substr(iEnd + 1, List.iEnd - 1 - (iEnd + 1));
+        Tie.sParams.Assign(FText, sList);
+        if (TRules::bCallsNeedArguments && sList.empty())
+            return Fail(Tie.iPos + static_cast<int>(Tie.sName.size()), TRules::Errors.iEmptyArguments);
+        if (bTooDeep) return Fail(Tie.iPos, TRules::Errors.iTooDeep);
+        iEnd = List.iEnd;
+        return ParseArguments(Tie, sList, iCallLevel);
+    }
+
+    // Splits the argument list sList of Call, which lies inside iLevel calls, into
+    // Call's arguments, and parses each that is no string.
+    bool ParseArguments(TTie& Call, std::string_view sList, int iLevel) {
+        Call.iParCount = 0;
+        Call.arrParams.clear();
+        const int iFirst = Call.iPos + static_cast<int>(Call.sName.size()) + 1;
+        return SplitArguments(sList, FRules.Delimiter(), FRules.Separator(), [&](std::string_view sArg, std::size_t iStart) {
+            rParam& Arg = Call.arrParams.emplace_back();
+            ++Call.iParCount;
+            if (IsStringArgument(sArg, FRules.Delimiter())) {
+                Arg.bIsString = true;
+                Arg.sValue = sArg.substr(1, sArg.size() - 2);
+                return true;
+            }
+            // Exceptions (a failed fold, a throwing OnError handler) are not swallowed:
+            // an argument that failed must not count as 0 in a successful parse.
+            return ParsePart(Arg.pTie, sArg, iFirst + static_cast<int>(iStart), iLevel);
+        });
+    }
+
+    TBuildRules BuildRules(int iLevel) {
+        TBuildRules Rules;
+        Rules.IsSignedName = [this](const TTie& Tie) { return FRules.IsSignedName(Tie); };
+        Rules.Report = [this](int iErrCode, int iPos) { FRules.Report(iPos, iErrCode); };
+        if (FRules.FoldsAt(iLevel)) Rules.Fold = [this](TTie& Tie) { FRules.Fold(Tie); };
+        Rules.pScratch = &FPool.BuildScratch();
+        return Rules;
+    }
+
+    bool Fail(int iPos, int iErrCode) {
+        FRules.Report(iPos, iErrCode);
+        return false;
+    }
+
+    TRules& FRules;
+    TTiePool& FPool;
+    TSharedText FText;
+};
+
+}  // namespace quorix::core
