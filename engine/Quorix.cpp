@@ -21,13 +21,7 @@ const rtl::TClassRegistration gRegistration(TQuorix::StaticClassInfo());
 }  // namespace
 
 TQuorix::TQuorix(rtl::TComponent* AOwner)
-    : rtl::TComponent(AOwner),
-      FPool(core::TTiePool::Create()),
-      FFunctions(std::make_unique<rtl::TStringList>()),
-      FUsedFun(std::make_unique<rtl::TStringList>()),
-      FBuildInFun(std::make_unique<rtl::TStringList>()) {}
-
-TQuorix::~TQuorix() { FProgram.Discard(FRoot); }
+    : core::TEngineComponent(AOwner, true), FBuildInFun(std::make_unique<rtl::TStringList>()) {}
 
 const rtl::TClassInfo& TQuorix::StaticClassInfo() {
     static const rtl::TClassInfo Info{
@@ -47,14 +41,7 @@ const rtl::TClassInfo& TQuorix::StaticClassInfo() {
     return Info;
 }
 
-// ---- Text, characters, functions -------------------------------------------------
-
-void TQuorix::SetText(const std::string& sValue) {
-    if (sValue == FText) return;
-    FText = sValue;
-    DiscardParse();
-    if (FAutoParse) Parse();
-}
+// ---- Characters, built-ins, usage ------------------------------------------------
 
 void TQuorix::SetStringDelimiter(char cValue) { SetCharacter(FStringDelimiter, cValue); }
 void TQuorix::SetParSeparator(char cValue) { SetCharacter(FParSeparator, cValue); }
@@ -66,27 +53,8 @@ void TQuorix::SetCharacter(char& cField, char cValue) {
 }
 
 void TQuorix::DiscardParse() {
-    ++FGeneration;
-    FValue = 0;
-    FParsed = false;
+    core::TEngineComponent::DiscardParse();
     FCalculated = false;
-    if (FEvaluating > 0 && FRoot) FProgram.Retire(FRoot, FRetired);
-    else FProgram.Discard(FRoot);
-    FUsedFun->Clear();
-    FUsedFunValid = false;
-}
-
-void TQuorix::SetFunctions(const rtl::TStrings* Value) {
-    if (Value == FFunctions.get()) return;
-    if (Value) FFunctions->Assign(*Value);
-    else FFunctions->Clear();
-}
-
-void TQuorix::SetOnGetFunction(TOnGetFunctionEvent Value) { FOnGetFunction.Set(std::move(Value), IsBusy(), FRetired); }
-void TQuorix::SetOnError(TOnErrorEvent Value) { FOnError.Set(std::move(Value), IsBusy(), FRetired); }
-
-void TQuorix::ReportError(int iPos, int iErrCode) {
-    if (FOnError) (*FOnError)(iPos, iErrCode);
 }
 
 bool TQuorix::IsFunBuildIn(const std::string& sName) const { return FBuildInFun->IndexOf(sName) >= 0; }
@@ -97,23 +65,6 @@ void TQuorix::GetFunBuildIn(const std::string&, std::span<const rParam>, int, in
 
 void TQuorix::AddBuildInFun(const std::string& sName) { FBuildInFun->Add(sName); }
 
-// ---- Printing and usage --------------------------------------------------------------
-
-std::string TQuorix::GetParsedText() { return ReadInOrder(FRoot); }
-
-std::string TQuorix::ReadInOrder(TTie* pTie) {
-    return core::PrintTree(pTie, FRoot, FStringDelimiter, FParSeparator);
-}
-
-rtl::TStrings* TQuorix::GetUsedFun() {
-    if (!FUsedFunValid && FParsed) {
-        FUsedFun->Clear();
-        ReadUsedFun(FRoot);
-        FUsedFunValid = true;
-    }
-    return FUsedFun.get();
-}
-
 void TQuorix::ReadUsedFun(TTie* pTie) {
     core::WalkPreOrder(pTie, [this](const TTie& Tie) {
         if (!core::IsNameNode(Tie)) return false;
@@ -122,8 +73,6 @@ void TQuorix::ReadUsedFun(TTie* pTie) {
         return bUsed;
     });
 }
-
-bool TQuorix::IsFunctionUsed(const std::string& sName) { return GetUsedFun()->IndexOf(sName) >= 0; }
 
 }  // namespace gen4
 }  // namespace quorix

@@ -10,19 +10,12 @@
 namespace quorix {
 inline namespace gen4 {
 
-// While an evaluation runs (the life of its rules), a discarded tree and a replaced
-// handler are retired rather than released.
+// An error stops the evaluation; the rules count it in progress while they live.
 class TQuorix::TEvalRules {
 public:
     static constexpr core::TBareName BareName = core::TBareName::Call;
 
-    explicit TEvalRules(TQuorix& Self) : FSelf(Self), FGeneration(Self.FGeneration) { ++FSelf.FEvaluating; }
-    ~TEvalRules() {
-        --FSelf.FEvaluating;
-        FSelf.ReleaseRetiredWhenIdle();
-    }
-    TEvalRules(const TEvalRules&) = delete;
-    TEvalRules& operator=(const TEvalRules&) = delete;
+    explicit TEvalRules(TQuorix& Self) : FSelf(Self), FGeneration(Self.FGeneration), FEvaluating(Self) {}
 
     bool Failed() const { return FSelf.FCalcError; }
     bool Stopped() const { return FSelf.FGeneration != FGeneration; }
@@ -39,6 +32,7 @@ public:
 private:
     TQuorix& FSelf;
     const uint64_t FGeneration;  // of the text being evaluated
+    const TEvaluating FEvaluating;
 };
 
 bool TQuorix::Calc() {

@@ -5,7 +5,6 @@
 #include "engine/Quorix.hpp"
 #include "engine/core/Arithmetic.hpp"
 #include "engine/core/Parser.hpp"
-#include "engine/core/ScopeGuard.hpp"
 #include "framework/TextCase.hpp"
 
 namespace quorix {
@@ -34,42 +33,11 @@ struct TQuorix::TParseRules {
     void Report(int iPos, int iErrCode) { Self.ReportError(iPos, iErrCode); }
 };
 
-bool TQuorix::Parse() {
-    if (!FParsed) {
-        // A handler that asks for a parse while one runs gets no second one.
-        if (FInParse) return false;
-        TTie* pRoot = nullptr;
-        bool bParsed = false;
-        const uint64_t iGeneration = FGeneration;
-        {
-            FInParse = true;
-            const core::TScopeExit ParseEnd([this] {
-                FInParse = false;
-                ReleaseRetiredWhenIdle();
-            });
-            bParsed = InternalParse(pRoot, FText, 0);
-        }
-        FPool->Trim();
-        if (FGeneration != iGeneration) {
-            // A handler changed the text: this tree belongs to the old one.
-            ClearBST(pRoot);
-            return false;
-        }
-        if (!bParsed) return false;
-        FRoot = pRoot;
-    }
-    FParsed = true;
-    if (FAutoCalc) Calc();
-    return true;
-}
-
 bool TQuorix::InternalParse(TTie*& pRoot, std::string_view sText, int iOffset) {
     // One copy for the whole parse: a handler may assign a new text while it is read.
     TParseRules Rules{*this};
     return core::TParser(Rules, *FPool, std::make_shared<const std::string>(sText)).Parse(pRoot, iOffset);
 }
-
-void TQuorix::ClearBST(TTie*& pRoot) { core::ClearBST(pRoot); }
 
 bool TQuorix::IsListedFunction(const TTie& Tie) const {
     return Tie.bBuildIn || FFunctions->IndexOf(Tie.sName) >= 0;

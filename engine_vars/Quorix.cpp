@@ -1,9 +1,8 @@
-// TQuorix, variables flavour: construction, published surface, text changes and the
-// usage queries. Parsing is in QuorixParse.cpp, evaluation in QuorixCalc.cpp.
+// TQuorix, variables flavour: construction, published surface and the usage
+// queries. Parsing is in QuorixParse.cpp, evaluation in QuorixCalc.cpp.
 #include "engine_vars/Quorix.hpp"
 
 #include <memory>
-#include <utility>
 
 #include "engine/core/TreeWalks.hpp"
 #include "framework/Properties.hpp"
@@ -12,15 +11,12 @@
 namespace quorix {
 inline namespace gen5 {
 
+// Not registered for reading stored components: the class shares its name with the
+// other flavour's, which is (see engine/Quorix.cpp).
 TQuorix::TQuorix(rtl::TComponent* AOwner)
-    : rtl::TComponent(AOwner),
-      FPool(core::TTiePool::Create()),
-      FFunctions(std::make_unique<rtl::TStringList>()),
+    : core::TEngineComponent(AOwner, false),
       FVariables(std::make_unique<rtl::TStringList>()),
-      FUsedFun(std::make_unique<rtl::TStringList>()),
       FUsedVar(std::make_unique<rtl::TStringList>()) {}
-
-TQuorix::~TQuorix() { FProgram.Discard(FRoot); }
 
 const rtl::TClassInfo& TQuorix::StaticClassInfo() {
     static const rtl::TClassInfo Info{
@@ -39,47 +35,16 @@ const rtl::TClassInfo& TQuorix::StaticClassInfo() {
     return Info;
 }
 
-void TQuorix::SetText(const std::string& sText) {
-    if (sText == FText) return;
-    FText = sText;
-    ++FGeneration;
-    FValue = 0;
-    FParsed = false;
-    // The evaluation that asked the handler may still be walking this tree.
-    if (FInCalc && FRoot) FProgram.Retire(FRoot, FRetired);
-    else FProgram.Discard(FRoot);
-    FUsedFun->Clear();
-    FUsedFunValid = false;
+void TQuorix::DiscardParse() {
+    core::TEngineComponent::DiscardParse();
     FUsedVar->Clear();
     FUsedVarValid = false;
-    if (FAutoParse) Parse();
-}
-
-void TQuorix::SetFunctions(const rtl::TStrings* Value) {
-    if (Value) FFunctions->Assign(*Value); else FFunctions->Clear();
 }
 
 void TQuorix::SetVariables(const rtl::TStrings* Value) {
-    if (Value) FVariables->Assign(*Value); else FVariables->Clear();
+    if (Value) FVariables->Assign(*Value);
+    else FVariables->Clear();
 }
-
-// A handler may replace itself while it runs: the running one is retired, not released.
-void TQuorix::SetOnGetFunction(TOnGetFunctionEvent Handler) { FOnGetFunction.Set(std::move(Handler), IsBusy(), FRetired); }
-void TQuorix::SetOnGetVariable(TOnGetVariableEvent Handler) { FOnGetVariable.Set(std::move(Handler), IsBusy(), FRetired); }
-void TQuorix::SetOnError(TOnErrorEvent Handler) { FOnError.Set(std::move(Handler), IsBusy(), FRetired); }
-
-const TOnGetFunctionEvent& TQuorix::OnGetFunction() const { return FOnGetFunction.Get(); }
-const TOnGetVariableEvent& TQuorix::OnGetVariable() const { return FOnGetVariable.Get(); }
-const TOnErrorEvent& TQuorix::OnError() const { return FOnError.Get(); }
-
-void TQuorix::ClearBST(TTie*& pTie) { core::ClearBST(pTie); }
-
-void TQuorix::ReportError(int iPos, int iErrCode) {
-    if (FOnError) (*FOnError)(iPos, iErrCode);
-}
-
-bool TQuorix::IsVariableName(const std::string& sName) const { return FVariables->IndexOf(sName) >= 0; }
-bool TQuorix::IsFunctionName(const std::string& sName) const { return FFunctions->IndexOf(sName) >= 0; }
 
 // ---- Usage queries -----------------------------------------------------------------
 // Both walks visit a node, then the arguments of a listed function, then the left
@@ -89,8 +54,6 @@ static void AddOnce(rtl::TStrings& List, const std::string& sName) {
     const std::string sUpper = rtl::UpperCase(sName);
     if (List.IndexOf(sUpper) < 0) List.Add(sUpper);
 }
-
-bool TQuorix::IsCall(const TTie& Tie) const { return Tie.iParCount > 0 && IsFunctionName(Tie.sName); }
 
 void TQuorix::ReadUsedFun(TTie* pTie) {
     core::WalkPreOrder(pTie, [this](const TTie& Node) {
@@ -107,22 +70,6 @@ void TQuorix::ReadUsedVar(TTie* pTie) {
         return false;
     });
 }
-
-// Fills the list on first demand after a parse; before one it stays as it is.
-rtl::TStrings* TQuorix::UsedList(rtl::TStrings* List, bool& bValid, void (TQuorix::*Read)(TTie*)) {
-    if (!bValid && FParsed) {
-        List->Clear();
-        (this->*Read)(FRoot);
-        bValid = true;
-    }
-    return List;
-}
-
-rtl::TStrings* TQuorix::GetUsedFun() { return UsedList(FUsedFun.get(), FUsedFunValid, &TQuorix::ReadUsedFun); }
-rtl::TStrings* TQuorix::GetUsedVar() { return UsedList(FUsedVar.get(), FUsedVarValid, &TQuorix::ReadUsedVar); }
-
-bool TQuorix::IsFunctionUsed(const std::string& sName) { return GetUsedFun()->IndexOf(sName) >= 0; }
-bool TQuorix::IsVariableUsed(const std::string& sName) { return GetUsedVar()->IndexOf(sName) >= 0; }
 
 }  // namespace gen5
 }  // namespace quorix

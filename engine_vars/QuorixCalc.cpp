@@ -16,6 +16,7 @@ struct TQuorix::TEvalRules {
     static constexpr core::TBareName BareName = core::TBareName::Variable;
 
     TQuorix& Self;
+    const TEvaluating Evaluating{Self};
 
     static bool Failed() { return false; }
     static bool Stopped() { return false; }
@@ -31,10 +32,7 @@ struct TQuorix::TEvalRules {
 bool TQuorix::Calc() {
     if (FInCalc) return false;
     FInCalc = true;
-    const core::TScopeExit CalcEnd([this] {
-        FInCalc = false;
-        ReleaseRetiredWhenIdle();
-    });
+    const core::TScopeExit CalcEnd([this] { FInCalc = false; });
 
     Parse();
     if (!FRoot) {

@@ -1,23 +1,14 @@
 // TQuorix, variables flavour: parsing, through the parser both flavours share, with
-// this flavour's rules, and printing.
+// this flavour's rules. Its delimiter "'" and separator ";" are fixed.
 #include <memory>
 #include <string>
 
 #include "engine/core/Parser.hpp"
-#include "engine/core/ScopeGuard.hpp"
-#include "engine/core/TreeWalks.hpp"
 #include "engine_vars/Quorix.hpp"
 #include "framework/TextCase.hpp"
 
 namespace quorix {
 inline namespace gen5 {
-
-namespace {
-
-constexpr char cDelimiter = '\'';
-constexpr char cSeparator = ';';
-
-}  // namespace
 
 // A name is a variable or a function; a function takes a non-empty argument list.
 struct TQuorix::TParseRules {
@@ -29,8 +20,8 @@ struct TQuorix::TParseRules {
 
     TQuorix& Self;
 
-    static char Delimiter() { return cDelimiter; }
-    static char Separator() { return cSeparator; }
+    char Delimiter() const { return Self.FStringDelimiter; }
+    char Separator() const { return Self.FParSeparator; }
     core::TNameUse Use(TTie& Tie) const {
         if (Self.IsVariableName(Tie.sName)) return core::TNameUse::Plain;
         return Self.IsFunctionName(Tie.sName) ? core::TNameUse::Call : core::TNameUse::Unknown;
@@ -47,45 +38,10 @@ struct TQuorix::TParseRules {
     void Report(int iPos, int iErrCode) { Self.ReportError(iPos, iErrCode); }
 };
 
-bool TQuorix::Parse() {
-    bool bResult = true;
-    if (!FParsed && !FText.empty()) {
-        if (FInParse) return false;  // a handler asked for a parse while this one runs
-        bResult = ParseText();
-    }
-    if (bResult && FAutoCalc) Calc();
-    return bResult;
+bool TQuorix::ParseText(TTie*& pRoot) {
+    TParseRules Rules{*this};
+    return core::TParser(Rules, *FPool, std::make_shared<const std::string>(FText)).Parse(pRoot);
 }
-
-bool TQuorix::ParseText() {
-    const uint64_t iGeneration = FGeneration;
-    TTie* pRoot = nullptr;
-    bool bParsed = false;
-    {
-        FInParse = true;
-        const core::TScopeExit ParseEnd([this] {
-            FInParse = false;
-            FPool->Trim();
-            ReleaseRetiredWhenIdle();
-        });
-        // One copy for the whole parse: a handler may assign a new text meanwhile.
-        TParseRules Rules{*this};
-        bParsed = core::TParser(Rules, *FPool, std::make_shared<const std::string>(FText)).Parse(pRoot);
-    }
-    if (FGeneration != iGeneration) {
-        // The tree describes a text that has been replaced while it was built.
-        ClearBST(pRoot);
-        return false;
-    }
-    if (!bParsed) return false;
-    FRoot = pRoot;
-    FParsed = true;
-    return true;
-}
-
-std::string TQuorix::ReadInOrder(TTie* pTie) { return core::PrintTree(pTie, FRoot, cDelimiter, cSeparator); }
-
-std::string TQuorix::GetParsedText() { return ReadInOrder(FRoot); }
 
 }  // namespace gen5
 }  // namespace quorix
