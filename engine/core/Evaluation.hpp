@@ -39,20 +39,13 @@ concept EvaluationRules = requires(R& Rules, TTie& Tie) {
     { Rules.DivideByZero(Tie) } -> std::same_as<rtl::Extended>;
 };
 
-// rLeft / rRight with the sign bNegate of node Tie; a division by exactly 0 is the
-// rules' to answer.
+// Operator cOperator of node Tie applied to two values, negated when bNegate (the
+// node's sign). A division by exactly 0 is the rules' to answer.
 template <class TRules>
-inline rtl::Extended Divide(rtl::Extended rLeft, rtl::Extended rRight, TTie& Tie, bool bNegate, TRules& Rules) {
-    if (rRight == 0) [[unlikely]] return Rules.DivideByZero(Tie);
-    return Signed(Finite(rLeft / rRight), bNegate);
-}
-
-// Operator node Tie applied to its operands' values, with its sign.
-template <class TRules>
-inline rtl::Extended Operate(TTie& Tie, rtl::Extended rLeft, rtl::Extended rRight, TRules& Rules) {
-    const bool bNegate = Tie.iSign == -1;
-    if (Tie.sName[0] == '/') return Divide(rLeft, rRight, Tie, bNegate, Rules);
-    return Signed(ApplyOperator(Tie.sName[0], rLeft, rRight), bNegate);
+inline rtl::Extended Operate(char cOperator, rtl::Extended rLeft, rtl::Extended rRight, TTie& Tie, bool bNegate,
+                             TRules& Rules) {
+    if (cOperator == '/' && rRight == 0) [[unlikely]] return Rules.DivideByZero(Tie);
+    return Signed(ApplyOperator(cOperator, rLeft, rRight), bNegate);
 }
 
 // Evaluates the subtree at pRoot node by node: operands left before right, a call's
@@ -102,7 +95,7 @@ rtl::Extended WalkTree(TTie* pRoot, TRules& Rules) {
                 Values.pop_back();
                 const rtl::Extended rLeft = Values.back();
                 Values.pop_back();
-                Finish(Operate(*p, rLeft, rRight, Rules));
+                Finish(Operate(p->sName[0], rLeft, rRight, *p, p->iSign == -1, Rules));
                 if (Rules.Stopped()) return 0;
                 break;
             }

@@ -1,5 +1,6 @@
-// The parse both flavours share: the tokenizer, the argument lists and the tree
-// builder, run over one shared copy of the text. A flavour's rules say what a name
+// The parse both flavours share: the tokenizer (operators, parentheses, numbers and
+// names), the argument lists and the tree builder, run over one shared copy of the
+// text. A flavour's rules say what a name
 // is, which codes its errors have, how deep calls may nest and whether and how
 // constants fold.
 #pragma once
@@ -9,14 +10,15 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "engine/core/Arguments.hpp"
 #include "engine/core/ScopeGuard.hpp"
 #include "engine/core/Tie.hpp"
 #include "engine/core/TiePool.hpp"
 #include "engine/core/TieText.hpp"
-#include "engine/core/Tokenizer.hpp"
 #include "engine/core/TreeBuilder.hpp"
+#include "framework/Conversions.hpp"
 
 namespace quorix::core {
 
@@ -66,6 +68,14 @@ public:
     bool Parse(TTie*& pRoot, int iOffset = 0) { return ParsePart(pRoot, *FText, iOffset, 0); }
 
 private:
+    // What the tokenizer hands the builder: one token per slot, its kind (see
+    // BuildTree), and the parentheses, which have no node.
+    struct TTokens {
+        TTieList Ties;
+        std::vector<char> Kinds;
+        TParentheses Parentheses;
+    };
+
     // Parses sText, a part of the text that starts at iOffset and lies inside iLevel
     // calls, into pRoot. True when a tree was built, and for an empty text (then the
     // root stays nil).
@@ -77,17 +87,43 @@ private:
             if (!pRoot) ClearTokens(Tokens.Ties);
             if (Tokens.Ties.capacity() > FPool.SpareTokens().capacity()) Tokens.Ties.swap(FPool.SpareTokens());
         });
-        // Only the outermost text is as long as its tokens may be; a nested one is
-        // mostly its own argument lists, which make no tokens here.
-        if (iLevel == 0) Tokens.Kinds.reserve(sText.size());
-        const bool bTokenized = Tokenize(sText, iOffset, FPool, Tokens, [&](TTie& Tie, std::size_t& iEnd) {
-            return TakeName(Tie, sText, iOffset, iLevel, iEnd);
-        });
-        if (!bTokenized) return false;
+        if (!Tokenize(sText, iOffset, iLevel, Tokens)) return false;
         if (!Tokens.Ties.empty()) pRoot = BuildTree(Tokens.Ties, BuildRules(iLevel), Tokens.Kinds, Tokens.Parentheses);
         return pRoot != nullptr || sText.empty();
     }
 
+    bool Tokenize(std::string_view sText, int iOffset, int iLevel, TTokens& Tokens) {
+        std::size_t i = 0;
+        while (i < sText.size()) {
+            const char cKind = TokenKind(sText[i]);
+            const int iPos = iOffset + static_cast<int>(i);
+            Tokens.Kinds.push_back(cKind);
+            if (cKind == '(' || cKind == ')') {
+                AddParenthesis(Tokens.Ties, Tokens.Parentheses, iPos);
+                ++i;
+                continue;
+            }
+            TTie& Tie = *AddTie(Tokens.Ties, FPool);
+            Tie.iPos = iPos;
+            if (cKind != 0) {
+                Tie.sName = sText[i++];
+                continue;
+            }
+            const std::size_t iStart = i;
+            while (i < sText.size() && !IsOneChar(sText[i])) ++i;
+            Tie.sName = sText.substr(iStart, i - iStart);
+            if (rtl::TryStrToFloat(Tie.sName, Tie.rValue)) {
+                Tie.bNumber = true;
+                Tie.bConst = true;
+            } else if (!TakeName(Tie, sText, iOffset, iLevel, i)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Takes a name token; iEnd is just past the name, and moves past the argument list
+    // that the name takes, if any. False after an error has been reported.
     bool TakeName(TTie& Tie, std::string_view sText, int iOffset, int iLevel, std::size_t& iEnd) {
         const TNameUse Use = FRules.Use(Tie);
         if (Use == TNameUse::Unknown) return Fail(Tie.iPos, TRules::Errors.iUnknownName);

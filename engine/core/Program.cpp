@@ -10,6 +10,8 @@ namespace {
 static_assert(int(TOpcode::AddConstant) - int(TOpcode::Add) == 5 && int(TOpcode::PowerOfConstant) - 5 == int(TOpcode::Power) &&
               int(TOpcode::ConstantPlus) - int(TOpcode::Add) == 10 && int(TOpcode::ConstantToThePower) - 10 == int(TOpcode::Power),
               "the interpreter finds an operator from its constant forms by these distances");
+static_assert(OperatorOf(TOpcode::Add) == '+' && OperatorOf(TOpcode::Divide) == '/' && OperatorOf(TOpcode::Power) == '^',
+              "the operator opcodes follow sCharOperator");
 
 bool IsConstant(const TTie* p) { return !p || p->bNumber || p->bConst; }
 rtl::Extended ConstantOf(const TTie* p) { return p ? p->iSign * p->rValue : 0; }

@@ -25,21 +25,9 @@ enum class TOpcode : uint8_t {
     Call,       // the arguments are on the stack, the first on top
     // The operators: both operands on the stack, or one of them a constant in rValue
     // and the other on the stack.
-    Add,
-    Subtract,
-    Multiply,
-    Divide,
-    Power,
-    AddConstant,
-    SubtractConstant,
-    MultiplyByConstant,
-    DivideByConstant,
-    PowerOfConstant,
-    ConstantPlus,
-    ConstantMinus,
-    ConstantTimes,
-    ConstantDividedBy,
-    ConstantToThePower,
+    Add, Subtract, Multiply, Divide, Power,
+    AddConstant, SubtractConstant, MultiplyByConstant, DivideByConstant, PowerOfConstant,
+    ConstantPlus, ConstantMinus, ConstantTimes, ConstantDividedBy, ConstantToThePower,
 };
 
 struct TInstruction {
@@ -73,23 +61,10 @@ private:
     std::vector<rtl::Extended> FStack;  // sized for the deepest point, so a run allocates nothing
 };
 
-namespace detail {
-
-// rLeft cOperator rRight with the sign of node Tie, as the walkers combine two values;
-// bNegate is Tie's sign.
-template <class TRules>
-inline rtl::Extended Combine(TOpcode Operator, rtl::Extended rLeft, rtl::Extended rRight, const TInstruction& In,
-                             TRules& Rules) {
-    switch (Operator) {
-        case TOpcode::Add: return Signed(Finite(rLeft + rRight), In.bNegate);
-        case TOpcode::Subtract: return Signed(Finite(rLeft - rRight), In.bNegate);
-        case TOpcode::Multiply: return Signed(Finite(rLeft * rRight), In.bNegate);
-        case TOpcode::Divide: return Divide(rLeft, rRight, *In.pTie, In.bNegate, Rules);
-        default: return Signed(rtl::Power(rLeft, rRight), In.bNegate);
-    }
+// The operator character of an operator opcode, in the order of sCharOperator.
+constexpr char OperatorOf(TOpcode Operator) {
+    return sCharOperator[static_cast<std::size_t>(Operator) - static_cast<std::size_t>(TOpcode::Add)];
 }
-
-}  // namespace detail
 
 // Stopped (see EvaluationRules) is asked after every call and every division by zero,
 // the only places where a handler runs.
@@ -106,29 +81,21 @@ rtl::Extended TProgram::Run(TRules& Rules) {
     Extended* pTop = FStack.data();  // one past the top value
     for (const TInstruction* p = pCode; p != pEnd;) {
         const TInstruction& In = *p;
+        // Only an instruction that starts a subtree has iSkip; after an error the
+        // subtree gives 0.
+        if (In.iSkip != 0 && Rules.Failed()) [[unlikely]] {
+            *pTop++ = 0;
+            p = pCode + In.iSkip;
+            continue;
+        }
         switch (In.Opcode) {
             case TOpcode::Constant:
-                if (Rules.Failed()) [[unlikely]] {
-                    *pTop++ = 0;
-                    p = pCode + In.iSkip;
-                    continue;
-                }
                 *pTop++ = In.rValue;
                 break;
             case TOpcode::Read:
-                if (Rules.Failed()) [[unlikely]] {
-                    *pTop++ = 0;
-                    p = pCode + In.iSkip;
-                    continue;
-                }
                 *pTop++ = Rules.Read(*In.pTie);
                 break;
             case TOpcode::CallLeaf:
-                if (Rules.Failed()) [[unlikely]] {
-                    *pTop++ = 0;
-                    p = pCode + In.iSkip;
-                    continue;
-                }
                 if (!Rules.CanCall(*In.pTie)) {
                     *pTop++ = 0;
                     break;
@@ -137,11 +104,6 @@ rtl::Extended TProgram::Run(TRules& Rules) {
                 if (Rules.Stopped()) return 0;
                 break;
             case TOpcode::CallStart:
-                if (Rules.Failed()) [[unlikely]] {
-                    *pTop++ = 0;
-                    p = pCode + In.iSkip;
-                    continue;
-                }
                 if (!Rules.CanCall(*In.pTie)) {
                     // Nobody answers: 0, and the arguments are not evaluated.
                     *pTop++ = 0;
@@ -163,7 +125,7 @@ rtl::Extended TProgram::Run(TRules& Rules) {
             case TOpcode::Divide:
             case TOpcode::Power:
                 --pTop;
-                pTop[-1] = detail::Combine(In.Opcode, pTop[-1], pTop[0], In, Rules);
+                pTop[-1] = Operate(OperatorOf(In.Opcode), pTop[-1], pTop[0], *In.pTie, In.bNegate, Rules);
                 if (In.Opcode == TOpcode::Divide && pTop[0] == 0 && Rules.Stopped()) return 0;
                 break;
             case TOpcode::AddConstant:
@@ -173,7 +135,7 @@ rtl::Extended TProgram::Run(TRules& Rules) {
             case TOpcode::PowerOfConstant: {
                 const auto Operator = static_cast<TOpcode>(static_cast<int>(In.Opcode) - 5);
                 const Extended rRight = Rules.Failed() ? 0 : In.rValue;
-                pTop[-1] = detail::Combine(Operator, pTop[-1], rRight, In, Rules);
+                pTop[-1] = Operate(OperatorOf(Operator), pTop[-1], rRight, *In.pTie, In.bNegate, Rules);
                 if (Operator == TOpcode::Divide && rRight == 0 && Rules.Stopped()) return 0;
                 break;
             }
@@ -184,7 +146,7 @@ rtl::Extended TProgram::Run(TRules& Rules) {
             case TOpcode::ConstantToThePower: {
                 const auto Operator = static_cast<TOpcode>(static_cast<int>(In.Opcode) - 10);
                 const Extended rRight = pTop[-1];
-                pTop[-1] = detail::Combine(Operator, In.rValue, rRight, In, Rules);
+                pTop[-1] = Operate(OperatorOf(Operator), In.rValue, rRight, *In.pTie, In.bNegate, Rules);
                 if (Operator == TOpcode::Divide && rRight == 0 && Rules.Stopped()) return 0;
                 break;
             }

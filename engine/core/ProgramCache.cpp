@@ -6,24 +6,6 @@
 
 namespace quorix::core {
 
-namespace {
-
-// A tree retired with its program: the program goes first, then the nodes it reads.
-struct TRetiredTree {
-    TRetiredTree(TTie* pRootIn, std::unique_ptr<TProgram> pProgramIn)
-        : pRoot(pRootIn), pProgram(std::move(pProgramIn)) {}
-    ~TRetiredTree() {
-        pProgram.reset();
-        ClearBST(pRoot);
-    }
-    TRetiredTree(const TRetiredTree&) = delete;
-    TRetiredTree& operator=(const TRetiredTree&) = delete;
-    TTie* pRoot;
-    std::unique_ptr<TProgram> pProgram;
-};
-
-}  // namespace
-
 TProgramCache::TProgramCache() = default;
 TProgramCache::~TProgramCache() = default;
 
@@ -38,7 +20,13 @@ void TProgramCache::Discard(TTie*& pRoot) {
 }
 
 void TProgramCache::Retire(TTie*& pRoot, TRetired& Retired) {
-    Retired.push_back(std::make_shared<TRetiredTree>(std::exchange(pRoot, nullptr), std::move(FProgram)));
+    // The program goes first, then the nodes it reads.
+    std::shared_ptr<TProgram> pProgram(std::move(FProgram));
+    std::shared_ptr<void> pTree(std::exchange(pRoot, nullptr), [pProgram](TTie* p) mutable {
+        pProgram.reset();
+        ClearBST(p);
+    });
+    Retired.push_back(std::move(pTree));
 }
 
 }  // namespace quorix::core
