@@ -11,9 +11,6 @@
 #include <string_view>
 
 #include "engine/core/EngineComponent.hpp"
-#include "engine/core/Errors.hpp"
-#include "engine/core/Tie.hpp"
-#include "framework/Types.hpp"
 
 namespace quorix {
 inline namespace gen4 {

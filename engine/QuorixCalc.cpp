@@ -19,8 +19,7 @@ public:
 
     bool Failed() const { return FSelf.FCalcError; }
     bool Stopped() const { return FSelf.FGeneration != FGeneration; }
-    // Not asked: a name without arguments is a call.
-    rtl::Extended Read(TTie& Tie) { return FSelf.CallFunction(Tie); }
+    rtl::Extended Read(TTie& Tie) { return FSelf.CallFunction(Tie); }  // not asked: BareName
     bool CanCall(const TTie& Tie) const { return FSelf.FOnGetFunction || Tie.bBuildIn; }
     rtl::Extended Call(TTie& Tie) { return FSelf.CallFunction(Tie); }
     rtl::Extended DivideByZero(const TTie& Tie) {

@@ -41,11 +41,6 @@ void TQuorix::DiscardParse() {
     FUsedVarValid = false;
 }
 
-void TQuorix::SetVariables(const rtl::TStrings* Value) {
-    if (Value) FVariables->Assign(*Value);
-    else FVariables->Clear();
-}
-
 // ---- Usage queries -----------------------------------------------------------------
 // Both walks visit a node, then the arguments of a listed function, then the left
 // and the right operand, so every name is listed in order of first appearance.

@@ -9,10 +9,6 @@
 #include <string>
 
 #include "engine/core/EngineComponent.hpp"
-#include "engine/core/Errors.hpp"
-#include "engine/core/Tie.hpp"
-#include "framework/StringList.hpp"
-#include "framework/Types.hpp"
 
 namespace quorix {
 inline namespace gen5 {
@@ -54,7 +50,7 @@ public:
 
     // Published properties besides the shared ones.
     rtl::TStrings* Variables() const { return FVariables.get(); }
-    void SetVariables(const rtl::TStrings* Value);
+    void SetVariables(const rtl::TStrings* Value) { AssignList(*FVariables, Value); }
     const TOnGetFunctionEvent& OnGetFunction() const { return FOnGetFunction.Get(); }
     void SetOnGetFunction(TOnGetFunctionEvent Handler) { FOnGetFunction.Set(std::move(Handler), IsBusy(), FRetired); }
     const TOnGetVariableEvent& OnGetVariable() const { return FOnGetVariable.Get(); }

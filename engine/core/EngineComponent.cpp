@@ -21,9 +21,9 @@ void TEngineComponent::SetText(const std::string& sValue) {
     if (FAutoParse) Parse();
 }
 
-void TEngineComponent::SetFunctions(const rtl::TStrings* Value) {
-    if (Value) FFunctions->Assign(*Value);
-    else FFunctions->Clear();
+void TEngineComponent::AssignList(rtl::TStrings& List, const rtl::TStrings* Value) {
+    if (Value) List.Assign(*Value);
+    else List.Clear();
 }
 
 void TEngineComponent::DiscardParse() {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/core/Errors.hpp"
 #include "engine/core/ProgramCache.hpp"
 #include "engine/core/Retired.hpp"
 #include "engine/core/Tie.hpp"
@@ -26,7 +27,7 @@ public:
     const std::string& Text() const { return FText; }
     void SetText(const std::string& sValue);
     rtl::TStrings* Functions() const { return FFunctions.get(); }
-    void SetFunctions(const rtl::TStrings* Value);
+    void SetFunctions(const rtl::TStrings* Value) { AssignList(*FFunctions, Value); }
     bool AutoCalc() const { return FAutoCalc; }
     void SetAutoCalc(bool bValue) { FAutoCalc = bValue; }
     bool AutoParse() const { return FAutoParse; }
@@ -59,6 +60,8 @@ protected:
     // Forgets the parse of the present text: tree, result and used lists.
     virtual void DiscardParse();
     void ReportError(int iPos, int iErrCode);
+    // A list property's setter: a copy of Value, or empty for nil.
+    static void AssignList(rtl::TStrings& List, const rtl::TStrings* Value);
     bool IsFunctionName(const std::string& sName) const { return FFunctions->IndexOf(sName) >= 0; }
     // Fills List by Read on first demand after a parse; before one it stays as it is.
     rtl::TStrings* UsedList(rtl::TStrings& List, bool& bValid, const std::function<void()>& Read);

@@ -12,31 +12,21 @@
 
 namespace quorix::core {
 
-// How the flavour takes a name without arguments.
-enum class TBareName {
-    Variable,  // read through Read
-    Call,      // a call like any other
-};
+// How the flavour takes a name without arguments: a variable, read through Read, or
+// a call like any other.
+enum class TBareName { Variable, Call };
 
-// Rules provide:
-//   BareName                        see TBareName
-//   bool Failed()                   whether an error now skips every subtree started
-//   bool Stopped()                  whether the evaluation must end (the text changed)
-//   Extended Read(TTie&)            a variable's value, sign applied
-//   bool CanCall(const TTie&)       whether anyone answers this call
-//   Extended Call(TTie&)            the call, its arguments' values already stored
-//   Extended DivideByZero(TTie&)    what a division by exactly 0 gives
 // Stopped is asked after every call and every operator; when it says so the
 // evaluation returns 0 at once and the caller discards the value.
 template <class R>
 concept EvaluationRules = requires(R& Rules, TTie& Tie) {
     { R::BareName } -> std::convertible_to<TBareName>;
-    { Rules.Failed() } -> std::same_as<bool>;
-    { Rules.Stopped() } -> std::same_as<bool>;
-    { Rules.Read(Tie) } -> std::same_as<rtl::Extended>;
-    { Rules.CanCall(Tie) } -> std::same_as<bool>;
-    { Rules.Call(Tie) } -> std::same_as<rtl::Extended>;
-    { Rules.DivideByZero(Tie) } -> std::same_as<rtl::Extended>;
+    { Rules.Failed() } -> std::same_as<bool>;   // an error now skips every subtree started
+    { Rules.Stopped() } -> std::same_as<bool>;  // the evaluation must end (the text changed)
+    { Rules.Read(Tie) } -> std::same_as<rtl::Extended>;     // a variable's value, sign applied
+    { Rules.CanCall(Tie) } -> std::same_as<bool>;           // anyone answers this call
+    { Rules.Call(Tie) } -> std::same_as<rtl::Extended>;     // its arguments' values already stored
+    { Rules.DivideByZero(Tie) } -> std::same_as<rtl::Extended>;  // a division by exactly 0
 };
 
 // Operator cOperator of node Tie applied to two values, negated when bNegate (the

@@ -1,8 +1,6 @@
-// The parse both flavours share: the tokenizer (operators, parentheses, numbers and
-// names), the argument lists and the tree builder, run over one shared copy of the
-// text. A flavour's rules say what a name
-// is, which codes its errors have, how deep calls may nest and whether and how
-// constants fold.
+// The parse both flavours share: tokenizer, argument lists and tree builder, over one
+// shared copy of the text. A flavour's rules say what a name is, which codes its
+// errors have, how deep calls may nest and whether and how constants fold.
 #pragma once
 
 #include <concepts>
@@ -22,12 +20,9 @@
 
 namespace quorix::core {
 
-// What a name token is to the flavour.
-enum class TNameUse {
-    Unknown,  // an error
-    Plain,    // an operand by itself (a variable)
-    Call,     // a function, which takes the argument list that follows it
-};
+// What a name token is to the flavour: an error, an operand by itself (a variable),
+// or a function, which takes the argument list that follows it.
+enum class TNameUse { Unknown, Plain, Call };
 
 // The codes a flavour reports for the parse errors beyond the builder's.
 struct TParseErrors {
@@ -42,11 +37,9 @@ template <class R>
 concept ParseRules = requires(R& Rules, TTie& Tie, const TTie& Node, int i) {
     { R::Errors } -> std::convertible_to<TParseErrors>;
     { R::MaxCallNesting } -> std::convertible_to<int>;
-    // Refuse a text whose calls nest too deeply before parsing any of a list (else a
-    // call is refused when its own level is reached).
+    // Refuse calls nested too deeply before any of a list is parsed, or at their level.
     { R::bRefuseDeepCallsAhead } -> std::convertible_to<bool>;
-    // A function name must be followed by a non-empty argument list.
-    { R::bCallsNeedArguments } -> std::convertible_to<bool>;
+    { R::bCallsNeedArguments } -> std::convertible_to<bool>;  // a non-empty list must follow
     { Rules.Delimiter() } -> std::same_as<char>;
     { Rules.Separator() } -> std::same_as<char>;
     { Rules.Use(Tie) } -> std::same_as<TNameUse>;

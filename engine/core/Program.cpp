@@ -27,14 +27,7 @@ TForm FormOf(const TTie& Tie) {
 }
 
 TOpcode OperatorOpcode(char cOperator, TForm Form) {
-    int iOperator = 0;
-    switch (cOperator) {
-        case '+': iOperator = int(TOpcode::Add); break;
-        case '-': iOperator = int(TOpcode::Subtract); break;
-        case '*': iOperator = int(TOpcode::Multiply); break;
-        case '/': iOperator = int(TOpcode::Divide); break;
-        default: iOperator = int(TOpcode::Power); break;
-    }
+    const auto iOperator = int(TOpcode::Add) + static_cast<int>(sCharOperator.find(cOperator));
     return static_cast<TOpcode>(iOperator + (Form == TForm::ConstantRight ? 5 : Form == TForm::ConstantLeft ? 10 : 0));
 }
 

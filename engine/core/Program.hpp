@@ -66,9 +66,7 @@ constexpr char OperatorOf(TOpcode Operator) {
     return sCharOperator[static_cast<std::size_t>(Operator) - static_cast<std::size_t>(TOpcode::Add)];
 }
 
-// Stopped (see EvaluationRules) is asked after every call and every division by zero,
-// the only places where a handler runs.
-//
+// Stopped is asked after every call and every division by zero, where handlers run.
 // An operator with a constant operand takes it from its own instruction. A constant
 // right operand is started after the left one ends, with nothing run in between, so
 // the operator tests Failed for it; a constant left operand starts with the operator's

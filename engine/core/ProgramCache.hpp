@@ -18,8 +18,6 @@ class TProgramCache {
 public:
     TProgramCache();
     ~TProgramCache();
-    TProgramCache(const TProgramCache&) = delete;
-    TProgramCache& operator=(const TProgramCache&) = delete;
 
     // The program of pRoot's tree, compiled at the first demand.
     TProgram& Of(TTie* pRoot, TBareName BareName);

@@ -1,6 +1,6 @@
 // The texts a node holds besides its own token, which most nodes leave empty: each
 // takes one pointer in the node instead of a whole string, so that a node fits in
-// two cache lines. Both read as a const std::string&.
+// two cache lines.
 #pragma once
 
 #include <memory>
