@@ -24,20 +24,12 @@ TQuorix::TQuorix(rtl::TComponent* AOwner)
     : core::TEngineComponent(AOwner, true), FBuildInFun(std::make_unique<rtl::TStringList>()) {}
 
 const rtl::TClassInfo& TQuorix::StaticClassInfo() {
-    static const rtl::TClassInfo Info{
-        "TQuorix",
-        &rtl::TComponent::StaticClassInfo(),
-        [](rtl::TComponent* AOwner) -> rtl::TComponent* { return new TQuorix(AOwner); },
-        {
-            rtl::MakeProperty("StringDelimiter", &TQuorix::StringDelimiter, &TQuorix::SetStringDelimiter),
-            rtl::MakeProperty("ParSeparator", &TQuorix::ParSeparator, &TQuorix::SetParSeparator),
-            rtl::MakeProperty("Text", &TQuorix::Text, &TQuorix::SetText),
-            rtl::MakeProperty("Functions", &TQuorix::Functions, &TQuorix::SetFunctions),
-            rtl::MakeProperty("AutoCalc", &TQuorix::AutoCalc, &TQuorix::SetAutoCalc, false),
-            rtl::MakeProperty("AutoParse", &TQuorix::AutoParse, &TQuorix::SetAutoParse, false),
-            rtl::MakeProperty("Optimize", &TQuorix::Optimize, &TQuorix::SetOptimize, true),
-        },
-    };
+    static const rtl::TClassInfo Info = core::ClassInfoOf<TQuorix>(
+        {rtl::MakeProperty("StringDelimiter", &TQuorix::StringDelimiter, &TQuorix::SetStringDelimiter),
+         rtl::MakeProperty("ParSeparator", &TQuorix::ParSeparator, &TQuorix::SetParSeparator),
+         rtl::MakeProperty("Text", &TQuorix::Text, &TQuorix::SetText),
+         rtl::MakeProperty("Functions", &TQuorix::Functions, &TQuorix::SetFunctions)},
+        true);
     return Info;
 }
 

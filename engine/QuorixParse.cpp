@@ -11,17 +11,11 @@ namespace quorix {
 inline namespace gen4 {
 
 // Names are built-ins or listed in Functions, all of them called, with or without an
-// argument list; the delimiter and separator are the component's own.
+// argument list.
 struct TQuorix::TParseRules {
-    static constexpr core::TParseErrors Errors{qeUnknownName, qeOpenString, qeTooDeep, 0, 0};
-    static constexpr int MaxCallNesting = TQuorix::MaxCallNesting;
-    static constexpr bool bRefuseDeepCallsAhead = true;
-    static constexpr bool bCallsNeedArguments = false;
-
+    static constexpr core::TParseTraits Traits{MaxCallNesting, true, false, qeUnknownName, qeOpenString, qeTooDeep};
     TQuorix& Self;
 
-    char Delimiter() const { return Self.FStringDelimiter; }
-    char Separator() const { return Self.FParSeparator; }
     core::TNameUse Use(TTie& Tie) const {
         Tie.bBuildIn = Self.IsFunBuildIn(Tie.sName);
         return Self.IsListedFunction(Tie) ? core::TNameUse::Call : core::TNameUse::Unknown;
@@ -35,8 +29,9 @@ struct TQuorix::TParseRules {
 
 bool TQuorix::InternalParse(TTie*& pRoot, std::string_view sText, int iOffset) {
     // One copy for the whole parse: a handler may assign a new text while it is read.
+    const auto pText = std::make_shared<const std::string>(sText);
     TParseRules Rules{*this};
-    return core::TParser(Rules, *FPool, std::make_shared<const std::string>(sText)).Parse(pRoot, iOffset);
+    return core::TParser(Rules, *FPool, pText, FStringDelimiter, FParSeparator).Parse(pRoot, iOffset);
 }
 
 bool TQuorix::IsListedFunction(const TTie& Tie) const {

@@ -19,19 +19,11 @@ TQuorix::TQuorix(rtl::TComponent* AOwner)
       FUsedVar(std::make_unique<rtl::TStringList>()) {}
 
 const rtl::TClassInfo& TQuorix::StaticClassInfo() {
-    static const rtl::TClassInfo Info{
-        "TQuorix",
-        &rtl::TComponent::StaticClassInfo(),
-        [](rtl::TComponent* AOwner) -> rtl::TComponent* { return new TQuorix(AOwner); },
-        {
-            rtl::MakeProperty("Text", &TQuorix::Text, &TQuorix::SetText),
-            rtl::MakeProperty("Functions", &TQuorix::Functions, &TQuorix::SetFunctions),
-            rtl::MakeProperty("Variables", &TQuorix::Variables, &TQuorix::SetVariables),
-            rtl::MakeProperty("AutoCalc", &TQuorix::AutoCalc, &TQuorix::SetAutoCalc, false),
-            rtl::MakeProperty("AutoParse", &TQuorix::AutoParse, &TQuorix::SetAutoParse, false),
-            rtl::MakeProperty("Optimize", &TQuorix::Optimize, &TQuorix::SetOptimize, false),
-        },
-    };
+    static const rtl::TClassInfo Info = core::ClassInfoOf<TQuorix>(
+        {rtl::MakeProperty("Text", &TQuorix::Text, &TQuorix::SetText),
+         rtl::MakeProperty("Functions", &TQuorix::Functions, &TQuorix::SetFunctions),
+         rtl::MakeProperty("Variables", &TQuorix::Variables, &TQuorix::SetVariables)},
+        false);
     return Info;
 }
 

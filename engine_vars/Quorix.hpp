@@ -39,16 +39,16 @@ enum TQuorixError : int {
 
 class TQuorix : public core::TEngineComponent {
 public:
-    // Calls nested deeper than this inside one another are refused with qeTooDeep:
-    // parsing recurses once per nested argument list, so this bounds the stack.
-    static constexpr int MaxCallNesting = 256;
-
     explicit TQuorix(rtl::TComponent* AOwner);
 
     static const rtl::TClassInfo& StaticClassInfo();
     const rtl::TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
-    // Published properties besides the shared ones.
+    // Calls nested deeper than this inside one another are refused with qeTooDeep:
+    // parsing recurses once per nested argument list, so this bounds the stack.
+    static constexpr int MaxCallNesting = 256;
+
+    // The variables, and the events that answer names.
     rtl::TStrings* Variables() const { return FVariables.get(); }
     void SetVariables(const rtl::TStrings* Value) { AssignList(*FVariables, Value); }
     const TOnGetFunctionEvent& OnGetFunction() const { return FOnGetFunction.Get(); }

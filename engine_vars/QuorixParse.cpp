@@ -12,16 +12,10 @@ inline namespace gen5 {
 
 // A name is a variable or a function; a function takes a non-empty argument list.
 struct TQuorix::TParseRules {
-    static constexpr core::TParseErrors Errors{qeUnknownName, qeOpenString, qeTooDeep, qeNoArguments,
-                                               qeEmptyArguments};
-    static constexpr int MaxCallNesting = TQuorix::MaxCallNesting;
-    static constexpr bool bRefuseDeepCallsAhead = false;
-    static constexpr bool bCallsNeedArguments = true;
-
+    static constexpr core::TParseTraits Traits{
+        MaxCallNesting, false, true, qeUnknownName, qeOpenString, qeTooDeep, qeNoArguments, qeEmptyArguments};
     TQuorix& Self;
 
-    char Delimiter() const { return Self.FStringDelimiter; }
-    char Separator() const { return Self.FParSeparator; }
     core::TNameUse Use(TTie& Tie) const {
         if (Self.IsVariableName(Tie.sName)) return core::TNameUse::Plain;
         return Self.IsFunctionName(Tie.sName) ? core::TNameUse::Call : core::TNameUse::Unknown;
@@ -40,7 +34,8 @@ struct TQuorix::TParseRules {
 
 bool TQuorix::ParseText(TTie*& pRoot) {
     TParseRules Rules{*this};
-    return core::TParser(Rules, *FPool, std::make_shared<const std::string>(FText)).Parse(pRoot);
+    const auto pText = std::make_shared<const std::string>(FText);
+    return core::TParser(Rules, *FPool, pText, FStringDelimiter, FParSeparator).Parse(pRoot);
 }
 
 }  // namespace gen5

@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/core/Errors.hpp"
 #include "engine/core/ProgramCache.hpp"
@@ -15,6 +17,7 @@
 #include "engine/core/Tie.hpp"
 #include "engine/core/TiePool.hpp"
 #include "framework/Component.hpp"
+#include "framework/Properties.hpp"
 #include "framework/StringList.hpp"
 #include "framework/Types.hpp"
 
@@ -116,5 +119,17 @@ protected:
     int FEvaluating = 0;
     TRetired FRetired;
 };
+
+// The class information of flavour T: its own published properties, then the
+// switches, of which only Optimize's default differs. Both flavours are published as
+// "TQuorix", the class name their stored components carry.
+template <class T>
+rtl::TClassInfo ClassInfoOf(std::vector<rtl::TPropInfo> Properties, bool bOptimize) {
+    Properties.push_back(rtl::MakeProperty("AutoCalc", &T::AutoCalc, &T::SetAutoCalc, false));
+    Properties.push_back(rtl::MakeProperty("AutoParse", &T::AutoParse, &T::SetAutoParse, false));
+    Properties.push_back(rtl::MakeProperty("Optimize", &T::Optimize, &T::SetOptimize, bOptimize));
+    const auto Create = [](rtl::TComponent* AOwner) -> rtl::TComponent* { return new T(AOwner); };
+    return {"TQuorix", &rtl::TComponent::StaticClassInfo(), Create, std::move(Properties)};
+}
 
 }  // namespace quorix::core

@@ -24,24 +24,23 @@ namespace quorix::core {
 // or a function, which takes the argument list that follows it.
 enum class TNameUse { Unknown, Plain, Call };
 
-// The codes a flavour reports for the parse errors beyond the builder's.
-struct TParseErrors {
+// What a flavour's parse allows, and the codes it reports for the errors beyond the
+// builder's.
+struct TParseTraits {
+    int iMaxCallNesting;
+    // Refuse calls nested too deeply before any of a list is parsed (else at their level).
+    bool bRefuseDeepCallsAhead;
+    bool bCallsNeedArguments;  // a function name must be followed by a non-empty list
     int iUnknownName;
     int iOpenString;     // a string delimiter left open in an argument list
-    int iTooDeep;        // calls nested deeper than MaxCallNesting
-    int iNoArguments;    // a call without "(", where calls need arguments
-    int iEmptyArguments; // a call with "()", likewise
+    int iTooDeep;        // calls nested deeper than iMaxCallNesting
+    int iNoArguments = 0;
+    int iEmptyArguments = 0;
 };
 
 template <class R>
 concept ParseRules = requires(R& Rules, TTie& Tie, const TTie& Node, int i) {
-    { R::Errors } -> std::convertible_to<TParseErrors>;
-    { R::MaxCallNesting } -> std::convertible_to<int>;
-    // Refuse calls nested too deeply before any of a list is parsed, or at their level.
-    { R::bRefuseDeepCallsAhead } -> std::convertible_to<bool>;
-    { R::bCallsNeedArguments } -> std::convertible_to<bool>;  // a non-empty list must follow
-    { Rules.Delimiter() } -> std::same_as<char>;
-    { Rules.Separator() } -> std::same_as<char>;
+    { R::Traits } -> std::convertible_to<TParseTraits>;
     { Rules.Use(Tie) } -> std::same_as<TNameUse>;
     { Rules.UpperName(Node) } -> std::same_as<std::string>;
     { Rules.IsSignedName(Node) } -> std::same_as<bool>;
@@ -53,8 +52,9 @@ concept ParseRules = requires(R& Rules, TTie& Tie, const TTie& Node, int i) {
 template <ParseRules TRules>
 class TParser {
 public:
-    TParser(TRules& Rules, TTiePool& Pool, TSharedText pText)
-        : FRules(Rules), FPool(Pool), FText(std::move(pText)) {}
+    // The delimiter and separator are the component's, read as the parse goes.
+    TParser(TRules& Rules, TTiePool& Pool, TSharedText pText, const char& cDelimiter, const char& cSeparator)
+        : FRules(Rules), FPool(Pool), FText(std::move(pText)), FDelimiter(cDelimiter), FSeparator(cSeparator) {}
 
     // Parses the whole text, which starts at iOffset in the component's text, into
     // pRoot (nil on entry).
@@ -119,28 +119,28 @@ private:
     // that the name takes, if any. False after an error has been reported.
     bool TakeName(TTie& Tie, std::string_view sText, int iOffset, int iLevel, std::size_t& iEnd) {
         const TNameUse Use = FRules.Use(Tie);
-        if (Use == TNameUse::Unknown) return Fail(Tie.iPos, TRules::Errors.iUnknownName);
+        if (Use == TNameUse::Unknown) return Fail(Tie.iPos, TRules::Traits.iUnknownName);
         // Upper-cased once here, so that evaluation hands out the name without copying.
         Tie.sUpperName = FPool.Intern(FRules.UpperName(Tie));
         if (Use == TNameUse::Plain) return true;
         if (iEnd >= sText.size() || sText[iEnd] != '(')
-            return !TRules::bCallsNeedArguments || Fail(Tie.iPos, TRules::Errors.iNoArguments);
+            return !TRules::Traits.bCallsNeedArguments || Fail(Tie.iPos, TRules::Traits.iNoArguments);
 
         const int iCallLevel = iLevel + 1;
-        const bool bTooDeep = iCallLevel > TRules::MaxCallNesting;
-        const TArgumentList List = TRules::bRefuseDeepCallsAhead
-                                       ? ScanArgumentList(sText, iEnd, FRules.Delimiter(), iCallLevel, TRules::MaxCallNesting)
-                                       : ScanArgumentList(sText, iEnd, FRules.Delimiter());
-        if (TRules::bRefuseDeepCallsAhead && (List.bTooDeep || bTooDeep)) return Fail(Tie.iPos, TRules::Errors.iTooDeep);
+        const bool bTooDeep = iCallLevel > TRules::Traits.iMaxCallNesting;
+        const TArgumentList List = TRules::Traits.bRefuseDeepCallsAhead
+                                       ? ScanArgumentList(sText, iEnd, FDelimiter, iCallLevel, TRules::Traits.iMaxCallNesting)
+                                       : ScanArgumentList(sText, iEnd, FDelimiter);
+        if (TRules::Traits.bRefuseDeepCallsAhead && (List.bTooDeep || bTooDeep)) return Fail(Tie.iPos, TRules::Traits.iTooDeep);
         if (List.bQuoted || List.iDepth != 0) {
             const int iLast = iOffset + static_cast<int>(sText.size()) - 1;
-            return Fail(iLast, List.bQuoted ? TRules::Errors.iOpenString : beNoClosing);
+            return Fail(iLast, List.bQuoted ? TRules::Traits.iOpenString : beNoClosing);
         }
         const std::string_view sList = sText.substr(iEnd + 1, List.iEnd - 1 - (iEnd + 1));
         Tie.sParams.Assign(FText, sList);
-        if (TRules::bCallsNeedArguments && sList.empty())
-            return Fail(Tie.iPos + static_cast<int>(Tie.sName.size()), TRules::Errors.iEmptyArguments);
-        if (bTooDeep) return Fail(Tie.iPos, TRules::Errors.iTooDeep);
+        if (TRules::Traits.bCallsNeedArguments && sList.empty())
+            return Fail(Tie.iPos + static_cast<int>(Tie.sName.size()), TRules::Traits.iEmptyArguments);
+        if (bTooDeep) return Fail(Tie.iPos, TRules::Traits.iTooDeep);
         iEnd = List.iEnd;
         return ParseArguments(Tie, sList, iCallLevel);
     }
@@ -151,10 +151,10 @@ private:
         Call.iParCount = 0;
         Call.arrParams.clear();
         const int iFirst = Call.iPos + static_cast<int>(Call.sName.size()) + 1;
-        return SplitArguments(sList, FRules.Delimiter(), FRules.Separator(), [&](std::string_view sArg, std::size_t iStart) {
+        return SplitArguments(sList, FDelimiter, FSeparator, [&](std::string_view sArg, std::size_t iStart) {
             rParam& Arg = Call.arrParams.emplace_back();
             ++Call.iParCount;
-            if (IsStringArgument(sArg, FRules.Delimiter())) {
+            if (IsStringArgument(sArg, FDelimiter)) {
                 Arg.bIsString = true;
                 Arg.sValue = sArg.substr(1, sArg.size() - 2);
                 return true;
@@ -182,6 +182,8 @@ private:
     TRules& FRules;
     TTiePool& FPool;
     TSharedText FText;
+    const char& FDelimiter;
+    const char& FSeparator;
 };
 
 }  // namespace quorix::core
