@@ -15,13 +15,6 @@
 namespace quorix {
 inline namespace gen4 {
 
-using core::rParam;
-using core::TOnErrorEvent;
-using core::sCharOperator;
-using core::sOneChars;
-using core::TTie;
-using core::TTieList;
-
 // Codes handed to OnError. Functions report their own non-zero codes as well.
 enum TQuorixError : int {
     qeOperand = core::beOperand,

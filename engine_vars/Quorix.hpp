@@ -13,13 +13,6 @@
 namespace quorix {
 inline namespace gen5 {
 
-using core::rParam;
-using core::TOnErrorEvent;
-using core::sCharOperator;
-using core::sOneChars;
-using core::TTie;
-using core::TTieList;
-
 using TOnGetFunctionEvent = std::function<void(const std::string& sName, std::span<const rParam> arrPar,
                                                int ParCount, rtl::Extended& Result)>;
 using TOnGetVariableEvent = std::function<void(const std::string& sName, rtl::Extended& Result)>;

@@ -133,3 +133,13 @@ rtl::TClassInfo ClassInfoOf(std::vector<rtl::TPropInfo> Properties, bool bOptimi
 }
 
 }  // namespace quorix::core
+
+// The records and the error event, as both flavours' units publish them.
+namespace quorix {
+using core::rParam;
+using core::sCharOperator;
+using core::sOneChars;
+using core::TOnErrorEvent;
+using core::TTie;
+using core::TTieList;
+}  // namespace quorix
