@@ -143,6 +143,20 @@ double BytesPerToken(const TEngineKind& Kind, const TGenerated& Text) {
     return static_cast<double>(PeakBytes() - iBefore) / static_cast<double>(Text.iTokens);
 }
 
+// Peak heap growth while a fresh engine parses a string argument of iLength bytes
+// nested iDepth calls deep, as a multiple of the text's length: what copies of the
+// text a parse makes on its way down.
+double PeakPerTextByte(const TEngineKind& Kind, int iDepth, std::size_t iLength) {
+    std::string sText;
+    for (int i = 0; i < iDepth; ++i) sText += "f(";
+    sText += "'" + std::string(iLength, 'x') + "'" + std::string(static_cast<std::size_t>(iDepth), ')');
+    const std::unique_ptr<TEngine> Engine = Kind.Make();
+    const std::size_t iBefore = LiveBytes();
+    ResetPeakBytes();
+    if (!Engine->Parse(sText)) return NAN;
+    return static_cast<double>(PeakBytes() - iBefore) / static_cast<double>(sText.size());
+}
+
 void PrintTables(const TCollector& Results, const std::map<std::string, std::size_t>& Tokens) {
     const std::vector<TExpression>& Set = ExpressionSet();
     for (const char* sWhat : {"eval", "parse"}) {
@@ -184,6 +198,12 @@ void PrintTables(const TCollector& Results, const std::map<std::string, std::siz
             std::printf("| %s | %s | %.0f | %.0f |\n", Kind.sName, ShapeName(Shape),
                         BytesPerToken(Kind, Generate(Shape, 1000)), BytesPerToken(Kind, Generate(Shape, 1000000)));
     }
+    // Flavour A refuses calls nested deeper than 64, flavour B deeper than 256.
+    std::printf("\nPeak heap while parsing a 256 KiB string nested in calls (multiples of the text's length)\n\n");
+    std::printf("| flavour | 64 calls | 256 calls |\n|---|---|---|\n");
+    const std::size_t iLength = std::size_t{256} << 10;
+    std::printf("| A | %.1f | - |\n", PeakPerTextByte(Kinds[0], 64, iLength));
+    std::printf("| B | %.1f | %.1f |\n", PeakPerTextByte(Kinds[1], 64, iLength), PeakPerTextByte(Kinds[1], 256, iLength));
 }
 
 }  // namespace

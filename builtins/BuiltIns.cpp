@@ -22,6 +22,20 @@ int ResolvePosition(int iPosition, int ParCount) {
 TCallArguments::TCallArguments(std::span<const rParam> arrPar, int ParCount)
     : FParams(arrPar), FParCount(ParCount) {}
 
+bool IsString(const rParam& Param) { return Param.bIsString; }
+
+bool IsInteger(const rParam& Param) { return !Param.bIsString && Param.rValue == std::trunc(Param.rValue); }
+
+bool IsPaymentTime(const rParam& Param) {
+    if (!Param.bIsString) return false;
+    const std::string sUpper = rtl::UpperCase(Param.sValue);
+    return sUpper == "START" || sUpper == "END";
+}
+
+rtl::TPaymentTime GetPayment(const rParam& Param) {
+    return rtl::UpperCase(Param.sValue) == "END" ? rtl::ptEndOfPeriod : rtl::ptStartOfPeriod;
+}
+
 const rParam& TCallArguments::At(int iPosition) const {
     return FParams[std::size_t(ResolvePosition(iPosition, FParCount) - 1)];
 }
@@ -31,7 +45,7 @@ Extended TCallArguments::Number(int iPosition) const { return At(iPosition).rVal
 int TCallArguments::Whole(int iPosition) const { return rtl::Trunc(At(iPosition).rValue); }
 
 rtl::TPaymentTime TCallArguments::Payment(int iPosition) const {
-    return TExtParser::GetPayment(At(iPosition));
+    return GetPayment(At(iPosition));
 }
 
 std::span<const double> TCallArguments::List(int iFirst, int iLast) {
@@ -54,9 +68,9 @@ constexpr TKind N = TKind::Number, W = TKind::Whole, P = TKind::PaymentTime;
 
 bool HasKind(const rParam& Param, TKind Kind) {
     switch (Kind) {
-        case TKind::Number: return !TExtParser::IsString(Param);
-        case TKind::Whole: return TExtParser::IsInteger(Param);
-        case TKind::PaymentTime: return TExtParser::IsPaymentTime(Param);
+        case TKind::Number: return !IsString(Param);
+        case TKind::Whole: return IsInteger(Param);
+        case TKind::PaymentTime: return IsPaymentTime(Param);
     }
     return false;
 }

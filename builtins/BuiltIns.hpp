@@ -10,9 +10,24 @@
 #include <string>
 #include <vector>
 
-#include "builtins/ExtParser.hpp"
+#include "builtins/FunctionCodes.hpp"
+#include "engine/core/Tie.hpp"
+#include "framework/math/Finance.hpp"
+#include "framework/base/Types.hpp"
 
 namespace quorix::builtins {
+
+using core::rParam;
+
+// The argument tests (TExtParser publishes them too). A string argument's value
+// reads as 0.
+bool IsString(const rParam& Param);
+// A number without a fractional part, of any size.
+bool IsInteger(const rParam& Param);
+// A string that reads START or END in any letter case, with nothing around it.
+bool IsPaymentTime(const rParam& Param);
+// END gives the end of the period, anything else its start.
+rtl::TPaymentTime GetPayment(const rParam& Param);
 
 // Argument positions are 1-based, as written. Two stand-ins count from the end, for
 // rows whose last argument is special.

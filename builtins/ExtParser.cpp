@@ -1,11 +1,8 @@
 #include "builtins/ExtParser.hpp"
 
-#include <cmath>
-
 #include "builtins/BuiltIns.hpp"
 #include "builtins/FunctionSets.hpp"
 #include "framework/base/Properties.hpp"
-#include "framework/base/TextCase.hpp"
 
 namespace quorix {
 
@@ -35,21 +32,10 @@ std::span<const TBuiltInSignature> TExtParser::BuiltInSignatures() {
     return functions::Signatures(functions::TFunctionSet::BuiltIns);
 }
 
-bool TExtParser::IsString(const rParam& Param) { return Param.bIsString; }
-
-bool TExtParser::IsInteger(const rParam& Param) {
-    return !Param.bIsString && Param.rValue == std::trunc(Param.rValue);
-}
-
-bool TExtParser::IsPaymentTime(const rParam& Param) {
-    if (!Param.bIsString) return false;
-    const std::string sUpper = rtl::UpperCase(Param.sValue);
-    return sUpper == "START" || sUpper == "END";
-}
-
-rtl::TPaymentTime TExtParser::GetPayment(const rParam& Param) {
-    return rtl::UpperCase(Param.sValue) == "END" ? rtl::ptEndOfPeriod : rtl::ptStartOfPeriod;
-}
+bool TExtParser::IsString(const rParam& Param) { return builtins::IsString(Param); }
+bool TExtParser::IsInteger(const rParam& Param) { return builtins::IsInteger(Param); }
+bool TExtParser::IsPaymentTime(const rParam& Param) { return builtins::IsPaymentTime(Param); }
+rtl::TPaymentTime TExtParser::GetPayment(const rParam& Param) { return builtins::GetPayment(Param); }
 
 void TExtParser::GetFunBuildIn(const std::string& sName, std::span<const rParam> arrPar, int ParCount,
                                int& iErrCode, rtl::Extended& Result) {

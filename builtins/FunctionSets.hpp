@@ -12,7 +12,7 @@
 #include <string>
 
 #include "builtins/FunctionCodes.hpp"
-#include "engine/Tie.hpp"
+#include "engine/core/Tie.hpp"
 #include "framework/base/Types.hpp"
 
 namespace quorix::functions {

@@ -3,39 +3,25 @@
 // built-in functions and a function event without an error code.
 #pragma once
 
-#include <cstddef>
 #include <functional>
 #include <memory>
 #include <span>
 #include <string>
-#include <vector>
 
-#include "engine/Retired.hpp"
-#include "engine/Tie.hpp"
-#include "engine/TiePool.hpp"
-#include "framework/base/Component.hpp"
-#include "framework/base/StringList.hpp"
-#include "framework/base/Types.hpp"
+#include "engine/core/EngineComponent.hpp"
 
 namespace quorix {
 inline namespace gen5 {
 
-using core::rParam;
-using core::sCharOperator;
-using core::sOneChars;
-using core::TTie;
-using core::TTieList;
-
 using TOnGetFunctionEvent = std::function<void(const std::string& sName, std::span<const rParam> arrPar,
                                                int ParCount, rtl::Extended& Result)>;
 using TOnGetVariableEvent = std::function<void(const std::string& sName, rtl::Extended& Result)>;
-using TOnErrorEvent = std::function<void(int iPos, int iErrCode)>;
 
 // Codes handed to OnError by this flavour (its own numbering).
 enum TQuorixError : int {
-    qeOperand = 1,          // an operator lacks an operand, "()", operands side by side
-    qeNoClosing = 2,        // "(" without ")"
-    qeNoOpening = 3,        // ")" without "("
+    qeOperand = core::beOperand,
+    qeNoClosing = core::beNoClosing,
+    qeNoOpening = core::beNoOpening,
     qeEmptyArguments = 5,   // a function name followed by "()"
     qeNoArguments = 6,      // a function name not followed by "("
     qeUnknownName = 7,      // neither a number, nor listed in Variables or Functions
@@ -44,119 +30,56 @@ enum TQuorixError : int {
     qeTooDeep = 10,         // calls nested deeper than MaxCallNesting
 };
 
-class TQuorix : public rtl::TComponent {
+class TQuorix : public core::TEngineComponent {
 public:
-    // Calls nested deeper than this inside one another are refused with qeTooDeep:
-    // every level parses its arguments with one more argument parser on the stack.
-    static constexpr int MaxCallNesting = 256;
-
     explicit TQuorix(rtl::TComponent* AOwner);
-    ~TQuorix() override;
 
     static const rtl::TClassInfo& StaticClassInfo();
     const rtl::TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
-    // Published properties, in published order.
-    const std::string& Text() const { return FText; }
-    void SetText(const std::string& sText);
-    rtl::TStrings* Functions() const { return FFunctions; }
-    void SetFunctions(const rtl::TStrings* Value);
-    rtl::TStrings* Variables() const { return FVariables; }
-    void SetVariables(const rtl::TStrings* Value);
-    bool AutoCalc() const { return FAutoCalc; }
-    void SetAutoCalc(bool bValue) { FAutoCalc = bValue; }
-    bool AutoParse() const { return FAutoParse; }
-    void SetAutoParse(bool bValue) { FAutoParse = bValue; }
-    bool Optimize() const { return FOptimize; }
-    void SetOptimize(bool bValue) { FOptimize = bValue; }
-    const TOnGetFunctionEvent& OnGetFunction() const;
-    void SetOnGetFunction(TOnGetFunctionEvent Handler);
-    const TOnGetVariableEvent& OnGetVariable() const;
-    void SetOnGetVariable(TOnGetVariableEvent Handler);
-    const TOnErrorEvent& OnError() const;
-    void SetOnError(TOnErrorEvent Handler);
+    // Calls nested deeper than this inside one another are refused with qeTooDeep:
+    // parsing recurses once per nested argument list, so this bounds the stack.
+    static constexpr int MaxCallNesting = 256;
 
-    rtl::Extended Value() const { return FValue; }
+    // The variables, and the events that answer names.
+    rtl::TStrings* Variables() const { return FVariables.get(); }
+    void SetVariables(const rtl::TStrings* Value) { AssignList(*FVariables, Value); }
+    const TOnGetFunctionEvent& OnGetFunction() const { return FOnGetFunction.Get(); }
+    void SetOnGetFunction(TOnGetFunctionEvent Handler) { FOnGetFunction.Set(std::move(Handler), IsBusy(), FRetired); }
+    const TOnGetVariableEvent& OnGetVariable() const { return FOnGetVariable.Get(); }
+    void SetOnGetVariable(TOnGetVariableEvent Handler) { FOnGetVariable.Set(std::move(Handler), IsBusy(), FRetired); }
 
-    bool Parse();
-    bool Calc();
-    std::string GetParsedText();
+    bool Calc() override;
 
     // Lists owned by the component; callers must not free them.
-    rtl::TStrings* GetUsedFun();
-    rtl::TStrings* GetUsedVar();
-    bool IsFunctionUsed(const std::string& sName);
-    bool IsVariableUsed(const std::string& sName);
+    rtl::TStrings* GetUsedVar() { return UsedList(*FUsedVar, FUsedVarValid, [this] { ReadUsedVar(Root()); }); }
+    bool IsVariableUsed(const std::string& sName) { return GetUsedVar()->IndexOf(sName) >= 0; }
 
-    // The steps behind the operations above.
-    void CreateBST();
-    bool CalcParams(TTie*& pTie);
     // The tree walker; Calc runs the same evaluation as a compiled program.
     rtl::Extended CalcOnBST(TTie* pTie);
-    void ClearBST(TTie*& pTie);
-    std::string ReadInOrder(TTie* pTie);
-    void ReadUsedFun(TTie* pTie);
+    void ReadUsedFun(TTie* pTie) override;
     void ReadUsedVar(TTie* pTie);
 
 protected:
-    const TTie* Root() const { return FRoot; }
     // Calc's evaluation of the parsed tree: the same as CalcOnBST of the root, run as
     // the tree's compiled program.
     virtual rtl::Extended EvaluateTree();
 
 private:
-    bool ParseText();
-    bool Tokenize(const std::string& sText);
-    bool ReadArgumentList(TTie* pTie, const std::string& sText, std::size_t& p);
-    rtl::Extended Combine(const TTie& Tie, rtl::Extended l, rtl::Extended r);
+    struct TParseRules;
+    struct TEvalRules;
+    bool ParseText(TTie*& pRoot) override;
+    void DiscardParse() override;
     rtl::Extended ReadVariable(const TTie& Tie);
     rtl::Extended CallFunction(TTie& Tie);
-    rtl::Extended DivideByZero(const TTie& Tie);
-    void ReportError(int iPos, int iErrCode);
-    bool IsVariableName(const std::string& sName) const;
-    bool IsFunctionName(const std::string& sName) const;
-    bool IsCall(const TTie& Tie) const;
-    rtl::TStrings* UsedList(rtl::TStrings* List, bool& bValid, void (TQuorix::*Read)(TTie*));
+    bool IsVariableName(const std::string& sName) const { return FVariables->IndexOf(sName) >= 0; }
+    bool IsCall(const TTie& Tie) const { return Tie.iParCount > 0 && IsFunctionName(Tie.sName); }
 
-    bool IsBusy() const { return FInCalc || FInParse; }
-    void ReleaseRetiredWhenIdle() {
-        if (!FRetired.empty() && !IsBusy()) FRetired.clear();
-    }
-
-    // The nodes of every tree this component parses; argument parsers share it.
-    core::TTiePool::THandle FPool;
-    TTie* FRoot = nullptr;
-    int FPosBase = 0;
-    std::string FText;
-    rtl::Extended FValue = 0;
-    bool FAutoCalc = false;
-    bool FAutoParse = false;
-    bool FOptimize = false;
-    bool FParsed = false;
-    bool FUsedFunValid = false;
+    std::unique_ptr<rtl::TStringList> FVariables;
+    std::unique_ptr<rtl::TStringList> FUsedVar;
     bool FUsedVarValid = false;
-    bool FInCalc = false;
-    rtl::TStrings* FFunctions = nullptr;
-    rtl::TStrings* FVariables = nullptr;
-    rtl::TStrings* FUsedFun = nullptr;
-    rtl::TStrings* FUsedVar = nullptr;
-    // Handlers live on the heap so that one replaced while it runs stays alive.
     core::THandler<TOnGetFunctionEvent> FOnGetFunction;
     core::THandler<TOnGetVariableEvent> FOnGetVariable;
-    core::THandler<TOnErrorEvent> FOnError;
-    core::TProgramCache FProgram;  // of FRoot
-    TTieList FTieList;
-    std::vector<char> FTieKinds;  // for the builder, see core::BuildTree
-    core::TParentheses FParentheses;  // likewise
-
-    // Keep the component consistent when a handler calls back into it: a parse
-    // refuses to nest, a text assigned while a tree is being walked retires that
-    // tree (and a replaced handler itself) until the component is idle again, and
-    // a result computed for a text that was replaced meanwhile is not kept.
-    bool FInParse = false;
-    unsigned FTextVersion = 0;
-    int FDepth = 0;  // argument parsers between this one and the component in use
-    core::TRetired FRetired;
 };
 
 }  // namespace gen5

@@ -35,7 +35,7 @@ public:
 
 protected:
     rtl::Extended EvaluateTree() override {
-        return bWalk ? this->CalcOnBST(const_cast<core::TTie*>(this->Root())) : TBase::EvaluateTree();
+        return bWalk ? this->CalcOnBST(this->Root()) : TBase::EvaluateTree();
     }
 };
 

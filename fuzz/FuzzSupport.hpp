@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Tie.hpp"
+#include "engine/core/Tie.hpp"
 #include "framework/base/Types.hpp"
 
 namespace quorix::fuzz {

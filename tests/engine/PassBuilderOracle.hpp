@@ -3,7 +3,7 @@
 // linear builder is checked against it.
 #pragma once
 
-#include "engine/TreeBuilder.hpp"
+#include "engine/core/TreeBuilder.hpp"
 
 namespace quorix::testing {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/Tie.hpp"
-#include "engine/TiePool.hpp"
+#include "engine/core/Tie.hpp"
+#include "engine/core/TiePool.hpp"
 
 namespace quorix::testing {
 namespace {

@@ -10,9 +10,9 @@
 
 #include "PassBuilderOracle.hpp"
 #include "RandomTokens.hpp"
-#include "engine/Arithmetic.hpp"
-#include "engine/TiePool.hpp"
-#include "engine/TreeBuilder.hpp"
+#include "engine/core/Arithmetic.hpp"
+#include "engine/core/TiePool.hpp"
+#include "engine/core/TreeBuilder.hpp"
 
 namespace quorix::testing {
 namespace {

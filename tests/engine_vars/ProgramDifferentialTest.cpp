@@ -44,7 +44,7 @@ public:
 
 protected:
     Extended EvaluateTree() override {
-        return FWalk ? CalcOnBST(const_cast<quorix::TTie*>(Root())) : TQuorix::EvaluateTree();
+        return FWalk ? CalcOnBST(Root()) : TQuorix::EvaluateTree();
     }
 
 private:

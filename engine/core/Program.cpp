@@ -1,4 +1,4 @@
-#include "engine/Program.hpp"
+#include "engine/core/Program.hpp"
 
 #include <algorithm>
 #include <cstddef>
@@ -10,6 +10,8 @@ namespace {
 static_assert(int(TOpcode::AddConstant) - int(TOpcode::Add) == 5 && int(TOpcode::PowerOfConstant) - 5 == int(TOpcode::Power) &&
               int(TOpcode::ConstantPlus) - int(TOpcode::Add) == 10 && int(TOpcode::ConstantToThePower) - 10 == int(TOpcode::Power),
               "the interpreter finds an operator from its constant forms by these distances");
+static_assert(OperatorOf(TOpcode::Add) == '+' && OperatorOf(TOpcode::Divide) == '/' && OperatorOf(TOpcode::Power) == '^',
+              "the operator opcodes follow sCharOperator");
 
 bool IsConstant(const TTie* p) { return !p || p->bNumber || p->bConst; }
 rtl::Extended ConstantOf(const TTie* p) { return p ? p->iSign * p->rValue : 0; }
@@ -25,14 +27,7 @@ TForm FormOf(const TTie& Tie) {
 }
 
 TOpcode OperatorOpcode(char cOperator, TForm Form) {
-    int iOperator = 0;
-    switch (cOperator) {
-        case '+': iOperator = int(TOpcode::Add); break;
-        case '-': iOperator = int(TOpcode::Subtract); break;
-        case '*': iOperator = int(TOpcode::Multiply); break;
-        case '/': iOperator = int(TOpcode::Divide); break;
-        default: iOperator = int(TOpcode::Power); break;
-    }
+    const auto iOperator = int(TOpcode::Add) + static_cast<int>(sCharOperator.find(cOperator));
     return static_cast<TOpcode>(iOperator + (Form == TForm::ConstantRight ? 5 : Form == TForm::ConstantLeft ? 10 : 0));
 }
 

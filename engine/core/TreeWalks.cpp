@@ -1,4 +1,4 @@
-#include "engine/TreeWalks.hpp"
+#include "engine/core/TreeWalks.hpp"
 
 #include <cstddef>
 #include <vector>

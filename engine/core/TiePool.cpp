@@ -1,10 +1,10 @@
-#include "engine/TiePool.hpp"
+#include "engine/core/TiePool.hpp"
 
 #include <algorithm>
 #include <new>
 #include <utility>
 
-#include "engine/Tie.hpp"
+#include "engine/core/Tie.hpp"
 
 namespace quorix::core {
 

@@ -1,9 +1,9 @@
-#include "engine/Tie.hpp"
+#include "engine/core/Tie.hpp"
 
 #include <array>
 #include <cstddef>
 
-#include "engine/TiePool.hpp"
+#include "engine/core/TiePool.hpp"
 
 namespace quorix::core {
 

@@ -1,4 +1,4 @@
-#include "engine/TreeBuilder.hpp"
+#include "engine/core/TreeBuilder.hpp"
 
 #include <algorithm>
 #include <cstddef>
@@ -352,15 +352,6 @@ private:
 };
 
 }  // namespace
-
-void TBuildScratch::Clear() {
-    for (std::vector<int32_t>* pSlots : {&Next, &Prev, &Closings, &StrayClosings, &Ready, &Applying, &GroupSlots})
-        pSlots->clear();
-    Kind.clear();
-    Groups.clear();
-    Group.clear();
-    GroupKinds.clear();
-}
 
 void AddParenthesis(TTieList& Tokens, TParentheses& Parentheses, int32_t iPos) {
     Parentheses.push_back({static_cast<int32_t>(Tokens.size()), iPos});

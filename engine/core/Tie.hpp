@@ -1,6 +1,6 @@
 // The parse-tree records shared by both engine flavours: one TTie per token (and per
 // tree node once the tokens are built into a tree), one rParam per function argument.
-// Both flavours re-export these names into their own inline namespace.
+// Both flavours publish these names in namespace quorix (see EngineComponent.hpp).
 #pragma once
 
 #include <cstddef>
@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/TieText.hpp"
+#include "engine/core/TieText.hpp"
 #include "framework/base/Types.hpp"
 
 namespace quorix::core {

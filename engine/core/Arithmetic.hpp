@@ -23,6 +23,15 @@ inline rtl::Extended Signed(rtl::Extended rValue, bool bNegate) { return bNegate
 // finite raises the framework's math exception (EOverflow, EZeroDivide, EInvalidOp);
 // it is never returned. Callers treat a division by exactly 0 as an expression error
 // before they get here.
-rtl::Extended ApplyOperator(char cOperator, rtl::Extended rLeft, rtl::Extended rRight);
+inline rtl::Extended ApplyOperator(char cOperator, rtl::Extended rLeft, rtl::Extended rRight) {
+    switch (cOperator) {
+        case '+': return Finite(rLeft + rRight);
+        case '-': return Finite(rLeft - rRight);
+        case '*': return Finite(rLeft * rRight);
+        case '/': return rtl::FiniteOrRaise(rLeft / rRight, rRight == 0);
+        case '^': return rtl::Power(rLeft, rRight);
+        default: rtl::RaiseInvalidOp();
+    }
+}
 
 }  // namespace quorix::core

@@ -9,8 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "engine/Arithmetic.hpp"
-#include "engine/Tie.hpp"
+#include "engine/core/Arithmetic.hpp"
+#include "engine/core/Evaluation.hpp"
+#include "engine/core/Tie.hpp"
 #include "framework/math/Math.hpp"
 #include "framework/base/Types.hpp"
 
@@ -24,21 +25,9 @@ enum class TOpcode : uint8_t {
     Call,       // the arguments are on the stack, the first on top
     // The operators: both operands on the stack, or one of them a constant in rValue
     // and the other on the stack.
-    Add,
-    Subtract,
-    Multiply,
-    Divide,
-    Power,
-    AddConstant,
-    SubtractConstant,
-    MultiplyByConstant,
-    DivideByConstant,
-    PowerOfConstant,
-    ConstantPlus,
-    ConstantMinus,
-    ConstantTimes,
-    ConstantDividedBy,
-    ConstantToThePower,
+    Add, Subtract, Multiply, Divide, Power,
+    AddConstant, SubtractConstant, MultiplyByConstant, DivideByConstant, PowerOfConstant,
+    ConstantPlus, ConstantMinus, ConstantTimes, ConstantDividedBy, ConstantToThePower,
 };
 
 struct TInstruction {
@@ -53,12 +42,6 @@ struct TInstruction {
     bool bNegate = false;  // the node's sign is -1
 };
 
-// What the compiler needs to know of the flavour.
-enum class TBareName {
-    Variable,  // a name without arguments is read through Read
-    Call,      // a name without arguments is a call like any other
-};
-
 class TProgram {
 public:
     // Compiles the tree at pRoot (nil evaluates to 0). The tree must stay unchanged
@@ -67,9 +50,9 @@ public:
 
     const TTie* Root() const { return FRoot; }
 
-    // Runs the program with the flavour's rules; see the interpreter for what Rules
-    // provides. Not reentrant: a program runs once at a time (Calc refuses to nest).
-    template <class TRules>
+    // Runs the program with the flavour's rules, which evaluate as WalkTree does with
+    // them. Not reentrant: a program runs once at a time (Calc refuses to nest).
+    template <EvaluationRules TRules>
     rtl::Extended Run(TRules& Rules);
 
 private:
@@ -78,41 +61,17 @@ private:
     std::vector<rtl::Extended> FStack;  // sized for the deepest point, so a run allocates nothing
 };
 
-namespace detail {
-
-// rLeft cOperator rRight with the sign of node Tie, as the walkers combine two values;
-// bNegate is Tie's sign.
-template <class TRules>
-inline rtl::Extended Combine(TOpcode Operator, rtl::Extended rLeft, rtl::Extended rRight, const TInstruction& In,
-                             TRules& Rules) {
-    switch (Operator) {
-        case TOpcode::Add: return Signed(Finite(rLeft + rRight), In.bNegate);
-        case TOpcode::Subtract: return Signed(Finite(rLeft - rRight), In.bNegate);
-        case TOpcode::Multiply: return Signed(Finite(rLeft * rRight), In.bNegate);
-        case TOpcode::Divide:
-            if (rRight == 0) [[unlikely]] return Rules.DivideByZero(*In.pTie);
-            return Signed(Finite(rLeft / rRight), In.bNegate);
-        default: return Signed(rtl::Power(rLeft, rRight), In.bNegate);
-    }
+// The operator character of an operator opcode, in the order of sCharOperator.
+constexpr char OperatorOf(TOpcode Operator) {
+    return sCharOperator[static_cast<std::size_t>(Operator) - static_cast<std::size_t>(TOpcode::Add)];
 }
 
-}  // namespace detail
-
-// TRules provides:
-//   bool Failed()                   whether an error now skips every subtree started
-//   bool Stopped()                  whether the evaluation must end (the text changed)
-//   Extended Read(TTie&)            a variable's value, sign applied
-//   bool CanCall(const TTie&)       whether anyone answers this call
-//   Extended Call(TTie&)            the call, its arguments' values already stored
-//   Extended DivideByZero(TTie&)    what a division by exactly 0 gives
-// Stopped is asked after every call and every division by zero; when it says so the
-// run returns 0 at once and the caller discards the value.
-//
+// Stopped is asked after every call and every division by zero, where handlers run.
 // An operator with a constant operand takes it from its own instruction. A constant
 // right operand is started after the left one ends, with nothing run in between, so
 // the operator tests Failed for it; a constant left operand starts with the operator's
 // whole subtree, whose first instruction tests Failed for both.
-template <class TRules>
+template <EvaluationRules TRules>
 rtl::Extended TProgram::Run(TRules& Rules) {
     using rtl::Extended;
     const TInstruction* const pCode = FCode.data();
@@ -120,29 +79,21 @@ rtl::Extended TProgram::Run(TRules& Rules) {
     Extended* pTop = FStack.data();  // one past the top value
     for (const TInstruction* p = pCode; p != pEnd;) {
         const TInstruction& In = *p;
+        // Only an instruction that starts a subtree has iSkip; after an error the
+        // subtree gives 0.
+        if (In.iSkip != 0 && Rules.Failed()) [[unlikely]] {
+            *pTop++ = 0;
+            p = pCode + In.iSkip;
+            continue;
+        }
         switch (In.Opcode) {
             case TOpcode::Constant:
-                if (Rules.Failed()) [[unlikely]] {
-                    *pTop++ = 0;
-                    p = pCode + In.iSkip;
-                    continue;
-                }
                 *pTop++ = In.rValue;
                 break;
             case TOpcode::Read:
-                if (Rules.Failed()) [[unlikely]] {
-                    *pTop++ = 0;
-                    p = pCode + In.iSkip;
-                    continue;
-                }
                 *pTop++ = Rules.Read(*In.pTie);
                 break;
             case TOpcode::CallLeaf:
-                if (Rules.Failed()) [[unlikely]] {
-                    *pTop++ = 0;
-                    p = pCode + In.iSkip;
-                    continue;
-                }
                 if (!Rules.CanCall(*In.pTie)) {
                     *pTop++ = 0;
                     break;
@@ -151,11 +102,6 @@ rtl::Extended TProgram::Run(TRules& Rules) {
                 if (Rules.Stopped()) return 0;
                 break;
             case TOpcode::CallStart:
-                if (Rules.Failed()) [[unlikely]] {
-                    *pTop++ = 0;
-                    p = pCode + In.iSkip;
-                    continue;
-                }
                 if (!Rules.CanCall(*In.pTie)) {
                     // Nobody answers: 0, and the arguments are not evaluated.
                     *pTop++ = 0;
@@ -177,7 +123,7 @@ rtl::Extended TProgram::Run(TRules& Rules) {
             case TOpcode::Divide:
             case TOpcode::Power:
                 --pTop;
-                pTop[-1] = detail::Combine(In.Opcode, pTop[-1], pTop[0], In, Rules);
+                pTop[-1] = Operate(OperatorOf(In.Opcode), pTop[-1], pTop[0], *In.pTie, In.bNegate, Rules);
                 if (In.Opcode == TOpcode::Divide && pTop[0] == 0 && Rules.Stopped()) return 0;
                 break;
             case TOpcode::AddConstant:
@@ -187,7 +133,7 @@ rtl::Extended TProgram::Run(TRules& Rules) {
             case TOpcode::PowerOfConstant: {
                 const auto Operator = static_cast<TOpcode>(static_cast<int>(In.Opcode) - 5);
                 const Extended rRight = Rules.Failed() ? 0 : In.rValue;
-                pTop[-1] = detail::Combine(Operator, pTop[-1], rRight, In, Rules);
+                pTop[-1] = Operate(OperatorOf(Operator), pTop[-1], rRight, *In.pTie, In.bNegate, Rules);
                 if (Operator == TOpcode::Divide && rRight == 0 && Rules.Stopped()) return 0;
                 break;
             }
@@ -198,7 +144,7 @@ rtl::Extended TProgram::Run(TRules& Rules) {
             case TOpcode::ConstantToThePower: {
                 const auto Operator = static_cast<TOpcode>(static_cast<int>(In.Opcode) - 10);
                 const Extended rRight = pTop[-1];
-                pTop[-1] = detail::Combine(Operator, In.rValue, rRight, In, Rules);
+                pTop[-1] = Operate(OperatorOf(Operator), In.rValue, rRight, *In.pTie, In.bNegate, Rules);
                 if (Operator == TOpcode::Divide && rRight == 0 && Rules.Stopped()) return 0;
                 break;
             }

@@ -8,9 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "engine/Program.hpp"
-#include "engine/Tie.hpp"
-
 namespace quorix::core {
 
 using TRetired = std::vector<std::shared_ptr<void>>;
@@ -37,42 +34,6 @@ public:
 
 private:
     std::shared_ptr<TEvent> FEvent;
-};
-
-// The program of a component's present tree, compiled at the first demand. A tree is
-// discarded or retired through here, so its program goes with it: a program never
-// outlives its nodes.
-class TProgramCache {
-public:
-    TProgram& Of(TTie* pRoot, TBareName BareName) {
-        if (!FProgram || FProgram->Root() != pRoot) FProgram = std::make_unique<TProgram>(pRoot, BareName);
-        return *FProgram;
-    }
-    // Releases pRoot's tree and its program now and sets pRoot to nil.
-    void Discard(TTie*& pRoot) {
-        FProgram.reset();
-        ClearBST(pRoot);
-    }
-    // Hands pRoot's tree and its program to Retired and sets pRoot to nil.
-    void Retire(TTie*& pRoot, TRetired& Retired) {
-        Retired.push_back(std::make_shared<TRetiredTree>(std::exchange(pRoot, nullptr), std::move(FProgram)));
-    }
-
-private:
-    struct TRetiredTree {
-        TRetiredTree(TTie* pRootIn, std::unique_ptr<TProgram> pProgramIn)
-            : pRoot(pRootIn), pProgram(std::move(pProgramIn)) {}
-        ~TRetiredTree() {
-            pProgram.reset();
-            ClearBST(pRoot);
-        }
-        TRetiredTree(const TRetiredTree&) = delete;
-        TRetiredTree& operator=(const TRetiredTree&) = delete;
-        TTie* pRoot;
-        std::unique_ptr<TProgram> pProgram;
-    };
-
-    std::unique_ptr<TProgram> FProgram;
 };
 
 }  // namespace quorix::core

@@ -9,36 +9,11 @@
 #include <span>
 #include <vector>
 
-#include "engine/Tie.hpp"
+#include "engine/core/BuildScratch.hpp"
+#include "engine/core/Errors.hpp"
+#include "engine/core/Tie.hpp"
 
 namespace quorix::core {
-
-// Error codes the builder reports; both flavours use these numbers.
-enum TBuildError : int {
-    beOperand = 1,       // an operator lacks an operand, "()", two operands side by side
-    beNoClosing = 2,     // "(" without ")"
-    beNoOpening = 3,     // ")" without "("
-};
-
-// The arrays a build works in. A caller that builds again and again keeps one and
-// hands it to every build, so that a long text is built again without allocating or
-// touching fresh pages. Empty between builds; the capacity stays.
-struct TBuildScratch {
-    struct TGroup {
-        int32_t iOpen;
-        int32_t iClose;  // -1: no ")" is left for it
-    };
-    std::vector<int32_t> Next, Prev;  // the token list, linked by slot
-    std::vector<char> Kind;           // by slot: the bare operator, "(" or ")" it is, or 0
-    std::vector<TGroup> Groups;       // first to last "(": the last one is reduced next
-    std::vector<int32_t> Closings, StrayClosings;
-    std::vector<int32_t> Ready, Applying;  // minuses to try in the next pass
-    std::vector<TTie*> Group;              // the group being reduced
-    std::vector<char> GroupKinds;          // and what each of its tokens is
-    std::vector<int32_t> GroupSlots;       // the slots its tokens came from
-
-    void Clear();
-};
 
 // A parenthesis the tokenizer noted without a node: a builder needs only its kind,
 // which Kinds holds, and its position, for the error it may be part of. Its slot in

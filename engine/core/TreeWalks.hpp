@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/Tie.hpp"
+#include "engine/core/Tie.hpp"
 
 namespace quorix::core {
 

@@ -15,8 +15,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include "engine/TieText.hpp"
-#include "engine/TreeBuilder.hpp"
+#include "engine/core/BuildScratch.hpp"
+#include "engine/core/Tie.hpp"
+#include "engine/core/TieText.hpp"
 
 namespace quorix::core {
 

@@ -1,6 +1,6 @@
 // The texts a node holds besides its own token, which most nodes leave empty: each
 // takes one pointer in the node instead of a whole string, so that a node fits in
-// two cache lines. Both read as a const std::string&.
+// two cache lines.
 #pragma once
 
 #include <memory>
@@ -32,23 +32,32 @@ private:
     const std::string* FText = nullptr;
 };
 
-// A text only some nodes have (a call's argument list), on the heap when there is one.
+// The text a parse reads. Every argument list cut out of it is a view into this one
+// copy, which the views keep alive: a handler that assigns a new text while the parse
+// runs leaves it whole, and no nesting level copies it again.
+using TSharedText = std::shared_ptr<const std::string>;
+
+// A text only some nodes have (a call's argument list): a part of the parsed text,
+// held by the node together with that text.
 class TRareText {
 public:
     TRareText() = default;
-    TRareText& operator=(std::string_view sText) {
-        FText = sText.empty() ? nullptr : std::make_unique<std::string>(sText);
-        return *this;
+    void Assign(const TSharedText& pWhole, std::string_view sPart) {
+        FPart = sPart.empty() ? nullptr : std::make_unique<TPart>(TPart{pWhole, sPart});
     }
 
-    const std::string& str() const { return FText ? *FText : detail::EmptyText(); }
-    operator const std::string&() const { return str(); }
-    bool empty() const { return !FText; }
-    std::size_t size() const { return str().size(); }
-    friend bool operator==(const TRareText& Text, std::string_view sText) { return Text.str() == sText; }
+    std::string_view view() const { return FPart ? FPart->sPart : std::string_view(); }
+    operator std::string_view() const { return view(); }
+    bool empty() const { return !FPart; }
+    std::size_t size() const { return view().size(); }
+    friend bool operator==(const TRareText& Text, std::string_view sText) { return Text.view() == sText; }
 
 private:
-    std::unique_ptr<std::string> FText;
+    struct TPart {
+        TSharedText pWhole;
+        std::string_view sPart;
+    };
+    std::unique_ptr<TPart> FPart;
 };
 
 }  // namespace quorix::core

@@ -1,0 +1,88 @@
+// TQuorix: Calc, the compiled evaluation and the tree walker, with this flavour's
+// rules: an error stops the evaluation, which then gives 0.
+#include <span>
+
+#include "engine/Quorix.hpp"
+#include "engine/core/Evaluation.hpp"
+#include "engine/core/Program.hpp"
+#include "engine/core/ScopeGuard.hpp"
+
+namespace quorix {
+inline namespace gen4 {
+
+// An error stops the evaluation; the rules count it in progress while they live.
+class TQuorix::TEvalRules {
+public:
+    static constexpr core::TBareName BareName = core::TBareName::Call;
+
+    explicit TEvalRules(TQuorix& Self) : FSelf(Self), FGeneration(Self.FGeneration), FEvaluating(Self) {}
+
+    bool Failed() const { return FSelf.FCalcError; }
+    bool Stopped() const { return FSelf.FGeneration != FGeneration; }
+    rtl::Extended Read(TTie& Tie) { return FSelf.CallFunction(Tie); }  // not asked: BareName
+    bool CanCall(const TTie& Tie) const { return FSelf.FOnGetFunction || Tie.bBuildIn; }
+    rtl::Extended Call(TTie& Tie) { return FSelf.CallFunction(Tie); }
+    rtl::Extended DivideByZero(const TTie& Tie) {
+        FSelf.FCalcError = true;
+        FSelf.ReportError(Tie.iPos, qeDivisionByZero);
+        return 0;
+    }
+
+private:
+    TQuorix& FSelf;
+    const uint64_t FGeneration;  // of the text being evaluated
+    const TEvaluating FEvaluating;
+};
+
+bool TQuorix::Calc() {
+    if (FInCalc) return false;
+    FInCalc = true;
+    FCalcError = false;
+    FCalculated = false;
+    const core::TScopeExit CalcEnd([this] {
+        FCalcError = false;
+        FInCalc = false;
+    });
+
+    if (!Parse()) return false;
+    const uint64_t iGeneration = FGeneration;
+    const rtl::Extended rValue = EvaluateTree();
+    // A handler changed the text: the value belongs to no text the component holds.
+    if (FGeneration != iGeneration) return false;
+    const bool bResult = !FCalcError && FParsed;
+    FValue = FCalcError ? 0 : rValue;
+    FCalculated = bResult;
+    return bResult;
+}
+
+rtl::Extended TQuorix::EvaluateTree() {
+    TEvalRules Rules(*this);
+    return FProgram.Of(FRoot, TEvalRules::BareName).Run(Rules);
+}
+
+rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {
+    TEvalRules Rules(*this);
+    return core::WalkTree(pTie, Rules);
+}
+
+rtl::Extended TQuorix::CallFunction(TTie& Tie) {
+    int iErrCode = 0;
+    rtl::Extended rResult = 0;
+    const std::span<const rParam> arrPar(Tie.arrParams);
+    if (Tie.bBuildIn) {
+        GetFunBuildIn(Tie.sUpperName, arrPar, Tie.iParCount, iErrCode, rResult);
+    } else {
+        // Held by FOnGetFunction: one replaced while it runs is retired, not released.
+        if (FOnGetFunction) (*FOnGetFunction)(Tie.sUpperName, arrPar, Tie.iParCount, iErrCode, rResult);
+    }
+    if (iErrCode != 0) {
+        FCalcError = true;
+        ReportError(Tie.iPos, iErrCode);
+        return 0;
+    }
+    // A handler's infinity or NaN raises as the operators' would, never a success.
+    return core::Signed(core::Finite(rResult), Tie.iSign == -1);
+}
+
+}  // namespace gen4
+}  // namespace quorix

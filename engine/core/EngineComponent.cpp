@@ -1,0 +1,85 @@
+#include "engine/core/EngineComponent.hpp"
+
+#include "engine/core/ScopeGuard.hpp"
+#include "engine/core/TreeWalks.hpp"
+
+namespace quorix::core {
+
+TEngineComponent::TEngineComponent(rtl::TComponent* AOwner, bool bOptimize)
+    : rtl::TComponent(AOwner),
+      FPool(TTiePool::Create()),
+      FOptimize(bOptimize),
+      FFunctions(std::make_unique<rtl::TStringList>()),
+      FUsedFun(std::make_unique<rtl::TStringList>()) {}
+
+TEngineComponent::~TEngineComponent() { FProgram.Discard(FRoot); }
+
+void TEngineComponent::SetText(const std::string& sValue) {
+    if (sValue == FText) return;
+    FText = sValue;
+    DiscardParse();
+    if (FAutoParse) Parse();
+}
+
+void TEngineComponent::AssignList(rtl::TStrings& List, const rtl::TStrings* Value) {
+    if (Value) List.Assign(*Value);
+    else List.Clear();
+}
+
+void TEngineComponent::DiscardParse() {
+    ++FGeneration;
+    FValue = 0;
+    FParsed = false;
+    if (FEvaluating > 0 && FRoot) FProgram.Retire(FRoot, FRetired);
+    else FProgram.Discard(FRoot);
+    FUsedFun->Clear();
+    FUsedFunValid = false;
+}
+
+void TEngineComponent::ReportError(int iPos, int iErrCode) {
+    if (FOnError) (*FOnError)(iPos, iErrCode);
+}
+
+bool TEngineComponent::Parse() {
+    if (!FParsed) {
+        // A handler that asks for a parse while one runs gets no second one.
+        if (FInParse) return false;
+        TTie* pRoot = nullptr;
+        bool bParsed = false;
+        const uint64_t iGeneration = FGeneration;
+        {
+            FInParse = true;
+            const TScopeExit ParseEnd([this] {
+                FInParse = false;
+                FPool->Trim();
+                ReleaseRetiredWhenIdle();
+            });
+            bParsed = ParseText(pRoot);
+        }
+        if (FGeneration != iGeneration) {
+            // A handler changed the text: this tree belongs to the old one.
+            ClearBST(pRoot);
+            return false;
+        }
+        if (!bParsed) return false;
+        FRoot = pRoot;
+    }
+    FParsed = true;
+    if (FAutoCalc) Calc();
+    return true;
+}
+
+std::string TEngineComponent::ReadInOrder(TTie* pTie) {
+    return PrintTree(pTie, FRoot, FStringDelimiter, FParSeparator);
+}
+
+rtl::TStrings* TEngineComponent::UsedList(rtl::TStrings& List, bool& bValid, const std::function<void()>& Read) {
+    if (!bValid && FParsed) {
+        List.Clear();
+        Read();
+        bValid = true;
+    }
+    return &List;
+}
+
+}  // namespace quorix::core

@@ -1,0 +1,145 @@
+// What both flavours' TQuorix share: the text and its parse, the published switches,
+// the Functions list and the error event, printing, and what keeps the component
+// consistent when a handler calls back into it. Each flavour adds its names, its
+// parse rules and its evaluation.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/core/Errors.hpp"
+#include "engine/core/ProgramCache.hpp"
+#include "engine/core/Retired.hpp"
+#include "engine/core/Tie.hpp"
+#include "engine/core/TiePool.hpp"
+#include "framework/base/Component.hpp"
+#include "framework/base/Properties.hpp"
+#include "framework/base/StringList.hpp"
+#include "framework/base/Types.hpp"
+
+namespace quorix::core {
+
+using TOnErrorEvent = std::function<void(int iPos, int iErrCode)>;
+
+class TEngineComponent : public rtl::TComponent {
+public:
+    const std::string& Text() const { return FText; }
+    void SetText(const std::string& sValue);
+    rtl::TStrings* Functions() const { return FFunctions.get(); }
+    void SetFunctions(const rtl::TStrings* Value) { AssignList(*FFunctions, Value); }
+    bool AutoCalc() const { return FAutoCalc; }
+    void SetAutoCalc(bool bValue) { FAutoCalc = bValue; }
+    bool AutoParse() const { return FAutoParse; }
+    void SetAutoParse(bool bValue) { FAutoParse = bValue; }
+    bool Optimize() const { return FOptimize; }
+    void SetOptimize(bool bValue) { FOptimize = bValue; }
+    const TOnErrorEvent& OnError() const { return FOnError.Get(); }
+    void SetOnError(TOnErrorEvent Value) { FOnError.Set(std::move(Value), IsBusy(), FRetired); }
+
+    rtl::Extended Value() const { return FValue; }
+
+    bool Parse();
+    virtual bool Calc() = 0;
+    std::string GetParsedText() { return ReadInOrder(FRoot); }
+    // Lists owned by the component; callers must not free them.
+    rtl::TStrings* GetUsedFun() { return UsedList(*FUsedFun, FUsedFunValid, [this] { ReadUsedFun(FRoot); }); }
+    bool IsFunctionUsed(const std::string& sName) { return GetUsedFun()->IndexOf(sName) >= 0; }
+
+    void ClearBST(TTie*& pRoot) { core::ClearBST(pRoot); }
+    std::string ReadInOrder(TTie* pTie);
+    virtual void ReadUsedFun(TTie* pTie) = 0;
+
+protected:
+    TEngineComponent(rtl::TComponent* AOwner, bool bOptimize);
+    ~TEngineComponent() override;
+
+    TTie* Root() const { return FRoot; }
+    // Parses FText (read once, before any handler runs) into pRoot, nil on entry.
+    virtual bool ParseText(TTie*& pRoot) = 0;
+    // Forgets the parse of the present text: tree, result and used lists.
+    virtual void DiscardParse();
+    void ReportError(int iPos, int iErrCode);
+    // A list property's setter: a copy of Value, or empty for nil.
+    static void AssignList(rtl::TStrings& List, const rtl::TStrings* Value);
+    bool IsFunctionName(const std::string& sName) const { return FFunctions->IndexOf(sName) >= 0; }
+    // Fills List by Read on first demand after a parse; before one it stays as it is.
+    rtl::TStrings* UsedList(rtl::TStrings& List, bool& bValid, const std::function<void()>& Read);
+
+    bool IsBusy() const { return FInParse || FEvaluating > 0; }
+    void ReleaseRetiredWhenIdle() {
+        if (!FRetired.empty() && !IsBusy()) FRetired.clear();
+    }
+
+    // Counts an evaluation in progress for as long as it lives: meanwhile a discarded
+    // tree (and a replaced handler) is retired rather than released.
+    class TEvaluating {
+    public:
+        explicit TEvaluating(TEngineComponent& Self) : FSelf(Self) { ++FSelf.FEvaluating; }
+        ~TEvaluating() {
+            --FSelf.FEvaluating;
+            FSelf.ReleaseRetiredWhenIdle();
+        }
+        TEvaluating(const TEvaluating&) = delete;
+        TEvaluating& operator=(const TEvaluating&) = delete;
+
+    private:
+        TEngineComponent& FSelf;
+    };
+
+    TTiePool::THandle FPool;  // the nodes of every tree this component parses
+    TTie* FRoot = nullptr;
+    char FStringDelimiter = '\'';
+    char FParSeparator = ';';
+    std::string FText;
+    rtl::Extended FValue = 0;
+    bool FAutoCalc = false;
+    bool FAutoParse = false;
+    bool FOptimize;
+    bool FParsed = false;
+    bool FUsedFunValid = false;
+    bool FInCalc = false;
+    std::unique_ptr<rtl::TStringList> FFunctions;
+    std::unique_ptr<rtl::TStringList> FUsedFun;
+    // Handlers live on the heap so that one replaced while it runs stays alive.
+    THandler<TOnErrorEvent> FOnError;
+    TProgramCache FProgram;  // of FRoot
+
+    // Handlers may call back into the component while it parses or evaluates. These
+    // keep it consistent: every discarded parse counts one generation, so a parse or
+    // an evaluation can tell that the text changed under it; a parse refuses to nest;
+    // a tree discarded while being evaluated (and a handler replaced while it runs)
+    // is kept until the component is idle again, so no freed node or handler is
+    // touched.
+    uint64_t FGeneration = 0;
+    bool FInParse = false;
+    int FEvaluating = 0;
+    TRetired FRetired;
+};
+
+// The class information of flavour T: its own published properties, then the
+// switches, of which only Optimize's default differs. Both flavours are published as
+// "TQuorix", the class name their stored components carry.
+template <class T>
+rtl::TClassInfo ClassInfoOf(std::vector<rtl::TPropInfo> Properties, bool bOptimize) {
+    Properties.push_back(rtl::MakeProperty("AutoCalc", &T::AutoCalc, &T::SetAutoCalc, false));
+    Properties.push_back(rtl::MakeProperty("AutoParse", &T::AutoParse, &T::SetAutoParse, false));
+    Properties.push_back(rtl::MakeProperty("Optimize", &T::Optimize, &T::SetOptimize, bOptimize));
+    const auto Create = [](rtl::TComponent* AOwner) -> rtl::TComponent* { return new T(AOwner); };
+    return {"TQuorix", &rtl::TComponent::StaticClassInfo(), Create, std::move(Properties)};
+}
+
+}  // namespace quorix::core
+
+// The records and the error event, as both flavours' units publish them.
+namespace quorix {
+using core::rParam;
+using core::sCharOperator;
+using core::sOneChars;
+using core::TOnErrorEvent;
+using core::TTie;
+using core::TTieList;
+}  // namespace quorix

@@ -1,0 +1,33 @@
+// The compiled program of a component's present tree, and the way that tree goes: a
+// tree is discarded or retired only through the cache, so no program outlives its
+// nodes. Only the flavour's evaluation needs the interpreter; the component's header
+// holds the cache without it.
+#pragma once
+
+#include <memory>
+
+#include "engine/core/Retired.hpp"
+#include "engine/core/Tie.hpp"
+
+namespace quorix::core {
+
+class TProgram;
+enum class TBareName;
+
+class TProgramCache {
+public:
+    TProgramCache();
+    ~TProgramCache();
+
+    // The program of pRoot's tree, compiled at the first demand.
+    TProgram& Of(TTie* pRoot, TBareName BareName);
+    // Releases pRoot's tree and its program now and sets pRoot to nil.
+    void Discard(TTie*& pRoot);
+    // Hands pRoot's tree and its program to Retired and sets pRoot to nil.
+    void Retire(TTie*& pRoot, TRetired& Retired);
+
+private:
+    std::unique_ptr<TProgram> FProgram;
+};
+
+}  // namespace quorix::core
