@@ -23,6 +23,8 @@ const rtl::TClassRegistration gRegistration(TQuorix::StaticClassInfo());
 TQuorix::TQuorix(rtl::TComponent* AOwner)
     : core::TEngineComponent(AOwner, true), FBuildInFun(std::make_unique<rtl::TStringList>()) {}
 
+TQuorix::~TQuorix() = default;
+
 const rtl::TClassInfo& TQuorix::StaticClassInfo() {
     static const rtl::TClassInfo Info = core::ClassInfoOf<TQuorix>(
         {rtl::MakeProperty("StringDelimiter", &TQuorix::StringDelimiter, &TQuorix::SetStringDelimiter),

@@ -37,6 +37,7 @@ public:
     static constexpr int MaxCallNesting = 64;
 
     explicit TQuorix(rtl::TComponent* AOwner);
+    ~TQuorix() override;
 
     static const rtl::TClassInfo& StaticClassInfo();
     const rtl::TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
@@ -61,6 +62,14 @@ protected:
     // The component's own steps. InternalParse parses sText, which starts at iOffset
     // in the whole text, into pRoot (nil on entry).
     bool InternalParse(TTie*& pRoot, std::string_view sText, int iOffset);
+    // Splits the argument list of the call at pTie (its sParams) into its arguments
+    // and parses each that is no string. True for an empty list, which has none; false
+    // while the component parses or evaluates.
+    bool CalcParams(TTie*& pTie);
+    // A new node at the end of Tokens, owned by the list until a tree takes it.
+    TTie* AddTie(TTieList& Tokens);
+    // Builds Tokens into one tree at pRoot (nil on failure, the reports made).
+    void CreateBST(TTie*& pRoot, TTieList& Tokens);
     // The tree walker: evaluates the subtree at pTie node by node.
     rtl::Extended CalcOnBST(TTie* pTie);
     // Calc's evaluation of the parsed tree: the same as CalcOnBST(Root()), run as the
@@ -72,6 +81,9 @@ private:
     struct TParseRules;
     class TEvalRules;
     bool ParseText(TTie*& pRoot) override { return InternalParse(pRoot, FText, 0); }
+    // Runs Use on a parser with this flavour's rules over one shared copy of sText.
+    template <class F>
+    auto WithParser(std::string_view sText, F&& Use);
     void DiscardParse() override;
     void SetCharacter(char& cField, char cValue);
     bool IsListedFunction(const TTie& Tie) const;

@@ -27,11 +27,31 @@ struct TQuorix::TParseRules {
     void Report(int iPos, int iErrCode) { Self.ReportError(iPos, iErrCode); }
 };
 
-bool TQuorix::InternalParse(TTie*& pRoot, std::string_view sText, int iOffset) {
+template <class F>
+auto TQuorix::WithParser(std::string_view sText, F&& Use) {
     // One copy for the whole parse: a handler may assign a new text while it is read.
     const auto pText = std::make_shared<const std::string>(sText);
     TParseRules Rules{*this};
-    return core::TParser(Rules, *FPool, pText, FStringDelimiter, FParSeparator).Parse(pRoot, iOffset);
+    core::TParser Parser(Rules, *FPool, pText, FStringDelimiter, FParSeparator);
+    return Use(Parser);
+}
+
+bool TQuorix::InternalParse(TTie*& pRoot, std::string_view sText, int iOffset) {
+    return WithParser(sText, [&](auto& Parser) { return Parser.Parse(pRoot, iOffset); });
+}
+
+bool TQuorix::CalcParams(TTie*& pTie) {
+    if (!pTie || !MayChangeTree()) return false;
+    pTie->iParCount = 0;
+    pTie->arrParams.clear();
+    if (pTie->sParams.empty()) return true;
+    return WithParser(pTie->sParams.view(), [&](auto& Parser) { return Parser.ParseArgumentsOf(*pTie, 1); });
+}
+
+TTie* TQuorix::AddTie(TTieList& Tokens) { return core::AddTie(Tokens, *FPool); }
+
+void TQuorix::CreateBST(TTie*& pRoot, TTieList& Tokens) {
+    pRoot = WithParser({}, [&](auto& Parser) { return Parser.Build(Tokens); });
 }
 
 bool TQuorix::IsListedFunction(const TTie& Tie) const {

@@ -18,6 +18,8 @@ TQuorix::TQuorix(rtl::TComponent* AOwner)
       FVariables(std::make_unique<rtl::TStringList>()),
       FUsedVar(std::make_unique<rtl::TStringList>()) {}
 
+TQuorix::~TQuorix() { core::ClearTokens(FTieList); }
+
 const rtl::TClassInfo& TQuorix::StaticClassInfo() {
     static const rtl::TClassInfo Info = core::ClassInfoOf<TQuorix>(
         {rtl::MakeProperty("Text", &TQuorix::Text, &TQuorix::SetText),

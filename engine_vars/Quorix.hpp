@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "engine/core/EngineComponent.hpp"
 
@@ -33,6 +34,7 @@ enum TQuorixError : int {
 class TQuorix : public core::TEngineComponent {
 public:
     explicit TQuorix(rtl::TComponent* AOwner);
+    ~TQuorix() override;
 
     static const rtl::TClassInfo& StaticClassInfo();
     const rtl::TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
@@ -55,6 +57,15 @@ public:
     rtl::TStrings* GetUsedVar() { return UsedList(*FUsedVar, FUsedVarValid, [this] { ReadUsedVar(Root()); }); }
     bool IsVariableUsed(const std::string& sName) { return GetUsedVar()->IndexOf(sName) >= 0; }
 
+    // The parse's steps. CreateBST builds the tokens in FTieList into the parsed tree
+    // (on success FTieList is empty; on failure what is left stays there until the
+    // next call or the component goes); refused while the component parses or
+    // evaluates. CalcParams splits the argument list of the call at pTie (its
+    // sParams) into its arguments and parses each that is no string; false for an
+    // empty list, as the parse reports it, and while the component parses or
+    // evaluates.
+    void CreateBST();
+    bool CalcParams(TTie*& pTie);
     // The tree walker; Calc runs the same evaluation as a compiled program.
     rtl::Extended CalcOnBST(TTie* pTie);
     void ReadUsedFun(TTie* pTie) override;
@@ -65,10 +76,17 @@ protected:
     // the tree's compiled program.
     virtual rtl::Extended EvaluateTree();
 
+    // Tokens for CreateBST, made with core::AddTie from this component's pool (the
+    // parse itself keeps its tokens in a list of its own).
+    TTieList FTieList;
+
 private:
     struct TParseRules;
     struct TEvalRules;
     bool ParseText(TTie*& pRoot) override;
+    // Runs Use on a parser with this flavour's rules over one shared copy of sText.
+    template <class F>
+    auto WithParser(std::string_view sText, F&& Use);
     void DiscardParse() override;
     rtl::Extended ReadVariable(const TTie& Tie);
     rtl::Extended CallFunction(TTie& Tie);

@@ -32,10 +32,34 @@ struct TQuorix::TParseRules {
     void Report(int iPos, int iErrCode) { Self.ReportError(iPos, iErrCode); }
 };
 
-bool TQuorix::ParseText(TTie*& pRoot) {
+template <class F>
+auto TQuorix::WithParser(std::string_view sText, F&& Use) {
+    // One copy for the whole parse: a handler may assign a new text while it is read.
+    const auto pText = std::make_shared<const std::string>(sText);
     TParseRules Rules{*this};
-    const auto pText = std::make_shared<const std::string>(FText);
-    return core::TParser(Rules, *FPool, pText, FStringDelimiter, FParSeparator).Parse(pRoot);
+    core::TParser Parser(Rules, *FPool, pText, FStringDelimiter, FParSeparator);
+    return Use(Parser);
+}
+
+bool TQuorix::ParseText(TTie*& pRoot) {
+    return WithParser(FText, [&](auto& Parser) { return Parser.Parse(pRoot); });
+}
+
+void TQuorix::CreateBST() {
+    if (IsBusy() || FTieList.empty()) return;
+    TTie* pRoot = WithParser({}, [&](auto& Parser) { return Parser.Build(FTieList); });
+    if (!pRoot) return;
+    DiscardParse();
+    FRoot = pRoot;
+    FParsed = true;
+}
+
+bool TQuorix::CalcParams(TTie*& pTie) {
+    if (!pTie || !MayChangeTree()) return false;
+    pTie->iParCount = 0;
+    pTie->arrParams.clear();
+    if (pTie->sParams.empty()) return false;
+    return WithParser(pTie->sParams.view(), [&](auto& Parser) { return Parser.ParseArgumentsOf(*pTie, 1); });
 }
 
 }  // namespace gen5

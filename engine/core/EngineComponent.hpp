@@ -70,6 +70,14 @@ protected:
     rtl::TStrings* UsedList(rtl::TStrings& List, bool& bValid, const std::function<void()>& Read);
 
     bool IsBusy() const { return FInParse || FEvaluating > 0; }
+    // Before a step that changes nodes of the parsed tree: false while the component
+    // parses or evaluates (the nodes are in use); else the tree is compiled afresh at
+    // its next evaluation.
+    bool MayChangeTree() {
+        if (IsBusy()) return false;
+        FProgram.Forget();
+        return true;
+    }
     void ReleaseRetiredWhenIdle() {
         if (!FRetired.empty() && !IsBusy()) FRetired.clear();
     }

@@ -60,6 +60,13 @@ public:
     // pRoot (nil on entry).
     bool Parse(TTie*& pRoot, int iOffset = 0) { return ParsePart(pRoot, *FText, iOffset, 0); }
 
+    // The parse's steps on their own, for a flavour's entry points. Build makes one
+    // tree of Tokens as the whole text's are made (see BuildTree for what is left on
+    // failure). ParseArgumentsOf splits the text, which is the argument list of Call,
+    // a call inside iLevel calls, and parses each argument that is no string.
+    TTie* Build(TTieList& Tokens) { return BuildTree(Tokens, BuildRules(0)); }
+    bool ParseArgumentsOf(TTie& Call, int iLevel) { return ParseArguments(Call, *FText, iLevel); }
+
 private:
     // What the tokenizer hands the builder: one token per slot, its kind (see
     // BuildTree), and the parentheses, which have no node.

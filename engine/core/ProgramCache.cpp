@@ -14,6 +14,8 @@ TProgram& TProgramCache::Of(TTie* pRoot, TBareName BareName) {
     return *FProgram;
 }
 
+void TProgramCache::Forget() { FProgram.reset(); }
+
 void TProgramCache::Discard(TTie*& pRoot) {
     FProgram.reset();
     ClearBST(pRoot);

@@ -21,6 +21,8 @@ public:
 
     // The program of pRoot's tree, compiled at the first demand.
     TProgram& Of(TTie* pRoot, TBareName BareName);
+    // Drops the program, so that a tree whose nodes changed is compiled afresh.
+    void Forget();
     // Releases pRoot's tree and its program now and sets pRoot to nil.
     void Discard(TTie*& pRoot);
     // Hands pRoot's tree and its program to Retired and sets pRoot to nil.

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "QuorixFixture.hpp"
+#include "framework/base/Conversions.hpp"
 #include "framework/base/Exceptions.hpp"
 #include "framework/base/Properties.hpp"
 #include "framework/base/Streaming.hpp"
@@ -151,6 +152,51 @@ TEST_F(Printer, UsedFunctionsFollowTheTextNotLaterChangesOfFunctions) {
     EXPECT_FALSE(Q.Parse());
     EXPECT_EQ(Q.GetUsedFun()->Count(), 0);
     EXPECT_FALSE(Q.IsFunctionUsed("g"));
+}
+
+// The parse's steps as a subclass calls them: tokens made with AddTie and built with
+// CreateBST, and a call's argument list split again with CalcParams, after which the
+// tree is compiled afresh.
+class TSteps : public TQuorix {
+public:
+    TSteps() : TQuorix(nullptr) {}
+    using TQuorix::AddTie;
+    using TQuorix::CalcParams;
+    using TQuorix::CreateBST;
+    using TQuorix::Root;
+};
+
+TEST(Surface, TheParseStepsWorkOnTheirOwn) {
+    TSteps Q;
+    Q.SetOptimize(false);
+    TTieList Tokens;
+    for (const char* sToken : {"2", "*", "3"}) {
+        TTie& Tie = *Q.AddTie(Tokens);
+        Tie.sName = sToken;
+        Tie.bNumber = Tie.bConst = rtl::TryStrToFloat(Tie.sName, Tie.rValue);
+    }
+    TTie* pRoot = nullptr;
+    Q.CreateBST(pRoot, Tokens);
+    ASSERT_NE(pRoot, nullptr);
+    EXPECT_TRUE(Tokens.empty());
+    EXPECT_EQ(Q.ReadInOrder(pRoot), "(2*3)");  // not the root: parenthesised
+    Q.ClearBST(pRoot);
+
+    const rtl::TStringList Functions{"F"};
+    Q.SetFunctions(&Functions);
+    Q.SetOnGetFunction([](const std::string&, std::span<const rParam> arrPar, int, int&, rtl::Extended& Result) {
+        for (const rParam& Par : arrPar) Result += Par.bIsString ? 100 : Par.rValue;
+    });
+    Q.SetText("F(1;'a';2+3)");
+    ASSERT_TRUE(Q.Calc());
+    EXPECT_EQ(Q.Value(), 106);
+    TTie* pCall = Q.Root();
+    ASSERT_TRUE(Q.CalcParams(pCall));
+    EXPECT_EQ(pCall->iParCount, 3);
+    EXPECT_TRUE(pCall->arrParams[1].bIsString);
+    EXPECT_EQ(Q.GetParsedText(), "F(1;'a';(2+3))");
+    ASSERT_TRUE(Q.Calc());
+    EXPECT_EQ(Q.Value(), 106);
 }
 
 }  // namespace

@@ -240,5 +240,47 @@ TEST(VarsParse, LongInputsParseEvaluateAndPrint) {
     }
 }
 
+// The parse's steps on their own: CreateBST builds the tokens a subclass put in
+// FTieList into the parsed tree, and CalcParams splits a call's list again, after
+// which the tree is compiled afresh.
+class TSteps : public TQuorix {
+public:
+    TSteps() : TQuorix(nullptr) {}
+    using TQuorix::Root;
+    void AddToken(const std::string& sToken) {
+        quorix::TTie& Tie = *quorix::core::AddTie(FTieList, *FPool);
+        Tie.sName = sToken;
+        Tie.bNumber = Tie.bConst = rtl::TryStrToFloat(Tie.sName, Tie.rValue);
+    }
+    bool TokensLeft() const { return !FTieList.empty(); }
+};
+
+TEST(Parse, TheStepsWorkOnTheirOwn) {
+    TSteps Q;
+    for (const char* sToken : {"2", "*", "3", "+"}) Q.AddToken(sToken);
+    Q.CreateBST();  // "2*3+" lacks an operand: no tree, the tokens stay
+    EXPECT_EQ(Q.Root(), nullptr);
+    ASSERT_TRUE(Q.TokensLeft());
+    Q.AddToken("1");
+    Q.CreateBST();
+    EXPECT_FALSE(Q.TokensLeft());
+    EXPECT_EQ(Q.GetParsedText(), "(2*3)+1");
+    ASSERT_TRUE(Q.Calc());
+    EXPECT_EQ(Q.Value(), 7);
+
+    const rtl::TStringList Functions{"F"};
+    Q.SetFunctions(&Functions);
+    Q.SetOnGetFunction([](const std::string&, std::span<const rParam> arrPar, int, Extended& Result) {
+        for (const rParam& Par : arrPar) Result += Par.bIsString ? 100 : Par.rValue;
+    });
+    Q.SetText("F(1;'a';2+3)");
+    ASSERT_TRUE(Q.Calc());
+    quorix::TTie* pCall = Q.Root();
+    ASSERT_TRUE(Q.CalcParams(pCall));
+    EXPECT_EQ(pCall->iParCount, 3);
+    ASSERT_TRUE(Q.Calc());
+    EXPECT_EQ(Q.Value(), 106);
+}
+
 }  // namespace
 }  // namespace quorix_vars_test
