@@ -8,7 +8,7 @@
 #include "apps/JsonText.hpp"
 #include "builtins/AttachFunctions.hpp"
 #include "builtins/ExtParser.hpp"
-#include "engine/ErrorMessages.hpp"
+#include "builtins/ErrorMessages.hpp"
 #include "framework/base/Conversions.hpp"
 #include "framework/base/Exceptions.hpp"
 

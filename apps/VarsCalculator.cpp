@@ -10,7 +10,7 @@
 #include "apps/ReportText.hpp"
 #include "builtins/FunctionSets.hpp"
 #include "builtins/VarsFunctions.hpp"
-#include "engine/ErrorMessages.hpp"
+#include "builtins/ErrorMessages.hpp"
 #include "engine_vars/Quorix.hpp"
 #include "framework/base/Conversions.hpp"
 #include "framework/base/Exceptions.hpp"

@@ -7,16 +7,6 @@
 
 namespace quorix {
 
-std::string FunctionErrorText(int iErrCode) {
-    switch (iErrCode) {
-        case epWrongKind: return "wrong kind of argument";
-        case epOutOfDomain: return "argument out of the function's domain";
-        case epTooFewArguments: return "too few arguments";
-        case epTooManyArguments: return "too many arguments";
-        default: return {};
-    }
-}
-
 namespace functions {
 
 namespace {

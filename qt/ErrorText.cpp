@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "engine/ErrorMessages.hpp"
+#include "builtins/ErrorMessages.hpp"
 
 namespace quorix::qt {
 

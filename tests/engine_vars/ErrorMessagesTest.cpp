@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/ErrorMessages.hpp"
+#include "builtins/ErrorMessages.hpp"
 #include "engine_vars/Quorix.hpp"
 
 namespace quorix_vars_test {

@@ -1,4 +1,4 @@
-#include "engine/ErrorMessages.hpp"
+#include "builtins/ErrorMessages.hpp"
 
 #include "builtins/FunctionCodes.hpp"
 #include "engine/Quorix.hpp"
@@ -32,6 +32,8 @@ const char* FunctionMessageOr(int iErrCode, const char* sOther) {
 }
 
 }  // namespace
+
+std::string FunctionErrorText(int iErrCode) { return FunctionMessageOr(iErrCode, ""); }
 
 const char* ErrorMessage(int iErrCode) {
     switch (iErrCode) {
