@@ -7,8 +7,8 @@
 
 #include "apps/JsonText.hpp"
 #include "builtins/AttachFunctions.hpp"
-#include "builtins/ExtParser.hpp"
 #include "builtins/ErrorMessages.hpp"
+#include "builtins/ExtParser.hpp"
 #include "framework/base/Conversions.hpp"
 #include "framework/base/Exceptions.hpp"
 

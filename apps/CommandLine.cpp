@@ -38,8 +38,8 @@ std::string AllFunctionsHelp() {
 
 }  // namespace
 
-std::optional<TOptions> ReadCommandLine(int argc, const char* const* argv, std::ostream& Out, std::ostream& Err,
-                                        int& iExitCode) {
+std::optional<TOptions> ReadCommandLine(int argc, const char* const* argv, std::ostream& Out,
+                                        std::ostream& Err, int& iExitCode) {
     CLI::App App{
         "Evaluates each EXPR and prints its value, one line each; without EXPR, reads one\n"
         "expression a line from standard input (an interactive calculator at a terminal).\n"
@@ -53,7 +53,8 @@ std::optional<TOptions> ReadCommandLine(int argc, const char* const* argv, std::
     std::string sDelimiter, sSeparator;
     App.add_flag("--tree", bTree, "print the parsed tree, fully parenthesised, instead of the value");
     App.add_flag("--used", bUsed, "print the used functions, comma-separated, instead of the value");
-    App.add_option("--format", Options.sFormat, "format the value by a FormatFloat PATTERN")->type_name("PATTERN");
+    App.add_option("--format", Options.sFormat, "format the value by a FormatFloat PATTERN")
+        ->type_name("PATTERN");
     App.add_flag("--no-optimize", bNoOptimize, "do not fold constant sub-expressions");
     auto* Delimiter = App.add_option("--delimiter", sDelimiter, "string delimiter (default ')")
                           ->type_name("C")
@@ -86,8 +87,7 @@ std::optional<TOptions> ReadCommandLine(int argc, const char* const* argv, std::
     const char* sConflict = nullptr;
     if (Options.bVariables && (bJson || Delimiter->count() > 0 || Separator->count() > 0))
         sConflict = "--engine vars has no --json, --delimiter or --separator";
-    else if (!Options.bVariables && !Options.Variables.empty())
-        sConflict = "--var needs --engine vars";
+    else if (!Options.bVariables && !Options.Variables.empty()) sConflict = "--var needs --engine vars";
     if (sConflict) {
         Err << "quorix: " << sConflict << '\n';
         iExitCode = UsageError;

@@ -35,7 +35,8 @@ void WriteJsonString(std::ostream& Out, std::string_view sText) {
             case '\r': Out << "\\r"; break;
             case '\t': Out << "\\t"; break;
             default:
-                if (CodePoint < 0x20 || (CodePoint >= 0x7F && CodePoint < 0xA0)) WriteUnicodeEscape(Out, CodePoint);
+                if (CodePoint < 0x20 || (CodePoint >= 0x7F && CodePoint < 0xA0))
+                    WriteUnicodeEscape(Out, CodePoint);
                 else Out.write(sText.data() + i, static_cast<std::streamsize>(iLength));
         }
         i += iLength;

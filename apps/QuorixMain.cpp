@@ -43,19 +43,18 @@ int main(int argc, char** argv) {
     std::optional<TVarsCalculator> VarsCalculator;
     try {
         if (Options->bVariables)
-            VarsCalculator.emplace(TVarsOptions{Options->Variables, Options->Output == TOutput::Tree,
-                                                Options->Output == TOutput::Used, Options->sFormat,
-                                                Options->bOptimize, !Options->bStrict,
-                                                Options->Expressions.empty()});
-        else
-            Calculator.emplace(*Options);
+            VarsCalculator.emplace(TVarsOptions{
+                Options->Variables, Options->Output == TOutput::Tree, Options->Output == TOutput::Used,
+                Options->sFormat, Options->bOptimize, !Options->bStrict, Options->Expressions.empty()});
+        else Calculator.emplace(*Options);
     } catch (const rtl::Exception& E) {
         std::cerr << "quorix: " << E.Message() << '\n';
         return UsageError;
     }
     // Evaluation reports its own failures; what is left is reading the input.
     try {
-        return RunAll(*Options, Calculator ? &*Calculator : nullptr, VarsCalculator ? &*VarsCalculator : nullptr)
+        return RunAll(*Options, Calculator ? &*Calculator : nullptr,
+                      VarsCalculator ? &*VarsCalculator : nullptr)
                    ? 0
                    : Failure;
     } catch (const rtl::Exception& E) {

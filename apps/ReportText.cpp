@@ -47,8 +47,8 @@ std::size_t CharacterAt(std::string_view sText, std::size_t i, TEscape& Escape) 
 std::string ExceptionClassName(const std::exception& E) {
     const char* sMangled = typeid(E).name();
     int iStatus = 0;
-    const std::unique_ptr<char, decltype(&std::free)> Demangled(abi::__cxa_demangle(sMangled, nullptr, nullptr, &iStatus),
-                                                                &std::free);
+    const std::unique_ptr<char, decltype(&std::free)> Demangled(
+        abi::__cxa_demangle(sMangled, nullptr, nullptr, &iStatus), &std::free);
     std::string sName = iStatus == 0 && Demangled ? Demangled.get() : sMangled;
     const std::size_t iColon = sName.rfind("::");
     return iColon == std::string::npos ? sName : sName.substr(iColon + 2);
@@ -81,7 +81,8 @@ void WriteCaretLine(std::ostream& Out, std::string_view sText, int iPos) {
         const bool bTab = sText[i] == '\t';
         i += CharacterAt(sText, i, Escape);
         if (bTab) Out.put('\t');
-        else for (std::size_t k = std::max<std::size_t>(Escape.iLength, 1); k > 0; --k) Out.put(' ');
+        else
+            for (std::size_t k = std::max<std::size_t>(Escape.iLength, 1); k > 0; --k) Out.put(' ');
     }
     Out.put('^');
 }

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "apps/ReportText.hpp"
+#include "builtins/ErrorMessages.hpp"
 #include "builtins/FunctionSets.hpp"
 #include "builtins/VarsFunctions.hpp"
-#include "builtins/ErrorMessages.hpp"
 #include "engine_vars/Quorix.hpp"
 #include "framework/base/Conversions.hpp"
 #include "framework/base/Exceptions.hpp"

@@ -6,16 +6,16 @@
 #include <cctype>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 #include <span>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "apps/ReportText.hpp"
 #include "framework/base/Exceptions.hpp"
+#include "framework/base/Properties.hpp"
 #include "framework/packages/PackageInspection.hpp"
 #include "framework/packages/Packages.hpp"
-#include "framework/base/Properties.hpp"
 #include "packages/art/ImageFiles.hpp"
 
 namespace {
@@ -46,7 +46,7 @@ std::string Join(std::span<const char* const> Items) {
 
 std::string Flags(uint32_t Flags) {
     std::string text = Flags & rtl::pfDesignOnly ? "design time only"
-                     : Flags & rtl::pfRunOnly    ? "run time only"
+                       : Flags & rtl::pfRunOnly  ? "run time only"
                                                  : "design and run time";
     if (Flags & rtl::pfNeverBuild) text += ", never rebuilt implicitly";
     return text;
@@ -55,7 +55,8 @@ std::string Flags(uint32_t Flags) {
 std::string Palette(const rtl::TPackage& Package) {
     std::ostringstream out;
     for (const rtl::TPaletteEntry& entry : rtl::Palette())
-        if (entry.Module == &Package.Module()) out << entry.Page << '\t' << entry.ComponentClass->ClassName << '\n';
+        if (entry.Module == &Package.Module())
+            out << entry.Page << '\t' << entry.ComponentClass->ClassName << '\n';
     return out.str();
 }
 
@@ -83,7 +84,8 @@ bool EndsWithPng(const std::string& sFile) {
 // A BMP or ICO resource as it is stored, or converted to PNG.
 std::string Picture(std::span<const uint8_t> Data, bool bIcon, const std::string& sOut) {
     if (!EndsWithPng(sOut)) return {Data.begin(), Data.end()};
-    const auto png = quorix::art::EncodePng(bIcon ? quorix::art::DecodeIco(Data) : quorix::art::DecodeBmp(Data));
+    const auto png =
+        quorix::art::EncodePng(bIcon ? quorix::art::DecodeIco(Data) : quorix::art::DecodeBmp(Data));
     return {png.begin(), png.end()};
 }
 
@@ -133,7 +135,8 @@ int Run(const std::vector<std::string>& Args) {
     if ((command != "palette" && command != "info" && command != "glyph" && command != "icon") ||
         Args.size() != expected)
         throw TUsageError();
-    const std::string result = rtl::InspectPackage(Args[1], [&](rtl::TPackage& p) { return Inspect(Args, p); });
+    const std::string result =
+        rtl::InspectPackage(Args[1], [&](rtl::TPackage& p) { return Inspect(Args, p); });
     if (command == "palette" || command == "info") WriteLines(std::cout, result);
     else WriteFile(Args.back(), result);
     return 0;

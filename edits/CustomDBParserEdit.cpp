@@ -135,8 +135,8 @@ std::vector<rtl::TPropInfo> TCustomDBParserEdit::PublishedProperties() {
     using TSetter = void (TCustomDBParserEdit::*)(rtl::Extended);
     Properties.push_back(rtl::MakeProperty("Value", &TCustomDBParserEdit::StoredValue,
                                            static_cast<TSetter>(&TCustomDBParserEdit::SetValue)));
-    Properties.push_back(rtl::MakeProperty("DataField", &TCustomDBParserEdit::DataField,
-                                           &TCustomDBParserEdit::SetField));
+    Properties.push_back(
+        rtl::MakeProperty("DataField", &TCustomDBParserEdit::DataField, &TCustomDBParserEdit::SetField));
     Properties.push_back(rtl::MakeProperty("DataSource", &TCustomDBParserEdit::DataSource,
                                            &TCustomDBParserEdit::SetDataSource));
     return Properties;

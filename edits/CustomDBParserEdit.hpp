@@ -73,7 +73,7 @@ private:
     void HandleInput(const std::function<void()>& Input);
 
     std::unique_ptr<rtl::TFieldDataLink> FDataLink;  // never nil while the control lives
-    rtl::Extended FLoaded = 0;  // Value as the last delivery left it
+    rtl::Extended FLoaded = 0;                       // Value as the last delivery left it
     std::string FFieldError;
     bool FInput = false;    // the user's keys are being handled
     bool FTyped = false;    // the text last changed by the user's keys

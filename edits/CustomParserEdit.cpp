@@ -82,7 +82,7 @@ void TCustomParserEdit::DoSave() {
 
 void TCustomParserEdit::UpdateText() {
     const std::string& sPattern = Focused() ? FEditFormat : FDisplayFormat;
-    const std::string sRendered = std::isnan(FValue)    ? std::string()
+    const std::string sRendered = std::isnan(FValue) ? std::string()
                                   : sPattern.empty() ? rtl::FloatToStr(FValue)
                                                      : rtl::FormatFloat(sPattern, FValue);
     if (Text() != sRendered) SetText(sRendered);
@@ -104,11 +104,12 @@ const rtl::TClassInfo& TCustomParserEdit::StaticClassInfo() {
 // stored, it follows from Value.
 std::vector<rtl::TPropInfo> TCustomParserEdit::PublishedProperties() {
     std::vector<rtl::TPropInfo> Properties = EditProperties();
-    Properties.push_back(rtl::MakeProperty("EditFormat", &TCustomParserEdit::EditFormat,
-                                           &TCustomParserEdit::SetEditFormat));
+    Properties.push_back(
+        rtl::MakeProperty("EditFormat", &TCustomParserEdit::EditFormat, &TCustomParserEdit::SetEditFormat));
     Properties.push_back(rtl::MakeProperty("DisplayFormat", &TCustomParserEdit::DisplayFormat,
                                            &TCustomParserEdit::SetDisplayFormat));
-    Properties.push_back(rtl::MakeProperty("Parser", &TCustomParserEdit::Parser, &TCustomParserEdit::SetParser));
+    Properties.push_back(
+        rtl::MakeProperty("Parser", &TCustomParserEdit::Parser, &TCustomParserEdit::SetParser));
     Properties.push_back(rtl::MakeProperty("Value", &TCustomParserEdit::Value, &TCustomParserEdit::SetValue));
     return Properties;
 }

@@ -50,8 +50,8 @@ protected:
     // only forgotten: the text stays and nothing is committed, so no OnChange or commit
     // handler runs into components the teardown has already freed.
     void Notification(rtl::TComponent* AComponent, rtl::TOperation Operation) override;
-    void DoEnter() override;   // renders with EditFormat, then OnEnter
-    void DoExit() override;    // commits, then OnExit
+    void DoEnter() override;  // renders with EditFormat, then OnEnter
+    void DoExit() override;   // commits, then OnExit
     // Enter commits and Escape reverts, whatever the shift state; neither reaches
     // OnKeyDown. Other keys go to the base.
     void KeyDown(uint16_t& Key, rtl::TShiftState Shift) override;

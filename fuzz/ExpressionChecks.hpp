@@ -60,8 +60,7 @@ TOutcome RunCaught(TParser& Q, F Step) {
         const bool bResult = Step();
         return {false, bResult, Q.Value()};
     } catch (const rtl::Exception&) {
-    } catch (const THandlerFailure&) {
-    }
+    } catch (const THandlerFailure&) {}
     Require(Q.Value() == rBefore, "a step that raises keeps Value");
     return {true, false, Q.Value()};
 }
@@ -71,7 +70,8 @@ template <class TParser>
 void RequireNoParse(TParser& Q, const char* sWhen) {
     Require(Q.GetParsedText().empty(), sWhen, "GetParsedText is not empty");
     Require(Q.GetUsedFun()->Count() == 0, sWhen, "GetUsedFun is not empty");
-    if constexpr (requires { Q.GetUsedVar(); }) Require(Q.GetUsedVar()->Count() == 0, sWhen, "GetUsedVar is not empty");
+    if constexpr (requires { Q.GetUsedVar(); })
+        Require(Q.GetUsedVar()->Count() == 0, sWhen, "GetUsedVar is not empty");
 }
 
 // Assigns sText and parses it. A new text shows no parse and Value 0; every report
@@ -115,8 +115,7 @@ inline void RequireCalcOutcome(const TOutcome& Outcome, const std::string& sText
     if (Outcome.bRaised) return;
     if (Outcome.bResult)
         Require(std::isfinite(Outcome.rValue), "Calc never succeeds with a non-finite value", sText);
-    else
-        Require(Outcome.rValue == 0, "a failed Calc leaves Value 0", sText);
+    else Require(Outcome.rValue == 0, "a failed Calc leaves Value 0", sText);
 }
 
 // Evaluates Q's parse again, walking the tree, and requires what the compiled program

@@ -75,13 +75,25 @@ public:
 
     // Mostly ordinary numbers; now and then a value at or past the Extended range.
     static rtl::Extended Value(uint64_t iKey) {
-        if ((iKey >> 8) % 4 != 0) return static_cast<rtl::Extended>(static_cast<int>((iKey >> 12) % 2001) - 1000) / 8;
+        if ((iKey >> 8) % 4 != 0)
+            return static_cast<rtl::Extended>(static_cast<int>((iKey >> 12) % 2001) - 1000) / 8;
         constexpr rtl::Extended Table[] = {
-            0, 1, -1, 0.5L, 2, 3, -7.25L, 1e300L, 1e4000L, -1e4000L,
-            std::numeric_limits<rtl::Extended>::max(), std::numeric_limits<rtl::Extended>::min(),
+            0,
+            1,
+            -1,
+            0.5L,
+            2,
+            3,
+            -7.25L,
+            1e300L,
+            1e4000L,
+            -1e4000L,
+            std::numeric_limits<rtl::Extended>::max(),
+            std::numeric_limits<rtl::Extended>::min(),
             std::numeric_limits<rtl::Extended>::denorm_min(),
             std::numeric_limits<rtl::Extended>::quiet_NaN(),
-            std::numeric_limits<rtl::Extended>::infinity(), -std::numeric_limits<rtl::Extended>::infinity(),
+            std::numeric_limits<rtl::Extended>::infinity(),
+            -std::numeric_limits<rtl::Extended>::infinity(),
         };
         return Table[(iKey >> 12) % std::size(Table)];
     }

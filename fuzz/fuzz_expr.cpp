@@ -51,10 +51,9 @@ public:
         SetCharacter(&TQuorix::SetParSeparator, &TQuorix::ParSeparator, Setup.cSeparator);
         Q.SetOnError(Log.Handler());
         if (Setup.bHandler)
-            Q.SetOnGetFunction([this](const std::string& sName, std::span<const rParam> arrPar, int ParCount,
-                                      int& iErrCode, rtl::Extended& Result) {
-                Answer(sName, arrPar, ParCount, iErrCode, Result);
-            });
+            Q.SetOnGetFunction(
+                [this](const std::string& sName, std::span<const rParam> arrPar, int ParCount, int& iErrCode,
+                       rtl::Extended& Result) { Answer(sName, arrPar, ParCount, iErrCode, Result); });
     }
 
     // Parses and evaluates sText, checking every property on the way.
@@ -125,7 +124,8 @@ private:
         const TOutcome Outcome = RunCaught(Q, [this] { return Q.Calc(); });
         Log.RequireInside(sText);
         RequireCalcOutcome(Outcome, sText);
-        if (!Outcome.bRaised) Require(Outcome.bResult == Log.Empty(), "Calc is False exactly when it reported", sText);
+        if (!Outcome.bRaised)
+            Require(Outcome.bResult == Log.Empty(), "Calc is False exactly when it reported", sText);
         return Outcome;
     }
 
@@ -133,7 +133,8 @@ private:
         const std::string sPrinted = Q.GetParsedText();
         TProbe Again(FSetup);
         Again.Q.SetText(sPrinted);
-        Require(Again.Q.Parse() && Again.Log.Empty(), "the printed text parses", Q.Text() + " -> " + sPrinted);
+        Require(Again.Q.Parse() && Again.Log.Empty(), "the printed text parses",
+                Q.Text() + " -> " + sPrinted);
         Require(Again.Q.GetParsedText() == sPrinted, "the printed text prints the same",
                 Q.Text() + " -> " + sPrinted + " -> " + Again.Q.GetParsedText());
         if (!UsesChance())

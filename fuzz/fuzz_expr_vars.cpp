@@ -63,8 +63,10 @@ public:
         if (!Parsed.bRaised && Parsed.bResult) {
             RequireOnlyDivisions("a successful Parse reports only divisions by zero", sText);
             Require(Q.GetParsedText().empty() == sText.empty(), "a parsed text prints", sText);
-            RequireUsedList(*Q.GetUsedFun(), sText, [this](const std::string& s) { return Q.IsFunctionUsed(s); });
-            RequireUsedList(*Q.GetUsedVar(), sText, [this](const std::string& s) { return Q.IsVariableUsed(s); });
+            RequireUsedList(*Q.GetUsedFun(), sText,
+                            [this](const std::string& s) { return Q.IsFunctionUsed(s); });
+            RequireUsedList(*Q.GetUsedVar(), sText,
+                            [this](const std::string& s) { return Q.IsVariableUsed(s); });
         }
         const TOutcome First = Evaluate(sText);
         Require(Evaluate(sText) == First, "Calc repeats its outcome", sText);
@@ -86,7 +88,8 @@ private:
     }
 
     void RequireOnlyDivisions(const char* sProperty, const std::string& sText) const {
-        for (const TReport& Report : Log.Reports) Require(Report.iErrCode == qeDivisionByZero, sProperty, sText);
+        for (const TReport& Report : Log.Reports)
+            Require(Report.iErrCode == qeDivisionByZero, sProperty, sText);
     }
 
     TOutcome Evaluate(const std::string& sText) {

@@ -22,8 +22,8 @@
 
 namespace {
 
-using rtl::Extended;
 using quorix::fuzz::Require;
+using rtl::Extended;
 
 std::string Show(Extended Value) {
     char sBuffer[64];
@@ -47,15 +47,18 @@ void CheckRoundTrip(Extended Value) {
     const std::string sPrinted = rtl::FloatToStr(Value);
     Extended rBack = 0;
     if (!std::isfinite(Value)) {
-        Require(sPrinted == (std::isnan(Value) ? "NAN" : Value > 0 ? "INF" : "-INF"), "non-finite values print by name",
-                sPrinted);
+        Require(sPrinted == (std::isnan(Value) ? "NAN"
+                             : Value > 0       ? "INF"
+                                               : "-INF"),
+                "non-finite values print by name", sPrinted);
         Require(!rtl::TryStrToFloat(sPrinted, rBack), "non-finite names are not numbers", sPrinted);
         return;
     }
-    Require(rtl::TryStrToFloat(sPrinted, rBack), "FloatToStr prints a number", Show(Value) + " -> " + sPrinted);
+    Require(rtl::TryStrToFloat(sPrinted, rBack), "FloatToStr prints a number",
+            Show(Value) + " -> " + sPrinted);
     if (std::fabs(Value) < std::numeric_limits<Extended>::min()) return;  // fewer digits than 15
-    Require(std::fabs(rBack - Value) <= 5.000001e-15L * std::fabs(Value), "FloatToStr keeps 15 significant digits",
-            Show(Value) + " -> " + sPrinted + " -> " + Show(rBack));
+    Require(std::fabs(rBack - Value) <= 5.000001e-15L * std::fabs(Value),
+            "FloatToStr keeps 15 significant digits", Show(Value) + " -> " + sPrinted + " -> " + Show(rBack));
     Require(rtl::FloatToStr(rBack) == sPrinted, "a printed value prints the same again", sPrinted);
 }
 
@@ -71,7 +74,8 @@ void CheckFormatting(const std::string& sPattern, Extended Value, uint8_t iShape
     if (iDecimals > 0) sZeros += "." + std::string(static_cast<std::size_t>(iDecimals), '0');
     const std::string sFixed = rtl::FormatFloat(sZeros, Value);
     Extended rBack = 0;
-    Require(rtl::TryStrToFloat(sFixed, rBack), "a pattern of zeros prints a number", sZeros + " -> " + sFixed);
+    Require(rtl::TryStrToFloat(sFixed, rBack), "a pattern of zeros prints a number",
+            sZeros + " -> " + sFixed);
     const Extended rUnit = std::pow(10.0L, -iDecimals);
     Require(std::fabs(rBack - Value) <= 0.5000001L * rUnit + 1e-17L * std::fabs(Value),
             "a pattern of zeros rounds to its last decimal", Show(Value) + " " + sZeros + " -> " + sFixed);

@@ -43,19 +43,21 @@ void Refusable(F Read) {
     try {
         Read();
     } catch (const rtl::EPackageError&) {
-    } catch (const rtl::EReadError&) {
-    }
+    } catch (const rtl::EReadError&) {}
 }
 
 bool Inside(std::span<const uint8_t> Part, std::span<const uint8_t> Whole) {
-    return Part.empty() || (Part.data() >= Whole.data() && Part.data() + Part.size() <= Whole.data() + Whole.size());
+    return Part.empty() ||
+           (Part.data() >= Whole.data() && Part.data() + Part.size() <= Whole.data() + Whole.size());
 }
 
 void CheckImage(const quorix::art::TIndexedImage& Image) {
     Require(Image.Width > 0 && Image.Height > 0, "a decoded image has a size");
-    Require(Image.Indices.size() == static_cast<std::size_t>(Image.Width) * static_cast<std::size_t>(Image.Height),
+    Require(Image.Indices.size() ==
+                static_cast<std::size_t>(Image.Width) * static_cast<std::size_t>(Image.Height),
             "one index per pixel");
-    for (const uint8_t iIndex : Image.Indices) Require(iIndex < Image.Palette.size(), "indices lie inside the palette");
+    for (const uint8_t iIndex : Image.Indices)
+        Require(iIndex < Image.Palette.size(), "indices lie inside the palette");
     Require(!quorix::art::EncodePng(Image).empty(), "a decoded image encodes");
 }
 
@@ -85,8 +87,9 @@ void CheckModule(std::span<const uint8_t> Image) {
         const rtl::TResourceModule Again = rtl::TResourceModule::FromImage(Rebuilt);
         for (const rtl::TResource& Resource : Read) {
             const auto Data = Again.Find(Resource.Type, Resource.Name);
-            Require(Data && std::equal(Data->begin(), Data->end(), Resource.Data.begin(), Resource.Data.end()),
-                    "a rebuilt module holds what was read");
+            Require(
+                Data && std::equal(Data->begin(), Data->end(), Resource.Data.begin(), Resource.Data.end()),
+                "a rebuilt module holds what was read");
         }
     });
 }
@@ -107,16 +110,18 @@ void CheckLibraryFile(std::span<const uint8_t> Bytes) {
     Refusable([&] {
         const rtl::TModuleDependencies Needs = rtl::ReadModuleDependencies(sFile);
         Require(Needs.Needed.size() <= 64, "a bounded number of libraries");
-        for (const std::string& sName : Needs.Needed) Require(sName.size() <= 4096, "library names are short");
+        for (const std::string& sName : Needs.Needed)
+            Require(sName.size() <= 4096, "library names are short");
         Require(Needs.SearchPath.size() <= 64, "a bounded search path");
-        for (const std::string& sDir : Needs.SearchPath) Require(sDir.size() <= 4096, "search directories are short");
+        for (const std::string& sDir : Needs.SearchPath)
+            Require(sDir.size() <= 4096, "search directories are short");
         // What the host does with it: load it in a child process and register it there.
-        rtl::InspectPackage(
-            sFile, [](rtl::TPackage& Package) {
-                Package.Register();
-                return std::string(Package.Info().Name);
-            },
-            {std::chrono::seconds(5)});
+        rtl::InspectPackage(sFile,
+                            [](rtl::TPackage& Package) {
+                                Package.Register();
+                                return std::string(Package.Info().Name);
+                            },
+                            {std::chrono::seconds(5)});
     });
 }
 

@@ -117,6 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t iSize) {
     } catch (const rtl::EReadError& Failure) {
         quorix::fuzz::Fail("a written text reads back", sWritten + "\n" + Failure.Message());
     }
-    quorix::fuzz::Require(rtl::WriteComponentText(*Again) == sWritten, "a text read back writes the same", sWritten);
+    quorix::fuzz::Require(rtl::WriteComponentText(*Again) == sWritten, "a text read back writes the same",
+                          sWritten);
     return 0;
 }

@@ -4,23 +4,26 @@
 #include "edits/DBParserEdit.hpp"
 #include "edits/ParserEdit.hpp"
 #include "engine/Quorix.hpp"
-#include "framework/packages/Packages.hpp"
 #include "framework/base/Properties.hpp"
+#include "framework/packages/Packages.hpp"
 
 extern "C" const unsigned char Quorix4Resources[];
 extern "C" const std::size_t Quorix4Resources_size;
 
 namespace {
 
-constexpr const char* kUnits[] = {"Quorix4",      "ExtParser",        "Quorix",
-                                  "SysInit",      "DBParserEdit",     "CustomParserEdit",
-                                  "CustomDBParserEdit", "ParserEdit"};
+constexpr const char* kUnits[] = {
+    "Quorix4",          "ExtParser",          "Quorix",    "SysInit", "DBParserEdit",
+    "CustomParserEdit", "CustomDBParserEdit", "ParserEdit"};
 constexpr const char* kRequires[] = {"VCLDB40", "vcl40"};
 // None of these units has work of its own at start or stop.
 constexpr rtl::TUnitInit kInitOrder[] = {
-    {"SysInit", nullptr, nullptr},          {"Quorix", nullptr, nullptr},
-    {"CustomParserEdit", nullptr, nullptr}, {"ParserEdit", nullptr, nullptr},
-    {"CustomDBParserEdit", nullptr, nullptr}, {"DBParserEdit", nullptr, nullptr},
+    {"SysInit", nullptr, nullptr},
+    {"Quorix", nullptr, nullptr},
+    {"CustomParserEdit", nullptr, nullptr},
+    {"ParserEdit", nullptr, nullptr},
+    {"CustomDBParserEdit", nullptr, nullptr},
+    {"DBParserEdit", nullptr, nullptr},
     {"ExtParser", nullptr, nullptr},
 };
 constexpr rtl::TPackageInfoTable kInfo{"Quorix4", rtl::pfNeverBuild, kUnits, kRequires, kInitOrder};

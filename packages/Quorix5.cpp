@@ -1,7 +1,7 @@
 // Unit Quorix5: the package of the engine with variables, for the generation-5 runtime.
 #include "engine_vars/Quorix.hpp"
-#include "framework/packages/Packages.hpp"
 #include "framework/base/Properties.hpp"
+#include "framework/packages/Packages.hpp"
 
 extern "C" const unsigned char Quorix5Resources[];
 extern "C" const std::size_t Quorix5Resources_size;

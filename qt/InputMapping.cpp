@@ -15,16 +15,16 @@ rtl::TShiftState ShiftState(Qt::KeyboardModifiers Modifiers) {
 std::optional<TControlKey> ControlKey(const QKeyEvent& Event) {
     const rtl::TShiftState Shift = ShiftState(Event.modifiers());
     switch (Event.key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return TControlKey{rtl::VK_RETURN, Shift};
-    case Qt::Key_Escape: return TControlKey{rtl::VK_ESCAPE, Shift};
-    case Qt::Key_Backspace: return TControlKey{rtl::VK_BACK, Shift};
-    case Qt::Key_Delete: return TControlKey{rtl::VK_DELETE, Shift};
-    case Qt::Key_Left: return TControlKey{rtl::VK_LEFT, Shift};
-    case Qt::Key_Right: return TControlKey{rtl::VK_RIGHT, Shift};
-    case Qt::Key_Home: return TControlKey{rtl::VK_HOME, Shift};
-    case Qt::Key_End: return TControlKey{rtl::VK_END, Shift};
-    default: return std::nullopt;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: return TControlKey{rtl::VK_RETURN, Shift};
+        case Qt::Key_Escape: return TControlKey{rtl::VK_ESCAPE, Shift};
+        case Qt::Key_Backspace: return TControlKey{rtl::VK_BACK, Shift};
+        case Qt::Key_Delete: return TControlKey{rtl::VK_DELETE, Shift};
+        case Qt::Key_Left: return TControlKey{rtl::VK_LEFT, Shift};
+        case Qt::Key_Right: return TControlKey{rtl::VK_RIGHT, Shift};
+        case Qt::Key_Home: return TControlKey{rtl::VK_HOME, Shift};
+        case Qt::Key_End: return TControlKey{rtl::VK_END, Shift};
+        default: return std::nullopt;
     }
 }
 

@@ -12,7 +12,9 @@ quorix::TCustomDBParserEdit& QuorixDBParserEdit::dbControl() const {
 }
 
 // Binding delivers the field's value at once; the control shows it through the listener.
-void QuorixDBParserEdit::setDataSource(rtl::TDataSource* DataSource) { dbControl().SetDataSource(DataSource); }
+void QuorixDBParserEdit::setDataSource(rtl::TDataSource* DataSource) {
+    dbControl().SetDataSource(DataSource);
+}
 
 void QuorixDBParserEdit::setDataField(const QString& sField) { dbControl().SetField(sField.toStdString()); }
 

@@ -4,18 +4,18 @@
 #include <exception>
 #include <limits>
 
+#include <QAbstractItemDelegate>
 #include <QApplication>
 #include <QClipboard>
-#include <QAbstractItemDelegate>
 #include <QDataWidgetMapper>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QRegularExpression>
 
 #include "edits/ParserEdit.hpp"
-#include "framework/controls/Controls.hpp"
 #include "framework/base/Conversions.hpp"
 #include "framework/base/Exceptions.hpp"
+#include "framework/controls/Controls.hpp"
 #include "qt/ErrorText.hpp"
 #include "qt/FormErrors.hpp"
 #include "qt/InputMapping.hpp"
@@ -45,7 +45,8 @@ bool LeavesForm(Qt::FocusReason Reason) {
 
 // An Extended that a double cannot hold would reach Qt as an infinity.
 bool BeyondDouble(rtl::Extended rValue) {
-    return std::isfinite(rValue) ? std::fabs(rValue) > std::numeric_limits<double>::max() : std::isinf(rValue);
+    return std::isfinite(rValue) ? std::fabs(rValue) > std::numeric_limits<double>::max()
+                                 : std::isinf(rValue);
 }
 
 // A commit whose value the widget cannot hand on; the widget shows it itself.
@@ -128,7 +129,8 @@ void QuorixParserEdit::setParser(quorix::TQuorix* Parser) { control().SetParser(
 void QuorixParserEdit::bindToMapper(QDataWidgetMapper& Mapper, int iSection) {
     Mapper.setSubmitPolicy(QDataWidgetMapper::ManualSubmit);
     Mapper.addMapping(this, iSection, "value");
-    connect(this, &QuorixParserEdit::committed, &Mapper, [this, &Mapper, iSection] { submitTo(Mapper, iSection); });
+    connect(this, &QuorixParserEdit::committed, &Mapper,
+            [this, &Mapper, iSection] { submitTo(Mapper, iSection); });
 }
 
 // Only this field is written. A submit of the whole record writes the fields one by
@@ -296,7 +298,8 @@ bool QuorixParserEdit::BeforeSave() {
         FChainedOnError = FSaveParser->OnError();
         FSaveParser->SetOnError([this](int iPos, int iErrCode) {
             if (!FSaveError)
-                FSaveError = TError{ErrorTextAt(iErrCode, iPos), iPos, TErrorKind::RejectedText, FSaveText, FSaveValue};
+                FSaveError = TError{ErrorTextAt(iErrCode, iPos), iPos, TErrorKind::RejectedText, FSaveText,
+                                    FSaveValue};
             if (FChainedOnError) FChainedOnError(iPos, iErrCode);
         });
     }
@@ -327,7 +330,8 @@ void QuorixParserEdit::AfterSave(bool bCompleted) {
 // Setting the value commits again, and with it the commit's state.
 void QuorixParserEdit::rejectTooLarge() {
     const std::string sTyped = std::exchange(FSaveText, std::string());
-    const QString sMessage = tr("The value of '%1' is too large for this field").arg(QString::fromStdString(sTyped));
+    const QString sMessage =
+        tr("The value of '%1' is too large for this field").arg(QString::fromStdString(sTyped));
     control().SetValue(FSaveValue);
     control().SetText(sTyped);
     setError(TError{sMessage, -1, TErrorKind::RejectedText, sTyped, FSaveValue});
@@ -338,7 +342,8 @@ void QuorixParserEdit::rejectTooLarge() {
 // Writing this field updates the record, which first commits the text typed into the
 // other fields: a rejected one among them fails the write, and shows why itself.
 bool QuorixParserEdit::failsForAnotherField() const {
-    const QuorixParserEdit* Rejected = parentWidget() ? quorix::qt::RejectedTextEdit(*parentWidget()) : nullptr;
+    const QuorixParserEdit* Rejected =
+        parentWidget() ? quorix::qt::RejectedTextEdit(*parentWidget()) : nullptr;
     return Rejected && Rejected != this;
 }
 
@@ -353,7 +358,8 @@ bool QuorixParserEdit::reloadsRejectedValue() const {
 QString QuorixParserEdit::withoutGrouping(const QString& sText) const {
     const QChar Group = QChar::fromLatin1(rtl::FormatSettings.ThousandSeparator);
     if (!displayFormat().contains(',')) return sText;
-    const QString sDecimal = QRegularExpression::escape(QChar::fromLatin1(rtl::FormatSettings.DecimalSeparator));
+    const QString sDecimal =
+        QRegularExpression::escape(QChar::fromLatin1(rtl::FormatSettings.DecimalSeparator));
     const QString sGroup = QRegularExpression::escape(Group);
     const QRegularExpression Grouped("^\\s*[-+]?\\d{1,3}(" + sGroup + "\\d{3})+(" + sDecimal + "\\d*)?\\s*$");
     if (!Grouped.match(sText).hasMatch()) return sText;

@@ -23,7 +23,9 @@
 
 class QDataWidgetMapper;
 
-namespace rtl { class TForm; }
+namespace rtl {
+class TForm;
+}
 
 class QuorixParserEdit : public QLineEdit, private quorix::qt::TEditListener {
     Q_OBJECT
@@ -109,7 +111,7 @@ protected:
         QString sMessage;
         int iPos = -1;
         TErrorKind Kind = TErrorKind::Failure;
-        std::string sText = {};   // RejectedText: the text
+        std::string sText = {};    // RejectedText: the text
         rtl::Extended rValue = 0;  // RejectedText: the value it did not replace
     };
     void setError(std::optional<TError> Error);
@@ -120,32 +122,32 @@ private:
     void AfterSave(bool bCompleted) override;
     void TextChanged() override;
 
-    void showControl();          // text, selection and value into the widget
-    void takeSelection();        // a selection made with the mouse into the control
+    void showControl();                   // text, selection and value into the widget
+    void takeSelection();                 // a selection made with the mouse into the control
     void takeText(const QString& sText);  // text Qt put in itself (setText, paste, drop)
     void submitTo(QDataWidgetMapper& Mapper, int iSection);
     void keepNullEmpty();
-    void mirrorWidgetState();    // read-only and maximum length into the control
-    void rejectTooLarge();       // raises, with the typed text and the value before it back
+    void mirrorWidgetState();  // read-only and maximum length into the control
+    void rejectTooLarge();     // raises, with the typed text and the value before it back
     bool reloadsRejectedValue() const;
     bool failsForAnotherField() const;
     QString withoutGrouping(const QString& sText) const;
 
-    std::unique_ptr<rtl::TForm> FForm;   // a form of its own, holding the focus state
-    quorix::qt::TEditAccess* FAccess;    // the control, owned by FForm
+    std::unique_ptr<rtl::TForm> FForm;  // a form of its own, holding the focus state
+    quorix::qt::TEditAccess* FAccess;   // the control, owned by FForm
     bool FNullable;
-    bool FNull = false;                  // holds no value (an empty database field)
-    int FInputDepth = 0;                 // > 0 while the user's input is delivered
-    bool FCommitted = false;             // an accepted user commit waits for its signal
-    bool FShowing = false;               // the widget is being updated from the control
-    QVariant FShownValue;                // the value last announced by valueChanged
+    bool FNull = false;       // holds no value (an empty database field)
+    int FInputDepth = 0;      // > 0 while the user's input is delivered
+    bool FCommitted = false;  // an accepted user commit waits for its signal
+    bool FShowing = false;    // the widget is being updated from the control
+    QVariant FShownValue;     // the value last announced by valueChanged
 
     // While a commit runs: the parser it uses, the handler it chains to, its error.
     quorix::TQuorix* FSaveParser = nullptr;
     quorix::TOnErrorEvent FChainedOnError;
     std::optional<TError> FSaveError;
-    rtl::Extended FSaveValue = 0;   // Value before the commit
-    std::string FSaveText;          // the text it commits
+    rtl::Extended FSaveValue = 0;  // Value before the commit
+    std::string FSaveText;         // the text it commits
 
     std::optional<TError> FError;
     QPalette FPlainPalette;

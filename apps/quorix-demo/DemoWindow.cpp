@@ -77,7 +77,8 @@ bool DemoWindow::closeDataSet() {
         } catch (const std::exception& Failure) {
             sFailure = showFailure(Failure);
         }
-        QMessageBox Ask(QMessageBox::Warning, windowTitle(), tr("The record's change cannot be saved:\n%1").arg(sFailure),
+        QMessageBox Ask(QMessageBox::Warning, windowTitle(),
+                        tr("The record's change cannot be saved:\n%1").arg(sFailure),
                         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
         Ask.button(QMessageBox::Save)->setText(tr("Save again"));
         Ask.setDefaultButton(QMessageBox::Cancel);
@@ -113,7 +114,8 @@ QWidget* DemoWindow::makeCalculator() {
         Layout->addRow(tr(Field.sLabel), Edit);
     }
     const QStringList Hints = expressionHints();
-    Layout->addRow(new QLabel(tr("Try %1 or %2").arg(Hints.mid(0, Hints.size() - 1).join(", "), Hints.last())));
+    Layout->addRow(
+        new QLabel(tr("Try %1 or %2").arg(Hints.mid(0, Hints.size() - 1).join(", "), Hints.last())));
     return Box;
 }
 
@@ -210,7 +212,8 @@ bool DemoWindow::keepsRejectedText() {
 // Returns the message as shown.
 QString DemoWindow::showFailure(const std::exception& Failure) {
     const QString sMessage = QString::fromUtf8(Failure.what());
-    if (const QuorixParserEdit* Edit = quorix::qt::ShowRefusal(*FPriceList, sMessage)) return Edit->errorMessage();
+    if (const QuorixParserEdit* Edit = quorix::qt::ShowRefusal(*FPriceList, sMessage))
+        return Edit->errorMessage();
     statusBar()->showMessage(sMessage);
     return sMessage;
 }
@@ -220,7 +223,8 @@ void DemoWindow::showRecord() {
     const rtl::TField* Name = FNameLink.Field();
     FName->setText(Name ? QString::fromStdString(std::get<std::string>(Name->Value())) : QString());
     // In Extended: two prices a double holds may have a product it does not.
-    const rtl::Extended rTotal = static_cast<rtl::Extended>(FPrice->value().toDouble()) * FQuantity->value().toDouble();
+    const rtl::Extended rTotal =
+        static_cast<rtl::Extended>(FPrice->value().toDouble()) * FQuantity->value().toDouble();
     FTotal->setText(QString::fromStdString(rtl::FormatFloat("#,##0.00", rTotal)));
     FPosition->setText(tr("Record %1 of %2").arg(FItems->RecNo()).arg(FItems->RecordCount()));
     enableNavigation();

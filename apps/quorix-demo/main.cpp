@@ -19,8 +19,10 @@ int main(int argc, char** argv) {
     QCommandLineParser Options;
     Options.setApplicationDescription("The evaluating edit fields of Quorix on one window.");
     Options.addHelpOption();
-    const QCommandLineOption Database("database", "The SQLite file of the price list (made if missing).", "file");
-    const QCommandLineOption Screenshot("screenshot", "Save a picture of the window to a PNG file and quit.", "png");
+    const QCommandLineOption Database("database", "The SQLite file of the price list (made if missing).",
+                                      "file");
+    const QCommandLineOption Screenshot("screenshot", "Save a picture of the window to a PNG file and quit.",
+                                        "png");
     Options.addOptions({Database, Screenshot});
     Options.process(App);
 
@@ -37,7 +39,9 @@ int main(int argc, char** argv) {
         if (Options.isSet(Screenshot)) {
             QTimer::singleShot(500, &Window, [&] {
                 const bool bSaved = Window.grab().save(Options.value(Screenshot), "PNG");
-                if (!bSaved) std::fprintf(stderr, "quorix-demo: cannot write %s\n", qPrintable(Options.value(Screenshot)));
+                if (!bSaved)
+                    std::fprintf(stderr, "quorix-demo: cannot write %s\n",
+                                 qPrintable(Options.value(Screenshot)));
                 App.exit(bSaved ? 0 : 1);
             });
         }

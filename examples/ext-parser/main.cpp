@@ -21,9 +21,8 @@ int main() {
     // Sqrt, Exp, Ln, Round, Min, Max, ...: attached after the handler above, which
     // then still answers every other name.
     quorix::AttachEverydayFunctions(Parser);
-    Parser.SetOnError([](int iPos, int iErrCode) {
-        std::cout << "  error " << iErrCode << " at " << iPos << '\n';
-    });
+    Parser.SetOnError(
+        [](int iPos, int iErrCode) { std::cout << "  error " << iErrCode << " at " << iPos << '\n'; });
 
     for (const char* sText : {"Round(Vat(1250*1.045^3))", "2*Sin(Pi/2)+Sqrt(2)", "Vat(1;2)"}) {
         Parser.SetText(sText);

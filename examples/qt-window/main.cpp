@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     Layout->addWidget(Status);
 
     // The widget turns a rejected text red on its own; the parser says why.
-    Parser.SetOnError([Status](int iPos, int iErrCode) { Status->setText(quorix::qt::ErrorTextAt(iErrCode, iPos)); });
+    Parser.SetOnError(
+        [Status](int iPos, int iErrCode) { Status->setText(quorix::qt::ErrorTextAt(iErrCode, iPos)); });
     QObject::connect(Field, &QuorixParserEdit::committed, Status, [Field, Status] {
         if (!Field->hasError()) Status->setText("Value: " + Field->value().toString());
     });

@@ -13,10 +13,10 @@ int main() {
     Parser.Variables()->Add("Price");
     Parser.Variables()->Add("Quantity");
     // The handler receives the name in upper case.
-    Parser.SetOnGetVariable([&Values](const std::string& sName, rtl::Extended& Result) { Result = Values.at(sName); });
-    Parser.SetOnError([](int iPos, int iErrCode) {
-        std::cout << "  error " << iErrCode << " at " << iPos << '\n';
-    });
+    Parser.SetOnGetVariable(
+        [&Values](const std::string& sName, rtl::Extended& Result) { Result = Values.at(sName); });
+    Parser.SetOnError(
+        [](int iPos, int iErrCode) { std::cout << "  error " << iErrCode << " at " << iPos << '\n'; });
 
     Parser.SetText("Price*Quantity");
     for (const rtl::Extended rQuantity : {3.0L, 10.0L}) {

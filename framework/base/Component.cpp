@@ -59,8 +59,7 @@ void TComponent::SetName(const std::string& sName) {
         throw EComponentError("Component name \"" + sName + "\" is not a valid identifier");
     if (FOwner && !sName.empty()) {
         const TComponent* Same = FOwner->FindComponent(sName);
-        if (Same && Same != this)
-            throw EComponentError("A component named " + sName + " already exists");
+        if (Same && Same != this) throw EComponentError("A component named " + sName + " already exists");
     }
     // What can fail comes first, so that a failure changes nothing.
     std::string sNewName = sName;
@@ -88,8 +87,7 @@ void TComponent::InsertComponent(TComponent* AComponent) {
     if (!AComponent) throw EComponentError("Cannot insert a nil component");
     if (AComponent->FOwner == this) return;
     for (const TComponent* Up = this; Up; Up = Up->FOwner)
-        if (Up == AComponent)
-            throw EComponentError("A component cannot own itself or its own owner");
+        if (Up == AComponent) throw EComponentError("A component cannot own itself or its own owner");
     if (FindComponent(AComponent->FName))
         throw EComponentError("A component named " + AComponent->FName + " already exists");
     if (AComponent->FOwner) AComponent->FOwner->RemoveComponent(AComponent);

@@ -13,7 +13,10 @@ namespace rtl {
 
 // Misuse of the component model: a name that is not an identifier or not unique,
 // an ownership cycle, a class registered twice.
-class EComponentError : public Exception { public: using Exception::Exception; };
+class EComponentError : public Exception {
+public:
+    using Exception::Exception;
+};
 
 // A letter or underscore, then letters, digits and underscores (ASCII): the form of
 // component, property and class names, so that stored text can name them plainly.
@@ -91,7 +94,7 @@ private:
     std::string FNameKey;  // FName upper-cased: the key of the owner's index
     int32_t FTag = 0;
     unsigned FComponentState = 0;
-    std::vector<TComponent*> FComponents;     // owned, in insertion order
+    std::vector<TComponent*> FComponents;  // owned, in insertion order
     // The named ones among them by their upper-cased names, so that finding one by
     // name (and with it naming and inserting one) does not grow with their number.
     std::unordered_map<std::string, TComponent*> FComponentsByName;

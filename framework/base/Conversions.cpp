@@ -1,9 +1,9 @@
 #include "framework/base/Conversions.hpp"
 
+#include <locale.h>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
-#include <locale.h>
 #include <new>
 
 #include "framework/base/ConversionsDigits.hpp"
@@ -75,8 +75,7 @@ bool TryStrToFloat(const std::string& S, Extended& Value) {
 
 Extended StrToFloat(const std::string& S) {
     Extended value = 0;
-    if (!TryStrToFloat(S, value))
-        throw EConvertError("'" + S + "' is not a valid floating point value");
+    if (!TryStrToFloat(S, value)) throw EConvertError("'" + S + "' is not a valid floating point value");
     return value;
 }
 

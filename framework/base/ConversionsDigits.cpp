@@ -49,8 +49,7 @@ public:
 
     // -1, 0 or 1 as *this is below, equal to or above other.
     int Compare(const TBigUint& other) const {
-        if (FLimbs.size() != other.FLimbs.size())
-            return FLimbs.size() < other.FLimbs.size() ? -1 : 1;
+        if (FLimbs.size() != other.FLimbs.size()) return FLimbs.size() < other.FLimbs.size() ? -1 : 1;
         for (std::size_t i = FLimbs.size(); i-- > 0;)
             if (FLimbs[i] != other.FLimbs[i]) return FLimbs[i] < other.FLimbs[i] ? -1 : 1;
         return 0;
@@ -93,10 +92,8 @@ public:
         // exponent to within one, which the loops below settle.
         constexpr double kLog10Of2 = 0.30102999566398119521;
         FExponent = static_cast<int>(std::ceil(binaryExponent * kLog10Of2));
-        if (FExponent >= 0)
-            FS.MultiplyByPowerOf10(FExponent);
-        else
-            FR.MultiplyByPowerOf10(-FExponent);
+        if (FExponent >= 0) FS.MultiplyByPowerOf10(FExponent);
+        else FR.MultiplyByPowerOf10(-FExponent);
         while (FR.Compare(FS) >= 0) {
             FS.MultiplyBy(10);
             ++FExponent;

@@ -43,8 +43,7 @@ TSection ParseSection(std::string_view text) {
     auto literal = [&section](std::string_view piece) {
         if (!section.Items.empty() && section.Items.back().Kind == TItemKind::Literal)
             section.Items.back().Text += piece;
-        else
-            section.Items.push_back({TItemKind::Literal, std::string(piece)});
+        else section.Items.push_back({TItemKind::Literal, std::string(piece)});
     };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -121,8 +120,7 @@ TLayout Lay(const TSection& section, const TDecimal& decimal) {
     const std::size_t minInteger = decimal.IsZero() && section.Scientific && section.IntegerPlaces > 0
                                        ? std::max(section.MinIntegerDigits, 1)
                                        : static_cast<std::size_t>(section.MinIntegerDigits);
-    if (layout.Integer.size() < minInteger)
-        layout.Integer.insert(0, minInteger - layout.Integer.size(), '0');
+    if (layout.Integer.size() < minInteger) layout.Integer.insert(0, minInteger - layout.Integer.size(), '0');
 
     if (!decimal.IsZero()) {
         if (integerLength >= 0) {
@@ -152,9 +150,7 @@ std::string Render(const TSection& section, const TLayout& layout) {
     int integerIndex = 0, decimalIndex = 0;
     for (const TItem& item : section.Items) {
         switch (item.Kind) {
-            case TItemKind::Literal:
-                out += item.Text;
-                break;
+            case TItemKind::Literal: out += item.Text; break;
             case TItemKind::IntegerDigit: {
                 const int position = section.IntegerPlaces - 1 - integerIndex;
                 if (integerIndex++ == 0)  // digits beyond the placeholders go first
@@ -172,10 +168,8 @@ std::string Render(const TSection& section, const TLayout& layout) {
                 break;
             case TItemKind::Exponent: {
                 out += item.Text;
-                if (layout.Exponent < 0)
-                    out += '-';
-                else if (section.ExponentSignAlways)
-                    out += '+';
+                if (layout.Exponent < 0) out += '-';
+                else if (section.ExponentSignAlways) out += '+';
                 std::string digits = std::to_string(std::abs(layout.Exponent));
                 if (digits.size() < static_cast<std::size_t>(section.ExponentDigits))
                     digits.insert(0, section.ExponentDigits - digits.size(), '0');

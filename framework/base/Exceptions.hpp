@@ -18,6 +18,9 @@ private:
     std::string FMessage;
 };
 
+// The exception classes below only inherit their base's constructors: one line each.
+// clang-format off
+
 // A text is not a number (StrToFloat and friends).
 class EConvertError : public Exception { public: using Exception::Exception; };
 
@@ -39,5 +42,6 @@ class EDatabaseError : public Exception { public: using Exception::Exception; };
 
 // A package that cannot be loaded or bound.
 class EPackageError : public Exception { public: using Exception::Exception; };
+// clang-format on
 
 }  // namespace rtl

@@ -13,7 +13,7 @@ public:
     int Add(void* Item);                 // appends; returns the new index
     void Insert(int Index, void* Item);  // 0 <= Index <= Count()
     void Delete(int Index);
-    int Remove(void* Item);              // deletes the first match; returns its index or -1
+    int Remove(void* Item);  // deletes the first match; returns its index or -1
     int IndexOf(void* Item) const;
     void Clear();
     int Count() const { return static_cast<int>(FItems.size()); }

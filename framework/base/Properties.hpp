@@ -21,8 +21,8 @@ enum class TTypeKind { Boolean, Char, Integer, Float, String, StringList, Compon
 
 // A property value as the writer and reader see it. A string list travels as its
 // lines; a component reference as the pointer (written by the referenced name).
-using TPropValue = std::variant<bool, char, int64_t, Extended, std::string,
-                                std::vector<std::string>, TComponent*>;
+using TPropValue =
+    std::variant<bool, char, int64_t, Extended, std::string, std::vector<std::string>, TComponent*>;
 
 struct TPropInfo {
     std::string Name;
@@ -75,8 +75,7 @@ private:
 template <class C, class G, class S>
 TPropInfo MakeProperty(const std::string& sName, G (C::*Getter)() const, void (C::*Setter)(S));
 template <class C, class G, class S, class D>
-TPropInfo MakeProperty(const std::string& sName, G (C::*Getter)() const, void (C::*Setter)(S),
-                       D Default);
+TPropInfo MakeProperty(const std::string& sName, G (C::*Getter)() const, void (C::*Setter)(S), D Default);
 
 }  // namespace rtl
 

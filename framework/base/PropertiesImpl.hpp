@@ -13,10 +13,10 @@ namespace rtl::detail {
 
 template <class T>
 inline constexpr bool IsComponentPointer =
-    std::is_pointer_v<T> && std::is_base_of_v<TComponent, std::remove_cv_t<std::remove_pointer_t<T>>>;
+    std::is_pointer_v<T>&& std::is_base_of_v<TComponent, std::remove_cv_t<std::remove_pointer_t<T>>>;
 template <class T>
 inline constexpr bool IsStringsPointer =
-    std::is_pointer_v<T> && std::is_base_of_v<TStrings, std::remove_cv_t<std::remove_pointer_t<T>>>;
+    std::is_pointer_v<T>&& std::is_base_of_v<TStrings, std::remove_cv_t<std::remove_pointer_t<T>>>;
 template <class>
 inline constexpr bool AlwaysFalse = false;
 
@@ -68,8 +68,7 @@ TPropValue DefaultValue(const D& Default) {
         return TPropValue(std::in_place_type<TComponent*>, nullptr);
     } else if constexpr (Kind == TTypeKind::String)
         return TPropValue(std::in_place_type<std::string>, Default);
-    else
-        return ToPropValue<V>(static_cast<V>(Default));
+    else return ToPropValue<V>(static_cast<V>(Default));
 }
 
 [[noreturn]] void RaisePropertyError(const std::string& sProp, const std::string& sWhat);
@@ -95,7 +94,8 @@ void WriteValue(C& Instance, void (C::*Setter)(S), const TPropValue& Value, cons
     } else if constexpr (Kind == TTypeKind::Float) {
         const Extended Number = Expect<Extended>(Value, sProp);
         const V Narrowed = static_cast<V>(Number);
-        if (std::isfinite(Number) && !std::isfinite(Narrowed)) RaisePropertyError(sProp, "value is out of range");
+        if (std::isfinite(Number) && !std::isfinite(Narrowed))
+            RaisePropertyError(sProp, "value is out of range");
         (Instance.*Setter)(Narrowed);
     } else if constexpr (Kind == TTypeKind::String) (Instance.*Setter)(Expect<std::string>(Value, sProp));
     else if constexpr (Kind == TTypeKind::StringList) {
@@ -132,7 +132,8 @@ TPropInfo MakeProperty(const std::string& sName, G (C::*Getter)() const, void (C
     Info.Name = sName;
     Info.Kind = detail::KindOf<V>();
     Info.Read = [sName, Getter](const TComponent& Instance) {
-        return detail::ToPropValue<V>((detail::InstanceOf<C>(const_cast<TComponent&>(Instance), sName).*Getter)());
+        return detail::ToPropValue<V>(
+            (detail::InstanceOf<C>(const_cast<TComponent&>(Instance), sName).*Getter)());
     };
     Info.Write = [sName, Setter](TComponent& Instance, const TPropValue& Value) {
         detail::WriteValue(detail::InstanceOf<C>(Instance, sName), Setter, Value, sName);
@@ -141,8 +142,7 @@ TPropInfo MakeProperty(const std::string& sName, G (C::*Getter)() const, void (C
 }
 
 template <class C, class G, class S, class D>
-TPropInfo MakeProperty(const std::string& sName, G (C::*Getter)() const, void (C::*Setter)(S),
-                       D Default) {
+TPropInfo MakeProperty(const std::string& sName, G (C::*Getter)() const, void (C::*Setter)(S), D Default) {
     TPropInfo Info = MakeProperty(sName, Getter, Setter);
     Info.Default = detail::DefaultValue<std::remove_cvref_t<G>>(Default);
     return Info;

@@ -33,7 +33,10 @@ class TComponent;
 // A component that cannot be stored so that it reads back the same: a reference to
 // a component that the reader could not find by name, a value that is not a finite
 // number, a tree or a line beyond the reader's limits.
-class EWriteError : public Exception { public: using Exception::Exception; };
+class EWriteError : public Exception {
+public:
+    using Exception::Exception;
+};
 
 // The reader's limits; the writer refuses to produce anything beyond them.
 inline constexpr int MaxStoredDepth = 64;                      // nested object blocks

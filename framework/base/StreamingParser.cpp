@@ -269,7 +269,8 @@ private:
         return Value;
     }
 
-    std::vector<std::string> ParseLines(std::string_view Opening, const TTextLine& Line, const TObjectNode& Node) {
+    std::vector<std::string> ParseLines(std::string_view Opening, const TTextLine& Line,
+                                        const TObjectNode& Node) {
         std::vector<std::string> Lines;
         if (Opening == "[]") return Lines;
         if (Opening != "[") FailAtLine(Line.Number, "expected [ to open the lines");

@@ -40,8 +40,8 @@ public:
         Guarded([&] {
             Begin(Root, Node.Line);
             if (Root.Name() != Node.Name)
-                Assign(Root, *TComponent::StaticClassInfo().FindProperty(std::string(NameProperty)), Node.Name,
-                       Node.Line);
+                Assign(Root, *TComponent::StaticClassInfo().FindProperty(std::string(NameProperty)),
+                       Node.Name, Node.Line);
             ReadObject(Node, Root);
             ResolveReferences();
             FinishLoading();
@@ -123,7 +123,8 @@ private:
     }
 
     void Assign(TComponent& Instance, const TPropInfo& Prop, const TPropValue& Value, int Line) {
-        if (!IsMade(&Instance)) FUndo.push_back({&Instance, &Prop, AtLine(Line, [&] { return Prop.Read(Instance); })});
+        if (!IsMade(&Instance))
+            FUndo.push_back({&Instance, &Prop, AtLine(Line, [&] { return Prop.Read(Instance); })});
         AtLine(Line, [&] { Prop.Write(Instance, Value); });
     }
 

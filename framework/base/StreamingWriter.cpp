@@ -105,7 +105,8 @@ private:
         if (const auto* Flag = std::get_if<bool>(&Value)) Text = *Flag ? "true" : "false";
         else if (const auto* Char = std::get_if<char>(&Value)) Text = Quote(std::string(1, *Char));
         else if (const auto* Integer = std::get_if<int64_t>(&Value)) Text = std::to_string(*Integer);
-        else if (const auto* Number = std::get_if<Extended>(&Value)) Text = FiniteText(Instance, Prop, *Number);
+        else if (const auto* Number = std::get_if<Extended>(&Value))
+            Text = FiniteText(Instance, Prop, *Number);
         else if (const auto* String = std::get_if<std::string>(&Value)) Text = Quote(*String);
         else Text = ReferenceText(Instance, Prop, std::get<TComponent*>(Value));
         Line(Depth, Head + Text);

@@ -23,7 +23,7 @@ public:
     const std::string& operator[](int Index) const { return Strings(Index); }
     virtual int IndexOf(const std::string& S) const;  // case-insensitive; -1 when absent
     void Assign(const TStrings& Source);              // copies the lines
-    bool Equals(const TStrings& Other) const;          // same lines, case-sensitive
+    bool Equals(const TStrings& Other) const;         // same lines, case-sensitive
 
     // All lines, each followed by a line break; SetText splits at LF, CR LF or CR.
     std::string Text() const;

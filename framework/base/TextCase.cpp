@@ -24,6 +24,7 @@ struct TCaseRange {
 // The Unicode 14 simple upper-case mapping (UnicodeData field 12), sorted and
 // non-overlapping. Characters whose only upper case is a sequence (U+00DF) keep
 // their own form.
+// clang-format off
 constexpr TCaseRange CaseRanges[] = {
     {0x0061, 0x007A, -32, 1}, {0x00B5, 0x00B5, 743, 1}, {0x00E0, 0x00F6, -32, 1},
     {0x00F8, 0x00FE, -32, 1}, {0x00FF, 0x00FF, 121, 1}, {0x0101, 0x012F, -1, 2},
@@ -93,6 +94,7 @@ constexpr TCaseRange CaseRanges[] = {
     {0x105BB, 0x105BC, -39, 1}, {0x10CC0, 0x10CF2, -64, 1}, {0x118C0, 0x118DF, -32, 1},
     {0x16E60, 0x16E7F, -32, 1}, {0x1E922, 0x1E943, -34, 1},
 };
+// clang-format on
 
 char32_t UpperCodePoint(char32_t cp) {
     if (cp < 0x80) return (cp >= 'a' && cp <= 'z') ? cp - 32 : cp;
@@ -190,8 +192,6 @@ int AnsiCompareText(const std::string& S1, const std::string& S2) {
     return CompareUpperFrom(S1, S2, i);
 }
 
-bool AnsiSameText(const std::string& S1, const std::string& S2) {
-    return AnsiCompareText(S1, S2) == 0;
-}
+bool AnsiSameText(const std::string& S1, const std::string& S2) { return AnsiCompareText(S1, S2) == 0; }
 
 }  // namespace rtl

@@ -24,18 +24,26 @@ inline std::size_t Utf8SequenceAt(std::string_view S, std::size_t i, char32_t& C
     }
     std::size_t Length;
     char32_t Min;
-    if ((Lead & 0xE0) == 0xC0) { Length = 2; Min = 0x80; CodePoint = Lead & 0x1F; }
-    else if ((Lead & 0xF0) == 0xE0) { Length = 3; Min = 0x800; CodePoint = Lead & 0x0F; }
-    else if ((Lead & 0xF8) == 0xF0) { Length = 4; Min = 0x10000; CodePoint = Lead & 0x07; }
-    else return 0;
+    if ((Lead & 0xE0) == 0xC0) {
+        Length = 2;
+        Min = 0x80;
+        CodePoint = Lead & 0x1F;
+    } else if ((Lead & 0xF0) == 0xE0) {
+        Length = 3;
+        Min = 0x800;
+        CodePoint = Lead & 0x0F;
+    } else if ((Lead & 0xF8) == 0xF0) {
+        Length = 4;
+        Min = 0x10000;
+        CodePoint = Lead & 0x07;
+    } else return 0;
     if (i + Length > S.size()) return 0;
     for (std::size_t k = 1; k < Length; ++k) {
         if ((Byte(i + k) & 0xC0) != 0x80) return 0;
         CodePoint = (CodePoint << 6) | (Byte(i + k) & 0x3F);
     }
     // Overlong forms, surrogates and values beyond Unicode are not characters.
-    if (CodePoint < Min || CodePoint > 0x10FFFF || (CodePoint >= 0xD800 && CodePoint <= 0xDFFF))
-        return 0;
+    if (CodePoint < Min || CodePoint > 0x10FFFF || (CodePoint >= 0xD800 && CodePoint <= 0xDFFF)) return 0;
     return Length;
 }
 

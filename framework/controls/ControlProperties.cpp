@@ -4,9 +4,9 @@
 #include <array>
 #include <span>
 
+#include "framework/base/TextCase.hpp"
 #include "framework/controls/Controls.hpp"
 #include "framework/controls/CustomEdit.hpp"
-#include "framework/base/TextCase.hpp"
 
 namespace rtl {
 
@@ -15,16 +15,16 @@ namespace {
 using TNames = std::span<const char* const>;
 
 constexpr std::array<const char*, 4> AnchorNames{"akLeft", "akTop", "akRight", "akBottom"};
-constexpr std::array<const char*, 4> BiDiModeNames{
-    "bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly"};
+constexpr std::array<const char*, 4> BiDiModeNames{"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign",
+                                                   "bdRightToLeftReadingOnly"};
 constexpr std::array<const char*, 2> BorderStyleNames{"bsNone", "bsSingle"};
 constexpr std::array<const char*, 3> CharCaseNames{"ecNormal", "ecUpperCase", "ecLowerCase"};
 constexpr std::array<const char*, 2> DragKindNames{"dkDrag", "dkDock"};
 constexpr std::array<const char*, 2> DragModeNames{"dmManual", "dmAutomatic"};
 constexpr std::array<const char*, 4> FontStyleNames{"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
-constexpr std::array<const char*, 12> ImeModeNames{
-    "imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha", "imAlpha",
-    "imHira", "imSKata", "imKata", "imChinese", "imSHanguel", "imHanguel"};
+constexpr std::array<const char*, 12> ImeModeNames{"imDisable", "imClose",   "imOpen",     "imDontCare",
+                                                   "imSAlpha",  "imAlpha",   "imHira",     "imSKata",
+                                                   "imKata",    "imChinese", "imSHanguel", "imHanguel"};
 
 int NameIndex(TNames Names, const std::string& sName) {
     for (std::size_t i = 0; i < Names.size(); ++i)
@@ -70,8 +70,7 @@ unsigned TextToSet(TNames Names, const std::string& sText, const std::string& sP
 // A property of class C reached through two plain functions; T is int32_t or
 // std::string.
 template <class C, class T>
-TPropInfo FieldProperty(const std::string& sName, T (*Read)(const C&), void (*Write)(C&, T),
-                        T Default) {
+TPropInfo FieldProperty(const std::string& sName, T (*Read)(const C&), void (*Write)(C&, T), T Default) {
     TPropInfo Info;
     Info.Name = sName;
     Info.Kind = detail::KindOf<T>();
@@ -84,7 +83,8 @@ TPropInfo FieldProperty(const std::string& sName, T (*Read)(const C&), void (*Wr
             Write(Typed, detail::Expect<std::string>(Value, sName));
         } else {
             const int64_t Number = detail::Expect<int64_t>(Value, sName);
-            if (!std::in_range<T>(Number)) detail::RaisePropertyError(sName, std::to_string(Number) + " is out of range");
+            if (!std::in_range<T>(Number))
+                detail::RaisePropertyError(sName, std::to_string(Number) + " is out of range");
             Write(Typed, static_cast<T>(Number));
         }
     };
@@ -94,8 +94,8 @@ TPropInfo FieldProperty(const std::string& sName, T (*Read)(const C&), void (*Wr
 
 // An enumeration, stored by name.
 template <class C, class E>
-TPropInfo EnumProperty(const std::string& sName, E (C::*Getter)() const, void (C::*Setter)(E),
-                       E Default, TNames Names) {
+TPropInfo EnumProperty(const std::string& sName, E (C::*Getter)() const, void (C::*Setter)(E), E Default,
+                       TNames Names) {
     TPropInfo Info;
     Info.Name = sName;
     Info.Kind = TTypeKind::String;
@@ -121,7 +121,8 @@ TPropInfo SetProperty(const std::string& sName, unsigned (*Read)(const C&), void
     Info.Name = sName;
     Info.Kind = TTypeKind::String;
     Info.Read = [sName, Read, Names](const TComponent& Instance) {
-        return TPropValue(SetToText(Names, Read(detail::InstanceOf<C>(const_cast<TComponent&>(Instance), sName))));
+        return TPropValue(
+            SetToText(Names, Read(detail::InstanceOf<C>(const_cast<TComponent&>(Instance), sName))));
     };
     Info.Write = [sName, Write, Names](TComponent& Instance, const TPropValue& Value) {
         const unsigned Set = TextToSet(Names, detail::Expect<std::string>(Value, sName), sName);
@@ -196,8 +197,9 @@ const TClassInfo& TCustomEdit::StaticClassInfo() {
 
 std::vector<TPropInfo> TCustomEdit::EditProperties() {
     return {
-        SetProperty<TControl>("Anchors", [](const TControl& C) { return C.Anchors(); },
-                              [](TControl& C, unsigned Set) { C.SetAnchors(Set); }, DefaultAnchors, AnchorNames),
+        SetProperty<TControl>(
+            "Anchors", [](const TControl& C) { return C.Anchors(); },
+            [](TControl& C, unsigned Set) { C.SetAnchors(Set); }, DefaultAnchors, AnchorNames),
         MakeProperty("AutoSelect", &TCustomEdit::AutoSelect, &TCustomEdit::SetAutoSelect, true),
         MakeProperty("AutoSize", &TCustomEdit::AutoSize, &TCustomEdit::SetAutoSize, true),
         EnumProperty("BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode, bdLeftToRight, BiDiModeNames),
@@ -218,13 +220,14 @@ std::vector<TPropInfo> TCustomEdit::EditProperties() {
         FontProperty<TColor, &TFont::Color>("Color"),
         FontProperty<int32_t, &TFont::Height>("Height"),
         FontProperty<std::string, &TFont::Name>("Name"),
-        SetProperty<TControl>("FontStyle", [](const TControl& C) { return C.Font().Style; },
-                              [](TControl& C, unsigned Set) {
-                                  TFont Font = C.Font();
-                                  Font.Style = Set;
-                                  C.SetFont(Font);
-                              },
-                              0, FontStyleNames),
+        SetProperty<TControl>(
+            "FontStyle", [](const TControl& C) { return C.Font().Style; },
+            [](TControl& C, unsigned Set) {
+                TFont Font = C.Font();
+                Font.Style = Set;
+                C.SetFont(Font);
+            },
+            0, FontStyleNames),
         MakeProperty("HideSelection", &TCustomEdit::HideSelection, &TCustomEdit::SetHideSelection, true),
         EnumProperty("ImeMode", &TWinControl::ImeMode, &TWinControl::SetImeMode, imDontCare, ImeModeNames),
         MakeProperty("ImeName", &TWinControl::ImeName, &TWinControl::SetImeName, std::string()),

@@ -17,7 +17,10 @@
 namespace rtl {
 
 // A request the control layer cannot honour, such as focusing a hidden control.
-class EInvalidOperation : public Exception { public: using Exception::Exception; };
+class EInvalidOperation : public Exception {
+public:
+    using Exception::Exception;
+};
 
 // Virtual key codes delivered by PressKey.
 constexpr uint16_t VK_BACK = 8;
@@ -61,8 +64,18 @@ enum TDragMode { dmManual, dmAutomatic };
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TImeMode {
-    imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha,
-    imHira, imSKata, imKata, imChinese, imSHanguel, imHanguel,
+    imDisable,
+    imClose,
+    imOpen,
+    imDontCare,
+    imSAlpha,
+    imAlpha,
+    imHira,
+    imSKata,
+    imKata,
+    imChinese,
+    imSHanguel,
+    imHanguel,
 };
 
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
@@ -93,8 +106,7 @@ using TKeyPressEvent = std::function<void(char32_t& Key)>;  // a Unicode code po
 using TMouseEvent = std::function<void(TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TShiftState Shift, int X, int Y)>;
 using TDragDropEvent = std::function<void(TComponent* Source, int X, int Y)>;
-using TDragOverEvent =
-    std::function<void(TComponent* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragOverEvent = std::function<void(TComponent* Source, int X, int Y, TDragState State, bool& Accept)>;
 using TEndDragEvent = std::function<void(TComponent* Target, int X, int Y)>;
 using TStartDragEvent = std::function<void()>;
 

@@ -23,9 +23,7 @@ void TCustomEdit::SetText(const std::string& sText) {
 
 int TCustomEdit::SelStart() const { return std::min(FSelAnchor, FCaret); }
 
-void TCustomEdit::SetSelStart(int iStart) {
-    FSelAnchor = FCaret = std::clamp(iStart, 0, Utf8Length(Text()));
-}
+void TCustomEdit::SetSelStart(int iStart) { FSelAnchor = FCaret = std::clamp(iStart, 0, Utf8Length(Text())); }
 
 int TCustomEdit::SelLength() const { return std::abs(FCaret - FSelAnchor); }
 
@@ -76,31 +74,31 @@ void TCustomEdit::HandleKey(uint16_t Key, TShiftState Shift) {
     const bool bExtend = (Shift & ssShift) != 0;
     const int Length = Utf8Length(Text());
     switch (Key) {
-    case VK_LEFT:
-        if (SelLength() > 0 && !bExtend) MoveCaret(SelStart(), false);
-        else MoveCaret(FCaret - 1, bExtend);
-        break;
-    case VK_RIGHT:
-        if (SelLength() > 0 && !bExtend) MoveCaret(SelStart() + SelLength(), false);
-        else MoveCaret(FCaret + 1, bExtend);
-        break;
-    case VK_HOME: MoveCaret(0, bExtend); break;
-    case VK_END: MoveCaret(Length, bExtend); break;
-    case VK_BACK:
-    case VK_DELETE:
-        if (FReadOnly) break;
-        if (SelLength() == 0) {
-            // Nothing selected: the character before (Backspace) or after the caret.
-            const int Other = Key == VK_BACK ? FCaret - 1 : FCaret + 1;
-            if (Other < 0 || Other > Length) break;
-            FSelAnchor = Other;
-        }
-        ReplaceSelection(std::string());
-        break;
-    case 'A':
-        if (Shift & ssCtrl) SelectAll();
-        break;
-    default: break;
+        case VK_LEFT:
+            if (SelLength() > 0 && !bExtend) MoveCaret(SelStart(), false);
+            else MoveCaret(FCaret - 1, bExtend);
+            break;
+        case VK_RIGHT:
+            if (SelLength() > 0 && !bExtend) MoveCaret(SelStart() + SelLength(), false);
+            else MoveCaret(FCaret + 1, bExtend);
+            break;
+        case VK_HOME: MoveCaret(0, bExtend); break;
+        case VK_END: MoveCaret(Length, bExtend); break;
+        case VK_BACK:
+        case VK_DELETE:
+            if (FReadOnly) break;
+            if (SelLength() == 0) {
+                // Nothing selected: the character before (Backspace) or after the caret.
+                const int Other = Key == VK_BACK ? FCaret - 1 : FCaret + 1;
+                if (Other < 0 || Other > Length) break;
+                FSelAnchor = Other;
+            }
+            ReplaceSelection(std::string());
+            break;
+        case 'A':
+            if (Shift & ssCtrl) SelectAll();
+            break;
+        default: break;
     }
 }
 
@@ -117,14 +115,14 @@ void TCustomEdit::HandleCharacter(char32_t Key) {
 // goes one way, to upper case.
 std::string TCustomEdit::ApplyCharCase(const std::string& sText) const {
     switch (FCharCase) {
-    case ecUpperCase: return AnsiUpperCase(sText);
-    case ecLowerCase: {
-        std::string sLower = sText;
-        for (char& C : sLower)
-            if (C >= 'A' && C <= 'Z') C = static_cast<char>(C - 'A' + 'a');
-        return sLower;
-    }
-    case ecNormal: break;
+        case ecUpperCase: return AnsiUpperCase(sText);
+        case ecLowerCase: {
+            std::string sLower = sText;
+            for (char& C : sLower)
+                if (C >= 'A' && C <= 'Z') C = static_cast<char>(C - 'A' + 'a');
+            return sLower;
+        }
+        case ecNormal: break;
     }
     return sText;
 }

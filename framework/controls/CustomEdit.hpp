@@ -23,7 +23,7 @@ public:
 
     // Selection: SelStart is the caret's position when SelLength is 0.
     int SelStart() const;
-    void SetSelStart(int iStart);    // clamped to the text; clears the selection
+    void SetSelStart(int iStart);  // clamped to the text; clears the selection
     int SelLength() const;
     void SetSelLength(int iLength);  // from SelStart, clamped to the text
     std::string SelText() const;

@@ -7,12 +7,12 @@
 #include <utility>
 
 #include "framework/base/Conversions.hpp"
-#include "framework/db/DBLinks.hpp"
-#include "framework/db/DBSQLite.hpp"
 #include "framework/base/Exceptions.hpp"
-#include "framework/math/Math.hpp"
 #include "framework/base/Properties.hpp"
 #include "framework/base/TextCase.hpp"
+#include "framework/db/DBLinks.hpp"
+#include "framework/db/DBSQLite.hpp"
+#include "framework/math/Math.hpp"
 
 namespace rtl {
 
@@ -64,8 +64,7 @@ bool SameValue(const TFieldValue& A, const TFieldValue& B) {
     const int64_t i = std::holds_alternative<int64_t>(A) ? std::get<int64_t>(A) : std::get<int64_t>(B);
     const double d = std::holds_alternative<double>(A) ? std::get<double>(A) : std::get<double>(B);
     // Range check first: converting a double outside int64's range is undefined.
-    return d >= -0x1p63 && d < 0x1p63 && static_cast<int64_t>(d) == i &&
-           static_cast<double>(i) == d;
+    return d >= -0x1p63 && d < 0x1p63 && static_cast<int64_t>(d) == i && static_cast<double>(i) == d;
 }
 
 }  // namespace
@@ -85,10 +84,8 @@ void SaveOnDestroy(const std::string& sComponent, const std::function<void()>& S
         sMessage = "unknown failure";
     }
     try {
-        if (const TUnsavedChangeHandler& Handler = UnsavedChangeHandler())
-            Handler(sComponent, sMessage);
-        else
-            std::cerr << "Unsaved change lost with '" << sComponent << "': " << sMessage << std::endl;
+        if (const TUnsavedChangeHandler& Handler = UnsavedChangeHandler()) Handler(sComponent, sMessage);
+        else std::cerr << "Unsaved change lost with '" << sComponent << "': " << sMessage << std::endl;
     } catch (...) {
         // A handler that fails has nowhere to report to either.
     }
@@ -143,8 +140,7 @@ TDataSet::~TDataSet() {
     while (!FDataSources.empty()) {
         try {
             FDataSources.back()->SetDataSet(nullptr);
-        } catch (...) {
-        }
+        } catch (...) {}
     }
 }
 
@@ -181,10 +177,8 @@ bool TDataSet::CanModify() const { return Active() && !FTableName.empty(); }
 sqlite3* TDataSet::Handle() const { return FConnection ? FConnection->Handle() : nullptr; }
 
 void TDataSet::SetActive(bool bActive) {
-    if (bActive)
-        Open();
-    else
-        Close();
+    if (bActive) Open();
+    else Close();
 }
 
 namespace {
@@ -223,13 +217,12 @@ void TDataSet::Open() {
             throw EDatabaseError("The query of a dataset must only read: '" + FSQL + "'");
         const int iFirst = FTableName.empty() ? 0 : 1;
         for (int i = iFirst; i < Select.ColumnCount(); ++i)
-            arrFields.emplace_back(new TField(*this, i - iFirst, Select.ColumnName(i),
-                                              KeepsIntegers(Select.ColumnDeclType(i))));
+            arrFields.emplace_back(
+                new TField(*this, i - iFirst, Select.ColumnName(i), KeepsIntegers(Select.ColumnDeclType(i))));
         while (Select.Step()) {
             TRecord Record;
             if (iFirst == 1) Record.iRowId = std::get<int64_t>(Select.Column(0));
-            for (int i = iFirst; i < Select.ColumnCount(); ++i)
-                Record.arrValues.push_back(Select.Column(i));
+            for (int i = iFirst; i < Select.ColumnCount(); ++i) Record.arrValues.push_back(Select.Column(i));
             arrRecords.push_back(std::move(Record));
         }
     }
@@ -248,8 +241,7 @@ void TDataSet::Open() {
         FState = dsInactive;
         try {
             DataEvent(deActiveChanged);
-        } catch (...) {
-        }
+        } catch (...) {}
         Discard();
         throw;
     }
@@ -488,7 +480,8 @@ void TDataSet::WritePending() {
     if (FState == dsEdit) {
         sSQL = "UPDATE " + sTable + " SET ";
         for (size_t i : arrChanged)
-            sSQL += (i == arrChanged.front() ? "" : ", ") + sqlite::QuoteName(FFields[i]->FieldName()) + " = ?";
+            sSQL +=
+                (i == arrChanged.front() ? "" : ", ") + sqlite::QuoteName(FFields[i]->FieldName()) + " = ?";
         sSQL += WhereUnchanged(arrChanged);
     } else if (arrChanged.empty()) {
         sSQL = "INSERT INTO " + sTable + " DEFAULT VALUES";
@@ -506,7 +499,8 @@ void TDataSet::WritePending() {
         sqlite::TStatement Write(*FConnection, sSQL);
         int iParam = 0;
         for (size_t i : arrChanged) Write.Bind(++iParam, FPending.arrValues[i]);
-        if (FState == dsEdit) BindUnchanged(Write, iParam + 1, FRecords[static_cast<size_t>(FCurrent)], arrChanged);
+        if (FState == dsEdit)
+            BindUnchanged(Write, iParam + 1, FRecords[static_cast<size_t>(FCurrent)], arrChanged);
         Write.Step();
         if (FState == dsEdit && FConnection->Changes() == 0) RaiseConflict(FPending.iRowId);
         // Read back what SQLite stored: column affinity and defaults may differ
@@ -539,8 +533,8 @@ void TDataSet::SetFieldValue(TField& Field, const TFieldValue& Value) {
     const bool bPostNow = FState == dsBrowse;
     if (bPostNow) {
         if (IsEmpty())
-            throw EDatabaseError("Cannot write field '" + Field.FieldName() +
-                                 "': dataset '" + Name() + "' has no current record");
+            throw EDatabaseError("Cannot write field '" + Field.FieldName() + "': dataset '" + Name() +
+                                 "' has no current record");
         if (SameValue(FRecords[static_cast<size_t>(FCurrent)].arrValues[i], Value)) return;
         Edit();
     }

@@ -47,8 +47,8 @@
 #include <vector>
 
 #include "framework/base/Component.hpp"
-#include "framework/db/DBValue.hpp"
 #include "framework/base/Types.hpp"
+#include "framework/db/DBValue.hpp"
 
 struct sqlite3;
 
@@ -56,7 +56,10 @@ namespace rtl {
 
 class TDataSet;
 class TDataSource;
-namespace sqlite { class TConnection; class TStatement; }
+namespace sqlite {
+class TConnection;
+class TStatement;
+}  // namespace sqlite
 
 enum TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 
@@ -131,7 +134,7 @@ public:
     bool Active() const { return FState != dsInactive; }
     void SetActive(bool bActive);
     TDataSetState State() const { return FState; }
-    bool CanModify() const;  // open on a table
+    bool CanModify() const;   // open on a table
     sqlite3* Handle() const;  // the open connection, nil while closed
 
     // Navigation. Each first posts a pending change; RecNo counts from 1 and is 0
@@ -151,7 +154,7 @@ public:
 
     int FieldCount() const { return static_cast<int>(FFields.size()); }
     TField* Fields(int iIndex) const;
-    TField* FindField(const std::string& sFieldName) const;  // case-insensitive; nil if none
+    TField* FindField(const std::string& sFieldName) const;    // case-insensitive; nil if none
     TField* FieldByName(const std::string& sFieldName) const;  // raises if none
 
     void Edit();
@@ -215,7 +218,7 @@ private:
     int FCurrent = -1;  // index into FRecords; -1 when empty
     bool FBof = true;
     bool FEof = true;
-    TRecord FPending;                  // the record being edited or inserted
+    TRecord FPending;                   // the record being edited or inserted
     std::vector<bool> FPendingChanged;  // per field: written since Edit/Insert
     int FInsertAt = 0;                  // where a pending insert goes
     std::vector<TDataSource*> FDataSources;

@@ -59,8 +59,7 @@ TDataSource::~TDataSource() {
     while (!FLinks.empty()) {
         try {
             FLinks.back()->SetDataSource(nullptr);
-        } catch (...) {
-        }
+        } catch (...) {}
     }
     if (FDataSet) FDataSet->RemoveDataSource(this);
 }
@@ -119,19 +118,15 @@ void TDataLink::UpdateRecord() {
 
 void TDataLink::DataEvent(TDataEvent Event, TField* Field) {
     switch (Event) {
-    case deActiveChanged:
-        ActiveChanged();
-        break;
-    case deDataSetChanged:
-        // A link that is writing caused the change itself and already shows it.
-        if (!FUpdating) DataSetChanged();
-        break;
-    case deFieldChanged:
-        if (!FUpdating) RecordChanged(Field);
-        break;
-    case deUpdateRecord:
-        UpdateRecord();
-        break;
+        case deActiveChanged: ActiveChanged(); break;
+        case deDataSetChanged:
+            // A link that is writing caused the change itself and already shows it.
+            if (!FUpdating) DataSetChanged();
+            break;
+        case deFieldChanged:
+            if (!FUpdating) RecordChanged(Field);
+            break;
+        case deUpdateRecord: UpdateRecord(); break;
     }
 }
 

@@ -55,10 +55,10 @@ public:
     bool Updating() const { return FUpdating; }
 
 protected:
-    virtual void ActiveChanged() {}             // the dataset opened, closed or changed
-    virtual void DataSetChanged() {}            // another record, or the record re-read
-    virtual void RecordChanged(TField*) {}      // a field's value changed
-    virtual void UpdateData() {}                // put the pending value into the record
+    virtual void ActiveChanged() {}         // the dataset opened, closed or changed
+    virtual void DataSetChanged() {}        // another record, or the record re-read
+    virtual void RecordChanged(TField*) {}  // a field's value changed
+    virtual void UpdateData() {}            // put the pending value into the record
 
 private:
     friend class TDataSource;

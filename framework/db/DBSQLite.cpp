@@ -47,11 +47,10 @@ int TConnection::Changes() const { return sqlite3_changes(FHandle); }
 
 void TConnection::Fail() const { throw EDatabaseError(sqlite3_errmsg(FHandle)); }
 
-TStatement::TStatement(TConnection& Connection, const std::string& sSQL)
-    : FConnection(Connection) {
+TStatement::TStatement(TConnection& Connection, const std::string& sSQL) : FConnection(Connection) {
     const char* pTail = nullptr;
-    if (sqlite3_prepare_v2(Connection.Handle(), sSQL.c_str(), static_cast<int>(sSQL.size()),
-                           &FHandle, &pTail) != SQLITE_OK)
+    if (sqlite3_prepare_v2(Connection.Handle(), sSQL.c_str(), static_cast<int>(sSQL.size()), &FHandle,
+                           &pTail) != SQLITE_OK)
         throw EDatabaseError(std::string(sqlite3_errmsg(Connection.Handle())) + " in '" + sSQL + "'");
     if (!FHandle) throw EDatabaseError("No SQL statement in '" + sSQL + "'");
     for (; pTail && *pTail; ++pTail) {
@@ -70,17 +69,13 @@ void TStatement::Bind(int iIndex, const TFieldValue& Value) {
     const int iResult = std::visit(
         [&](const auto& v) {
             using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, std::monostate>)
-                return sqlite3_bind_null(FHandle, iIndex);
-            else if constexpr (std::is_same_v<T, int64_t>)
-                return sqlite3_bind_int64(FHandle, iIndex, v);
-            else if constexpr (std::is_same_v<T, double>)
-                return sqlite3_bind_double(FHandle, iIndex, v);
+            if constexpr (std::is_same_v<T, std::monostate>) return sqlite3_bind_null(FHandle, iIndex);
+            else if constexpr (std::is_same_v<T, int64_t>) return sqlite3_bind_int64(FHandle, iIndex, v);
+            else if constexpr (std::is_same_v<T, double>) return sqlite3_bind_double(FHandle, iIndex, v);
             else if constexpr (std::is_same_v<T, std::string>)
                 return sqlite3_bind_text64(FHandle, iIndex, v.data(), v.size(), SQLITE_TRANSIENT,
                                            SQLITE_UTF8);
-            else
-                return sqlite3_bind_blob64(FHandle, iIndex, v.data(), v.size(), SQLITE_TRANSIENT);
+            else return sqlite3_bind_blob64(FHandle, iIndex, v.data(), v.size(), SQLITE_TRANSIENT);
         },
         Value);
     if (iResult != SQLITE_OK) FConnection.Fail();
@@ -108,22 +103,19 @@ std::string TStatement::ColumnDeclType(int iIndex) const {
 
 TFieldValue TStatement::Column(int iIndex) const {
     switch (sqlite3_column_type(FHandle, iIndex)) {
-    case SQLITE_INTEGER:
-        return int64_t{sqlite3_column_int64(FHandle, iIndex)};
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(FHandle, iIndex);
-    case SQLITE_TEXT: {
-        const auto* pText = reinterpret_cast<const char*>(sqlite3_column_text(FHandle, iIndex));
-        const int iBytes = sqlite3_column_bytes(FHandle, iIndex);
-        return pText ? std::string(pText, static_cast<size_t>(iBytes)) : std::string();
-    }
-    case SQLITE_BLOB: {
-        const auto* pData = static_cast<const uint8_t*>(sqlite3_column_blob(FHandle, iIndex));
-        const int iBytes = sqlite3_column_bytes(FHandle, iIndex);
-        return pData ? TBlob(pData, pData + iBytes) : TBlob();
-    }
-    default:
-        return std::monostate{};
+        case SQLITE_INTEGER: return int64_t{sqlite3_column_int64(FHandle, iIndex)};
+        case SQLITE_FLOAT: return sqlite3_column_double(FHandle, iIndex);
+        case SQLITE_TEXT: {
+            const auto* pText = reinterpret_cast<const char*>(sqlite3_column_text(FHandle, iIndex));
+            const int iBytes = sqlite3_column_bytes(FHandle, iIndex);
+            return pText ? std::string(pText, static_cast<size_t>(iBytes)) : std::string();
+        }
+        case SQLITE_BLOB: {
+            const auto* pData = static_cast<const uint8_t*>(sqlite3_column_blob(FHandle, iIndex));
+            const int iBytes = sqlite3_column_bytes(FHandle, iIndex);
+            return pData ? TBlob(pData, pData + iBytes) : TBlob();
+        }
+        default: return std::monostate{};
     }
 }
 

@@ -28,7 +28,7 @@ public:
     // Body returns, rolls back and rethrows when Body or the commit fails.
     void InTransaction(const std::function<void()>& Body);
     int64_t LastInsertRowId() const;
-    int Changes() const;                 // rows touched by the last statement
+    int Changes() const;             // rows touched by the last statement
     [[noreturn]] void Fail() const;  // raises the last error's message
 
 private:
@@ -42,9 +42,9 @@ public:
     TStatement(const TStatement&) = delete;
     TStatement& operator=(const TStatement&) = delete;
 
-    bool IsReadOnly() const;  // the statement does not change the database
+    bool IsReadOnly() const;                          // the statement does not change the database
     void Bind(int iIndex, const TFieldValue& Value);  // 1-based, as SQLite counts
-    bool Step();  // true: a row is ready; false: done
+    bool Step();                                      // true: a row is ready; false: done
     int ColumnCount() const;
     std::string ColumnName(int iIndex) const;
     std::string ColumnDeclType(int iIndex) const;  // as the table declares it; empty if none

@@ -1,8 +1,8 @@
 #include "framework/packages/ModuleFile.hpp"
 
 #include <dlfcn.h>
-#include <sys/stat.h>
 #include <elf.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -139,7 +139,8 @@ TModuleDependencies ReadModuleDependencies(const std::string& sFileName) {
     TElfReader elf(sFileName);
     // The magic first: a short file of text is no ELF file rather than a truncated one.
     const std::string magic = elf.Prefix(SELFMAG);
-    if (magic.size() < SELFMAG || std::memcmp(magic.data(), ELFMAG, SELFMAG) != 0) elf.Fail("it is not an ELF file");
+    if (magic.size() < SELFMAG || std::memcmp(magic.data(), ELFMAG, SELFMAG) != 0)
+        elf.Fail("it is not an ELF file");
     const auto header = elf.Read<Elf64_Ehdr>(0);
     if (header.e_ident[EI_CLASS] != ELFCLASS64 || header.e_ident[EI_DATA] != ELFDATA2LSB ||
         header.e_machine != EM_X86_64)
@@ -186,7 +187,8 @@ TModuleDependencies ReadModuleDependencies(const std::string& sFileName) {
         const char* first = strings.data() + offset;
         const std::size_t room = std::min<std::size_t>(strings.size() - offset, kMaxNameLength + 1);
         const auto* end = static_cast<const char*>(std::memchr(first, '\0', room));
-        if (!end) elf.Fail(room > kMaxNameLength ? "a name is too long" : "a name runs past its string table");
+        if (!end)
+            elf.Fail(room > kMaxNameLength ? "a name is too long" : "a name runs past its string table");
         return std::string(first, end);
     };
     const std::string origin =
@@ -194,7 +196,8 @@ TModuleDependencies ReadModuleDependencies(const std::string& sFileName) {
     TModuleDependencies result;
     for (uint64_t offset : needed) result.Needed.push_back(text(offset));
     // As the loader does: RPATH only counts when there is no RUNPATH.
-    for (uint64_t offset : runPath.empty() ? rPath : runPath) SplitPath(elf, text(offset), origin, result.SearchPath);
+    for (uint64_t offset : runPath.empty() ? rPath : runPath)
+        SplitPath(elf, text(offset), origin, result.SearchPath);
     return result;
 }
 
@@ -211,7 +214,8 @@ std::optional<std::string> FindMissingLibrary(const TModuleDependencies& Needs) 
         for (const std::string& dir : Dirs) {
             struct stat identity {};
             if (sought.empty()) return;
-            if (stat(dir.c_str(), &identity) != 0 || !searched.insert({identity.st_dev, identity.st_ino}).second)
+            if (stat(dir.c_str(), &identity) != 0 ||
+                !searched.insert({identity.st_dev, identity.st_ino}).second)
                 continue;
             for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
                 const std::string name = it->path().filename().string();

@@ -62,10 +62,12 @@ bool WriteAll(int Fd, const char* pData, std::size_t Size) {
 }
 
 [[noreturn]] void RunChild(int Fd, const std::string& sFileName,
-                           const std::function<std::string(TPackage&)>& Inspect, const TInspectionLimits& Limits) {
+                           const std::function<std::string(TPackage&)>& Inspect,
+                           const TInspectionLimits& Limits) {
     // A crash must end the child by its signal, whatever handlers the host (or a
     // sanitizer) installed.
-    for (const int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGSYS, SIGTRAP}) std::signal(sig, SIG_DFL);
+    for (const int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGSYS, SIGTRAP})
+        std::signal(sig, SIG_DFL);
     LimitAddressSpace(Limits.ExtraAddressSpace);
     char status = kAnswered;
     std::string answer;
@@ -83,7 +85,8 @@ bool WriteAll(int Fd, const char* pData, std::size_t Size) {
 
 enum class TReading { Complete, TimedOut, TooLong, Failed };
 
-TReading ReadAnswer(int Fd, std::chrono::steady_clock::time_point Deadline, std::size_t Limit, std::string& Answer) {
+TReading ReadAnswer(int Fd, std::chrono::steady_clock::time_point Deadline, std::size_t Limit,
+                    std::string& Answer) {
     using namespace std::chrono;
     char buffer[1 << 16];
     for (;;) {
@@ -118,8 +121,7 @@ public:
 
     int Wait() {
         int status = 0;
-        while (waitpid(FPid, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (waitpid(FPid, &status, 0) < 0 && errno == EINTR) {}
         FPid = 0;
         return status;
     }
@@ -166,17 +168,22 @@ std::string InspectPackage(const std::string& sFileName, const std::function<std
     pipe.CloseWrite();
 
     std::string answer;
-    switch (ReadAnswer(pipe.Read(), std::chrono::steady_clock::now() + Limits.Time, Limits.AnswerSize, answer)) {
+    switch (
+        ReadAnswer(pipe.Read(), std::chrono::steady_clock::now() + Limits.Time, Limits.AnswerSize, answer)) {
         case TReading::Complete: break;
         case TReading::TimedOut:
-            throw EPackageError(failure + "it took longer than " + std::to_string(Limits.Time.count()) + " ms");
+            throw EPackageError(failure + "it took longer than " + std::to_string(Limits.Time.count()) +
+                                " ms");
         case TReading::TooLong:
-            throw EPackageError(failure + "it answered more than " + std::to_string(Limits.AnswerSize) + " bytes");
-        case TReading::Failed: throw EPackageError(failure + "its answer cannot be read: " + std::strerror(errno));
+            throw EPackageError(failure + "it answered more than " + std::to_string(Limits.AnswerSize) +
+                                " bytes");
+        case TReading::Failed:
+            throw EPackageError(failure + "its answer cannot be read: " + std::strerror(errno));
     }
     const int status = child.Wait();
     if (WIFSIGNALED(status))
-        throw EPackageError(failure + "it crashed the process that loaded it (" + strsignal(WTERMSIG(status)) + ")");
+        throw EPackageError(failure + "it crashed the process that loaded it (" +
+                            strsignal(WTERMSIG(status)) + ")");
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || answer.empty())
         throw EPackageError(failure + "the process that loaded it ended without an answer");
     if (answer[0] == kRefused) throw EPackageError(answer.substr(1));

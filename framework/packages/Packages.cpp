@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "framework/base/Exceptions.hpp"
-#include "framework/packages/ModuleFile.hpp"
 #include "framework/base/Properties.hpp"
+#include "framework/packages/ModuleFile.hpp"
 
 namespace rtl {
 
@@ -61,7 +61,8 @@ void CheckIsFile(const std::string& sFileName) {
     std::error_code ec;
     const auto status = std::filesystem::status(sFileName, ec);
     if (!std::filesystem::exists(status)) throw EPackageError("Package file " + sFileName + " not found");
-    if (std::filesystem::is_directory(status)) throw EPackageError("Package file " + sFileName + " is a directory");
+    if (std::filesystem::is_directory(status))
+        throw EPackageError("Package file " + sFileName + " is a directory");
     if (!std::filesystem::is_regular_file(status))
         throw EPackageError("Package file " + sFileName + " is not a regular file");
 }
@@ -113,8 +114,7 @@ std::string TPackageModule::Description() const {
 
 TVersionNumber TPackageModule::Version() const {
     const auto block = FindResource(TResourceType::Version, kVersionResource);
-    if (!block)
-        throw EPackageError(std::string("Package ") + FInfo.Name + " has no version information");
+    if (!block) throw EPackageError(std::string("Package ") + FInfo.Name + " has no version information");
     return ReadVersionInfo(*block).FileVersion;
 }
 
@@ -211,8 +211,7 @@ TPackage& LoadPackage(const std::string& sFileName) {
                             PackageNameOfFile(*library) + " (" + *library + "), which cannot be found");
 
     void* handle = dlopen(sFileName.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr)
-        throw EPackageError("Cannot load package " + name + ": " + dlerror());
+    if (handle == nullptr) throw EPackageError("Cannot load package " + name + ": " + dlerror());
     auto fail = [&](const std::string& sWhy) {
         dlclose(handle);
         throw EPackageError("Cannot load package " + name + ": " + sWhy);

@@ -82,9 +82,8 @@ public:
     const std::string& FileName() const { return FFileName; }
 
     // Looks in the localised module first, then in the package's own resources.
-    std::optional<std::span<const uint8_t>> FindResource(TResourceType Type,
-                                                         const std::string& sName) const;
-    std::vector<std::string> ResourceNames(TResourceType Type) const;  // own resources
+    std::optional<std::span<const uint8_t>> FindResource(TResourceType Type, const std::string& sName) const;
+    std::vector<std::string> ResourceNames(TResourceType Type) const;         // own resources
     const std::string& ResourceModuleFile() const { return FLocalisedFile; }  // empty: none
     // Why a satellite file beside the package was not used; empty when none failed.
     const std::string& ResourceModuleError() const { return FLocalisedError; }
@@ -166,7 +165,7 @@ TPackage& LoadPackage(const std::string& sFileName);
 // runtime libraries only it needed; the Package reference is gone either way. A unit
 // that fails to stop raises EPackageError with its message, after the library is closed.
 void UnloadPackage(TPackage& Package);
-void UnloadPackages();  // every loaded package, last loaded first
+void UnloadPackages();                    // every loaded package, last loaded first
 std::vector<TPackage*> LoadedPackages();  // in load order
 
 // "libQuorix4.so.2.1.0" -> "Quorix4": the package or runtime-package name of a file.

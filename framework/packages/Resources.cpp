@@ -23,8 +23,7 @@ constexpr size_t kEntrySize = 20;
 bool SameName(const std::string& a, const std::string& b) {
     auto upper = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; };
     return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [&](char x, char y) { return upper(x) == upper(y); });
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return upper(x) == upper(y); });
 }
 
 [[noreturn]] void Malformed(const std::string& sWhat) {
@@ -76,8 +75,7 @@ void TResourceModule::Index(std::span<const uint8_t> Image) {
     const uint32_t count = GetU32(Image, 4);
     if (count > (Image.size() - kHeaderSize) / kEntrySize) Malformed("entry table truncated");
     auto slice = [&](uint32_t offset, uint32_t size) {
-        if (offset > Image.size() || size > Image.size() - offset)
-            Malformed("entry outside the image");
+        if (offset > Image.size() || size > Image.size() - offset) Malformed("entry outside the image");
         return Image.subspan(offset, size);
     };
     FEntries.clear();

@@ -36,8 +36,7 @@ public:
     static TResourceModule FromImage(std::span<const uint8_t> Image);
     static TResourceModule FromFile(const std::string& sFileName);
 
-    std::optional<std::span<const uint8_t>> Find(TResourceType Type,
-                                                 const std::string& sName) const;
+    std::optional<std::span<const uint8_t>> Find(TResourceType Type, const std::string& sName) const;
     // Every resource name of one type, in stored order.
     std::vector<std::string> Names(TResourceType Type) const;
 

@@ -47,18 +47,17 @@ uint32_t Low(const TVersionNumber& v) { return uint32_t{v.Release} << 16 | v.Bui
 }  // namespace
 
 std::string TVersionNumber::Text() const {
-    return std::to_string(Major) + "." + std::to_string(Minor) + "." + std::to_string(Release) +
-           "." + std::to_string(Build);
+    return std::to_string(Major) + "." + std::to_string(Minor) + "." + std::to_string(Release) + "." +
+           std::to_string(Build);
 }
 
 std::vector<uint8_t> BuildVersionInfo(const TVersionInfo& Info) {
     std::vector<uint8_t> out;
     {
         TNode root(out, "VS_VERSION_INFO", kFixedSize, false);
-        for (uint32_t word : {kFixedSignature, 0x00010000u, High(Info.FileVersion),
-                              Low(Info.FileVersion), High(Info.ProductVersion),
-                              Low(Info.ProductVersion), 0x3Fu, 0u, 0u, kFileTypeLibrary, 0u, 0u,
-                              0u})
+        for (uint32_t word : {kFixedSignature, 0x00010000u, High(Info.FileVersion), Low(Info.FileVersion),
+                              High(Info.ProductVersion), Low(Info.ProductVersion), 0x3Fu, 0u, 0u,
+                              kFileTypeLibrary, 0u, 0u, 0u})
             PutU32(out, word);
         {
             TNode stringFileInfo(out, "StringFileInfo", 0, true);
@@ -81,10 +80,8 @@ std::vector<uint8_t> BuildVersionInfo(const TVersionInfo& Info) {
 TVersionInfo ReadVersionInfo(std::span<const uint8_t> Block) {
     // Header (6 bytes) and the key "VS_VERSION_INFO" with its zero, padded: 40 bytes.
     constexpr size_t kFixedAt = 40;
-    if (Block.size() < kFixedAt + kFixedSize)
-        throw EPackageError("Version information block is truncated");
-    if (GetU16(Block, 2) != kFixedSize ||
-        FromUtf16Z(Block.subspan(6, kFixedAt - 6)) != "VS_VERSION_INFO" ||
+    if (Block.size() < kFixedAt + kFixedSize) throw EPackageError("Version information block is truncated");
+    if (GetU16(Block, 2) != kFixedSize || FromUtf16Z(Block.subspan(6, kFixedAt - 6)) != "VS_VERSION_INFO" ||
         GetU32(Block, kFixedAt) != kFixedSignature)
         throw EPackageError("Not a version information block");
     auto number = [&](size_t at) {

@@ -11,8 +11,22 @@
 namespace quorix::art {
 
 enum TColour : uint8_t {
-    clBlack, clMaroon, clGreen, clOlive, clNavy, clPurple, clTeal, clSilver,
-    clGray, clRed, clLime, clYellow, clBlue, clFuchsia, clAqua, clWhite
+    clBlack,
+    clMaroon,
+    clGreen,
+    clOlive,
+    clNavy,
+    clPurple,
+    clTeal,
+    clSilver,
+    clGray,
+    clRed,
+    clLime,
+    clYellow,
+    clBlue,
+    clFuchsia,
+    clAqua,
+    clWhite
 };
 
 struct TRgb {
@@ -31,7 +45,7 @@ public:
 
     int Width() const { return FWidth; }
     int Height() const { return FHeight; }
-    TColour Pixel(int X, int Y) const;  // (0, 0) is the top-left pixel
+    TColour Pixel(int X, int Y) const;            // (0, 0) is the top-left pixel
     void SetPixel(int X, int Y, TColour Colour);  // outside the canvas: ignored
 
     void FillRect(int Left, int Top, int Right, int Bottom, TColour Colour);  // inclusive

@@ -29,10 +29,11 @@ std::vector<uint8_t> EncodeDib(const TCanvas& Canvas, bool bIconMask) {
     const uint32_t colourRow = RowBytes(w, 4), maskRow = RowBytes(w, 1);
     const uint32_t imageSize = colourRow * h + (bIconMask ? maskRow * h : 0);
     std::vector<uint8_t> out;
-    for (uint32_t v : {kInfoHeaderSize, static_cast<uint32_t>(w), static_cast<uint32_t>(bIconMask ? 2 * h : h)})
+    for (uint32_t v :
+         {kInfoHeaderSize, static_cast<uint32_t>(w), static_cast<uint32_t>(bIconMask ? 2 * h : h)})
         PutU32(out, v);
-    PutU16(out, 1);  // planes
-    PutU16(out, 4);  // bits per pixel
+    PutU16(out, 1);                                                             // planes
+    PutU16(out, 4);                                                             // bits per pixel
     for (uint32_t v : {0u, imageSize, 2835u, 2835u, 16u, 16u}) PutU32(out, v);  // 72 dpi
     for (const TRgb& c : kPalette) {
         out.push_back(c.B);
@@ -43,7 +44,8 @@ std::vector<uint8_t> EncodeDib(const TCanvas& Canvas, bool bIconMask) {
     for (int y = h - 1; y >= 0; --y) {
         std::vector<uint8_t> row(colourRow, 0);
         for (int x = 0; x < w; ++x)
-            row[static_cast<size_t>(x / 2)] |= static_cast<uint8_t>(Canvas.Pixel(x, y) << (x % 2 == 0 ? 4 : 0));
+            row[static_cast<size_t>(x / 2)] |=
+                static_cast<uint8_t>(Canvas.Pixel(x, y) << (x % 2 == 0 ? 4 : 0));
         out.insert(out.end(), row.begin(), row.end());
     }
     if (bIconMask) out.insert(out.end(), static_cast<size_t>(maskRow) * h, 0);
@@ -73,8 +75,8 @@ TIndexedImage DecodeDib(std::span<const uint8_t> Dib, bool bIcon) {
     for (uint32_t i = 0; i < colours; ++i) {
         const size_t at = paletteAt + 4 * i;
         const uint32_t bgr = GetU32(Dib, at);
-        image.Palette.push_back({static_cast<uint8_t>(bgr >> 16), static_cast<uint8_t>(bgr >> 8),
-                                 static_cast<uint8_t>(bgr)});
+        image.Palette.push_back(
+            {static_cast<uint8_t>(bgr >> 16), static_cast<uint8_t>(bgr >> 8), static_cast<uint8_t>(bgr)});
     }
     const size_t bitsAt = paletteAt + 4 * colours;
     const uint32_t rowBytes = RowBytes(image.Width, image.BitCount);
@@ -103,7 +105,8 @@ void PutChunk(std::vector<uint8_t>& Out, const char* Type, const std::vector<uin
     const size_t start = Out.size();
     Out.insert(Out.end(), Type, Type + 4);
     Out.insert(Out.end(), Data.begin(), Data.end());
-    PutU32BigEndian(Out, static_cast<uint32_t>(crc32(0, Out.data() + start, static_cast<uInt>(Out.size() - start))));
+    PutU32BigEndian(
+        Out, static_cast<uint32_t>(crc32(0, Out.data() + start, static_cast<uInt>(Out.size() - start))));
 }
 
 }  // namespace

@@ -55,13 +55,16 @@ int main(int argc, char** argv) {
         }
         resources.push_back({rtl::TResourceType::Icon, rtl::kMainIconResource,
                              quorix::art::EncodeIco(quorix::art::DrawPackageIcon())});
-        resources.push_back({rtl::TResourceType::Data, rtl::kDescriptionResource, rtl::ToUtf16Z(description)});
-        rtl::TVersionInfo info{version, version,
+        resources.push_back(
+            {rtl::TResourceType::Data, rtl::kDescriptionResource, rtl::ToUtf16Z(description)});
+        rtl::TVersionInfo info{version,
+                               version,
                                {{"FileDescription", description},
                                 {"FileVersion", version.Text()},
                                 {"ProductName", "Quorix"},
                                 {"ProductVersion", version.Text()}}};
-        resources.push_back({rtl::TResourceType::Version, rtl::kVersionResource, rtl::BuildVersionInfo(info)});
+        resources.push_back(
+            {rtl::TResourceType::Version, rtl::kVersionResource, rtl::BuildVersionInfo(info)});
         WriteSource(argv[1], argv[2], rtl::BuildResourceModule(resources));
         return 0;
     } catch (const std::exception& e) {

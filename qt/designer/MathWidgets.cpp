@@ -5,7 +5,8 @@
 
 namespace quorix::qt {
 
-TMathWidget::TMathWidget(QString sClassName, QString sGlyphName, QString sToolTip, TCreate Create, QObject* parent)
+TMathWidget::TMathWidget(QString sClassName, QString sGlyphName, QString sToolTip, TCreate Create,
+                         QObject* parent)
     : QObject(parent),
       FClassName(std::move(sClassName)),
       FGlyphName(std::move(sGlyphName)),
@@ -23,7 +24,9 @@ QIcon TMathWidget::icon() const { return GlyphIcon(FGlyphName.toStdString()); }
 QString TMathWidget::domXml() const {
     return QStringLiteral(
                "<ui language=\"c++\"><widget class=\"%1\" name=\"%2\">"
-               "<property name=\"geometry\"><rect><x>0</x><y>0</y><width>121</width><height>24</height></rect></property>"
+               "<property "
+               "name=\"geometry\"><rect><x>0</x><y>0</y><width>121</width><height>24</height></rect></"
+               "property>"
                "</widget></ui>")
         .arg(FClassName, FClassName.mid(6, 1).toLower() + FClassName.mid(7));
 }
@@ -33,7 +36,8 @@ TMathWidgets::TMathWidgets(QObject* parent) : QObject(parent) {
         "QuorixParserEdit", "TPARSEREDIT", tr("An edit field that evaluates the expression typed into it"),
         [](QWidget* Parent) -> QWidget* { return new QuorixParserEdit(Parent); }, this));
     FWidgets.append(new TMathWidget(
-        "QuorixDBParserEdit", "TDBPARSEREDIT", tr("An evaluating edit field bound to a numeric database field"),
+        "QuorixDBParserEdit", "TDBPARSEREDIT",
+        tr("An evaluating edit field bound to a numeric database field"),
         [](QWidget* Parent) -> QWidget* { return new QuorixDBParserEdit(Parent); }, this));
 }
 

@@ -5,9 +5,9 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "RunProgram.hpp"
 #include "apps/Calculator.hpp"
 #include "apps/CommandLine.hpp"
-#include "RunProgram.hpp"
 #include "framework/base/Conversions.hpp"
 
 namespace quorix::calculator {
@@ -49,7 +49,8 @@ TEST(Calculator, ReportsErrorsWithCodePositionMessageAndACaret) {
     EXPECT_FALSE(Result.bOk);
     EXPECT_EQ(Result.sOut, "");
     EXPECT_EQ(Result.sErr, "quorix: error 7 at 1: division by zero\n1/0\n ^\n");
-    EXPECT_EQ(Evaluate({}, "1 + 2 +").sErr, "quorix: error 1 at 6: operator or operand missing\n1 + 2 +\n      ^\n");
+    EXPECT_EQ(Evaluate({}, "1 + 2 +").sErr,
+              "quorix: error 1 at 6: operator or operand missing\n1 + 2 +\n      ^\n");
     // The caret counts characters, not bytes, and keeps tabs.
     EXPECT_EQ(CaretLine("\t\xC3\xA9*\xE2\x82\xAC", 4), "\t  ^");
     EXPECT_EQ(CaretLine("\t\xC3\xA9*\xE2\x82\xAC", 7), "\t   ^");
@@ -60,7 +61,8 @@ TEST(Calculator, EchoesControlCharactersAndStrayBytesEscapedWithTheCaretBelowThe
     // ESC, NUL, DEL, a C1 control (U+009B) and a lone continuation byte; UTF-8 and tabs stay.
     const std::string sExpression = std::string("\x1b[31m\0\x7f\xC2\x9B\x80\t\xC3\xA9+", 14);
     const TRun Result = Evaluate({}, sExpression);
-    EXPECT_EQ(Result.sErr.substr(Result.sErr.find('\n') + 1), "\\x1b[31m\\x00\\x7f\\u009b\\x80\t\xC3\xA9+\n^\n");
+    EXPECT_EQ(Result.sErr.substr(Result.sErr.find('\n') + 1),
+              "\\x1b[31m\\x00\\x7f\\u009b\\x80\t\xC3\xA9+\n^\n");
     EXPECT_EQ(CaretLine(sExpression, 13), "                          \t ^");
     TOptions Json;
     Json.Output = TOutput::Json;
@@ -170,7 +172,8 @@ TEST(Program, EvaluatesArgumentsAndStandardInputWithItsExitStatus) {
     EXPECT_EQ(RunProgram("--json < " + std::string(QUORIX_BINARY_DIR) + "/apps/expressions.txt", sOut), 1);
     std::istringstream Lines(sOut);
     int iLines = 0;
-    for (std::string sLine; std::getline(Lines, sLine); ++iLines) EXPECT_NO_THROW(nlohmann::json::parse(sLine));
+    for (std::string sLine; std::getline(Lines, sLine); ++iLines)
+        EXPECT_NO_THROW(nlohmann::json::parse(sLine));
     EXPECT_EQ(iLines, 2);
 }
 
@@ -208,9 +211,11 @@ TEST(Program, ReportsRunningOutOfMemoryWithTreeOrJsonInsteadOfAborting) {
             EXPECT_TRUE(iStatus == 0 || iStatus == 1) << iKilobytes << " KB: status " << iStatus;
             if (iStatus == 1 && sMode == "--json") {
                 const nlohmann::json Record = nlohmann::json::parse(sOut, nullptr, false);
-                EXPECT_EQ(Record["exception"]["class"], "bad_alloc") << iKilobytes << " KB: " << sOut.substr(0, 200);
+                EXPECT_EQ(Record["exception"]["class"], "bad_alloc")
+                    << iKilobytes << " KB: " << sOut.substr(0, 200);
             } else if (iStatus == 1) {
-                EXPECT_EQ(sOut.substr(0, 44), "quorix: exception bad_alloc: std::bad_alloc\n") << iKilobytes << " KB";
+                EXPECT_EQ(sOut.substr(0, 44), "quorix: exception bad_alloc: std::bad_alloc\n")
+                    << iKilobytes << " KB";
             }
             return iStatus == 0;
         };

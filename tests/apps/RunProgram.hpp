@@ -1,10 +1,10 @@
 // Runs the built quorix program through the shell for the tests of this folder.
 #pragma once
 
+#include <sys/wait.h>
 #include <array>
 #include <cstdio>
 #include <string>
-#include <sys/wait.h>
 
 namespace quorix::calculator::test_support {
 

@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include "RunProgram.hpp"
 #include "apps/CommandLine.hpp"
 #include "apps/VarsCalculator.hpp"
-#include "RunProgram.hpp"
 #include "framework/base/Exceptions.hpp"
 
 namespace {
@@ -29,7 +29,10 @@ TEST(VarsCalculator, PrintsTheValueOrEveryErrorTheExpressionReported) {
         {{"x=1", "X=2.5", "y=-1"}, "x*y", true, "-2.5\n", ""},  // the last value wins
         {{}, "y+1", false, "", "quorix: error 7 at 0: unknown name\ny+1\n^\n"},
         // Division by zero is no answer, and evaluation goes on after it.
-        {{"x=0"}, "1/x+1/x", false, "",
+        {{"x=0"},
+         "1/x+1/x",
+         false,
+         "",
          "quorix: error 9 at 1: division by zero\n1/x+1/x\n ^\n"
          "quorix: error 9 at 5: division by zero\n1/x+1/x\n     ^\n"},
         {{}, "", false, "", "quorix: nothing to evaluate\n"},
@@ -134,7 +137,8 @@ TEST(VarsCommandLine, SelectsTheFlavourWithVariablesAndKeepsItsOptionsApart) {
         Argv.insert(Argv.end(), C.Arguments.begin(), C.Arguments.end());
         std::ostringstream Out, Err;
         int iExit = -1;
-        const auto Options = quorix::calculator::ReadCommandLine(static_cast<int>(Argv.size()), Argv.data(), Out, Err, iExit);
+        const auto Options =
+            quorix::calculator::ReadCommandLine(static_cast<int>(Argv.size()), Argv.data(), Out, Err, iExit);
         EXPECT_EQ(iExit, C.iExit);
         if (C.iExit != 0) continue;
         ASSERT_TRUE(Options);

@@ -102,8 +102,9 @@ TEST(DBParserEditStoredData, AFieldItCannotShowIsShownAsNoValueAndKept) {
 // Values the control shows with 15 digits, and a null it shows as 0, are not written
 // back when passed through; a value written into an integer column keeps every digit.
 TEST(DBParserEditStoredData, PassingThroughLeavesIntegersAsStored) {
-    TBoundForm F("CREATE TABLE t (x INTEGER);"
-                 "INSERT INTO t VALUES (9007199254740993), (9223372036854775807), (NULL)");
+    TBoundForm F(
+        "CREATE TABLE t (x INTEGER);"
+        "INSERT INTO t VALUES (9007199254740993), (9223372036854775807), (NULL)");
     const TRows arrStored{"9007199254740993", "9223372036854775807", "NULL"};
     for (int i = 0; i < 3; ++i) {
         F.PassThrough();

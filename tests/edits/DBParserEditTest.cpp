@@ -80,11 +80,12 @@ TEST_F(DBParserEdit, MovingToAnotherRecordShowsItsValueAndWritesNothing) {
         bool bParser, bFocused;
         const char* sText;
     };
-    for (const Case& C : {Case{true, false, "2.50"}, Case{true, true, "2.500"},
-                          Case{false, false, "2.5"}, Case{false, true, "2.5"}}) {
+    for (const Case& C : {Case{true, false, "2.50"}, Case{true, true, "2.500"}, Case{false, false, "2.5"},
+                          Case{false, true, "2.5"}}) {
         SCOPED_TRACE(std::string(C.bParser ? "parser" : "no parser") + (C.bFocused ? ", focused" : ""));
         Edit->SetParser(C.bParser ? Parser : nullptr);
-        if (C.bFocused) Edit->SetFocus(); else Other->SetFocus();
+        if (C.bFocused) Edit->SetFocus();
+        else Other->SetFocus();
         Data->First();
         Data->Next();
         EXPECT_EQ(Edit->Value(), 2.5);
@@ -276,14 +277,15 @@ TEST_F(DBParserEdit, ComponentsCanGoInAnyOrder) {
 
 TEST_F(DBParserEdit, PublishesDataFieldAndDataSourceLastAndStoresThem) {
     std::vector<std::string> arrNames;
-    for (const TPropInfo* Prop : TDBParserEdit::StaticClassInfo().AllProperties()) arrNames.push_back(Prop->Name);
+    for (const TPropInfo* Prop : TDBParserEdit::StaticClassInfo().AllProperties())
+        arrNames.push_back(Prop->Name);
     ASSERT_GE(arrNames.size(), 6u);
     EXPECT_EQ(std::vector<std::string>(arrNames.end() - 6, arrNames.end()),
               (std::vector<std::string>{"EditFormat", "DisplayFormat", "Parser", "Value", "DataField",
                                         "DataSource"}));
-    for (const TClassInfo* Info : {&TForm::StaticClassInfo(), &TDataSet::StaticClassInfo(),
-                                   &TDataSource::StaticClassInfo(), &TQuorix::StaticClassInfo(),
-                                   &TDBParserEdit::StaticClassInfo(), &TParserEdit::StaticClassInfo()})
+    for (const TClassInfo* Info :
+         {&TForm::StaticClassInfo(), &TDataSet::StaticClassInfo(), &TDataSource::StaticClassInfo(),
+          &TQuorix::StaticClassInfo(), &TDBParserEdit::StaticClassInfo(), &TParserEdit::StaticClassInfo()})
         RegisterClass(*Info);
     Form->SetName("Form1");
     Data->SetName("Data");

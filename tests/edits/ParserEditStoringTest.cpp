@@ -89,13 +89,14 @@ namespace {
 TEST(ParserEditProperties, ArePublishedInTheirFixedOrder) {
     std::string sNames;
     for (const TPropInfo* Prop : TParserEdit::StaticClassInfo().AllProperties()) sNames += Prop->Name + " ";
-    EXPECT_EQ(sNames,
-              "Name Tag Left Top Width Height Cursor Hint Anchors AutoSelect AutoSize BiDiMode BorderStyle "
-              "CharCase Color ConstraintsMaxHeight ConstraintsMaxWidth ConstraintsMinHeight ConstraintsMinWidth "
-              "Ctl3D DragCursor DragKind DragMode Enabled FontCharset FontColor FontHeight FontName FontStyle "
-              "HideSelection ImeMode ImeName MaxLength OEMConvert ParentBiDiMode ParentColor ParentCtl3D "
-              "ParentFont ParentShowHint PasswordChar PopupMenu ReadOnly ShowHint TabOrder TabStop Visible "
-              "EditFormat DisplayFormat Parser Value ");
+    EXPECT_EQ(
+        sNames,
+        "Name Tag Left Top Width Height Cursor Hint Anchors AutoSelect AutoSize BiDiMode BorderStyle "
+        "CharCase Color ConstraintsMaxHeight ConstraintsMaxWidth ConstraintsMinHeight ConstraintsMinWidth "
+        "Ctl3D DragCursor DragKind DragMode Enabled FontCharset FontColor FontHeight FontName FontStyle "
+        "HideSelection ImeMode ImeName MaxLength OEMConvert ParentBiDiMode ParentColor ParentCtl3D "
+        "ParentFont ParentShowHint PasswordChar PopupMenu ReadOnly ShowHint TabOrder TabStop Visible "
+        "EditFormat DisplayFormat Parser Value ");
 }
 
 }  // namespace

@@ -47,8 +47,8 @@ using ParserEditRendering = ParserEditFixture;
 using ParserEditParser = ParserEditFixture;
 
 TEST_F(ParserEditCommit, EnterEvaluatesWhateverTheShiftStateAndNeverReachesOnKeyDown) {
-    for (const TShiftState Shift : {TShiftState{0}, TShiftState{ssShift}, TShiftState{ssCtrl},
-                                    TShiftState{ssShift | ssCtrl}}) {
+    for (const TShiftState Shift :
+         {TShiftState{0}, TShiftState{ssShift}, TShiftState{ssCtrl}, TShiftState{ssShift | ssCtrl}}) {
         SCOPED_TRACE(Shift);
         TypeInto(Edit, "2*3+" + std::to_string(Shift));
         Form->PressKey(VK_RETURN, Shift);

@@ -34,8 +34,8 @@ protected:
     void Notification(TComponent* AComponent, rtl::TOperation Operation) override {
         TComponent::Notification(AComponent, Operation);
         const bool Destroying = AComponent->ComponentState() & rtl::csDestroying;
-        FLog.push_back(Name() + (Operation == rtl::opInsert ? " insert " : " remove ") +
-                       AComponent->Name() + (Destroying ? " (destroying)" : ""));
+        FLog.push_back(Name() + (Operation == rtl::opInsert ? " insert " : " remove ") + AComponent->Name() +
+                       (Destroying ? " (destroying)" : ""));
         if (Operation == rtl::opRemove && AComponent == FRef) {
             FRef = nullptr;
             FreedWithRef.reset();
@@ -59,9 +59,8 @@ TEST(Component, OwnerFreesOwnedComponentsLastFirst) {
     Log.clear();
     Owner.reset();
     // Each one going is told to the ones still there, itself included.
-    EXPECT_EQ(Log, (std::vector<std::string>{"C remove C", "B remove C", "A remove C", "free C",
-                                             "B remove B", "A remove B", "free B", "A remove A",
-                                             "free A"}));
+    EXPECT_EQ(Log, (std::vector<std::string>{"C remove C", "B remove C", "A remove C", "free C", "B remove B",
+                                             "A remove B", "free B", "A remove A", "free A"}));
 }
 
 TEST(Component, ForwardsInsertNoticesToOwnedComponents) {
@@ -142,8 +141,8 @@ TEST(Component, RemovalNoticesAreSafeWhicheverComponentGoesFirst) {
         A->SetRef(B);
         B->SetRef(A);  // circular
         switch (Order) {
-            case 0: delete B; break;       // the referenced one first
-            case 1: delete A; break;       // the referring one first
+            case 0: delete B; break;        // the referenced one first
+            case 1: delete A; break;        // the referring one first
             case 2: OwnerA.reset(); break;  // an owner first
             case 3: OwnerB.reset(); break;
         }

@@ -3,9 +3,9 @@
 #include <memory>
 #include <string>
 
+#include "framework/base/Streaming.hpp"
 #include "framework/controls/Controls.hpp"
 #include "framework/controls/CustomEdit.hpp"
-#include "framework/base/Streaming.hpp"
 
 using namespace rtl;
 
@@ -74,10 +74,10 @@ TEST_F(ControlsStoring, AFormWithEditsReadsBackEveryPublishedValueAndTheTabOrder
 }
 
 TEST_F(ControlsStoring, UnknownEnumerationAndSetNamesAreReadErrors) {
-    for (const char* Line : {"CharCase = \"ecTitleCase\"", "Anchors = \"[akLeft,akMiddle]\"",
-                             "FontStyle = \"fsBold\""}) {
-        const std::string sText = std::string("object Form1: TForm\n  object E: TPublishedEdit\n    ") + Line +
-                                  "\n  end\nend\n";
+    for (const char* Line :
+         {"CharCase = \"ecTitleCase\"", "Anchors = \"[akLeft,akMiddle]\"", "FontStyle = \"fsBold\""}) {
+        const std::string sText =
+            std::string("object Form1: TForm\n  object E: TPublishedEdit\n    ") + Line + "\n  end\nend\n";
         EXPECT_THROW(ReadComponentText(sText), EReadError) << Line;
     }
 }

@@ -199,8 +199,8 @@ TEST_F(EditTyping, KeyEventsSeeKeyShiftAndCharacterAndMayConsumeThem) {
     A->SetOnKeyDown([&](uint16_t& Key, TShiftState Shift) { Downs.emplace_back(Key, Shift); });
     A->SetOnKeyUp([&](uint16_t& Key, TShiftState Shift) { Ups.emplace_back(Key, Shift); });
     A->SetOnKeyPress([](char32_t& Key) {
-        if (Key == ' ') Key = 0;             // swallowed
-        if (Key == 'x') Key = U'\u00D7';     // replaced
+        if (Key == ' ') Key = 0;          // swallowed
+        if (Key == 'x') Key = U'\u00D7';  // replaced
     });
     A->SetFocus();
     Form->PressKey(VK_RETURN, ssShift | ssCtrl);

@@ -37,7 +37,10 @@ TEST(FormatFloat, WritesTheDocumentedExamples) {
 
 // Each pattern on 1234, -1234, 0.5 and 0.
 TEST(FormatFloat, AppliesEachPatternToPositiveNegativeFractionAndZero) {
-    struct Row { const char* Pattern; const char* Texts[4]; };
+    struct Row {
+        const char* Pattern;
+        const char* Texts[4];
+    };
     const Row rows[] = {
         {"0", {"1234", "-1234", "1", "0"}},
         {"0.00", {"1234.00", "-1234.00", "0.50", "0.00"}},
@@ -64,9 +67,9 @@ TEST(FormatFloat, RoundsHalfAwayFromZeroWithCarries) {
         {"0.0", -0.25L, "-0.3"},
         {"0", 0.5L, "1"},
         {"#", 0.4L, ""},
-        {"0.00", 0.125L, "0.13"},   // an exact tie goes away from zero, not to even
+        {"0.00", 0.125L, "0.13"},  // an exact tie goes away from zero, not to even
         {"0.00", -0.125L, "-0.13"},
-        {"0.00", 0.005L, "0.00"},   // the nearest Extended lies just below the tie
+        {"0.00", 0.005L, "0.00"},  // the nearest Extended lies just below the tie
         {"0.###", 1.0005L, "1.001"},
         {"0.00E+00", 9.999L, "1.00E+01"},
         {"0.00000000000000000000", 1.0L / 3, "0.33333333333333333300"},  // 18 digits at most
@@ -121,14 +124,14 @@ TEST(FormatFloat, CopiesLiteralText) {
 
 TEST(FormatFloat, ChoosesTheSection) {
     ExpectFormats({
-        {"0.0;", -1.5L, "-1.5"},              // empty negative section
+        {"0.0;", -1.5L, "-1.5"},  // empty negative section
         {"0.0;;zero", -1.5L, "-1.5"},
-        {"0.0;neg;zero", 0.04L, "zero"},      // rounds to zero under the first section
+        {"0.0;neg;zero", 0.04L, "zero"},  // rounds to zero under the first section
         {"0.0;neg;zero", -0.04L, "zero"},
         {"0.0;neg;zero", 0, "zero"},
         {"0.0;neg;zero", -0.06L, "neg"},
-        {"0.0", -0.04L, "0.0"},               // a printed zero carries no minus
-        {"0.0;(0.0)", -0.04L, "0.0"},         // nor does it take the negative section
+        {"0.0", -0.04L, "0.0"},        // a printed zero carries no minus
+        {"0.0;(0.0)", -0.04L, "0.0"},  // nor does it take the negative section
         {"0.0;(0.0)", -0.05L, "(0.1)"},
         {"0.0;(0.000)", -1.23456L, "(1.235)"},
         {"0.0;(0.000)", 1.23456L, "1.2"},

@@ -37,13 +37,25 @@ constexpr Extended MinDenormal = std::numeric_limits<Extended>::denorm_min();
 }  // namespace
 
 TEST(StrToFloat, ReadsEveryAcceptedForm) {
-    struct Case { const char* Text; Extended Value; };
+    struct Case {
+        const char* Text;
+        Extended Value;
+    };
     const Case cases[] = {
-        {"1.", 1.0L},          {".5", 0.5L},          {" 1 ", 1.0L},
-        {"1e5", 1e5L},         {"-2.5E-3", -2.5e-3L}, {"+7", 7.0L},
-        {"  -0.125e+1  ", -1.25L}, {"000123.4500", 123.45L}, {"1E0", 1.0L},
-        {"0.1", 0.1L},         {"6", 6.0L},           {"1e-4951", 0.0L},
-        {"2e-5000", 0.0L},     {"1e4932", 1e4932L},
+        {"1.", 1.0L},
+        {".5", 0.5L},
+        {" 1 ", 1.0L},
+        {"1e5", 1e5L},
+        {"-2.5E-3", -2.5e-3L},
+        {"+7", 7.0L},
+        {"  -0.125e+1  ", -1.25L},
+        {"000123.4500", 123.45L},
+        {"1E0", 1.0L},
+        {"0.1", 0.1L},
+        {"6", 6.0L},
+        {"1e-4951", 0.0L},
+        {"2e-5000", 0.0L},
+        {"1e4932", 1e4932L},
     };
     for (const Case& c : cases) {
         Extended value = -999;
@@ -55,9 +67,38 @@ TEST(StrToFloat, ReadsEveryAcceptedForm) {
 
 TEST(StrToFloat, RejectsEverythingElseAndLeavesTheValue) {
     const std::string cases[] = {
-        "", "   ", "1e", "1e+", "1E-", ".", "-.", "+", "1 2", "0x10", "inf", "-INF", "nan",
-        "1,5", "\t1", "1\t", "1\n", "1..2", "1.2.3", "e5", "1e5.5", "--1", "+-1", "- 1",
-        "1 e5", "1e 5", "1_000", std::string("1\0", 2), "1e99999", "-1.2e4933", "\xC2\xA0" "1",
+        "",
+        "   ",
+        "1e",
+        "1e+",
+        "1E-",
+        ".",
+        "-.",
+        "+",
+        "1 2",
+        "0x10",
+        "inf",
+        "-INF",
+        "nan",
+        "1,5",
+        "\t1",
+        "1\t",
+        "1\n",
+        "1..2",
+        "1.2.3",
+        "e5",
+        "1e5.5",
+        "--1",
+        "+-1",
+        "- 1",
+        "1 e5",
+        "1e 5",
+        "1_000",
+        std::string("1\0", 2),
+        "1e99999",
+        "-1.2e4933",
+        "\xC2\xA0"
+        "1",
     };
     for (const std::string& text : cases) {
         Extended value = 42;
@@ -97,7 +138,10 @@ TEST(StrToFloat, UsesTheConfiguredDecimalSeparator) {
 }
 
 TEST(FloatToStr, WritesTheDocumentedExamples) {
-    struct Case { Extended Value; const char* Text; };
+    struct Case {
+        Extended Value;
+        const char* Text;
+    };
     const Case cases[] = {
         {6, "6"},
         {1.0L / 3, "0.333333333333333"},
@@ -122,13 +166,16 @@ TEST(FloatToStr, HandlesSpecialValuesAndZero) {
 }
 
 TEST(FloatToStr, RoundsHalfAwayFromZeroAndCarries) {
-    struct Case { Extended Value; const char* Text; };
+    struct Case {
+        Extended Value;
+        const char* Text;
+    };
     const Case cases[] = {
-        {999999999999999.9L, "1E15"},          // carry makes a 16th integer digit
+        {999999999999999.9L, "1E15"},  // carry makes a 16th integer digit
         {-999999999999999.9L, "-1E15"},
         {99999999999999.99L, "100000000000000"},
         {0.99999999999999999L, "1"},
-        {0.000999999999999999999L, "0.001"},   // carry moves back to fixed notation
+        {0.000999999999999999999L, "0.001"},  // carry moves back to fixed notation
         {9.9999999999999999e-5L, "0.0001"},
         {0.5L, "0.5"},
         // Exact ties (binary fractions): away from zero, not to even.
@@ -142,7 +189,10 @@ TEST(FloatToStr, RoundsHalfAwayFromZeroAndCarries) {
 }
 
 TEST(FloatToStr, SwitchesNotationAtTheBoundaries) {
-    struct Case { Extended Value; const char* Text; };
+    struct Case {
+        Extended Value;
+        const char* Text;
+    };
     const Case cases[] = {
         {100000000000000.0L, "100000000000000"},
         {999999999999999.0L, "999999999999999"},

@@ -39,8 +39,9 @@ protected:
 
     std::vector<std::optional<double>> TakeShown() { return std::exchange(Shown, {}); }
 
-    TTestDatabase File{"CREATE TABLE t (id INTEGER PRIMARY KEY, x REAL CHECK (x < 1000));"
-                       "INSERT INTO t (x) VALUES (1.5), (2.5)"};
+    TTestDatabase File{
+        "CREATE TABLE t (id INTEGER PRIMARY KEY, x REAL CHECK (x < 1000));"
+        "INSERT INTO t (x) VALUES (1.5), (2.5)"};
     TDataSet Data{nullptr};
     TDataSource Source{nullptr};
     TFieldDataLink Link;

@@ -7,9 +7,9 @@
 #include <string>
 #include <utility>
 
+#include "framework/base/Exceptions.hpp"
 #include "framework/db/DB.hpp"
 #include "framework/db/DBLinks.hpp"
-#include "framework/base/Exceptions.hpp"
 #include "tests/framework/DBTestFile.hpp"
 
 using namespace rtl;
@@ -21,8 +21,9 @@ namespace {
 using quorix_test::MessageOf;
 
 struct OtherWriters : ::testing::Test {
-    TTestDatabase File{"CREATE TABLE t (x INTEGER, n TEXT);"
-                       "INSERT INTO t VALUES (1, 'a'), (2, 'b'), (3, 'c')"};
+    TTestDatabase File{
+        "CREATE TABLE t (x INTEGER, n TEXT);"
+        "INSERT INTO t VALUES (1, 'a'), (2, 'b'), (3, 'c')"};
     TDataSet Data{nullptr};
 
     OtherWriters() {
@@ -36,8 +37,8 @@ struct OtherWriters : ::testing::Test {
 // Collects what destructors report instead of raising.
 struct TUnsavedReports {
     std::vector<std::string> arrReports;
-    TUnsavedChangeHandler Previous = SetOnUnsavedChange(
-        [this](const std::string& sComponent, const std::string& sMessage) {
+    TUnsavedChangeHandler Previous =
+        SetOnUnsavedChange([this](const std::string& sComponent, const std::string& sMessage) {
             arrReports.push_back(sComponent + ": " + sMessage);
         });
     ~TUnsavedReports() { SetOnUnsavedChange(std::move(Previous)); }
@@ -53,9 +54,9 @@ TEST_F(OtherWriters, APostOverAnotherWritersChangeIsRefusedUntilRefreshed) {
         const char* sOtherWriter;
         TRows arrAfterRefresh;
     };
-    for (const Case& C : {Case{"UPDATE t SET x = 111, n = 'B' WHERE rowid = 2", {"1|1|a", "2|5|B", "3|3|c"}},
-                          Case{"DELETE FROM t WHERE rowid > 1; INSERT INTO t VALUES (777, 'new')",
-                               {"1|1|a", "2|5|new"}}}) {
+    for (const Case& C :
+         {Case{"UPDATE t SET x = 111, n = 'B' WHERE rowid = 2", {"1|1|a", "2|5|B", "3|3|c"}},
+          Case{"DELETE FROM t WHERE rowid > 1; INSERT INTO t VALUES (777, 'new')", {"1|1|a", "2|5|new"}}}) {
         SCOPED_TRACE(C.sOtherWriter);
         Data.Close();
         File.Exec("DELETE FROM t; INSERT INTO t VALUES (1, 'a'), (2, 'b'), (3, 'c')");

@@ -53,10 +53,22 @@ TEST_F(DataSetTest, NavigatesWithRecordNumbersAndBothEnds) {
         {[](TDataSet& D) { return D.MoveBy(5); }, 1, 3, false, true},  // past the end
         {[](TDataSet& D) { return D.MoveBy(-1); }, -1, 2, false, false},
         {[](TDataSet& D) { return D.MoveBy(-1); }, -1, 1, false, false},  // onto the first
-        {[](TDataSet& D) { return D.MoveBy(-1); }, 0, 1, true, false},   // before the first
-        {[](TDataSet& D) { D.Last(); return 0; }, 0, 3, false, true},
-        {[](TDataSet& D) { D.First(); return 0; }, 0, 1, true, false},
-        {[](TDataSet& D) { D.SetRecNo(2); return 0; }, 0, 2, false, false},
+        {[](TDataSet& D) { return D.MoveBy(-1); }, 0, 1, true, false},    // before the first
+        {[](TDataSet& D) {
+             D.Last();
+             return 0;
+         },
+         0, 3, false, true},
+        {[](TDataSet& D) {
+             D.First();
+             return 0;
+         },
+         0, 1, true, false},
+        {[](TDataSet& D) {
+             D.SetRecNo(2);
+             return 0;
+         },
+         0, 2, false, false},
         {[](TDataSet& D) { return D.MoveBy(std::numeric_limits<int>::min()); }, -1, 1, true, false},
     };
     for (size_t i = 0; i < std::size(arrSteps); ++i) {
@@ -90,8 +102,9 @@ TEST_F(DataSetTest, AnEmptyTableIsAtBothEndsWithNullFields) {
 }
 
 TEST_F(DataSetTest, ReadsEveryStorageClassAsFloat) {
-    File.Exec("CREATE TABLE v (a); INSERT INTO v VALUES (NULL), (7), (2.25), ('1.5e3'), ('abc'),"
-              " (x'00ff'), ('1e400')");
+    File.Exec(
+        "CREATE TABLE v (a); INSERT INTO v VALUES (NULL), (7), (2.25), ('1.5e3'), ('abc'),"
+        " (x'00ff'), ('1e400')");
     Data.SetDatabaseName(File.FileName());
     Data.SetTableName("v");
     Data.Open();
@@ -123,12 +136,11 @@ TEST_F(DataSetTest, PostWritesOnlyTheChangedColumnsOfOneRecord) {
     Data.FieldByName("x")->SetAsFloat(0.1);
     EXPECT_EQ(Data.State(), dsEdit);
     EXPECT_EQ(File.Rows("SELECT x FROM t WHERE id = 2"), TRows{"2.5"});  // not yet
-    File.Exec("UPDATE t SET n = 'other' WHERE id = 2");  // another writer's column
+    File.Exec("UPDATE t SET n = 'other' WHERE id = 2");                  // another writer's column
     Data.Post();
     EXPECT_EQ(Data.State(), dsBrowse);
     EXPECT_EQ(Data.FieldByName("n")->Value(), TFieldValue(std::string("other")));  // read back
-    EXPECT_EQ(File.Rows(kAll),
-              (TRows{"1|1.5|a", "2|0.10000000000000001|other", "3|3.5|c"}));
+    EXPECT_EQ(File.Rows(kAll), (TRows{"1|1.5|a", "2|0.10000000000000001|other", "3|3.5|c"}));
 }
 
 TEST_F(DataSetTest, CancelDiscardsThePendingChange) {
@@ -158,8 +170,7 @@ TEST_F(DataSetTest, InsertAndAppendPlaceTheNewRecordAndReadBackDefaults) {
     Data.Post();  // nothing written: every column takes its default
     EXPECT_EQ(Data.RecNo(), 5);
     EXPECT_TRUE(Data.Eof() == false && Data.RecordCount() == 5);
-    EXPECT_EQ(File.Rows(kAll),
-              (TRows{"1|1.5|a", "2|2.5|b", "3|3.5|c", "4|9|none", "5|NULL|none"}));
+    EXPECT_EQ(File.Rows(kAll), (TRows{"1|1.5|a", "2|2.5|b", "3|3.5|c", "4|9|none", "5|NULL|none"}));
 }
 
 TEST_F(DataSetTest, DeleteRemovesTheCurrentRecord) {
@@ -265,8 +276,7 @@ TEST_F(DataSetTest, AWriteWhileBrowsingIsPostedAtOnce) {
 TEST_F(DataSetTest, AWriteWhileBrowsingThatSQLiteRefusesStaysPending) {
     OpenTable(File.ReadOnlyUri());
     Data.FieldByName("x")->SetAsFloat(1.5);  // unchanged: fine on a read-only file
-    EXPECT_NE(MessageOf([&] { Data.FieldByName("x")->SetAsFloat(8); }).find("readonly"),
-              std::string::npos);
+    EXPECT_NE(MessageOf([&] { Data.FieldByName("x")->SetAsFloat(8); }).find("readonly"), std::string::npos);
     EXPECT_EQ(Data.State(), dsEdit);
     EXPECT_EQ(Data.FieldByName("x")->AsFloat(), 8.0);
     Data.Cancel();
@@ -303,7 +313,9 @@ TEST_F(DataSetTest, OpeningReportsWhatIsWrongAndStaysClosed) {
         {"", "SELEKT 1", "syntax error"},
         {"shadow", "", "hide the record id"},
     };
-    File.Exec("CREATE TABLE shadow (rowid TEXT, _ROWID_ TEXT, oid TEXT); INSERT INTO shadow VALUES ('x', 'y', 'z')");
+    File.Exec(
+        "CREATE TABLE shadow (rowid TEXT, _ROWID_ TEXT, oid TEXT); INSERT INTO shadow VALUES ('x', 'y', "
+        "'z')");
     for (const Case& C : arrCases) {
         SCOPED_TRACE(C.sMessage);
         TDataSet D(nullptr);

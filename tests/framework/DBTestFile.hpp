@@ -68,8 +68,7 @@ public:
         int iResult = sqlite3_prepare_v2(Db, sQuery.c_str(), -1, &Stmt, nullptr);
         while (iResult == SQLITE_OK && (iResult = sqlite3_step(Stmt)) == SQLITE_ROW) {
             std::string sRow;
-            for (int i = 0; i < sqlite3_column_count(Stmt); ++i)
-                sRow += (i > 0 ? "|" : "") + Cell(Stmt, i);
+            for (int i = 0; i < sqlite3_column_count(Stmt); ++i) sRow += (i > 0 ? "|" : "") + Cell(Stmt, i);
             arrRows.push_back(sRow);
             iResult = SQLITE_OK;
         }
@@ -92,15 +91,13 @@ private:
 
     static std::string Cell(sqlite3_stmt* Stmt, int i) {
         switch (sqlite3_column_type(Stmt, i)) {
-        case SQLITE_NULL:
-            return "NULL";
-        case SQLITE_FLOAT: {
-            char sBuffer[40];
-            snprintf(sBuffer, sizeof sBuffer, "%.17g", sqlite3_column_double(Stmt, i));
-            return sBuffer;
-        }
-        default:
-            return reinterpret_cast<const char*>(sqlite3_column_text(Stmt, i));
+            case SQLITE_NULL: return "NULL";
+            case SQLITE_FLOAT: {
+                char sBuffer[40];
+                snprintf(sBuffer, sizeof sBuffer, "%.17g", sqlite3_column_double(Stmt, i));
+                return sBuffer;
+            }
+            default: return reinterpret_cast<const char*>(sqlite3_column_text(Stmt, i));
         }
     }
 

@@ -87,12 +87,12 @@ TEST(IntPower, RoundsResultsNearAndBelowTheNormalRangeOnce) {
         int iExponent;
         Extended rExpected;
     } const kCases[] = {
-        {0x3p-8224L, 2, 0x1p-16445L},   // 1.125 of the least denormal
-        {0x3p-8223L, 2, 0x4p-16445L},   // 4.5: a tie, to even
-        {0x5p-8223L, 2, 0xCp-16445L},   // 12.5: a tie, to even
-        {0.5L, 16446, 0},               // half the least denormal: a tie, to 0
+        {0x3p-8224L, 2, 0x1p-16445L},                                // 1.125 of the least denormal
+        {0x3p-8223L, 2, 0x4p-16445L},                                // 4.5: a tie, to even
+        {0x5p-8223L, 2, 0xCp-16445L},                                // 12.5: a tie, to even
+        {0.5L, 16446, 0},                                            // half the least denormal: a tie, to 0
         {0xFFFFFFFFFFFFFFFFp-8255L, 2, 0x7FFFFFFFFFFFFFFFp-16445L},  // just below normal
-        {0xAp8000L, -2, 0xa.3d70a3d70a3d70ap-16010L},  // the square itself overflows
+        {0xAp8000L, -2, 0xa.3d70a3d70a3d70ap-16010L},                // the square itself overflows
         {1.1L, -118000, 0xb.fe5f1a50be2d63bp-16229L},
         {-0x1.8p-4000L, 4, 0x5.1p-16000L},
         {2, 16383, 0x1p16383L},

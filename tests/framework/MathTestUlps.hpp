@@ -11,11 +11,12 @@
 
 inline long double UlpsBetween(rtl::Extended rActual, rtl::Extended rExpected) {
     const rtl::Extended rMagnitude = std::fabs(rExpected);
-    const rtl::Extended rUlp = std::nextafter(rMagnitude, std::numeric_limits<rtl::Extended>::infinity()) - rMagnitude;
+    const rtl::Extended rUlp =
+        std::nextafter(rMagnitude, std::numeric_limits<rtl::Extended>::infinity()) - rMagnitude;
     return std::fabs(rActual - rExpected) / rUlp;
 }
 
-#define EXPECT_WITHIN_ULPS(actual, expected, ulps) \
-    EXPECT_LE(UlpsBetween((actual), (expected)), (ulps)) \
+#define EXPECT_WITHIN_ULPS(actual, expected, ulps)                       \
+    EXPECT_LE(UlpsBetween((actual), (expected)), (ulps))                 \
         << "actual " << static_cast<long double>(actual) << " expected " \
         << static_cast<long double>(expected)

@@ -24,8 +24,8 @@ struct ReductionCase {
 const ReductionCase kReductionCases[] = {
     // The largest argument, and 1e4000: the reduction needs bits of 2 / pi from
     // beyond the 16000th.
-    {"largest", kLargest, 0xFDFD9D4B6D0E5F7Cp-64L, -0x800BBD0061D4F543p-66L,
-     -0xFDE654994CE86FDBp-61L, -0x810F0EFF4AD1DB69p-66L},
+    {"largest", kLargest, 0xFDFD9D4B6D0E5F7Cp-64L, -0x800BBD0061D4F543p-66L, -0xFDE654994CE86FDBp-61L,
+     -0x810F0EFF4AD1DB69p-66L},
     {"1e4000", 0xD1BA8323FE558C61p13224L, 0x90DE0837A745738Ap-64L, 0xD31143593FF9DEC5p-64L,
      0xAFB4FFF78A51D56Bp-64L, 0xBA7E0447E10DDFEAp-63L},
     // The Extended values nearest to pi, 355 pi and 1e6 pi: the sine is what the
@@ -132,12 +132,17 @@ TEST(ArcTangent, GivesEachQuadrantItsAngleWithinTheHalfOpenRange) {
     struct {
         Extended rY, rX, rExpected;
     } const kCases[] = {
-        {3, 4, 0xA4BC7D1934F70924p-64L},   {4, 3, 0xED63382B0DDA7B45p-64L},
-        {3, -4, 0x9FE0BB5BD42AFFECp-62L},  {-3, -4, -0x9FE0BB5BD42AFFECp-62L},
-        {-3, 4, -0xA4BC7D1934F70924p-64L}, {-4, -3, -0x8DB70C975DF22363p-62L},
+        {3, 4, 0xA4BC7D1934F70924p-64L},
+        {4, 3, 0xED63382B0DDA7B45p-64L},
+        {3, -4, 0x9FE0BB5BD42AFFECp-62L},
+        {-3, -4, -0x9FE0BB5BD42AFFECp-62L},
+        {-3, 4, -0xA4BC7D1934F70924p-64L},
+        {-4, -3, -0x8DB70C975DF22363p-62L},
         // Ratios far beyond the Extended range.
-        {1e4000L, 1e-4000L, rtl::Pi / 2}, {1e-4000L, -1e4000L, rtl::Pi},
-        {-kLargest, -kLeastDenormal, -rtl::Pi / 2}, {kLargest, kLargest, rtl::Pi / 4},
+        {1e4000L, 1e-4000L, rtl::Pi / 2},
+        {1e-4000L, -1e4000L, rtl::Pi},
+        {-kLargest, -kLeastDenormal, -rtl::Pi / 2},
+        {kLargest, kLargest, rtl::Pi / 4},
         {3 * kLeastDenormal, 4 * kLeastDenormal, 0xA4BC7D1934F70924p-64L},
         {0x3p16000L, -0x4p16000L, 0x9FE0BB5BD42AFFECp-62L},
     };
@@ -168,14 +173,19 @@ TEST(ArcTangent, IsRightOnTableStepsAndWhereItsMethodChanges) {
         Extended rY, rX, rExpected;
     } const kCases[] = {
         // Ratios that are table steps i / 64, where the remainder is exactly 0.
-        {1, 64, 0xFFFAAADDDB94D5BCp-70L}, {3, 64, 0xBFDC0C2186D14FCFp-68L},
-        {63, 64, 0xC70BD54CE602EE14p-64L}, {-64, -63, -0x964AE2A44A351C9Fp-62L},
+        {1, 64, 0xFFFAAADDDB94D5BCp-70L},
+        {3, 64, 0xBFDC0C2186D14FCFp-68L},
+        {63, 64, 0xC70BD54CE602EE14p-64L},
+        {-64, -63, -0x964AE2A44A351C9Fp-62L},
         // Just above and below the first step, and legs a hair apart.
-        {0x1.02p-7L, 1, 0x80FF514EF9D5465Bp-70L}, {0x1.fep-8L, 1, 0xFEFEAEA9CF4A2E0Ep-71L},
+        {0x1.02p-7L, 1, 0x80FF514EF9D5465Bp-70L},
+        {0x1.fep-8L, 1, 0xFEFEAEA9CF4A2E0Ep-71L},
         {0x1.fffffffffffffffep-1L, -1, 0x96CBE3F9990E91A8p-62L},
         // Legs 2^40 and 2^41 apart, on both sides: the plain path ends between them.
-        {0x1.8p-40L, 1.25L, 0x999999999999999Ap-103L}, {0x1.8p-41L, 1.25L, 0x999999999999999Ap-104L},
-        {0x1.8p-40L, -1.25L, 0xC90FDAA2211BF568p-62L}, {0x1.8p-41L, -1.25L, 0xC90FDAA221425BCEp-62L},
+        {0x1.8p-40L, 1.25L, 0x999999999999999Ap-103L},
+        {0x1.8p-41L, 1.25L, 0x999999999999999Ap-104L},
+        {0x1.8p-40L, -1.25L, 0xC90FDAA2211BF568p-62L},
+        {0x1.8p-41L, -1.25L, 0xC90FDAA221425BCEp-62L},
         // Only the legs' ratio matters, not their size.
         {-0x1.8p16000L, 0x1.4p16001L, -0x8A58EEAFC867076Fp-64L},
         {0x1.4p-16000L, -0x1.8p-16003L, 0xDC1EAE09F935C61Fp-63L},

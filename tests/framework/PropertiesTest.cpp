@@ -54,18 +54,18 @@ private:
 };
 
 const rtl::TClassInfo& TGadget::StaticClassInfo() {
-    static const rtl::TClassInfo Info{
-        "TGadget", &TComponent::StaticClassInfo(),
-        [](TComponent* AOwner) -> TComponent* { return new TGadget(AOwner); },
-        {rtl::MakeProperty("On", &TGadget::On, &TGadget::SetOn),
-         rtl::MakeProperty("Key", &TGadget::Key, &TGadget::SetKey, 'k'),
-         rtl::MakeProperty("Level", &TGadget::Level, &TGadget::SetLevel, 3),
-         rtl::MakeProperty("Count", &TGadget::Count, &TGadget::SetCount),
-         rtl::MakeProperty("Gain", &TGadget::Gain, &TGadget::SetGain),
-         rtl::MakeProperty("Value", &TGadget::Value, &TGadget::SetValue, 1.5),
-         rtl::MakeProperty("Label", &TGadget::Label, &TGadget::SetLabel),
-         rtl::MakeProperty("Items", &TGadget::Items, &TGadget::SetItems),
-         rtl::MakeProperty("Link", &TGadget::Link, &TGadget::SetLink)}};
+    static const rtl::TClassInfo Info{"TGadget",
+                                      &TComponent::StaticClassInfo(),
+                                      [](TComponent* AOwner) -> TComponent* { return new TGadget(AOwner); },
+                                      {rtl::MakeProperty("On", &TGadget::On, &TGadget::SetOn),
+                                       rtl::MakeProperty("Key", &TGadget::Key, &TGadget::SetKey, 'k'),
+                                       rtl::MakeProperty("Level", &TGadget::Level, &TGadget::SetLevel, 3),
+                                       rtl::MakeProperty("Count", &TGadget::Count, &TGadget::SetCount),
+                                       rtl::MakeProperty("Gain", &TGadget::Gain, &TGadget::SetGain),
+                                       rtl::MakeProperty("Value", &TGadget::Value, &TGadget::SetValue, 1.5),
+                                       rtl::MakeProperty("Label", &TGadget::Label, &TGadget::SetLabel),
+                                       rtl::MakeProperty("Items", &TGadget::Items, &TGadget::SetItems),
+                                       rtl::MakeProperty("Link", &TGadget::Link, &TGadget::SetLink)}};
     return Info;
 }
 
@@ -75,7 +75,8 @@ public:
     using TGadget::TGadget;
     static const rtl::TClassInfo& StaticClassInfo() {
         static const rtl::TClassInfo Info{
-            "TBigGadget", &TGadget::StaticClassInfo(),
+            "TBigGadget",
+            &TGadget::StaticClassInfo(),
             [](TComponent* AOwner) -> TComponent* { return new TBigGadget(AOwner); },
             {rtl::MakeProperty("Extra", &TBigGadget::Extra, &TBigGadget::SetExtra, "none"),
              rtl::MakeProperty("COUNT", &TGadget::Count, &TGadget::SetCount, 10)}};
@@ -137,14 +138,9 @@ TEST(Properties, RefuseValuesThatDoNotFitTheSetter) {
         const char* Name;
         TPropValue Value;
     } Cases[] = {
-        {"Level", int64_t{256}},
-        {"Level", int64_t{-1}},
-        {"Count", int64_t{1} << 31},
-        {"Gain", Extended{1e39}},
-        {"On", int64_t{1}},
-        {"Label", 'x'},
-        {"Items", std::string("a")},
-        {"Link", &Plain},  // not a TGadget
+        {"Level", int64_t{256}},     {"Level", int64_t{-1}}, {"Count", int64_t{1} << 31},
+        {"Gain", Extended{1e39}},    {"On", int64_t{1}},     {"Label", 'x'},
+        {"Items", std::string("a")}, {"Link", &Plain},  // not a TGadget
     };
     for (const auto& Case : Cases) {
         const rtl::TPropInfo& Info = Prop(Gadget, Case.Name);

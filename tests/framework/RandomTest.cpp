@@ -62,6 +62,5 @@ TEST(RandG, HasTheRequestedMeanAndSpread) {
 
 TEST(RandG, RaisesOverflowRatherThanReturningInfinity) {
     rtl::RandSeed = 0;
-    EXPECT_THROW(
-        for (int i = 0; i < 100; ++i) rtl::RandG(0, 1e4932L), rtl::EOverflow);
+    EXPECT_THROW(for (int i = 0; i < 100; ++i) rtl::RandG(0, 1e4932L), rtl::EOverflow);
 }

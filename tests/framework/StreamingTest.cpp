@@ -89,7 +89,8 @@ private:
 
 const rtl::TClassInfo& TSample::StaticClassInfo() {
     static const rtl::TClassInfo Info = [] {
-        rtl::TClassInfo I{"TSample", &TComponent::StaticClassInfo(),
+        rtl::TClassInfo I{"TSample",
+                          &TComponent::StaticClassInfo(),
                           [](TComponent* AOwner) -> TComponent* { return new TSample(AOwner); },
                           {rtl::MakeProperty("Flag", &TSample::Flag, &TSample::SetFlag, true),
                            rtl::MakeProperty("Letter", &TSample::Letter, &TSample::SetLetter, 'a'),
@@ -117,8 +118,10 @@ public:
 
     static const rtl::TClassInfo& StaticClassInfo() {
         static const rtl::TClassInfo Info{
-            "TInsertProbe", &TComponent::StaticClassInfo(),
-            [](TComponent* AOwner) -> TComponent* { return new TInsertProbe(AOwner); }, {}};
+            "TInsertProbe",
+            &TComponent::StaticClassInfo(),
+            [](TComponent* AOwner) -> TComponent* { return new TInsertProbe(AOwner); },
+            {}};
         return Info;
     }
     const rtl::TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
@@ -212,9 +215,17 @@ void ExpectSameTree(const TComponent& Expected, const TComponent& Actual) {
 
 TEST(Streaming, ATreeReadBackReproducesEveryPublishedProperty) {
     using Limits = std::numeric_limits<Extended>;
-    const Extended Floats[] = {Limits::max(), -Limits::max(), Limits::denorm_min(), Limits::min(),
-                               1 / 3.0L, std::acos(-1.0L), -2.5e-10L, 1e15L, -0.0L,
-                               -Limits::denorm_min(), 0.1L};
+    const Extended Floats[] = {Limits::max(),
+                               -Limits::max(),
+                               Limits::denorm_min(),
+                               Limits::min(),
+                               1 / 3.0L,
+                               std::acos(-1.0L),
+                               -2.5e-10L,
+                               1e15L,
+                               -0.0L,
+                               -Limits::denorm_min(),
+                               0.1L};
     TComponent Outer(nullptr);
     TSample* Elsewhere = Sample(&Outer, "Elsewhere");
     TSample* Root = Sample(&Outer, "Root");
@@ -250,14 +261,15 @@ TEST(Streaming, ATreeReadBackReproducesEveryPublishedProperty) {
 }
 
 TEST(Streaming, AssignsInOrderResolvesReferencesLastThenCallsLoaded) {
-    auto Root = Read("object A: TSample\n"
-                     "  Partner = B\n"
-                     "  Caption = \"x\"\n"
-                     "  object B: TSample\n"
-                     "    Caption = \"y\"\n"
-                     "    Partner = A\n"
-                     "  end\n"
-                     "end\n");
+    auto Root = Read(
+        "object A: TSample\n"
+        "  Partner = B\n"
+        "  Caption = \"x\"\n"
+        "  object B: TSample\n"
+        "    Caption = \"y\"\n"
+        "    Partner = A\n"
+        "  end\n"
+        "end\n");
     auto* A = static_cast<TSample*>(Root.get());
     auto* B = static_cast<TSample*>(A->FindComponent("B"));
     ASSERT_NE(B, nullptr);
@@ -399,7 +411,8 @@ TEST(Streaming, AFailureLeavesTheOwnerAsItWas) {
     EXPECT_THROW(Read("object A: TSample\n  object B: TSample\n  end\nend\n", &Owner), rtl::EReadError);
     TSample::FailInLoaded = false;
     EXPECT_EQ(Owner.ComponentCount(), 1);
-    auto* Made = static_cast<TSample*>(rtl::ReadComponentText("object Made: TSample\n  Partner = Taken\nend\n", &Owner));
+    auto* Made = static_cast<TSample*>(
+        rtl::ReadComponentText("object Made: TSample\n  Partner = Taken\nend\n", &Owner));
     EXPECT_EQ(Made->Owner(), &Owner);
     EXPECT_EQ(Made->Partner(), Owner.FindComponent("Taken"));
 }
@@ -438,16 +451,17 @@ TEST(Streaming, ReadingIntoAnExistingRootReusesItsComponentsByName) {
     TSample Root(nullptr);
     TSample* Kept = Sample(&Root, "Kept");
     Root.SetCaption("old");
-    ReadComponentTextInto("object Main: TSample\n"
-                          "  Caption = \"new\"\n"
-                          "  object Kept: TSample\n"
-                          "    Count = 5\n"
-                          "  end\n"
-                          "  object Added: TSample\n"
-                          "    Partner = Kept\n"
-                          "  end\n"
-                          "end\n",
-                          Root);
+    ReadComponentTextInto(
+        "object Main: TSample\n"
+        "  Caption = \"new\"\n"
+        "  object Kept: TSample\n"
+        "    Count = 5\n"
+        "  end\n"
+        "  object Added: TSample\n"
+        "    Partner = Kept\n"
+        "  end\n"
+        "end\n",
+        Root);
     EXPECT_EQ(Root.Name(), "Main");
     EXPECT_EQ(Root.Caption(), "new");
     EXPECT_EQ(Root.ComponentCount(), 2);
@@ -489,11 +503,12 @@ TEST(Streaming, ReadingDoesNotAnnounceEachComponentToItsSiblings) {
     Outer.SetName("Outer");
     (new TInsertProbe(&Outer))->SetName("Held");
     Log.clear();
-    TComponent* Root = rtl::ReadComponentText("object Root: TInsertProbe\n"
-                                              "  object A: TInsertProbe\n  end\n"
-                                              "  object B: TInsertProbe\n  end\n"
-                                              "end\n",
-                                              &Outer);
+    TComponent* Root = rtl::ReadComponentText(
+        "object Root: TInsertProbe\n"
+        "  object A: TInsertProbe\n  end\n"
+        "  object B: TInsertProbe\n  end\n"
+        "end\n",
+        &Outer);
     EXPECT_EQ(Log, (std::vector<std::string>{"B insert Root", "A insert Root", "Root insert Root",
                                              "Held insert Root", "Outer insert Root"}));
     Log.clear();

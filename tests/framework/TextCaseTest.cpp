@@ -16,19 +16,22 @@ TEST(UpperCase, ChangesOnlyAsciiLetters) {
 }
 
 TEST(AnsiUpperCase, MapsLettersOfEveryCoveredScript) {
-    struct Case { const char* Lower; const char* Upper; };
+    struct Case {
+        const char* Lower;
+        const char* Upper;
+    };
     const Case cases[] = {
         {"abc", "ABC"},
         {"\xC3\xA4\xC3\xB6\xC3\xBC\xC3\xA9\xC3\xB8", "\xC3\x84\xC3\x96\xC3\x9C\xC3\x89\xC3\x98"},  // äöüéø
-        {"\xC3\xBF", "\xC5\xB8"},                        // ÿ -> Ÿ leaves Latin-1
-        {"\xC2\xB5", "\xCE\x9C"},                        // micro sign -> Greek Mu
+        {"\xC3\xBF", "\xC5\xB8"},                                  // ÿ -> Ÿ leaves Latin-1
+        {"\xC2\xB5", "\xCE\x9C"},                                  // micro sign -> Greek Mu
         {"\xC4\x81\xC5\x93\xC5\xBE", "\xC4\x80\xC5\x92\xC5\xBD"},  // āœž
-        {"\xC4\xB1", "I"},                               // dotless i shrinks to one byte
-        {"\xC5\xBF", "S"},                               // long s
-        {"\xC3\x9F", "\xC3\x9F"},                        // ß has no single upper case
+        {"\xC4\xB1", "I"},                                         // dotless i shrinks to one byte
+        {"\xC5\xBF", "S"},                                         // long s
+        {"\xC3\x9F", "\xC3\x9F"},                                  // ß has no single upper case
         {"\xCE\xB1\xCE\xB2\xCF\x82\xCF\x89\xCE\xAC", "\xCE\x91\xCE\x92\xCE\xA3\xCE\xA9\xCE\x86"},  // αβςωά
-        {"\xD0\xB0\xD1\x8F\xD1\x91\xD1\x97", "\xD0\x90\xD0\xAF\xD0\x81\xD0\x87"},  // аяёї
-        {"\xC3\x97\xC3\xB7", "\xC3\x97\xC3\xB7"},        // × ÷ are not letters
+        {"\xD0\xB0\xD1\x8F\xD1\x91\xD1\x97", "\xD0\x90\xD0\xAF\xD0\x81\xD0\x87"},                  // аяёї
+        {"\xC3\x97\xC3\xB7", "\xC3\x97\xC3\xB7"},                          // × ÷ are not letters
         {"\xE2\x82\xAC\xF0\x9F\x98\x80", "\xE2\x82\xAC\xF0\x9F\x98\x80"},  // € and an emoji
     };
     for (const Case& c : cases) EXPECT_EQ(AnsiUpperCase(c.Lower), c.Upper) << c.Lower;
@@ -54,9 +57,9 @@ TEST(AnsiUpperCase, PassesInvalidSequencesThroughUnchanged) {
 
 TEST(AnsiCompareText, IgnoresCaseInAsciiAndBeyond) {
     EXPECT_TRUE(AnsiSameText("Sum", "sUM"));
-    EXPECT_TRUE(AnsiSameText("\xC3\xA4rger", "\xC3\x84RGER"));      // ärger
+    EXPECT_TRUE(AnsiSameText("\xC3\xA4rger", "\xC3\x84RGER"));          // ärger
     EXPECT_TRUE(AnsiSameText("\xD0\xB4\xD0\xB0", "\xD0\x94\xD0\x90"));  // да
-    EXPECT_TRUE(AnsiSameText("\xC4\xB1", "I"));                      // lengths differ
+    EXPECT_TRUE(AnsiSameText("\xC4\xB1", "I"));                         // lengths differ
     EXPECT_TRUE(AnsiSameText("", ""));
     EXPECT_FALSE(AnsiSameText("sum", "sums"));
     EXPECT_FALSE(AnsiSameText("\xC3\xA4", "a"));
@@ -64,8 +67,9 @@ TEST(AnsiCompareText, IgnoresCaseInAsciiAndBeyond) {
 }
 
 TEST(AnsiCompareText, OrdersAsTheUpperCasedBytes) {
-    const char* texts[] = {"", "a", "B", "ab", "Ab1", "b", "_", "z", "\x80", "\xC3",
-                           "\xC3\xA4", "\xC3\x84x", "\xCE\xB1", "\xC4\xB1", "i", "\xF0\x9F\x98\x80"};
+    const char* texts[] = {
+        "",     "a",    "B",        "ab",        "Ab1",      "b",        "_", "z",
+        "\x80", "\xC3", "\xC3\xA4", "\xC3\x84x", "\xCE\xB1", "\xC4\xB1", "i", "\xF0\x9F\x98\x80"};
     for (const char* a : texts)
         for (const char* b : texts) {
             const int expected = AnsiUpperCase(a).compare(AnsiUpperCase(b));

@@ -64,7 +64,8 @@ inline std::vector<TCrafted> BadDynamicEntries() {
     return {
         {"hash table far away", SharedLibraryImage({libc, {DT_HASH, {farAway}}}, strings)},
         {"GNU hash table far away", SharedLibraryImage({libc, {DT_GNU_HASH, {farAway}}}, strings)},
-        {"symbol table far away", SharedLibraryImage({libc, {DT_SYMTAB, {farAway}}, {DT_HASH, {0}}}, strings)},
+        {"symbol table far away",
+         SharedLibraryImage({libc, {DT_SYMTAB, {farAway}}, {DT_HASH, {0}}}, strings)},
         {"initializer in the headers", SharedLibraryImage({libc, {DT_INIT, {0x40}}}, strings)},
         {"relocations far away",
          SharedLibraryImage({libc, {DT_RELA, {farAway}}, {DT_RELASZ, {240}}, {DT_RELAENT, {24}}}, strings)},

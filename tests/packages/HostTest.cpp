@@ -151,7 +151,8 @@ TEST(Host, AnswersCraftedLibrariesWithAnError) {
             EXPECT_EQ(run.Output.rfind("quorix-packages: ", 0), 0u) << c.Name << ": " << run.Output;
         }
         if (c.Name.starts_with("it") || c.Name.starts_with("a ")) {
-            EXPECT_NE(Host("info " + dir.File("libCrafted.so")).Output.find(c.Name), std::string::npos) << c.Name;
+            EXPECT_NE(Host("info " + dir.File("libCrafted.so")).Output.find(c.Name), std::string::npos)
+                << c.Name;
         }
     }
 }
@@ -173,7 +174,8 @@ TEST(Host, NeverCrashesOnAPackageWithFlippedBits) {
         const std::string file = dir.File(name);
         for (const std::string& args : {"info " + file, "icon " + file + " " + dir.File("icon.ico")}) {
             const TRun run = Host(args);
-            EXPECT_TRUE(run.Status == 0 || run.Status == 1) << seed << ": " << run.Status << " " << run.Output;
+            EXPECT_TRUE(run.Status == 0 || run.Status == 1)
+                << seed << ": " << run.Status << " " << run.Output;
             if (run.Status == 1) {
                 EXPECT_EQ(run.Output.rfind("quorix-packages: ", 0), 0u) << seed << ": " << run.Output;
                 ++failures;

@@ -9,15 +9,15 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <set>
 
 #include "framework/base/ByteOrder.hpp"
 #include "framework/base/Exceptions.hpp"
+#include "framework/base/Properties.hpp"
 #include "framework/packages/PackageInspection.hpp"
 #include "framework/packages/Packages.hpp"
-#include "framework/base/Properties.hpp"
 #include "packages/art/ImageFiles.hpp"
 #include "tests/packages/TempDir.hpp"
 
@@ -47,7 +47,8 @@ std::vector<TExpected> BuiltPackages() {
                         {"TQuorix", "TExtParser", "TParserEdit", "TDBParserEdit"}});
 #endif
 #ifdef Quorix5_FILE
-    packages.push_back({Quorix5_FILE, {"Quorix5", "Quorix", "SysInit"}, {"vcl50"}, {"SysInit", "Quorix"}, {"TQuorix"}});
+    packages.push_back(
+        {Quorix5_FILE, {"Quorix5", "Quorix", "SysInit"}, {"vcl50"}, {"SysInit", "Quorix"}, {"TQuorix"}});
 #endif
     return packages;
 }
@@ -103,7 +104,8 @@ TEST_F(Packages, DescribeTheirUnitsRequirementsAndStartOrder) {
         EXPECT_EQ(info.Flags, rtl::pfNeverBuild) << "usable at design and at run time, never rebuilt";
         EXPECT_EQ(package.Module().Version().Text(), "2.1.0.0");
         EXPECT_EQ(package.Module().Description(), "Quorix expression-evaluating components");
-        const auto version = package.Module().FindResource(rtl::TResourceType::Version, rtl::kVersionResource);
+        const auto version =
+            package.Module().FindResource(rtl::TResourceType::Version, rtl::kVersionResource);
         ASSERT_TRUE(version);
         EXPECT_EQ(rtl::ReadVersionInfo(*version).ProductVersion.Text(), "2.1.0.0");
         // Every unit with a Register entry is one that registers a class.
@@ -120,12 +122,14 @@ TEST_F(Packages, CarryOneSixteenColourGlyphPerRegisteredClassAndA32PixelIcon) {
         EXPECT_EQ(names.size(), expected.Classes.size()) << "exactly one glyph per class";
         EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), expectedNames);
         for (const std::string& name : names) {
-            const auto glyph = quorix::art::DecodeBmp(*package.Module().FindResource(rtl::TResourceType::Bitmap, name));
+            const auto glyph =
+                quorix::art::DecodeBmp(*package.Module().FindResource(rtl::TResourceType::Bitmap, name));
             EXPECT_EQ(glyph.Width, 24) << name;
             EXPECT_EQ(glyph.Height, 24) << name;
             EXPECT_EQ(glyph.BitCount, 4) << name;
             EXPECT_EQ(glyph.Palette.size(), 16u) << name;
-            EXPECT_EQ(glyph.Colour(0, 23), (quorix::art::TRgb{255, 255, 255})) << name << ": lower-left pixel";
+            EXPECT_EQ(glyph.Colour(0, 23), (quorix::art::TRgb{255, 255, 255}))
+                << name << ": lower-left pixel";
             EXPECT_GT(std::set<uint8_t>(glyph.Indices.begin(), glyph.Indices.end()).size(), 2u) << name;
         }
         const auto icon = quorix::art::DecodeIco(
@@ -147,7 +151,7 @@ TEST_F(Packages, ShareTheEngineGlyphBetweenBothPackages) {
     EXPECT_EQ(q4.Module().Description(), q5.Module().Description());
     // Unloading goes last loaded first and leaves nothing of either behind.
     EXPECT_EQ(rtl::LoadedPackages(), (std::vector<rtl::TPackage*>{const_cast<rtl::TPackage*>(&q4),
-                                                                 const_cast<rtl::TPackage*>(&q5)}));
+                                                                  const_cast<rtl::TPackage*>(&q5)}));
     rtl::UnloadPackages();
     EXPECT_TRUE(rtl::LoadedPackages().empty());
 #else
@@ -253,7 +257,9 @@ bool InModuleList(const std::string& sFile) {
 }
 
 struct TLocale {
-    explicit TLocale(const std::string& sLocale) : FSaved(rtl::ResourceLocale()) { rtl::SetResourceLocale(sLocale); }
+    explicit TLocale(const std::string& sLocale) : FSaved(rtl::ResourceLocale()) {
+        rtl::SetResourceLocale(sLocale);
+    }
     ~TLocale() { rtl::SetResourceLocale(FSaved); }
     std::string FSaved;
 };

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "framework/base/Exceptions.hpp"
+#include "framework/base/Properties.hpp"
 #include "framework/packages/ModuleFile.hpp"
 #include "framework/packages/Packages.hpp"
-#include "framework/base/Properties.hpp"
 #include "tests/packages/CraftedLibraries.hpp"
 #include "tests/packages/TempDir.hpp"
 
@@ -156,9 +156,9 @@ TEST(ResourceModule, RefusesMalformedImages) {
         {},
         {'Q', 'R', 'E'},
         {'X', 'R', 'E', 'S', 0, 0, 0, 0},
-        withWord(4, 1000000),                         // more entries than bytes
+        withWord(4, 1000000),                                 // more entries than bytes
         withWord(8 + 4, static_cast<uint32_t>(good.size())),  // name starts past the end
-        withWord(8 + 16, 0xFFFFFFFF),                 // data runs past the end
+        withWord(8 + 16, 0xFFFFFFFF),                         // data runs past the end
         std::vector<uint8_t>(good.begin(), good.end() - 1),
     };
     for (size_t i = 0; i < bad.size(); ++i)
@@ -225,7 +225,9 @@ TEST(ModuleFile, ReadsNeededLibrariesAndTheRunPathWithOriginExpanded) {
 TEST(ModuleFile, RefusesFilesThatAreNotSharedLibraries) {
     TempDir dir;
     dir.Write("text.so", "just text, long enough to hold an ELF header but it is not one at all......");
-    dir.Write("short.so", "\x7f" "ELF");
+    dir.Write("short.so",
+              "\x7f"
+              "ELF");
     struct TCase {
         std::string File, Message;
     };

@@ -28,7 +28,8 @@ class ParserEditWidgetTest : public QObject {
     QuorixParserEdit* Edit = nullptr;
     std::vector<TReported> Reported;
 
-    void typeAndPress(const QString& sText, Qt::Key Key = Qt::Key_Return, Qt::KeyboardModifiers Modifiers = {}) {
+    void typeAndPress(const QString& sText, Qt::Key Key = Qt::Key_Return,
+                      Qt::KeyboardModifiers Modifiers = {}) {
         QWidget* Target = QApplication::focusWidget();
         QTest::keyClicks(Target, sText);
         QTest::keyClick(Target, Key, Modifiers);

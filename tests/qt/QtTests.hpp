@@ -44,5 +44,6 @@ public:
 
 }  // namespace quorix_qt_test
 
-#define QUORIX_QT_TEST(Class) \
-    static const bool Class##Registered = quorix_qt_test::Register(#Class, [] { return std::make_unique<Class>(); })
+#define QUORIX_QT_TEST(Class)             \
+    static const bool Class##Registered = \
+        quorix_qt_test::Register(#Class, [] { return std::make_unique<Class>(); })

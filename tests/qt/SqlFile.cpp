@@ -13,7 +13,8 @@ TSqlFile::TSqlFile(const QString& sSchema)
     QSqlDatabase Check = open(FCheck);
     QSqlQuery Query(Check);
     for (const QString& sStatement : sSchema.split(';', Qt::SkipEmptyParts))
-        if (!Query.exec(sStatement)) qFatal("%s: %s", qPrintable(sStatement), qPrintable(Query.lastError().text()));
+        if (!Query.exec(sStatement))
+            qFatal("%s: %s", qPrintable(sStatement), qPrintable(Query.lastError().text()));
 }
 
 TSqlFile::~TSqlFile() {

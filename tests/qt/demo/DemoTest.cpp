@@ -4,11 +4,11 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QMessageBox>
-#include <QTimer>
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "DemoWindow.hpp"
 #include "PriceList.hpp"
@@ -63,7 +63,8 @@ class DemoTest : public QObject {
 
 private slots:
     void init() {
-        sFile = Dir.filePath(QString("prices%1%2.db").arg(QTest::currentTestFunction(), QTest::currentDataTag()));
+        sFile =
+            Dir.filePath(QString("prices%1%2.db").arg(QTest::currentTestFunction(), QTest::currentDataTag()));
         quorix_demo::EnsurePriceList(sFile);
         Window = std::make_unique<quorix_demo::DemoWindow>(sFile);
         Window->show();

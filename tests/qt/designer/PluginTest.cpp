@@ -28,7 +28,8 @@ private slots:
             QCOMPARE(Widget->group(), QString("Math"));
             QVERIFY(!Widget->isContainer());
             QVERIFY(Widget->domXml().contains("class=\"" + Widget->name() + "\""));
-            QVERIFY2(QFile::exists(QUORIX_SOURCE_DIR "/" + Widget->includeFile()), qPrintable(Widget->includeFile()));
+            QVERIFY2(QFile::exists(QUORIX_SOURCE_DIR "/" + Widget->includeFile()),
+                     qPrintable(Widget->includeFile()));
         }
         QCOMPARE(Names, (QStringList{"QuorixParserEdit", "QuorixDBParserEdit"}));
     }
@@ -41,7 +42,8 @@ private slots:
             const QImage Image = Icon.pixmap(24, 24).toImage();
             QCOMPARE(Image.size(), QSize(24, 24));
             QCOMPARE(QColor(Image.pixel(0, 23)), QColor(Qt::white));
-            QVERIFY(Image.colorCount() <= 16 || Image.convertToFormat(QImage::Format_Indexed8).colorCount() <= 16);
+            QVERIFY(Image.colorCount() <= 16 ||
+                    Image.convertToFormat(QImage::Format_Indexed8).colorCount() <= 16);
         }
         QVERIFY(Widgets[0]->icon().pixmap(24, 24).toImage() != Widgets[1]->icon().pixmap(24, 24).toImage());
     }
