@@ -57,4 +57,16 @@ inline TDoublePair Quotient(TDoublePair a, TDoublePair b) {
     return {q, r * rInverse};
 }
 
+// a / b as q + r, good to about 2^-76 of the quotient, with q cut to 26 bits: q times
+// b.hi's halves is exact and within 2^-24 of a.hi, so the remainder needs no split of
+// q, which would lengthen the chain after the division. For the parts of a quotient
+// that is only to be rounded once; r may reach 2^-25 of q.
+inline TDoublePair CutQuotient(TDoublePair a, TDoublePair b) {
+    const double rInverse = 1 / b.hi;
+    const double q = Split(a.hi * rInverse).hi;
+    const TDoublePair bs = Split(b.hi);
+    const double r = (a.hi - q * bs.hi) + ((a.lo - q * b.lo) - q * bs.lo);
+    return {q, r * rInverse};
+}
+
 }  // namespace rtl::dpair

@@ -28,7 +28,10 @@ struct TUnpacked {
     bool bNegative;
 };
 
-inline TUnpacked Unpacked(Extended x) {
+// Read where x lies: for an argument that is also loaded into the x87, which the
+// compiler could otherwise store again for its bits to be read, and reading the bits of
+// an 80-bit store stalls.
+inline TUnpacked UnpackedInPlace(const Extended& x) {
     struct {
         std::uint64_t iSignificand;
         std::uint16_t iSignAndExponent;
@@ -40,6 +43,9 @@ inline TUnpacked Unpacked(Extended x) {
     const int iShift = __builtin_clzll(raw.iSignificand);
     return {raw.iSignificand << iShift, kMinNormalExponent - iShift, bNegative};
 }
+
+// Read from a copy, which serves better where x is compared in the x87 first (ArcSin).
+inline TUnpacked Unpacked(Extended x) { return UnpackedInPlace(x); }
 
 // x = rSignificand * 2^rExponent with 1 <= |rSignificand| < 2, for a finite non-zero x.
 struct TExtracted {

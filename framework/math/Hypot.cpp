@@ -96,7 +96,7 @@ Extended HypotOfNormals(bits::TUnpacked a, bits::TUnpacked b) {
 // may leave the normal range are scaled first so that the larger is in [1, 2), and the
 // scale goes back in with the final rounding, which also gets a denormal result right.
 Extended Hypot(Extended X, Extended Y) {
-    bits::TUnpacked a = bits::Unpacked(X), b = bits::Unpacked(Y);
+    bits::TUnpacked a = bits::UnpackedInPlace(X), b = bits::UnpackedInPlace(Y);
     if (__builtin_expect(a.iExponent > bits::kMaxExponent || b.iExponent > bits::kMaxExponent, 0)) {
         explog::Finite(X);
         explog::Finite(Y);
@@ -105,15 +105,15 @@ Extended Hypot(Extended X, Extended Y) {
     const bool bSwap = a.iSignificand == 0 || (b.iSignificand != 0 && (b.iExponent > a.iExponent ||
                                                                       (b.iExponent == a.iExponent && b.iSignificand > a.iSignificand)));
     if (bSwap) std::swap(a, b);
-    const Extended rLarger = std::fabs(bSwap ? Y : X);
-    if (b.iSignificand == 0) return rLarger;
+    // The larger side's value is read only where it is returned: the x87 load of an
+    // argument whose bits were just read costs more than the rest of the common path.
     // From 2^-35 a down, b^2 is lost below the last bit of a^2 and b below that of the root.
-    if (a.iExponent - b.iExponent >= 35) return rLarger;
+    if (b.iSignificand == 0 || a.iExponent - b.iExponent >= 35) return std::fabs(bSwap ? Y : X);
     constexpr int kSafe = 16000;
     if (a.iExponent < kSafe && a.iExponent > -kSafe) return HypotOfNormals(a, b);
-    const Extended rSmaller = std::fabs(bSwap ? X : Y);
     const int e = a.iExponent;
-    const TPair root = HypotPair(bits::ScaledByPowerOfTwo(rLarger, -e), bits::ScaledByPowerOfTwo(rSmaller, -e));
+    const TPair root = HypotPair(bits::ScaledByPowerOfTwo(std::fabs(bSwap ? Y : X), -e),
+                                 bits::ScaledByPowerOfTwo(std::fabs(bSwap ? X : Y), -e));
     return explog::Finite(explog::Rounded({root, e}));
 }
 

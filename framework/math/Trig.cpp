@@ -5,11 +5,12 @@
 // where S + C t is formed exactly and the other terms, below 2^-13 of the result, only
 // need Extended precision. The result comes out as a pair good to about 2^-76 and is
 // rounded once, which gives the correctly rounded value for nearly every argument. The
-// tangent works the same way from a table of tangents (TangentAt).
+// tangent takes a quotient from a table of tangents (QuickTangent.hpp).
 #include <cmath>
 
 #include "framework/math/Math.hpp"
 #include "framework/math/Polynomial.hpp"
+#include "framework/math/QuickTangent.hpp"
 #include "framework/math/TrigReduce.hpp"
 
 namespace rtl {
@@ -49,13 +50,11 @@ inline TPair SineAt(unsigned j, const TRemainder& r) {
     return {sum.hi, rLow};
 }
 
-// tan(j pi / kTableSteps + t), or its reciprocal, from the tangent T of a step within
-// pi / 4 of 0: tan(i step + t) = (T + tan t) / (1 - T tan t), and a quarter turn on,
-// -1 over the same. Both parts are formed as pairs and divided once.
+// tan(j pi / kTableSteps + t), or its reciprocal: the quotient of QuickTangent.hpp with
+// both parts formed as pairs of Extended values and divided once.
 Extended TangentAt(unsigned j, const TPair& t, bool bReciprocal) {
-    const unsigned m = (j + kTableSteps / 4) & (kTableSteps - 1);  // the period is pi
-    const bool bQuarterOn = m >= kTableSteps / 2;
-    const TTableEntry& T = kTangentTable[m % (kTableSteps / 2)];
+    const TTangentStep step = TangentStepOf(j);
+    const TTableEntry& T = kTangentTable[step.iIndex];
     const Extended z = t.hi * t.hi;
     // tan t - t.hi, with t.lo times the derivative 1 + tan^2 t.
     const Extended rTanLow = t.lo * (1 + z) + t.hi * z * math::Series(kTangentLead, kTangentPoly, z, z * z);
@@ -66,10 +65,28 @@ Extended TangentAt(unsigned j, const TPair& t, bool bReciprocal) {
     const TPair product = pair::TwoProduct(Th, T.Halves(), t.hi);
     const TPair difference = pair::FastTwoSum(1, -product.hi);
     const TPair denominator{difference.hi, difference.lo - (product.lo + (Th * rTanLow + T.lo * t.hi))};
-    const TPair quotient = bQuarterOn != bReciprocal ? pair::Quotient(denominator, numerator)
-                                                     : pair::Quotient(numerator, denominator);
+    const TPair quotient = step.bQuarterOn != bReciprocal ? pair::Quotient(denominator, numerator)
+                                                          : pair::Quotient(numerator, denominator);
     const Extended rValue = pair::Value(quotient);
-    return bQuarterOn ? -rValue : rValue;
+    return step.bQuarterOn ? -rValue : rValue;
+}
+
+// The full kernel from the start, for the rare argument whose rounding the quick one
+// leaves open: reducing X again spares the common path from keeping the remainder.
+[[gnu::noinline]] Extended FullTangent(Extended X, bool bReciprocal) {
+    const TReduced reduced = Reduce(X);
+    return TangentAt(reduced.iStep, reduced.t, bReciprocal);
+}
+
+// The quick kernel, and the full one where the quick one cannot decide the rounding.
+// Inline, so that the remainder reaches the kernel in registers: an Extended stored
+// and loaded again costs more than the kernel's first steps.
+[[gnu::always_inline]] inline Extended TangentOf(Extended X, bool bReciprocal) {
+    const TReduced reduced = Reduce(X);
+    Extended rResult;
+    if (RoundedForSure(QuickTangentAt(reduced.iStep, reduced.t, bReciprocal), rResult)) [[likely]]
+        return rResult;
+    return FullTangent(X, bReciprocal);
 }
 
 void RequireFinite(Extended X) {
@@ -112,8 +129,7 @@ Extended Cos(Extended X) {
 Extended Tan(Extended X) {
     RequireFinite(X);
     if (std::fabs(X) < kOwnSine) [[unlikely]] return X;
-    const TReduced reduced = Reduce(X);
-    return TangentAt(reduced.iStep, reduced.t, false);
+    return TangentOf(X, false);
 }
 
 // The reciprocal of the tangent from the same pairs, so it is rounded once; 0 is the
@@ -122,8 +138,7 @@ Extended Cotan(Extended X) {
     RequireFinite(X);
     if (X == 0) RaiseZeroDivide();
     if (std::fabs(X) < kTinyCotangent) [[unlikely]] return TinyCotangent(X);
-    const TReduced reduced = Reduce(X);
-    return TangentAt(reduced.iStep, reduced.t, true);
+    return TangentOf(X, true);
 }
 
 }  // namespace rtl

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "framework/math/DoublePair.hpp"
 #include "framework/math/Pair.hpp"
 
 namespace rtl::trig {

@@ -58,6 +58,12 @@ def entry(value):
     return "{" + ", ".join(parts) + "}"
 
 
+def double_pair(value):
+    """value as the nearest double and the rest rounded to a double."""
+    hi = value_of(*rounded(value, 53))
+    return "{" + double(hi) + ", " + double(value - hi) + "}"
+
+
 def cody_waite_parts(step):
     """step as two 35-bit parts and a 64-bit rest: k * part is exact for |k| < 2^29."""
     first = rounded(step, 35)
@@ -114,6 +120,9 @@ def main():
     print("// tan((i - kTableSteps / 4) pi / kTableSteps) for i = 0 .. kTableSteps / 2 - 1.")
     emit_array("kTangentTable", "TTableEntry",
                [entry(mpmath.tan((i - TABLE_STEPS // 4) * step)) for i in range(TABLE_STEPS // 2)])
+    print("// The same tangents as pairs of doubles, hi + lo, for the quick tangent.")
+    emit_array("kTangentPairs", "dpair::TDoublePair",
+               [double_pair(mpmath.tan((i - TABLE_STEPS // 4) * step)) for i in range(TABLE_STEPS // 2)])
     print("// atan(i / kAtanSteps) for i = 0 .. kAtanSteps as pairs, then pi / 2 - atan,")
     print("// pi / 2 + atan and pi - atan of the same: the angles of the four octants of the")
     print("// upper half-plane.")

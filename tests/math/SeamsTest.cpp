@@ -156,3 +156,42 @@ TEST(MathSeams, HyperbolicFunctionsWhereTheyChangeFormula) {
                                                   Around(11357.2165L, -30, 4), Around(0x1p-13L, -40, 4)});
     for (const char* sRoutine : {"Sinh", "Cosh", "Tanh"}) ExpectCorrectlyRounded(sRoutine, Cases);
 }
+
+// Tan and Cotan take a quick kernel good to about 2^-74 and leave to the full one the
+// results it cannot round for sure. The first arguments (found by search) are where the
+// quick kernel alone would round the wrong way; the last lies 2^-32 from a pole of the
+// tangent, where the reduction's low part reaches 2^-20 of its high part and must not
+// be lost to the quotient.
+TEST(MathSeams, TangentAndCotangentNextToTiesAndWhereTheQuickKernelHandsOver) {
+    const std::vector<TArguments> Cases = {{0x9.988a4ca8e373p+0L},  {0xa.dc64b865c7c2cp+0L}, {0xe.34db63cd8e748p+0L},
+                                           {0x9.ea61b1ad42266p+1L}, {0xa.8182e1abda89p+0L},  {0xd.89ade8672348p-1L},
+                                           {0xb.a04a12d5e14befap+18L}};
+    for (const char* sRoutine : {"Tan", "Cotan"}) ExpectCorrectlyRounded(sRoutine, Cases);
+}
+
+// Every step of the tangent's table, j pi / 128 + t for j over a whole turn, with t at
+// the middle and next to both edges of the step, near 0 and a thousand turns on: one
+// wrong row or a wrong choice of quotient or sign would go unnoticed by a sweep that
+// misses its step.
+TEST(MathSeams, TangentAndCotangentInEveryStepOfTheirTable) {
+    constexpr Extended kStep = 0xC90FDAA22168C235p-69L;  // pi / 128
+    std::vector<TArguments> Cases;
+    for (int j = 0; j < 256; ++j)
+        for (Extended rTurns : {0.0L, 1000.0L})
+            for (Extended rOffset : {0.3L, 0.499L, -0.499L}) Cases.push_back({(j + 256 * rTurns + rOffset) * kStep});
+    for (const char* sRoutine : {"Tan", "Cotan"}) ExpectCorrectlyRounded(sRoutine, Cases);
+}
+
+// Next to the zeros and poles, k pi / 2 for small and large k, where the result is as
+// small or as large as the remainder itself: the Extended nearest to them and their
+// neighbours, and remainders on both sides of 2^-32, where the reduction changes method.
+TEST(MathSeams, TangentAndCotangentNextToTheirZerosAndPoles) {
+    constexpr Extended kHalfPi = 0xC90FDAA22168C235p-63L;
+    std::vector<TArguments> Cases;
+    for (Extended k : {1.0L, 2.0L, 3.0L, 4.0L, 7.0L, 1000003.0L, 2000000.0L}) {
+        const std::vector<TArguments> Near = Around(k * kHalfPi, -63, 2);
+        Cases.insert(Cases.end(), Near.begin(), Near.end());
+        for (Extended rOffset : {0x1.1p-32L, -0x1.1p-32L, 0x1.Fp-33L, 0x1p-20L}) Cases.push_back({k * kHalfPi + rOffset});
+    }
+    for (const char* sRoutine : {"Tan", "Cotan"}) ExpectCorrectlyRounded(sRoutine, Cases);
+}
