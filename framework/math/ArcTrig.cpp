@@ -163,7 +163,8 @@ Extended ArcCos(Extended X) {
 // The angle in (-pi, pi]; see AngleOfUnusualPoint for the axes and (0, 0).
 Extended ArcTan2(Extended Y, Extended X) {
     const bits::TUnpacked y = bits::Unpacked(Y), x = bits::Unpacked(X);
-    if (!IsPlainPoint(y, x)) [[unlikely]] return AngleOfUnusualPoint(Y, X);
+    if (!IsPlainPoint(y, x)) [[unlikely]]
+        return AngleOfUnusualPoint(Y, X);
     const Extended rAngle = PlainAngle<false>(CoordinateOf(y), CoordinateOf(x), x.bNegative);
     return y.bNegative ? -rAngle : rAngle;
 }

@@ -1,8 +1,8 @@
 // The exponential and the logarithms.
 #include "framework/math/ExpLog.hpp"
 
-#include "framework/math/Math.hpp"
 #include "framework/math/ExpLogWide.hpp"
+#include "framework/math/Math.hpp"
 #include "framework/math/QuickLog.hpp"
 
 namespace rtl {
@@ -65,7 +65,9 @@ wide::TWide OnePlus(bits::TUnpacked x) {
 
 // The full kernel's logarithm, for the few arguments the quick one leaves: apart, so
 // that the quick path keeps its registers.
-[[gnu::noinline]] Extended FullLog(bits::TUnpacked x, wide::TWideFactor factor) { return Rounded(LnOf(x, factor)); }
+[[gnu::noinline]] Extended FullLog(bits::TUnpacked x, wide::TWideFactor factor) {
+    return Rounded(LnOf(x, factor));
+}
 
 // The quick logarithm where it decides the rounding, else the full kernel.
 template <const wide::TQuickLogBase& base>

@@ -13,10 +13,10 @@
 #include <cstdint>
 #include <limits>
 
-#include "framework/math/Math.hpp"
 #include "framework/base/Types.hpp"
 #include "framework/math/ExpLogWide.hpp"
 #include "framework/math/ExtendedBits.hpp"
+#include "framework/math/Math.hpp"
 #include "framework/math/Pair.hpp"
 
 namespace rtl::explog {

@@ -41,7 +41,7 @@ struct TSigned {
     bool bNegative;
 };
 
-inline constexpr int kLnFractionBits = 124;    // of the table logarithms
+inline constexpr int kLnFractionBits = 124;        // of the table logarithms
 inline constexpr int kArgumentFractionBits = 112;  // of exponents and large logarithms
 
 // q(r) = 1/3 - r/4 + r^2 D(r), so that ln(1 + r) = r - r^2/2 + r^3 q(r), for
@@ -67,7 +67,8 @@ struct TSeriesParts {
 // below 2^-58, in double, d[k] scaled for x = r 2^kTopBits and units of 2^-127. Short
 // chains of operations, none longer than the square's.
 template <int kTopBits, int kSquareBits>
-inline TSeriesParts ShortSeries(TInt128 r, bool bSubtractSquare, std::uint64_t iCubeFactor, const double (&d)[4]) {
+inline TSeriesParts ShortSeries(TInt128 r, bool bSubtractSquare, std::uint64_t iCubeFactor,
+                                const double (&d)[4]) {
     constexpr int kBelow = 127 - kTopBits;
     const std::int64_t iTop = std::int64_t(r >> kBelow);
     const std::int64_t iBelow = std::int64_t(r & ((TInt128(1) << kBelow) - 1));
@@ -141,7 +142,8 @@ inline TSigned LnNearOne(TSigned r, TInt128 iFixed) {
 // bits that the result keeps, in two parts of 63 and 49 bits.
 inline TInt128 TimesLn2(int e) {
     const TUInt128 iLn2 = Value(tables::kLn2) >> (127 - kArgumentFractionBits);
-    const std::int64_t iHigh = std::int64_t(iLn2 >> 49), iLow = std::int64_t(iLn2 & ((TUInt128(1) << 49) - 1));
+    const std::int64_t iHigh = std::int64_t(iLn2 >> 49),
+                       iLow = std::int64_t(iLn2 & ((TUInt128(1) << 49) - 1));
     return (TInt128(iHigh) * e << 49) + TInt128(iLow) * e;
 }
 
@@ -175,7 +177,8 @@ inline constexpr TWideFactor kNatural = {{std::uint64_t(1) << 63, 0}, 0};
     constexpr TUInt128 kOne125 = TUInt128(1) << 125;
     const TInt128 r = TInt128(HighProduct(iFirst, fine.iReciprocal) - kOne125) << 2;
     // Next to 1 both centres are 1 and r is exact: the result is relative to r.
-    const bool bNatural = factor.iSignificand.iHigh == kNatural.iSignificand.iHigh && factor.iSignificand.iLow == 0;
+    const bool bNatural =
+        factor.iSignificand.iHigh == kNatural.iSignificand.iHigh && factor.iSignificand.iLow == 0;
     if (bShort && e == 0 && iFine == 0 && (iCoarse & 127) == 0) {
         const TSigned ln = LnNearOne(FromSignedFixed(r, 127), r);
         return bNatural ? ln : Times(ln, factor);
@@ -199,15 +202,18 @@ inline constexpr TWideFactor kNatural = {{std::uint64_t(1) << 63, 0}, 0};
 inline TInt128 FixedArgument(bits::TUnpacked x) {
     const int iShift = x.iExponent + kArgumentFractionBits - 63;
     const TUInt128 iSignificand = x.iSignificand;
-    const TUInt128 iMagnitude = iShift >= 0 ? iSignificand << iShift : iShift > -64 ? iSignificand >> -iShift : 0;
+    const TUInt128 iMagnitude = iShift >= 0    ? iSignificand << iShift
+                                : iShift > -64 ? iSignificand >> -iShift
+                                               : 0;
     return x.bNegative ? -TInt128(iMagnitude) : TInt128(iMagnitude);
 }
 
 // The same for a value held as a TSigned; 0 for all that lie below 2^-112.
 inline TInt128 FixedArgument(TSigned x) {
     const int iShift = int(x.magnitude.iExponent) + kArgumentFractionBits - 127;
-    const TUInt128 iMagnitude = iShift >= 0 ? x.magnitude.iSignificand << iShift
-                                : iShift > -128 ? x.magnitude.iSignificand >> -iShift : 0;
+    const TUInt128 iMagnitude = iShift >= 0     ? x.magnitude.iSignificand << iShift
+                                : iShift > -128 ? x.magnitude.iSignificand >> -iShift
+                                                : 0;
     return x.bNegative ? -TInt128(iMagnitude) : TInt128(iMagnitude);
 }
 

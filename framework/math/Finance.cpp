@@ -5,8 +5,8 @@
 #include <string>
 
 #include "framework/base/Exceptions.hpp"
-#include "framework/math/Math.hpp"
 #include "framework/math/ExpLog.hpp"
+#include "framework/math/Math.hpp"
 #include "framework/math/Power.hpp"
 
 namespace rtl {
@@ -66,8 +66,7 @@ struct TBalance {
 const Extended kRootTolerance = 1e-12L;
 
 bool IsRoot(const TBalance& balance) {
-    return std::isfinite(balance.rValue) &&
-           std::fabs(balance.rValue) <= kRootTolerance * balance.rScale;
+    return std::isfinite(balance.rValue) && std::fabs(balance.rValue) <= kRootTolerance * balance.rScale;
 }
 
 template <typename TBalanceAt>
@@ -96,9 +95,7 @@ template <typename TBalanceAt>
 bool BracketingSearch(Extended rGuess, const TBalanceAt& BalanceAt, Extended& rRoot) {
     const Extended kReach = 30;
     auto StepAt = [](Extended rDistance) { return std::max(1.0L / 128, rDistance / 64); };
-    auto ValueAt = [&](Extended rLogGrowth) {
-        return BalanceAt(explog::ExpM1OrInfinity(rLogGrowth)).rValue;
-    };
+    auto ValueAt = [&](Extended rLogGrowth) { return BalanceAt(explog::ExpM1OrInfinity(rLogGrowth)).rValue; };
     auto Opposite = [](Extended a, Extended b) {
         return std::isfinite(a) && std::isfinite(b) && ((a < 0 && b > 0) || (a > 0 && b < 0));
     };
@@ -148,9 +145,7 @@ bool BracketingSearch(Extended rGuess, const TBalanceAt& BalanceAt, Extended& rR
     return false;
 }
 
-[[noreturn]] void RaiseNoRate() {
-    throw EInvalidArgument("No rate of interest balances the payments");
-}
+[[noreturn]] void RaiseNoRate() { throw EInvalidArgument("No rate of interest balances the payments"); }
 
 // Newton steps from the guess; should they wander off or stall, the bracketing walk.
 template <typename TBalanceAt>
@@ -158,8 +153,7 @@ Extended SearchRate(Extended rGuess, const TBalanceAt& BalanceAt) {
     // With every term 0, every rate balances and none is the answer.
     if (BalanceAt(0).rScale == 0) RaiseNoRate();
     Extended rRoot = 0;
-    if (NewtonSearch(rGuess, BalanceAt, rRoot) || BracketingSearch(rGuess, BalanceAt, rRoot))
-        return rRoot;
+    if (NewtonSearch(rGuess, BalanceAt, rRoot) || BracketingSearch(rGuess, BalanceAt, rRoot)) return rRoot;
     RaiseNoRate();
 }
 
@@ -189,32 +183,29 @@ Extended PresentValue(Extended rRate, int iPeriods, Extended rPayment, Extended 
                       TPaymentTime PaymentTime) {
     const TGrowth growth = CheckedGrowth(rRate, iPeriods);
     const Extended rAnnuity = AnnuityFactor(rRate, iPeriods, growth, Timing(PaymentTime));
-    return FiniteOrRaise(-(rFutureValue + rPayment * rAnnuity) / growth.rFactor,
-                         growth.rFactor == 0);
+    return FiniteOrRaise(-(rFutureValue + rPayment * rAnnuity) / growth.rFactor, growth.rFactor == 0);
 }
 
 Extended Payment(Extended rRate, int iPeriods, Extended rPresentValue, Extended rFutureValue,
                  TPaymentTime PaymentTime) {
     const TGrowth growth = CheckedGrowth(rRate, iPeriods);
     const Extended rAnnuity = AnnuityFactor(rRate, iPeriods, growth, Timing(PaymentTime));
-    return FiniteOrRaise(-(rPresentValue * growth.rFactor + rFutureValue) / rAnnuity,
-                         rAnnuity == 0);
+    return FiniteOrRaise(-(rPresentValue * growth.rFactor + rFutureValue) / rAnnuity, rAnnuity == 0);
 }
 
-Extended NumberOfPeriods(Extended rRate, Extended rPayment, Extended rPresentValue,
-                         Extended rFutureValue, TPaymentTime PaymentTime) {
-    if (rRate == 0)
-        return FiniteOrRaise(-(rPresentValue + rFutureValue) / rPayment, rPayment == 0);
+Extended NumberOfPeriods(Extended rRate, Extended rPayment, Extended rPresentValue, Extended rFutureValue,
+                         TPaymentTime PaymentTime) {
+    if (rRate == 0) return FiniteOrRaise(-(rPresentValue + rFutureValue) / rPayment, rPayment == 0);
     // The balance gives (1+r)^n = 1 + x with x below; ln(1 + x) is taken without
     // forming 1 + x, which would round away the digits of a small rate.
     const Extended rDenominator = rPayment * (1 + rRate * Timing(PaymentTime)) + rPresentValue * rRate;
-    const Extended x = FiniteOrRaise(-rRate * (rPresentValue + rFutureValue) / rDenominator,
-                                     rDenominator == 0);
+    const Extended x =
+        FiniteOrRaise(-rRate * (rPresentValue + rFutureValue) / rDenominator, rDenominator == 0);
     return FiniteOrRaise(LnXP1(x) / LnXP1(rRate));
 }
 
-Extended InterestRate(int iPeriods, Extended rPayment, Extended rPresentValue,
-                      Extended rFutureValue, TPaymentTime PaymentTime) {
+Extended InterestRate(int iPeriods, Extended rPayment, Extended rPresentValue, Extended rFutureValue,
+                      TPaymentTime PaymentTime) {
     // Without periods the rate plays no part in the balance.
     if (iPeriods == 0) RaiseNoRate();
     const Extended n = iPeriods, t = Timing(PaymentTime);
@@ -224,8 +215,7 @@ Extended InterestRate(int iPeriods, Extended rPayment, Extended rPresentValue,
         const Extended rFactorSlope = n * growth.rFactor / (1 + r);
         const Extended rAnnuitySlope =
             r == 0 ? t * n + n * (n - 1) / 2
-                   : t * growth.rExcess / r +
-                         (1 + r * t) * (rFactorSlope * r - growth.rExcess) / (r * r);
+                   : t * growth.rExcess / r + (1 + r * t) * (rFactorSlope * r - growth.rExcess) / (r * r);
         return {rPresentValue * growth.rFactor + rPayment * rAnnuity + rFutureValue,
                 rPresentValue * rFactorSlope + rPayment * rAnnuitySlope,
                 std::fabs(rPresentValue * growth.rFactor) + std::fabs(rPayment * rAnnuity) +
@@ -240,8 +230,7 @@ Extended InterestPayment(Extended rRate, int iPeriod, int iPeriods, Extended rPr
     const Extended rPayment = Payment(rRate, iPeriods, rPresentValue, rFutureValue, PaymentTime);
     if (PaymentTime == ptEndOfPeriod)
         // Interest on the balance owed during the period, after the payments before it.
-        return FiniteOrRaise(
-            rRate * FutureValue(rRate, iPeriod - 1, rPayment, rPresentValue, ptEndOfPeriod));
+        return FiniteOrRaise(rRate * FutureValue(rRate, iPeriod - 1, rPayment, rPresentValue, ptEndOfPeriod));
     // Paid in advance, a payment carries the interest of the period before it: none in
     // the first period.
     if (iPeriod == 1) return 0;
@@ -256,8 +245,7 @@ Extended PeriodPayment(Extended rRate, int iPeriod, int iPeriods, Extended rPres
     return FiniteOrRaise(Payment(rRate, iPeriods, rPresentValue, rFutureValue, PaymentTime) - rInterest);
 }
 
-Extended NetPresentValue(Extended rRate, std::span<const double> CashFlows,
-                         TPaymentTime PaymentTime) {
+Extended NetPresentValue(Extended rRate, std::span<const double> CashFlows, TPaymentTime PaymentTime) {
     if (rRate == -1) RaiseZeroDivide();
     const Extended rAtFirstFlow = DiscountedFlows(rRate, CashFlows).rValue;
     if (PaymentTime == ptStartOfPeriod) return FiniteOrRaise(rAtFirstFlow);
@@ -276,8 +264,7 @@ Extended DoubleDecliningBalance(Extended rCost, Extended rSalvage, int iLife, in
     // and later periods nothing.
     const Extended rBookBefore = rCost * IntPower(1 - rRate, iPeriod - 1);
     const Extended rBookAfter = rBookBefore * (1 - rRate);
-    const Extended rDepreciation =
-        rBookAfter < rSalvage ? rBookBefore - rSalvage : rBookBefore * rRate;
+    const Extended rDepreciation = rBookAfter < rSalvage ? rBookBefore - rSalvage : rBookBefore * rRate;
     return FiniteOrRaise(std::max<Extended>(rDepreciation, 0));
 }
 

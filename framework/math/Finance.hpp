@@ -28,11 +28,11 @@ Extended PresentValue(Extended rRate, int iPeriods, Extended rPayment, Extended 
 Extended Payment(Extended rRate, int iPeriods, Extended rPresentValue, Extended rFutureValue,
                  TPaymentTime PaymentTime);
 // Need not be whole.
-Extended NumberOfPeriods(Extended rRate, Extended rPayment, Extended rPresentValue,
-                         Extended rFutureValue, TPaymentTime PaymentTime);
+Extended NumberOfPeriods(Extended rRate, Extended rPayment, Extended rPresentValue, Extended rFutureValue,
+                         TPaymentTime PaymentTime);
 // The rate per period that balances the other quantities, searched from 10%.
-Extended InterestRate(int iPeriods, Extended rPayment, Extended rPresentValue,
-                      Extended rFutureValue, TPaymentTime PaymentTime);
+Extended InterestRate(int iPeriods, Extended rPayment, Extended rPresentValue, Extended rFutureValue,
+                      TPaymentTime PaymentTime);
 
 // The interest and principal parts of the payment in period iPeriod (1 to iPeriods);
 // they add up to Payment.
@@ -43,8 +43,7 @@ Extended PeriodPayment(Extended rRate, int iPeriod, int iPeriods, Extended rPres
 
 // The cash flows discounted one period apart; at the end of the periods the first flow
 // is discounted by one period, at the start it is not.
-Extended NetPresentValue(Extended rRate, std::span<const double> CashFlows,
-                         TPaymentTime PaymentTime);
+Extended NetPresentValue(Extended rRate, std::span<const double> CashFlows, TPaymentTime PaymentTime);
 // The rate at which the flows, the first undiscounted, are worth 0 together; the search
 // starts at rGuess.
 Extended InternalRateOfReturn(Extended rGuess, std::span<const double> CashFlows);

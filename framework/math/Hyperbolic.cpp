@@ -3,9 +3,9 @@
 // the inverses go through the pair logarithm in ln(1 + ...) forms.
 #include <cmath>
 
-#include "framework/math/Math.hpp"
 #include "framework/math/ExpLog.hpp"
 #include "framework/math/ExtendedBits.hpp"
+#include "framework/math/Math.hpp"
 #include "framework/math/QuickHyperbolic.hpp"
 #include "framework/math/Wide.hpp"
 
@@ -43,7 +43,8 @@ wide::TInt128 FixedMagnitude(bits::TUnpacked x) {
 
 // e^|x| / 2 for |x| >= 32, rounded once and overflowing only where the result does.
 [[gnu::noinline]] Extended HalfExp(bits::TUnpacked x, bool bNegative = false) {
-    constexpr wide::TInt128 kBound = wide::TInt128(explog::kExpOverflowBound + 1) << wide::kArgumentFractionBits;
+    constexpr wide::TInt128 kBound = wide::TInt128(explog::kExpOverflowBound + 1)
+                                     << wide::kArgumentFractionBits;
     if (x.iExponent >= 14) RaiseOverflow();
     const wide::TInt128 a = FixedMagnitude(x);
     if (a > kBound) RaiseOverflow();
@@ -93,7 +94,8 @@ bool RoundedSurely(dpair::TDoublePair q, Extended& rResult) {
 // 2^-66.
 Extended LnOfTwice(const Extended& x) {
     const bits::TUnpacked bits = bits::Unpacked(x);
-    return wide::Rounded(wide::LnWide(wide::TUInt128(bits.iSignificand) << 64, bits.iExponent + 1).magnitude, false);
+    return wide::Rounded(wide::LnWide(wide::TUInt128(bits.iSignificand) << 64, bits.iExponent + 1).magnitude,
+                         false);
 }
 
 // ln(x.hi + x.lo) rounded once, x.hi > 0 and at least 2^-34 from 1, x.lo within half an
@@ -102,7 +104,8 @@ Extended LnOfPair(TPair x) {
     const bits::TUnpacked hi = bits::Unpacked(x.hi);
     // x.lo in units of 2^(e - 126): below 2^62 in size, and its 53 bits in double suffice.
     const std::int64_t iLow = std::int64_t(double(bits::ScaledByPowerOfTwo(x.lo, 126 - hi.iExponent)));
-    const wide::TUInt128 iSum = (wide::TUInt128(hi.iSignificand) << 64) + wide::TUInt128(wide::TInt128(iLow) << 1);
+    const wide::TUInt128 iSum =
+        (wide::TUInt128(hi.iSignificand) << 64) + wide::TUInt128(wide::TInt128(iLow) << 1);
     const wide::TWide w = wide::FromFixed(iSum, 127 - hi.iExponent);
     const wide::TSigned ln = wide::LnWide(w.iSignificand, int(w.iExponent), wide::kNatural, false);
     return wide::Rounded(ln.magnitude, ln.bNegative);
@@ -137,7 +140,8 @@ Extended Tanh(Extended X) {
         return WithSignOf(X, rQuick);
     // sinh a / cosh a, their significands divided as pairs.
     const wide::TWide sinh = HalfSumOfExp(x, true), cosh = HalfSumOfExp(x, false);
-    const TPair q = pair::Divide(wide::SignificandPair(sinh.iSignificand), wide::SignificandPair(cosh.iSignificand));
+    const TPair q =
+        pair::Divide(wide::SignificandPair(sinh.iSignificand), wide::SignificandPair(cosh.iSignificand));
     return WithSignOf(X, pair::Value(q) * bits::PowerOfTwo(int(sinh.iExponent - cosh.iExponent)));
 }
 

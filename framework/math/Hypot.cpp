@@ -1,9 +1,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "framework/math/Math.hpp"
 #include "framework/math/ExpLog.hpp"
 #include "framework/math/ExtendedBits.hpp"
+#include "framework/math/Math.hpp"
 #include "framework/math/Wide.hpp"
 
 namespace rtl {
@@ -102,8 +102,10 @@ Extended Hypot(Extended X, Extended Y) {
         explog::Finite(Y);
     }
     // A zero's exponent field says nothing of its size.
-    const bool bSwap = a.iSignificand == 0 || (b.iSignificand != 0 && (b.iExponent > a.iExponent ||
-                                                                      (b.iExponent == a.iExponent && b.iSignificand > a.iSignificand)));
+    const bool bSwap =
+        a.iSignificand == 0 ||
+        (b.iSignificand != 0 &&
+         (b.iExponent > a.iExponent || (b.iExponent == a.iExponent && b.iSignificand > a.iSignificand)));
     if (bSwap) std::swap(a, b);
     // The larger side's value is read only where it is returned: the x87 load of an
     // argument whose bits were just read costs more than the rest of the common path.

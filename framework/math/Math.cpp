@@ -62,7 +62,6 @@ Extended FiniteOrRaise(Extended rResult, bool bPole) {
     RaiseOverflow();
 }
 
-
 Extended DegToRad(Extended Degrees) { return Rounded(Quad(Degrees) * kQuadPi / 180); }
 Extended RadToDeg(Extended Radians) { return Rounded(Quad(Radians) * 180 / kQuadPi); }
 Extended GradToRad(Extended Grads) { return Rounded(Quad(Grads) * kQuadPi / 200); }

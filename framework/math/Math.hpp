@@ -36,7 +36,7 @@ inline constexpr Extended Pi = 0xC90FDAA22168C235p-62L;
 Extended Sin(Extended X);
 Extended Cos(Extended X);
 Extended Tan(Extended X);
-Extended Cotan(Extended X);  // raises EZeroDivide at 0
+Extended Cotan(Extended X);   // raises EZeroDivide at 0
 Extended ArcCos(Extended X);  // |X| > 1 raises EInvalidOp
 Extended ArcSin(Extended X);  // |X| > 1 raises EInvalidOp
 // The angle of the point (X, Y), in (-pi, pi]; ArcTan2(0, 0) is 0.

@@ -15,9 +15,8 @@
 namespace rtl::trig {
 
 // The angle of the point (x, y) for y, x > 0, or reflected into the half-plane x <= 0
-// (pi minus the angle), from the bits of the coordinates. With far <= near the two magnitudes, far = F 2^-d, near = N (their
-// significands F, N and exponent difference d), and c = i / kAtanSteps next to their
-// ratio,
+// (pi minus the angle), from the bits of the coordinates. With far <= near the two magnitudes, far = F 2^-d,
+// near = N (their significands F, N and exponent difference d), and c = i / kAtanSteps next to their ratio,
 //     u = (far - c near) / (near + c far) = (kAtanSteps F - i N 2^d) / (kAtanSteps N 2^d + i F)
 // is a quotient of two whole numbers of at most 80 bits, formed exactly in integers and
 // divided once in doubles. Where c is 0 (d >= 8 or a small ratio) u = F / N 2^-d.
@@ -58,14 +57,16 @@ inline TRatio PlainRatio(const TCoordinate& far, const TCoordinate& near) {
     // hold up all that follows: i may miss the nearest by a quarter, which the arc
     // tangent's series allows for.
     const double rInverse = kSliceInverse[(near.iSignificand >> 56) % kInverseSlots];
-    const unsigned i = d >= 8 ? 0 : unsigned(rFar * (kAtanSteps * 0x1p-52 * bits::PowerOfTwo(-d)) * rInverse + 0.5);
+    const unsigned i =
+        d >= 8 ? 0 : unsigned(rFar * (kAtanSteps * 0x1p-52 * bits::PowerOfTwo(-d)) * rInverse + 0.5);
     if (i == 0) {
         const dpair::TDoublePair q = dpair::Quotient({rFar, LowOf<bLow>(far)}, {rNear, LowOf<bLow>(near)});
         const double rScale = bits::PowerOfTwo(-d);
         return {{q.hi * rScale, q.lo * rScale}, 0};
     }
     const TUInt128 rShiftedNear = TUInt128(near.iSignificand) << d;
-    const dpair::TInt128 numerator = dpair::TInt128(TUInt128(far.iSignificand) * kAtanSteps - rShiftedNear * i);
+    const dpair::TInt128 numerator =
+        dpair::TInt128(TUInt128(far.iSignificand) * kAtanSteps - rShiftedNear * i);
     const TUInt128 denominator = rShiftedNear * kAtanSteps + TUInt128(far.iSignificand) * i;
     dpair::TDoublePair a = dpair::FromWhole(numerator), b = dpair::FromWhole(dpair::TInt128(denominator));
     if constexpr (bLow) {
@@ -107,7 +108,8 @@ inline Extended PlainAngle(const TCoordinate& y, const TCoordinate& x, bool bRef
 }
 
 inline bool IsNormal(const bits::TUnpacked& a) {
-    return a.iExponent >= bits::kMinNormalExponent && a.iExponent <= bits::kMaxExponent && (a.iSignificand >> 63) != 0;
+    return a.iExponent >= bits::kMinNormalExponent && a.iExponent <= bits::kMaxExponent &&
+           (a.iSignificand >> 63) != 0;
 }
 
 inline bool IsPlainPoint(const bits::TUnpacked& y, const bits::TUnpacked& x) {

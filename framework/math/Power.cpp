@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "framework/math/Math.hpp"
 #include "framework/math/ExpLog.hpp"
 #include "framework/math/ExtendedBits.hpp"
+#include "framework/math/Math.hpp"
 #include "framework/math/Wide.hpp"
 
 namespace rtl {
@@ -56,8 +56,8 @@ Extended Magnitude(bits::TUnpacked base, int Exponent) {
     if (n > 0) return wide::Rounded(power, false);
     // A negative power divides only once, at the end, so that neither an overflow of
     // the intermediate power nor a second rounding can spoil a tiny result.
-    return explog::Rounded({pair::Divide({1, 0}, wide::SignificandPair(power.iSignificand)),
-                            ClampedExponent(-power.iExponent)});
+    return explog::Rounded(
+        {pair::Divide({1, 0}, wide::SignificandPair(power.iSignificand)), ClampedExponent(-power.iExponent)});
 }
 
 // Base^Exponent from the bits of Base, which the callers take from their argument in

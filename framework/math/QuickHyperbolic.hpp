@@ -81,11 +81,12 @@ inline TQuickExpPair QuickExpPair(bits::TUnpacked x) {
     const int k = QuickExpSteps(x);
     const TInt128 r = a - TInt128(TUInt128(unsigned(k)) * Value(tables::kQuickExpStep));
     const TQuickExpM1 m = QuickExpM1(r);
-    const TQuickScaled plus = QuickTimesStep(k, m.iOdd + m.iEven, m.rOdd + m.rEven);     // e^a / 2^(k >> 8)
+    const TQuickScaled plus = QuickTimesStep(k, m.iOdd + m.iEven, m.rOdd + m.rEven);    // e^a / 2^(k >> 8)
     const TQuickScaled minus = QuickTimesStep(-k, m.iEven - m.iOdd, m.rEven - m.rOdd);  // e^-a / 2^(-k >> 8)
     // e^-a to e^a's scale: 2^(-k >> 8) / 2^(k >> 8), at most 2^-93.
     const int iScale = (k >> 8) - (-k >> 8);
-    return {plus.iValue, minus.iValue >> iScale, plus.rValue, minus.rValue * bits::PowerOfTwo(-iScale), k >> 8};
+    return {plus.iValue, minus.iValue >> iScale, plus.rValue, minus.rValue * bits::PowerOfTwo(-iScale),
+            k >> 8};
 }
 
 // sinh a (bDifference) or cosh a for a = x's magnitude, 2^-2 <= a < 2^5, as a

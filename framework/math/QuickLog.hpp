@@ -27,7 +27,8 @@ inline TInt128 TimesLogOfTwo(int e) {
         return TInt128(e) * iLog;
     } else {
         static_assert(iLog >> 112 == 0, "log_b(2) < 1");
-        constexpr std::int64_t iHigh = std::int64_t(iLog >> 48), iLow = std::int64_t(iLog & ((TUInt128(1) << 48) - 1));
+        constexpr std::int64_t iHigh = std::int64_t(iLog >> 48),
+                               iLow = std::int64_t(iLog & ((TUInt128(1) << 48) - 1));
         return TInt128(e) * iHigh * (TInt128(1) << 48) + std::int64_t(e) * iLow;
     }
 }
@@ -63,9 +64,10 @@ template <const TQuickLogBase& base>
     const double rTail = x4 * (((c[0] + c[1] * x) + x2 * (c[2] + c[3] * x)) + x4 * (c[4] + c[5] * x));
     const double rBelow = double(iBelow), rSquareLow = double(std::int64_t(Low(iSquare) >> 1));
     const double rRest = (kLowTimesR * x - kLowTimesHalfSquare * x2) +
-                         ((kBelow * rBelow - kTopTimesBelow * (x * rBelow)) - kHalfSquareLow * rSquareLow) + rTail;
-    return TimesLogOfTwo<base>(e) + TInt128(Value(base.pCentres[i])) + (iTimesK >> 21) - (iSquareTimesK >> 29) +
-           (iCubeTerm >> 37) + (TInt128(std::int64_t(rRest)) << 16);
+                         ((kBelow * rBelow - kTopTimesBelow * (x * rBelow)) - kHalfSquareLow * rSquareLow) +
+                         rTail;
+    return TimesLogOfTwo<base>(e) + TInt128(Value(base.pCentres[i])) + (iTimesK >> 21) -
+           (iSquareTimesK >> 29) + (iCubeTerm >> 37) + (TInt128(std::int64_t(rRest)) << 16);
 }
 
 // log_b of a positive finite x, within 2^kQuickLogError.

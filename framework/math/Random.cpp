@@ -23,8 +23,7 @@ std::uint64_t NextBits() {
 }  // namespace
 
 void Randomize() {
-    RandSeed = static_cast<std::uint64_t>(
-        std::chrono::system_clock::now().time_since_epoch().count());
+    RandSeed = static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
 }
 
 Extended Random() {

@@ -114,7 +114,8 @@ Extended TinyCotangent(Extended X) {
 
 Extended Sin(Extended X) {
     RequireFinite(X);
-    if (std::fabs(X) < kOwnSine) [[unlikely]] return X;
+    if (std::fabs(X) < kOwnSine) [[unlikely]]
+        return X;
     const TReduced reduced = Reduce(X);
     return pair::Value(SineAt(reduced.iStep, RemainderOf(reduced.t)));
 }
@@ -128,7 +129,8 @@ Extended Cos(Extended X) {
 // No Extended lies close enough to a pole for the tangent to overflow.
 Extended Tan(Extended X) {
     RequireFinite(X);
-    if (std::fabs(X) < kOwnSine) [[unlikely]] return X;
+    if (std::fabs(X) < kOwnSine) [[unlikely]]
+        return X;
     return TangentOf(X, false);
 }
 
@@ -137,7 +139,8 @@ Extended Tan(Extended X) {
 Extended Cotan(Extended X) {
     RequireFinite(X);
     if (X == 0) RaiseZeroDivide();
-    if (std::fabs(X) < kTinyCotangent) [[unlikely]] return TinyCotangent(X);
+    if (std::fabs(X) < kTinyCotangent) [[unlikely]]
+        return TinyCotangent(X);
     return TangentOf(X, true);
 }
 

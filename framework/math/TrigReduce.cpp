@@ -86,7 +86,8 @@ void Negate(TWide& n) {
 // The high 128 bits of the 256-bit product of a and b.
 TDoubleWord HighProduct(TDoubleWord a, TDoubleWord b) {
     const uint64_t a1 = uint64_t(a >> 64), a0 = uint64_t(a), b1 = uint64_t(b >> 64), b0 = uint64_t(b);
-    const TDoubleWord low = TDoubleWord(a0) * b0, cross1 = TDoubleWord(a1) * b0, cross0 = TDoubleWord(a0) * b1;
+    const TDoubleWord low = TDoubleWord(a0) * b0, cross1 = TDoubleWord(a1) * b0,
+                      cross0 = TDoubleWord(a0) * b1;
     const TDoubleWord middle = (low >> 64) + uint64_t(cross1) + uint64_t(cross0);
     return TDoubleWord(a1) * b1 + (cross1 >> 64) + (cross0 >> 64) + (middle >> 64);
 }

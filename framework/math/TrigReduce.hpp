@@ -40,8 +40,10 @@ constexpr Extended kCancellation = 0x1p-32L;
 // of k kStepPart1.
 inline TReduced Reduce(Extended X) {
     const Extended rMagnitude = std::fabs(X);
-    if (rMagnitude < kNoReduction) [[unlikely]] return {0, {X, 0}};
-    if (rMagnitude >= kModerate) [[unlikely]] return ReduceFromBits(X);
+    if (rMagnitude < kNoReduction) [[unlikely]]
+        return {0, {X, 0}};
+    if (rMagnitude >= kModerate) [[unlikely]]
+        return ReduceFromBits(X);
     const Extended rSteps = X * kInverseStep;
     const Extended k = math::NearestWhole(rSteps).rValue;
     const unsigned iStep = unsigned(math::NearestInteger(rSteps)) & kStepMask;

@@ -135,7 +135,8 @@ inline Extended Rounded(TWide w, bool bNegative) {
         // kept bit is.
         iKept += (iRest >> 63) & ((iRest << 1 != 0) | (iKept & 1));
         // A carry out of the top bit leaves 2^64 as 0.
-        if (__builtin_expect(iKept != 0, 1)) return FromSignificand(iKept) * SignedPowerOfTwo(int(e) - 63, bNegative);
+        if (__builtin_expect(iKept != 0, 1))
+            return FromSignificand(iKept) * SignedPowerOfTwo(int(e) - 63, bNegative);
         return SignedPowerOfTwo(int(e) + 1, bNegative);
     }
     Extended rResult;

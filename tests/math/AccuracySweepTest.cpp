@@ -43,7 +43,8 @@ bool IsSwept(const char* sName) {
     return ("," + std::string(sList) + ",").find("," + std::string(sName) + ",") != std::string::npos;
 }
 
-std::string Mismatch(const TRoutine& Routine, TArguments Arguments, const TResult& Got, const TResult& Wanted) {
+std::string Mismatch(const TRoutine& Routine, TArguments Arguments, const TResult& Got,
+                     const TResult& Wanted) {
     return Describe(Routine, Arguments) + " gave " + Describe(Got) + ", not " + Describe(Wanted);
 }
 

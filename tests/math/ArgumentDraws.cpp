@@ -34,8 +34,8 @@ Extended TDraws::Uniform(Extended rLow, Extended rHigh) {
 }
 
 Extended TDraws::Near(Extended X) {
-    const Extended rToward = Bits() & 1 ? std::numeric_limits<Extended>::infinity()
-                                        : -std::numeric_limits<Extended>::infinity();
+    const Extended rToward =
+        Bits() & 1 ? std::numeric_limits<Extended>::infinity() : -std::numeric_limits<Extended>::infinity();
     for (int iSteps = Below(9); iSteps > 0; --iSteps) X = std::nextafter(X, rToward);
     return X;
 }

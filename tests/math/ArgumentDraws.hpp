@@ -25,9 +25,9 @@ public:
     // A random significand times 2^e, e uniform in [iLow, iHigh]: magnitudes spread
     // evenly over the binades (log-uniform). Below the normal range, denormals.
     Extended Magnitude(int iLow, int iHigh);
-    Extended Signed(Extended X);                 // X or -X
+    Extended Signed(Extended X);  // X or -X
     Extended Uniform(Extended rLow, Extended rHigh);
-    Extended Near(Extended X);                   // X moved by up to 8 ulps either way
+    Extended Near(Extended X);  // X moved by up to 8 ulps either way
 
 private:
     uint64_t Bits() { return Generator(); }

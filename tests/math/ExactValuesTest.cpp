@@ -36,18 +36,21 @@ Extended PowerOfTwo(int k) { return std::ldexp(Extended(1), k); }
 TEST(MathExact, LogarithmsOfPowersOfTheirBaseAreWhole) {
     // Every 10^k the format holds, down to 10^-4935: below that the nearest Extended is a
     // denormal too coarse to stand for it (10^-4950 is nearest to 3 * 2^-16445).
-    ExpectExactForEach("Log10(10^k)", -4935, 4932, [](int k) { return rtl::Log10(NearestPowerOfTen(k)); },
-                       [](int k) { return Extended(k); });
-    ExpectExactForEach("Log2(2^k)", kLeastExponent, kGreatestExponent,
-                       [](int k) { return rtl::Log2(PowerOfTwo(k)); }, [](int k) { return Extended(k); });
+    ExpectExactForEach(
+        "Log10(10^k)", -4935, 4932, [](int k) { return rtl::Log10(NearestPowerOfTen(k)); },
+        [](int k) { return Extended(k); });
+    ExpectExactForEach(
+        "Log2(2^k)", kLeastExponent, kGreatestExponent, [](int k) { return rtl::Log2(PowerOfTwo(k)); },
+        [](int k) { return Extended(k); });
 }
 
 TEST(MathExact, PowersOfTenAndTwoAreExact) {
     // 10^27 = 2^27 * 5^27, and 5^27 still fits 64 bits.
-    ExpectExactForEach("Power(10, k)", 0, 27, [](int k) { return rtl::Power(10, k); },
-                       [](int k) { return NearestPowerOfTen(k); });
-    ExpectExactForEach("Power(2, k)", kLeastExponent, kGreatestExponent, [](int k) { return rtl::Power(2, k); },
-                       PowerOfTwo);
+    ExpectExactForEach(
+        "Power(10, k)", 0, 27, [](int k) { return rtl::Power(10, k); },
+        [](int k) { return NearestPowerOfTen(k); });
+    ExpectExactForEach(
+        "Power(2, k)", kLeastExponent, kGreatestExponent, [](int k) { return rtl::Power(2, k); }, PowerOfTwo);
 }
 
 TEST(MathExact, RoutinesGiveExactValuesAtTheirSimplestPoints) {

@@ -1,7 +1,8 @@
 // The math routines' result bits, pinned: the table in tests/math/golden.txt holds
 // arguments and results of every routine, and any machine where one bit differs fails.
 // Writing a fresh table from the current routines (after a deliberate change):
-//   QUORIX_MATH_GOLDEN_WRITE=tests/math/golden.txt build/tests/test_math_accuracy --gtest_filter='MathGolden*'
+//   QUORIX_MATH_GOLDEN_WRITE=tests/math/golden.txt build/tests/test_math_accuracy
+//   --gtest_filter='MathGolden*'
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -25,7 +26,8 @@ const char kHeader[] =
     "# The math routines' results, bit for bit: routine, argument(s), result, one case a line.\n"
     "# Values are 80-bit patterns in hex (sign and exponent, then the significand); a\n"
     "# routine that raises shows the failure instead. Written by the program itself:\n"
-    "#   QUORIX_MATH_GOLDEN_WRITE=tests/math/golden.txt build/tests/test_math_accuracy --gtest_filter='MathGolden*'\n";
+    "#   QUORIX_MATH_GOLDEN_WRITE=tests/math/golden.txt build/tests/test_math_accuracy "
+    "--gtest_filter='MathGolden*'\n";
 
 std::string ResultText(const TResult& Result) {
     return Result.Outcome == TOutcome::Value ? BitsText(Result.rValue) : OutcomeName(Result.Outcome);
@@ -55,7 +57,8 @@ std::optional<std::string> Difference(const std::string& sLine) {
     Fields >> sName;
     while (Fields >> sValue) Values.push_back(sValue);
     const TRoutine* pRoutine = FindRoutine(sName);
-    if (!pRoutine || int(Values.size()) != pRoutine->iArity + 1) return "not a case of a known routine: " + sLine;
+    if (!pRoutine || int(Values.size()) != pRoutine->iArity + 1)
+        return "not a case of a known routine: " + sLine;
     const auto A = ParseBits(Values[0]);
     const auto B = pRoutine->iArity == 2 ? ParseBits(Values[1]) : std::optional<Extended>(0);
     if (!A || !B) return "an unreadable argument: " + sLine;

@@ -52,23 +52,23 @@ Extended AnyMagnitude(TDraws& d) { return d.Magnitude(kLeastExponent, kGreatestE
 
 TArguments DrawAngle(TDraws& d) {
     switch (d.Below(4)) {
-    case 0: return {d.Signed(AnyMagnitude(d))};
-    case 1: return {d.Signed(d.Magnitude(-70, 70))};
-    case 2: return {d.Uniform(-10, 10)};
-    default: {
-        // Around k * pi / 2 the sine or cosine nearly cancels; k up to 2^64.
-        const unsigned long k = d.Below(2) ? d.Below(1000) : uint64_t(d.Magnitude(0, 63));
-        return {d.Signed(d.Near(NearestHalfPiMultiple(k)))};
-    }
+        case 0: return {d.Signed(AnyMagnitude(d))};
+        case 1: return {d.Signed(d.Magnitude(-70, 70))};
+        case 2: return {d.Uniform(-10, 10)};
+        default: {
+            // Around k * pi / 2 the sine or cosine nearly cancels; k up to 2^64.
+            const unsigned long k = d.Below(2) ? d.Below(1000) : uint64_t(d.Magnitude(0, 63));
+            return {d.Signed(d.Near(NearestHalfPiMultiple(k)))};
+        }
     }
 }
 
 TArguments DrawSine(TDraws& d) {
     switch (d.Below(4)) {
-    case 0: return {d.Uniform(-1, 1)};
-    case 1: return {d.Signed(d.Magnitude(kLeastExponent, -1))};
-    case 2: return {d.Signed(d.Near(1))};
-    default: return {d.Signed(d.Below(2) ? 1 - d.Magnitude(-65, -2) : 1 + d.Magnitude(-63, 20))};
+        case 0: return {d.Uniform(-1, 1)};
+        case 1: return {d.Signed(d.Magnitude(kLeastExponent, -1))};
+        case 2: return {d.Signed(d.Near(1))};
+        default: return {d.Signed(d.Below(2) ? 1 - d.Magnitude(-65, -2) : 1 + d.Magnitude(-63, 20))};
     }
 }
 
@@ -78,67 +78,65 @@ TArguments DrawPoint(TDraws& d) {
     // The least magnitudes round to 0, which must not come out negative.
     auto leg = [&d](Extended rMagnitude) { return rMagnitude == 0 ? rMagnitude : d.Signed(rMagnitude); };
     switch (d.Below(4)) {
-    case 0: return {leg(AnyMagnitude(d)), leg(AnyMagnitude(d))};
-    case 1: return {d.Signed(d.Magnitude(-40, 40)), d.Signed(d.Magnitude(-40, 40))};
-    case 2: {
-        // Legs of like size, anywhere in the range, up to where the length overflows.
-        const int iExponent = d.Below(2) ? kGreatestExponent - d.Below(8) : d.Below(33000) - 16500;
-        return {leg(d.Magnitude(iExponent - 40, iExponent)), leg(d.Magnitude(iExponent - 40, iExponent))};
-    }
-    default: {
-        const Extended rLeg = d.Signed(d.Magnitude(-40, 40));
-        return d.Below(2) ? TArguments{0, rLeg} : TArguments{rLeg, 0};
-    }
+        case 0: return {leg(AnyMagnitude(d)), leg(AnyMagnitude(d))};
+        case 1: return {d.Signed(d.Magnitude(-40, 40)), d.Signed(d.Magnitude(-40, 40))};
+        case 2: {
+            // Legs of like size, anywhere in the range, up to where the length overflows.
+            const int iExponent = d.Below(2) ? kGreatestExponent - d.Below(8) : d.Below(33000) - 16500;
+            return {leg(d.Magnitude(iExponent - 40, iExponent)), leg(d.Magnitude(iExponent - 40, iExponent))};
+        }
+        default: {
+            const Extended rLeg = d.Signed(d.Magnitude(-40, 40));
+            return d.Below(2) ? TArguments{0, rLeg} : TArguments{rLeg, 0};
+        }
     }
 }
 
 // For exponential growth: overflow (or underflow to a denormal) from about 11357 on.
 TArguments DrawGrowth(TDraws& d) {
     switch (d.Below(4)) {
-    case 0: return {d.Signed(d.Magnitude(kLeastExponent, 14))};
-    case 1: return {d.Uniform(-50, 50)};
-    case 2: return {d.Signed(d.Uniform(11340, 11410))};
-    default: return {d.Signed(d.Magnitude(-70, 5))};
+        case 0: return {d.Signed(d.Magnitude(kLeastExponent, 14))};
+        case 1: return {d.Uniform(-50, 50)};
+        case 2: return {d.Signed(d.Uniform(11340, 11410))};
+        default: return {d.Signed(d.Magnitude(-70, 5))};
     }
 }
 
 TArguments DrawTanh(TDraws& d) {
     switch (d.Below(3)) {
-    case 0: return {d.Signed(AnyMagnitude(d))};
-    case 1: return {d.Uniform(-25, 25)};
-    default: return {d.Signed(d.Magnitude(kLeastExponent, 6))};
+        case 0: return {d.Signed(AnyMagnitude(d))};
+        case 1: return {d.Uniform(-25, 25)};
+        default: return {d.Signed(d.Magnitude(kLeastExponent, 6))};
     }
 }
 
-TArguments DrawAnyReal(TDraws& d) {
-    return {d.Below(2) ? d.Signed(AnyMagnitude(d)) : d.Uniform(-10, 10)};
-}
+TArguments DrawAnyReal(TDraws& d) { return {d.Below(2) ? d.Signed(AnyMagnitude(d)) : d.Uniform(-10, 10)}; }
 
 TArguments DrawArcCosh(TDraws& d) {
     switch (d.Below(4)) {
-    case 0: return {1 + d.Magnitude(-64, 0)};
-    case 1: return {d.Magnitude(0, kGreatestExponent)};
-    case 2: return {d.Near(1)};
-    default: return {d.Signed(d.Magnitude(kLeastExponent, -1))};
+        case 0: return {1 + d.Magnitude(-64, 0)};
+        case 1: return {d.Magnitude(0, kGreatestExponent)};
+        case 2: return {d.Near(1)};
+        default: return {d.Signed(d.Magnitude(kLeastExponent, -1))};
     }
 }
 
 TArguments DrawArcTanh(TDraws& d) {
     switch (d.Below(4)) {
-    case 0: return {d.Signed(d.Magnitude(kLeastExponent, -1))};
-    case 1: return {d.Signed(1 - d.Magnitude(-65, -2))};
-    case 2: return {d.Signed(d.Near(1))};
-    default: return {d.Signed(1 + d.Magnitude(-63, 10))};
+        case 0: return {d.Signed(d.Magnitude(kLeastExponent, -1))};
+        case 1: return {d.Signed(1 - d.Magnitude(-65, -2))};
+        case 2: return {d.Signed(d.Near(1))};
+        default: return {d.Signed(1 + d.Magnitude(-63, 10))};
     }
 }
 
 TArguments DrawLnXP1(TDraws& d) {
     switch (d.Below(5)) {
-    case 0: return {AnyMagnitude(d)};
-    case 1: return {d.Signed(d.Magnitude(kLeastExponent, -1))};
-    case 2: return {-1 + d.Magnitude(-64, -1)};
-    case 3: return {d.Near(-1)};
-    default: return {-1 - d.Magnitude(-63, 20)};
+        case 0: return {AnyMagnitude(d)};
+        case 1: return {d.Signed(d.Magnitude(kLeastExponent, -1))};
+        case 2: return {-1 + d.Magnitude(-64, -1)};
+        case 3: return {d.Near(-1)};
+        default: return {-1 - d.Magnitude(-63, 20)};
     }
 }
 
@@ -146,12 +144,12 @@ TArguments DrawLnXP1(TDraws& d) {
 // ten; 0 is a pole, negative numbers have no logarithm.
 Extended DrawLogArgumentValue(TDraws& d) {
     switch (d.Below(6)) {
-    case 0:
-    case 1: return AnyMagnitude(d);
-    case 2: return 1 + d.Signed(d.Magnitude(-65, -8));
-    case 3: return d.Near(NearestPowerOfTen(d.Below(9863) - 4931));
-    case 4: return d.Near(0);
-    default: return -d.Magnitude(-100, 100);
+        case 0:
+        case 1: return AnyMagnitude(d);
+        case 2: return 1 + d.Signed(d.Magnitude(-65, -8));
+        case 3: return d.Near(NearestPowerOfTen(d.Below(9863) - 4931));
+        case 4: return d.Near(0);
+        default: return -d.Magnitude(-100, 100);
     }
 }
 
@@ -169,27 +167,27 @@ Extended ExponentSpanningTheRange(TDraws& d, Extended Base) {
 
 TArguments DrawPower(TDraws& d) {
     switch (d.Below(6)) {
-    case 0: {
-        const Extended rBase = AnyMagnitude(d);
-        return {rBase, ExponentSpanningTheRange(d, rBase)};
-    }
-    case 1: return {1 + d.Signed(d.Magnitude(-64, -20)), d.Signed(d.Magnitude(20, 75))};
-    case 2: return {d.Magnitude(-10, 10), d.Signed(d.Uniform(0, 64))};
-    case 3: return {-d.Magnitude(-10, 10), Extended(d.Below(129) - 64)};
-    case 4: return {-d.Magnitude(-10, 10), d.Below(64) + 0.5L};
-    default: return {0, d.Signed(d.Magnitude(-10, 10))};
+        case 0: {
+            const Extended rBase = AnyMagnitude(d);
+            return {rBase, ExponentSpanningTheRange(d, rBase)};
+        }
+        case 1: return {1 + d.Signed(d.Magnitude(-64, -20)), d.Signed(d.Magnitude(20, 75))};
+        case 2: return {d.Magnitude(-10, 10), d.Signed(d.Uniform(0, 64))};
+        case 3: return {-d.Magnitude(-10, 10), Extended(d.Below(129) - 64)};
+        case 4: return {-d.Magnitude(-10, 10), d.Below(64) + 0.5L};
+        default: return {0, d.Signed(d.Magnitude(-10, 10))};
     }
 }
 
 TArguments DrawIntPower(TDraws& d) {
     switch (d.Below(4)) {
-    case 0: {
-        const Extended rBase = d.Signed(AnyMagnitude(d));
-        return {rBase, std::trunc(ExponentSpanningTheRange(d, rBase))};
-    }
-    case 1: return {d.Signed(d.Magnitude(-8, 8)), Extended(2 + d.Below(63))};
-    case 2: return {1 + d.Signed(d.Magnitude(-64, -25)), d.Signed(std::trunc(d.Magnitude(20, 30)))};
-    default: return {0, Extended(d.Below(21) - 10)};
+        case 0: {
+            const Extended rBase = d.Signed(AnyMagnitude(d));
+            return {rBase, std::trunc(ExponentSpanningTheRange(d, rBase))};
+        }
+        case 1: return {d.Signed(d.Magnitude(-8, 8)), Extended(2 + d.Below(63))};
+        case 2: return {1 + d.Signed(d.Magnitude(-64, -25)), d.Signed(std::trunc(d.Magnitude(20, 30)))};
+        default: return {0, Extended(d.Below(21) - 10)};
     }
 }
 

@@ -39,10 +39,10 @@ private:
 
 const char* OutcomeName(TOutcome Outcome) {
     switch (Outcome) {
-    case TOutcome::Value: return "value";
-    case TOutcome::Overflow: return "EOverflow";
-    case TOutcome::ZeroDivide: return "EZeroDivide";
-    case TOutcome::InvalidOp: return "EInvalidOp";
+        case TOutcome::Value: return "value";
+        case TOutcome::Overflow: return "EOverflow";
+        case TOutcome::ZeroDivide: return "EZeroDivide";
+        case TOutcome::InvalidOp: return "EInvalidOp";
     }
     return "?";
 }

@@ -21,8 +21,11 @@ void ExpectCorrectlyRounded(const char* sRoutine, const std::vector<TArguments>&
     ASSERT_NE(pRoutine, nullptr) << sRoutine;
     std::string sMisses;
     for (const TArguments& Arguments : Cases) {
-        const TResult Got = Call(*pRoutine, Arguments), Wanted = Expected(pRoutine->Reference, Arguments.A, Arguments.B);
-        if (Got != Wanted) sMisses += "\n  " + Describe(*pRoutine, Arguments) + " gave " + Describe(Got) + ", not " + Describe(Wanted);
+        const TResult Got = Call(*pRoutine, Arguments),
+                      Wanted = Expected(pRoutine->Reference, Arguments.A, Arguments.B);
+        if (Got != Wanted)
+            sMisses += "\n  " + Describe(*pRoutine, Arguments) + " gave " + Describe(Got) + ", not " +
+                       Describe(Wanted);
     }
     EXPECT_TRUE(sMisses.empty()) << sRoutine << sMisses;
 }
@@ -30,7 +33,8 @@ void ExpectCorrectlyRounded(const char* sRoutine, const std::vector<TArguments>&
 // x * (1 + k 2^iExponent) for k = -iCount..iCount: neighbours of x a few ulps apart.
 std::vector<TArguments> Around(Extended x, int iExponent, int iCount, Extended B = 0) {
     std::vector<TArguments> Cases;
-    for (int k = -iCount; k <= iCount; ++k) Cases.push_back({x * (1 + k * std::ldexp(Extended(1), iExponent)), B});
+    for (int k = -iCount; k <= iCount; ++k)
+        Cases.push_back({x * (1 + k * std::ldexp(Extended(1), iExponent)), B});
     return Cases;
 }
 
@@ -45,10 +49,10 @@ std::vector<TArguments> Joined(std::initializer_list<std::vector<TArguments>> Li
 // Within a few ulps of 1, ln x = r - r^2/2 + ... falls next to ties; where the two
 // table steps hand over (1 +- 2^-8, 1 +- 2^-16) and at the fold near sqrt(2).
 TEST(MathSeams, LogarithmsNextToOneAndWhereTheirTablesHandOver) {
-    const std::vector<TArguments> Cases =
-        Joined({Around(1, -64, 40), Around(1, -60, 20), Around(1 + 0x1p-8L, -63, 8), Around(1 - 0x1p-8L, -63, 8),
-                Around(1 + 0x1p-16L, -63, 8), Around(1 - 0x1p-16L, -63, 8), Around(0x1.6A09E667F3BCC908p0L, -63, 8),
-                Around(2, -63, 8), Around(0x1p-16445L, 0, 0), Around(0x1.FFFFFFFFFFFFFFFEp16383L, 0, 0)});
+    const std::vector<TArguments> Cases = Joined(
+        {Around(1, -64, 40), Around(1, -60, 20), Around(1 + 0x1p-8L, -63, 8), Around(1 - 0x1p-8L, -63, 8),
+         Around(1 + 0x1p-16L, -63, 8), Around(1 - 0x1p-16L, -63, 8), Around(0x1.6A09E667F3BCC908p0L, -63, 8),
+         Around(2, -63, 8), Around(0x1p-16445L, 0, 0), Around(0x1.FFFFFFFFFFFFFFFEp16383L, 0, 0)});
     for (const char* sRoutine : {"Ln", "Log2", "Log10"}) ExpectCorrectlyRounded(sRoutine, Cases);
 }
 
@@ -58,9 +62,13 @@ TEST(MathSeams, LogarithmsNextToOneAndWhereTheirTablesHandOver) {
 // round the wrong way. Its table's steps change at multiples of 2^-8 and at the fold
 // (1 + 106/256).
 TEST(MathSeams, BinaryAndDecimalLogarithmsNextToTiesAndWhereTheQuickKernelHandsOver) {
-    ExpectCorrectlyRounded("Log2", {{0xF5EEB88C2A123B9Fp-64L}, {0xFFFEB55365D9B0E5p-64L}, {0xD58138378F25EB7Dp-64L},
+    ExpectCorrectlyRounded("Log2", {{0xF5EEB88C2A123B9Fp-64L},
+                                    {0xFFFEB55365D9B0E5p-64L},
+                                    {0xD58138378F25EB7Dp-64L},
                                     {0x90D4C3DE83F7DA8Ap-73L}});
-    ExpectCorrectlyRounded("Log10", {{0xD597B2F9F194411Dp-64L}, {0xFFC692919100A948p-64L}, {0xFFF4F3F4B0C304E2p-64L},
+    ExpectCorrectlyRounded("Log10", {{0xD597B2F9F194411Dp-64L},
+                                     {0xFFC692919100A948p-64L},
+                                     {0xFFF4F3F4B0C304E2p-64L},
                                      {0xFFE23852783FA1C1p-64L}});
     const std::vector<TArguments> Cases =
         Joined({Around(1 + 0x1p-15L, -63, 4), Around(1 - 0x1p-15L, -63, 4), Around(0x1.6Ap0L, -63, 4),
@@ -82,10 +90,10 @@ TEST(MathSeams, BinaryAndDecimalLogarithmsInEveryStepOfTheirTable) {
 // LnXP1 takes tiny arguments directly and others through 1 + X: both sides of the
 // switch at 2^-17, denormals, -1 (a pole) and below it.
 TEST(MathSeams, LnXP1OnBothSidesOfItsSwitchAndAtItsPole) {
-    ExpectCorrectlyRounded("LnXP1", Joined({Around(0x1p-17L, -63, 8), Around(-0x1p-17L, -63, 8),
-                                            Around(0x1p-63L, -63, 4), Around(-0x1p-64L, -63, 4),
-                                            Around(0x1p-16440L, 0, 0), Around(-1, -63, 1), Around(-1.5L, 0, 0),
-                                            Around(0x1p126L, -63, 2), Around(0x1p16383L, 0, 0)}));
+    ExpectCorrectlyRounded(
+        "LnXP1", Joined({Around(0x1p-17L, -63, 8), Around(-0x1p-17L, -63, 8), Around(0x1p-63L, -63, 4),
+                         Around(-0x1p-64L, -63, 4), Around(0x1p-16440L, 0, 0), Around(-1, -63, 1),
+                         Around(-1.5L, 0, 0), Around(0x1p126L, -63, 2), Around(0x1p16383L, 0, 0)}));
 }
 
 // Exp and Power at the top of the range (INF is an overflow), where results turn into
@@ -95,8 +103,14 @@ TEST(MathSeams, ExponentialsAtTheEdgesOfTheRange) {
         Joined({Around(11356.5235L, -30, 8), Around(-11355.137L, -30, 4), Around(-11399.5L, -30, 4),
                 Around(-11355.8L, -20, 4), Around(-0x1p-13L, -40, 4), Around(0x1p-40L, -10, 4)});
     ExpectCorrectlyRounded("Exp", Cases);
-    ExpectCorrectlyRounded("Power", {{2, 16383.9999L}, {2, 16384.5L}, {2, -16444.5L}, {2, -16445.7L},
-                                     {0.5L, -16383.99L}, {1, 1e30L}, {10, -4950.5L}, {1.0000001L, 1.0e11L}});
+    ExpectCorrectlyRounded("Power", {{2, 16383.9999L},
+                                     {2, 16384.5L},
+                                     {2, -16444.5L},
+                                     {2, -16445.7L},
+                                     {0.5L, -16383.99L},
+                                     {1, 1e30L},
+                                     {10, -4950.5L},
+                                     {1.0000001L, 1.0e11L}});
 }
 
 // Hypot: exact results (3-4-5 at every scale), equal sides (the sum carries out of 128
@@ -126,15 +140,22 @@ TEST(MathSeams, HypotExactAndAtItsSwitches) {
 // of 2^-2.
 TEST(MathSeams, HyperbolicFunctionsNextToTiesAndWhereTheQuickKernelTakesOver) {
     const std::vector<TArguments> Edges = Joined({Around(0.25L, -63, 4), Around(-0.25L, -63, 4)});
-    ExpectCorrectlyRounded("Sinh", Joined({{{0x8A489302BACFD1D1p-64L}, {0xB8E39754A7E3DF16p-59L},
-                                            {-0xDFDF3770E6BD0E2Bp-65L}, {0xED12DBD09E5BAD52p-60L},
-                                            {0xBC2AF6D6010415E2p-64L}, {-0x8C96E75B685B95CCp-62L}},
+    ExpectCorrectlyRounded("Sinh", Joined({{{0x8A489302BACFD1D1p-64L},
+                                            {0xB8E39754A7E3DF16p-59L},
+                                            {-0xDFDF3770E6BD0E2Bp-65L},
+                                            {0xED12DBD09E5BAD52p-60L},
+                                            {0xBC2AF6D6010415E2p-64L},
+                                            {-0x8C96E75B685B95CCp-62L}},
                                            Edges}));
-    ExpectCorrectlyRounded("Cosh", Joined({{{0x95E4F13A03F9D214p-63L}, {-0xAE34CC8EBA456BEAp-59L},
-                                            {0xB0E80838BFCF4ACCp-60L}, {0xBEB4CF4E7651D393p-62L}},
+    ExpectCorrectlyRounded("Cosh", Joined({{{0x95E4F13A03F9D214p-63L},
+                                            {-0xAE34CC8EBA456BEAp-59L},
+                                            {0xB0E80838BFCF4ACCp-60L},
+                                            {0xBEB4CF4E7651D393p-62L}},
                                            Edges}));
-    ExpectCorrectlyRounded("Tanh", Joined({{{0x9BE03411AFED104Bp-65L}, {-0xA9FDD44D1E92BA15p-65L},
-                                            {0xFE2552090D1E3117p-64L}, {0xE40BE30152A9DE8Dp-65L}},
+    ExpectCorrectlyRounded("Tanh", Joined({{{0x9BE03411AFED104Bp-65L},
+                                            {-0xA9FDD44D1E92BA15p-65L},
+                                            {0xFE2552090D1E3117p-64L},
+                                            {0xE40BE30152A9DE8Dp-65L}},
                                            Edges}));
 }
 
@@ -151,9 +172,9 @@ TEST(MathSeams, HyperbolicFunctionsInEveryStepOfTheirTable) {
 // The hyperbolic functions where they change formula: 2^-33 (the argument itself), 32
 // (e^-a lost), 23 for the tangent (saturated); and the top of the range.
 TEST(MathSeams, HyperbolicFunctionsWhereTheyChangeFormula) {
-    const std::vector<TArguments> Cases = Joined({Around(0x1p-33L, -63, 4), Around(-0x1p-33L, -63, 4),
-                                                  Around(32, -63, 4), Around(-32, -63, 4), Around(23, -63, 4),
-                                                  Around(11357.2165L, -30, 4), Around(0x1p-13L, -40, 4)});
+    const std::vector<TArguments> Cases =
+        Joined({Around(0x1p-33L, -63, 4), Around(-0x1p-33L, -63, 4), Around(32, -63, 4), Around(-32, -63, 4),
+                Around(23, -63, 4), Around(11357.2165L, -30, 4), Around(0x1p-13L, -40, 4)});
     for (const char* sRoutine : {"Sinh", "Cosh", "Tanh"}) ExpectCorrectlyRounded(sRoutine, Cases);
 }
 
@@ -163,9 +184,9 @@ TEST(MathSeams, HyperbolicFunctionsWhereTheyChangeFormula) {
 // tangent, where the reduction's low part reaches 2^-20 of its high part and must not
 // be lost to the quotient.
 TEST(MathSeams, TangentAndCotangentNextToTiesAndWhereTheQuickKernelHandsOver) {
-    const std::vector<TArguments> Cases = {{0x9.988a4ca8e373p+0L},  {0xa.dc64b865c7c2cp+0L}, {0xe.34db63cd8e748p+0L},
-                                           {0x9.ea61b1ad42266p+1L}, {0xa.8182e1abda89p+0L},  {0xd.89ade8672348p-1L},
-                                           {0xb.a04a12d5e14befap+18L}};
+    const std::vector<TArguments> Cases = {
+        {0x9.988a4ca8e373p+0L}, {0xa.dc64b865c7c2cp+0L}, {0xe.34db63cd8e748p+0L},   {0x9.ea61b1ad42266p+1L},
+        {0xa.8182e1abda89p+0L}, {0xd.89ade8672348p-1L},  {0xb.a04a12d5e14befap+18L}};
     for (const char* sRoutine : {"Tan", "Cotan"}) ExpectCorrectlyRounded(sRoutine, Cases);
 }
 
@@ -178,7 +199,8 @@ TEST(MathSeams, TangentAndCotangentInEveryStepOfTheirTable) {
     std::vector<TArguments> Cases;
     for (int j = 0; j < 256; ++j)
         for (Extended rTurns : {0.0L, 1000.0L})
-            for (Extended rOffset : {0.3L, 0.499L, -0.499L}) Cases.push_back({(j + 256 * rTurns + rOffset) * kStep});
+            for (Extended rOffset : {0.3L, 0.499L, -0.499L})
+                Cases.push_back({(j + 256 * rTurns + rOffset) * kStep});
     for (const char* sRoutine : {"Tan", "Cotan"}) ExpectCorrectlyRounded(sRoutine, Cases);
 }
 
@@ -191,7 +213,8 @@ TEST(MathSeams, TangentAndCotangentNextToTheirZerosAndPoles) {
     for (Extended k : {1.0L, 2.0L, 3.0L, 4.0L, 7.0L, 1000003.0L, 2000000.0L}) {
         const std::vector<TArguments> Near = Around(k * kHalfPi, -63, 2);
         Cases.insert(Cases.end(), Near.begin(), Near.end());
-        for (Extended rOffset : {0x1.1p-32L, -0x1.1p-32L, 0x1.Fp-33L, 0x1p-20L}) Cases.push_back({k * kHalfPi + rOffset});
+        for (Extended rOffset : {0x1.1p-32L, -0x1.1p-32L, 0x1.Fp-33L, 0x1p-20L})
+            Cases.push_back({k * kHalfPi + rOffset});
     }
     for (const char* sRoutine : {"Tan", "Cotan"}) ExpectCorrectlyRounded(sRoutine, Cases);
 }
