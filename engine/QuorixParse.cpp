@@ -1,5 +1,4 @@
 // TQuorix: parsing, through the parser both flavours share, with this flavour's rules.
-#include <memory>
 #include <string>
 
 #include "engine/Quorix.hpp"
@@ -29,11 +28,8 @@ struct TQuorix::TParseRules {
 
 template <class F>
 auto TQuorix::WithParser(std::string_view sText, F&& Use) {
-    // One copy for the whole parse: a handler may assign a new text while it is read.
-    const auto pText = std::make_shared<const std::string>(sText);
     TParseRules Rules{*this};
-    core::TParser Parser(Rules, *FPool, pText, FStringDelimiter, FParSeparator);
-    return Use(Parser);
+    return core::ParseWith(Rules, *FPool, sText, FStringDelimiter, FParSeparator, Use);
 }
 
 bool TQuorix::InternalParse(TTie*& pRoot, std::string_view sText, int iOffset) {
@@ -41,9 +37,7 @@ bool TQuorix::InternalParse(TTie*& pRoot, std::string_view sText, int iOffset) {
 }
 
 bool TQuorix::CalcParams(TTie*& pTie) {
-    if (!pTie || !MayChangeTree()) return false;
-    pTie->iParCount = 0;
-    pTie->arrParams.clear();
+    if (!ForgetArguments(pTie)) return false;
     if (pTie->sParams.empty()) return true;
     return WithParser(pTie->sParams.view(), [&](auto& Parser) { return Parser.ParseArgumentsOf(*pTie, 1); });
 }

@@ -1,6 +1,5 @@
 // TQuorix, variables flavour: parsing, through the parser both flavours share, with
 // this flavour's rules. Its delimiter "'" and separator ";" are fixed.
-#include <memory>
 #include <string>
 
 #include "engine/core/Parser.hpp"
@@ -34,11 +33,8 @@ struct TQuorix::TParseRules {
 
 template <class F>
 auto TQuorix::WithParser(std::string_view sText, F&& Use) {
-    // One copy for the whole parse: a handler may assign a new text while it is read.
-    const auto pText = std::make_shared<const std::string>(sText);
     TParseRules Rules{*this};
-    core::TParser Parser(Rules, *FPool, pText, FStringDelimiter, FParSeparator);
-    return Use(Parser);
+    return core::ParseWith(Rules, *FPool, sText, FStringDelimiter, FParSeparator, Use);
 }
 
 bool TQuorix::ParseText(TTie*& pRoot) {
@@ -55,9 +51,7 @@ void TQuorix::CreateBST() {
 }
 
 bool TQuorix::CalcParams(TTie*& pTie) {
-    if (!pTie || !MayChangeTree()) return false;
-    pTie->iParCount = 0;
-    pTie->arrParams.clear();
+    if (!ForgetArguments(pTie)) return false;
     if (pTie->sParams.empty()) return false;
     return WithParser(pTie->sParams.view(), [&](auto& Parser) { return Parser.ParseArgumentsOf(*pTie, 1); });
 }

@@ -36,6 +36,14 @@ void TEngineComponent::DiscardParse() {
     FUsedFunValid = false;
 }
 
+bool TEngineComponent::ForgetArguments(TTie* pTie) {
+    if (!pTie || IsBusy()) return false;
+    FProgram.Forget();
+    pTie->iParCount = 0;
+    pTie->arrParams.clear();
+    return true;
+}
+
 void TEngineComponent::ReportError(int iPos, int iErrCode) {
     if (FOnError) (*FOnError)(iPos, iErrCode);
 }

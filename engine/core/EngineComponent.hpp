@@ -70,14 +70,11 @@ protected:
     rtl::TStrings* UsedList(rtl::TStrings& List, bool& bValid, const std::function<void()>& Read);
 
     bool IsBusy() const { return FInParse || FEvaluating > 0; }
-    // Before a step that changes nodes of the parsed tree: false while the component
-    // parses or evaluates (the nodes are in use); else the tree is compiled afresh at
-    // its next evaluation.
-    bool MayChangeTree() {
-        if (IsBusy()) return false;
-        FProgram.Forget();
-        return true;
-    }
+    // CalcParams' first step: empties the arguments of the call at pTie, so that its
+    // list can be split again, and has the tree compiled afresh at its next
+    // evaluation. False for nil, and while the component parses or evaluates (the
+    // nodes are in use).
+    bool ForgetArguments(TTie* pTie);
     void ReleaseRetiredWhenIdle() {
         if (!FRetired.empty() && !IsBusy()) FRetired.clear();
     }

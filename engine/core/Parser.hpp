@@ -5,6 +5,7 @@
 
 #include <concepts>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -192,5 +193,14 @@ private:
     const char& FDelimiter;
     const char& FSeparator;
 };
+
+// Runs Use on a parser with Rules over one copy of sText, shared by the nodes made
+// from it: a handler may assign the component a new text while the parse reads it.
+template <ParseRules TRules, class F>
+auto ParseWith(TRules& Rules, TTiePool& Pool, std::string_view sText, const char& cDelimiter,
+               const char& cSeparator, F&& Use) {
+    TParser Parser(Rules, Pool, std::make_shared<const std::string>(sText), cDelimiter, cSeparator);
+    return Use(Parser);
+}
 
 }  // namespace quorix::core
