@@ -35,7 +35,7 @@ bool TQuorix::InternalParse(TTie*& pRoot, std::string_view sText, int iOffset) {
 }
 
 bool TQuorix::IsListedFunction(const TTie& Tie) const {
-    return Tie.bBuildIn || FFunctions->IndexOf(Tie.sName) >= 0;
+    return Tie.bBuildIn || FFunctions->IndexOf(Tie.sName) >= 0 || IsBoundName(Tie.sName);
 }
 
 // A constant division by zero is not folded: the node stays for the evaluator, which

@@ -49,7 +49,7 @@ bool TQuorix::Calc() {
 
 rtl::Extended TQuorix::EvaluateTree() {
     TEvalRules Rules{*this};
-    return FProgram.Of(FRoot, TEvalRules::BareName).Run(Rules);
+    return LinkedProgram().Run(Rules, FRow);
 }
 
 rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {
@@ -58,6 +58,8 @@ rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {
 }
 
 rtl::Extended TQuorix::ReadVariable(const TTie& Tie) {
+    // The compiled program reads bound names itself; the tree walker comes here.
+    if (const rtl::Extended* pBound = FindBound(Tie)) return core::ReadBound(*pBound, Tie.iSign == -1);
     rtl::Extended v = 0;
     if (FOnGetVariable) (*FOnGetVariable)(Tie.sUpperName, v);
     return core::Signed(core::Finite(v), Tie.iSign == -1);

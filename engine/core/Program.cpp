@@ -1,7 +1,12 @@
 #include "engine/core/Program.hpp"
 
 #include <algorithm>
+#include <cfenv>
+#include <cmath>
 #include <cstddef>
+#include <functional>
+
+#include "framework/base/Exceptions.hpp"
 
 namespace quorix::core {
 
@@ -43,7 +48,8 @@ struct TCompileStep {
 
 // Emits the tree in the order the walkers visit it, with an explicit stack, so a
 // tree as deep as its text is long compiles without recursion.
-TProgram::TProgram(TTie* pRoot, TBareName BareName) : FRoot(pRoot) {
+TProgram::TProgram(TTie* pRoot, TBareName BareName)
+    : FRoot(pRoot), FNameOpcode(BareName == TBareName::Variable ? TOpcode::Read : TOpcode::CallLeaf) {
     std::vector<TCompileStep> Stack;
     std::size_t iDepth = 0, iMaxDepth = 1;
     const auto Emit = [&](TOpcode Opcode, TTie* pTie) -> TInstruction& {
@@ -68,10 +74,12 @@ TProgram::TProgram(TTie* pRoot, TBareName BareName) : FRoot(pRoot) {
         } else if (IsOperatorNode(*pNode)) {
             Stack.push_back({pNode, iStart, FormOf(*pNode) == TForm::BothOnStack ? 2 : 1});
         } else if (pNode->iParCount == 0) {
-            Emit(BareName == TBareName::Variable ? TOpcode::Read : TOpcode::CallLeaf, pNode);
+            FNames.push_back(iStart);
+            Emit(FNameOpcode, pNode);
             Push();
             Finish(iStart);
         } else {
+            FHasCalls = true;
             Emit(TOpcode::CallStart, pNode);
             Stack.push_back({pNode, iStart, pNode->iParCount});
         }
@@ -111,6 +119,111 @@ TProgram::TProgram(TTie* pRoot, TBareName BareName) : FRoot(pRoot) {
         Finish(iStart);
     }
     FStack.resize(iMaxDepth);
+}
+
+void TProgram::Link(const TBindings& Bindings) {
+    if (FLinked == Bindings.Version()) return;
+    FLinked = Bindings.Version();
+    FColumnar = !FHasCalls;
+    for (const uint32_t iName : FNames) {
+        TInstruction& In = FCode[iName];
+        In.pBound = Bindings.Find(In.pTie->sName);
+        In.Opcode = In.pBound ? TOpcode::Bound : FNameOpcode;
+        FColumnar = FColumnar && In.pBound;
+    }
+}
+
+namespace {
+
+using rtl::Extended;
+
+// Out[i] = Left[i] op Right[i] for i below nRows, negated when bNegate; a step of 0
+// repeats one value (a constant operand). False for a division by zero, which the
+// checked evaluation reports.
+template <class TOperation>
+bool OperateColumn(TOperation Operation, const Extended* pLeft, std::size_t iLeftStep, const Extended* pRight,
+                   std::size_t iRightStep, Extended* pOut, std::size_t nRows, bool bNegate) {
+    for (std::size_t i = 0; i < nRows; ++i) pOut[i] = Operation(pLeft[i * iLeftStep], pRight[i * iRightStep]);
+    if (bNegate)
+        for (std::size_t i = 0; i < nRows; ++i) pOut[i] = -pOut[i];
+    return true;
+}
+
+bool OperateColumn(char cOperator, const Extended* pLeft, std::size_t iLeftStep, const Extended* pRight,
+                   std::size_t iRightStep, Extended* pOut, std::size_t nRows, bool bNegate) {
+    switch (cOperator) {
+        case '+': return OperateColumn(std::plus<Extended>(), pLeft, iLeftStep, pRight, iRightStep, pOut, nRows, bNegate);
+        case '-': return OperateColumn(std::minus<Extended>(), pLeft, iLeftStep, pRight, iRightStep, pOut, nRows, bNegate);
+        case '*': return OperateColumn(std::multiplies<Extended>(), pLeft, iLeftStep, pRight, iRightStep, pOut, nRows, bNegate);
+        case '/':
+            for (std::size_t i = 0; i < nRows; ++i)
+                if (pRight[i * iRightStep] == 0) return false;
+            return OperateColumn(std::divides<Extended>(), pLeft, iLeftStep, pRight, iRightStep, pOut, nRows, bNegate);
+        default:
+            return OperateColumn([](Extended a, Extended b) { return rtl::Power(a, b); }, pLeft, iLeftStep, pRight,
+                                 iRightStep, pOut, nRows, bNegate);
+    }
+}
+
+// The operator character of an operator opcode of any form.
+char OperatorOfForm(TOpcode Opcode) {
+    return sCharOperator[static_cast<std::size_t>(static_cast<int>(Opcode) - static_cast<int>(TOpcode::Add)) % 5];
+}
+
+// The flags an operator raises when its finite operands give a result that is not
+// finite. Division by zero never gets that far.
+constexpr int kNotFinite = FE_OVERFLOW | FE_INVALID | FE_DIVBYZERO;
+
+}  // namespace
+
+// The stack holds columns of kBlockRows values; pTop is the start of the column just
+// above the top one. Operators with finite operands are tested once, by the
+// floating-point status flags after the whole block.
+bool TProgram::RunColumns(std::size_t iFirst, std::size_t nRows, Extended* pResults) {
+    FColumns.resize(FStack.size() * kBlockRows);
+    Extended* pTop = FColumns.data();
+    std::feclearexcept(kNotFinite);
+    try {
+        for (const TInstruction& In : FCode) {
+            const char cOperator = In.Opcode >= TOpcode::Add ? OperatorOfForm(In.Opcode) : 0;
+            bool bDone = true;
+            switch (In.Opcode) {
+                case TOpcode::Constant:
+                    std::fill_n(pTop, nRows, In.rValue);
+                    pTop += kBlockRows;
+                    break;
+                case TOpcode::Bound: {
+                    const Extended* pColumn = In.pBound + iFirst;
+                    for (std::size_t i = 0; i < nRows; ++i) {
+                        if (!std::isfinite(pColumn[i])) return false;
+                        pTop[i] = Signed(pColumn[i], In.bNegate);
+                    }
+                    pTop += kBlockRows;
+                    break;
+                }
+                case TOpcode::Add: case TOpcode::Subtract: case TOpcode::Multiply: case TOpcode::Divide: case TOpcode::Power:
+                    pTop -= kBlockRows;
+                    bDone = OperateColumn(cOperator, pTop - kBlockRows, 1, pTop, 1, pTop - kBlockRows, nRows, In.bNegate);
+                    break;
+                case TOpcode::AddConstant: case TOpcode::SubtractConstant: case TOpcode::MultiplyByConstant:
+                case TOpcode::DivideByConstant: case TOpcode::PowerOfConstant:
+                    bDone = OperateColumn(cOperator, pTop - kBlockRows, 1, &In.rValue, 0, pTop - kBlockRows, nRows, In.bNegate);
+                    break;
+                case TOpcode::ConstantPlus: case TOpcode::ConstantMinus: case TOpcode::ConstantTimes:
+                case TOpcode::ConstantDividedBy: case TOpcode::ConstantToThePower:
+                    bDone = OperateColumn(cOperator, &In.rValue, 0, pTop - kBlockRows, 1, pTop - kBlockRows, nRows, In.bNegate);
+                    break;
+                case TOpcode::Read: case TOpcode::CallLeaf: case TOpcode::CallStart: case TOpcode::Call:
+                    return false;  // not columnar
+            }
+            if (!bDone) return false;
+        }
+    } catch (const rtl::EMathError&) {
+        return false;
+    }
+    if (std::fetestexcept(kNotFinite)) return false;
+    std::copy_n(FColumns.data(), nRows, pResults);
+    return true;
 }
 
 }  // namespace quorix::core

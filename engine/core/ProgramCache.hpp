@@ -16,11 +16,12 @@ enum class TBareName;
 
 class TProgramCache {
 public:
-    TProgramCache();
+    // BareName: how the flavour takes a name without arguments.
+    explicit TProgramCache(TBareName BareName);
     ~TProgramCache();
 
     // The program of pRoot's tree, compiled at the first demand.
-    TProgram& Of(TTie* pRoot, TBareName BareName);
+    TProgram& Of(TTie* pRoot);
     // Releases pRoot's tree and its program now and sets pRoot to nil.
     void Discard(TTie*& pRoot);
     // Hands pRoot's tree and its program to Retired and sets pRoot to nil.
@@ -28,6 +29,7 @@ public:
 
 private:
     std::unique_ptr<TProgram> FProgram;
+    TBareName FBareName;
 };
 
 }  // namespace quorix::core
