@@ -48,8 +48,10 @@ bool TQuorix::Calc() {
 }
 
 rtl::Extended TQuorix::EvaluateTree() {
+    core::TProgram& Program = LinkedProgram();
+    if (rtl::Extended rValue = 0; Program.RunQuick(FRow, rValue)) return rValue;
     TEvalRules Rules{*this};
-    return LinkedProgram().Run(Rules, FRow);
+    return Program.Run(Rules, FRow);
 }
 
 rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {

@@ -176,6 +176,65 @@ constexpr int kNotFinite = FE_OVERFLOW | FE_INVALID | FE_DIVBYZERO;
 
 }  // namespace
 
+bool TProgram::RunQuick(std::size_t iRow, Extended& rResult) {
+    if (!FColumnar) return false;
+    Extended* pBelow = FStack.data();  // the values under rTop; the first is a dummy
+    Extended rTop = 0;
+    const auto Push = [&](Extended rValue) {
+        *pBelow++ = rTop;
+        rTop = rValue;
+    };
+    try {
+        for (const TInstruction& In : FCode) {
+            switch (In.Opcode) {
+                case TOpcode::Constant: Push(In.rValue); break;
+                case TOpcode::Bound: {
+                    const Extended rValue = In.pBound[iRow];
+                    if (!std::isfinite(rValue)) return false;
+                    Push(Signed(rValue, In.bNegate));
+                    break;
+                }
+                case TOpcode::Add: rTop = Signed(*--pBelow + rTop, In.bNegate); break;
+                case TOpcode::Subtract: rTop = Signed(*--pBelow - rTop, In.bNegate); break;
+                case TOpcode::Multiply: rTop = Signed(*--pBelow * rTop, In.bNegate); break;
+                case TOpcode::Divide:
+                    if (rTop == 0) return false;
+                    rTop = Signed(*--pBelow / rTop, In.bNegate);
+                    break;
+                case TOpcode::Power: rTop = Signed(rtl::Power(*--pBelow, rTop), In.bNegate); break;
+                case TOpcode::AddConstant: rTop = Signed(rTop + In.rValue, In.bNegate); break;
+                case TOpcode::SubtractConstant: rTop = Signed(rTop - In.rValue, In.bNegate); break;
+                case TOpcode::MultiplyByConstant: rTop = Signed(rTop * In.rValue, In.bNegate); break;
+                case TOpcode::DivideByConstant:
+                    if (In.rValue == 0) return false;
+                    rTop = Signed(rTop / In.rValue, In.bNegate);
+                    break;
+                case TOpcode::PowerOfConstant: rTop = Signed(rtl::Power(rTop, In.rValue), In.bNegate); break;
+                case TOpcode::ConstantPlus: rTop = Signed(In.rValue + rTop, In.bNegate); break;
+                case TOpcode::ConstantMinus: rTop = Signed(In.rValue - rTop, In.bNegate); break;
+                case TOpcode::ConstantTimes: rTop = Signed(In.rValue * rTop, In.bNegate); break;
+                case TOpcode::ConstantDividedBy:
+                    if (rTop == 0) return false;
+                    rTop = Signed(In.rValue / rTop, In.bNegate);
+                    break;
+                case TOpcode::ConstantToThePower: rTop = Signed(rtl::Power(In.rValue, rTop), In.bNegate); break;
+                case TOpcode::Read: case TOpcode::CallLeaf: case TOpcode::CallStart: case TOpcode::Call:
+                    return false;  // not columnar
+            }
+        }
+    } catch (const rtl::EMathError&) {
+        return false;
+    }
+    // Flags left by earlier work send one evaluation to Run, which is always right,
+    // and are cleared for the next.
+    if (std::fetestexcept(kNotFinite)) [[unlikely]] {
+        std::feclearexcept(kNotFinite);
+        return false;
+    }
+    rResult = rTop;
+    return true;
+}
+
 // The stack holds columns of kBlockRows values; pTop is the start of the column just
 // above the top one. Operators with finite operands are tested once, by the
 // floating-point status flags after the whole block.

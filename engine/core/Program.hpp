@@ -66,8 +66,14 @@ public:
     template <EvaluationRules TRules>
     rtl::Extended Run(TRules& Rules, std::size_t iRow = 0);
 
-    // Only constants, bound names and operators, so that RunColumns can evaluate it.
+    // Only constants, bound names and operators, so that RunQuick and RunColumns can
+    // evaluate it.
     bool IsColumnar() const { return FColumnar; }
+    // Evaluates a columnar program at iRow without testing each step: the value on
+    // top stays in a register, and a result that is not finite is found from the
+    // floating-point status flags at the end. False, with rResult unset, when the
+    // program is not columnar or the row needs Run, which reports and raises.
+    bool RunQuick(std::size_t iRow, rtl::Extended& rResult);
     // Evaluates a columnar program for rows iFirst to iFirst + nRows - 1 (nRows at most
     // kBlockRows) one instruction at a time over all of them, into pResults. False,
     // with nothing written, when a row needs the checked evaluation: a division by
