@@ -137,31 +137,40 @@ namespace {
 
 using rtl::Extended;
 
-// Out[i] = Left[i] op Right[i] for i below nRows, negated when bNegate; a step of 0
-// repeats one value (a constant operand). False for a division by zero, which the
-// checked evaluation reports.
+// Out[i] = Left[i] op Right[i] for i below nRows, negated when bNegate; an operand
+// that is no column is one value for every row (a constant), kept in a register.
+// False for a division by zero, which the checked evaluation reports.
 template <class TOperation>
-bool OperateColumn(TOperation Operation, const Extended* pLeft, std::size_t iLeftStep, const Extended* pRight,
-                   std::size_t iRightStep, Extended* pOut, std::size_t nRows, bool bNegate) {
-    for (std::size_t i = 0; i < nRows; ++i) pOut[i] = Operation(pLeft[i * iLeftStep], pRight[i * iRightStep]);
+bool OperateColumn(TOperation Operation, const Extended* pLeft, bool bLeftColumn, const Extended* pRight,
+                   bool bRightColumn, Extended* pOut, std::size_t nRows, bool bNegate) {
+    if (!bLeftColumn) {
+        const Extended rLeft = *pLeft;
+        for (std::size_t i = 0; i < nRows; ++i) pOut[i] = Operation(rLeft, pRight[i]);
+    } else if (!bRightColumn) {
+        const Extended rRight = *pRight;
+        for (std::size_t i = 0; i < nRows; ++i) pOut[i] = Operation(pLeft[i], rRight);
+    } else {
+        for (std::size_t i = 0; i < nRows; ++i) pOut[i] = Operation(pLeft[i], pRight[i]);
+    }
     if (bNegate)
         for (std::size_t i = 0; i < nRows; ++i) pOut[i] = -pOut[i];
     return true;
 }
 
-bool OperateColumn(char cOperator, const Extended* pLeft, std::size_t iLeftStep, const Extended* pRight,
-                   std::size_t iRightStep, Extended* pOut, std::size_t nRows, bool bNegate) {
+bool OperateColumn(char cOperator, const Extended* pLeft, bool bLeftColumn, const Extended* pRight,
+                   bool bRightColumn, Extended* pOut, std::size_t nRows, bool bNegate) {
     switch (cOperator) {
-        case '+': return OperateColumn(std::plus<Extended>(), pLeft, iLeftStep, pRight, iRightStep, pOut, nRows, bNegate);
-        case '-': return OperateColumn(std::minus<Extended>(), pLeft, iLeftStep, pRight, iRightStep, pOut, nRows, bNegate);
-        case '*': return OperateColumn(std::multiplies<Extended>(), pLeft, iLeftStep, pRight, iRightStep, pOut, nRows, bNegate);
+        case '+': return OperateColumn(std::plus<Extended>(), pLeft, bLeftColumn, pRight, bRightColumn, pOut, nRows, bNegate);
+        case '-': return OperateColumn(std::minus<Extended>(), pLeft, bLeftColumn, pRight, bRightColumn, pOut, nRows, bNegate);
+        case '*':
+            return OperateColumn(std::multiplies<Extended>(), pLeft, bLeftColumn, pRight, bRightColumn, pOut, nRows, bNegate);
         case '/':
-            for (std::size_t i = 0; i < nRows; ++i)
-                if (pRight[i * iRightStep] == 0) return false;
-            return OperateColumn(std::divides<Extended>(), pLeft, iLeftStep, pRight, iRightStep, pOut, nRows, bNegate);
+            for (std::size_t i = 0; i < (bRightColumn ? nRows : 1); ++i)
+                if (pRight[i] == 0) return false;
+            return OperateColumn(std::divides<Extended>(), pLeft, bLeftColumn, pRight, bRightColumn, pOut, nRows, bNegate);
         default:
-            return OperateColumn([](Extended a, Extended b) { return rtl::Power(a, b); }, pLeft, iLeftStep, pRight,
-                                 iRightStep, pOut, nRows, bNegate);
+            return OperateColumn([](Extended a, Extended b) { return rtl::Power(a, b); }, pLeft, bLeftColumn, pRight,
+                                 bRightColumn, pOut, nRows, bNegate);
     }
 }
 
@@ -262,15 +271,15 @@ bool TProgram::RunColumns(std::size_t iFirst, std::size_t nRows, Extended* pResu
                 }
                 case TOpcode::Add: case TOpcode::Subtract: case TOpcode::Multiply: case TOpcode::Divide: case TOpcode::Power:
                     pTop -= kBlockRows;
-                    bDone = OperateColumn(cOperator, pTop - kBlockRows, 1, pTop, 1, pTop - kBlockRows, nRows, In.bNegate);
+                    bDone = OperateColumn(cOperator, pTop - kBlockRows, true, pTop, true, pTop - kBlockRows, nRows, In.bNegate);
                     break;
                 case TOpcode::AddConstant: case TOpcode::SubtractConstant: case TOpcode::MultiplyByConstant:
                 case TOpcode::DivideByConstant: case TOpcode::PowerOfConstant:
-                    bDone = OperateColumn(cOperator, pTop - kBlockRows, 1, &In.rValue, 0, pTop - kBlockRows, nRows, In.bNegate);
+                    bDone = OperateColumn(cOperator, pTop - kBlockRows, true, &In.rValue, false, pTop - kBlockRows, nRows, In.bNegate);
                     break;
                 case TOpcode::ConstantPlus: case TOpcode::ConstantMinus: case TOpcode::ConstantTimes:
                 case TOpcode::ConstantDividedBy: case TOpcode::ConstantToThePower:
-                    bDone = OperateColumn(cOperator, &In.rValue, 0, pTop - kBlockRows, 1, pTop - kBlockRows, nRows, In.bNegate);
+                    bDone = OperateColumn(cOperator, &In.rValue, false, pTop - kBlockRows, true, pTop - kBlockRows, nRows, In.bNegate);
                     break;
                 case TOpcode::Read: case TOpcode::CallLeaf: case TOpcode::CallStart: case TOpcode::Call:
                     return false;  // not columnar
