@@ -9,7 +9,7 @@ namespace {
 
 class TFlavourA final : public TOurEngine<TExtParser> {
 public:
-    TFlavourA() {
+    explicit TFlavourA(TInputWay Way) : TOurEngine(Way) {
         for (const char* sName : {"a", "b", "c", "x", "y", "z", "w", "f"}) FParser.Functions()->Add(sName);
         // Inputs are functions without arguments; f adds its arguments.
         FParser.SetOnGetFunction([](const std::string& sName, std::span<const rParam> arrPar, int ParCount,
@@ -28,6 +28,6 @@ public:
 
 }  // namespace
 
-std::unique_ptr<TEngine> MakeFlavourA() { return std::make_unique<TFlavourA>(); }
+std::unique_ptr<TEngine> MakeFlavourA(TInputWay Way) { return std::make_unique<TFlavourA>(Way); }
 
 }  // namespace quorix::bench

@@ -11,7 +11,7 @@ namespace {
 
 class TFlavourB final : public TOurEngine<TQuorix> {
 public:
-    TFlavourB() {
+    explicit TFlavourB(TInputWay Way) : TOurEngine(Way) {
         rtl::TStringList Variables;
         for (const char* sName : {"a", "b", "c", "x", "y", "z", "w", "pi"}) Variables.Add(sName);
         rtl::TStringList Functions;
@@ -37,6 +37,6 @@ public:
 
 }  // namespace
 
-std::unique_ptr<TEngine> MakeFlavourB() { return std::make_unique<TFlavourB>(); }
+std::unique_ptr<TEngine> MakeFlavourB(TInputWay Way) { return std::make_unique<TFlavourB>(Way); }
 
 }  // namespace quorix::bench

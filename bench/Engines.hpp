@@ -18,8 +18,15 @@ public:
     virtual bool Evaluate(double& rValue) = 0;
 };
 
-std::unique_ptr<TEngine> MakeFlavourA();  // TExtParser; inputs through OnGetFunction
-std::unique_ptr<TEngine> MakeFlavourB();  // variables flavour; inputs through OnGetVariable
+// How one of our engines takes its inputs.
+enum class TInputWay {
+    Handlers,  // through its handlers, as Inputs says
+    Bound,     // bound to Inputs.Bound
+    Rows,      // Evaluate runs CalcRows over a TInputColumns, giving the last row
+};
+
+std::unique_ptr<TEngine> MakeFlavourA(TInputWay Way);  // TExtParser; handler: OnGetFunction
+std::unique_ptr<TEngine> MakeFlavourB(TInputWay Way);  // variables flavour; handler: OnGetVariable
 std::unique_ptr<TEngine> MakePeer();      // muparser; inputs read from its variables
 
 // Allocation accounting of the benchmark program (it replaces operator new).

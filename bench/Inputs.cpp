@@ -10,6 +10,16 @@ TInputs Inputs;
 void TInputs::Swap() {
     std::swap(a, b);
     std::swap(x, y);
+    std::swap(Bound[0], Bound[1]);
+    std::swap(Bound[3], Bound[4]);
+}
+
+TInputColumns::TInputColumns() {
+    TInputs Row;
+    for (std::size_t i = 0; i < kRows; ++i) {
+        for (std::size_t k = 0; k < 8; ++k) Columns[k].push_back(Row.Bound[k]);
+        Row.Swap();
+    }
 }
 
 const std::vector<TExpression>& ExpressionSet() {

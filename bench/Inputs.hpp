@@ -12,6 +12,10 @@ namespace quorix::bench {
 // a with b and of x with y, so no engine can cache a result.
 struct TInputs {
     double a = 1.1, b = 2.2, c = 3.3, x = 2.123456, y = 3.123456, z = 4.123456, w = 5.123456;
+    // The same values as the engine's bound inputs read them, swapped alike, in the
+    // order of BoundNames; then pi.
+    long double Bound[8] = {1.1L, 2.2L, 3.3L, 2.123456L, 3.123456L, 4.123456L, 5.123456L,
+                            3.14159265358979323846264338327950288L};
     void Swap();
     // The value of a one-letter input name in either letter case; false for others.
     // Inline, as an application's handler would read its inputs.
@@ -29,6 +33,17 @@ struct TInputs {
     }
 };
 extern TInputs Inputs;
+
+// The names of the bound inputs, in the order of TInputs::Bound.
+inline constexpr const char* BoundNames[8] = {"a", "b", "c", "x", "y", "z", "w", "pi"};
+
+// The inputs of the rows runs: a column of kRows values per bound input, in which the
+// rows alternate between the inputs and their swapped values.
+struct TInputColumns {
+    static constexpr std::size_t kRows = 256;
+    std::vector<long double> Columns[8];
+    TInputColumns();
+};
 
 struct TExpression {
     std::string sOurs;   // written for both flavours of the engine

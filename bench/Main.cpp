@@ -3,7 +3,9 @@
 // After the runs it prints the ratio table (ours / peer, lower is better).
 #include <benchmark/benchmark.h>
 
+#include <cctype>
 #include <cmath>
+#include <iterator>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -22,8 +24,34 @@ struct TEngineKind {
     const char* sName;
     std::unique_ptr<TEngine> (*Make)();
     bool bOurs;
+    bool bEvaluationOnly = false;  // a way of taking the inputs, timed evaluating only
+    double rRows = 1;              // rows per evaluation
 };
-const TEngineKind Kinds[] = {{"A", MakeFlavourA, true}, {"B", MakeFlavourB, true}, {"mu", MakePeer, false}};
+const double kRows = static_cast<double>(TInputColumns::kRows);
+// The first three are the table's first columns and take part in every part.
+const TEngineKind Kinds[] = {
+    {"A", [] { return MakeFlavourA(TInputWay::Handlers); }, true},
+    {"B", [] { return MakeFlavourB(TInputWay::Handlers); }, true},
+    {"mu", MakePeer, false},
+    {"A bound", [] { return MakeFlavourA(TInputWay::Bound); }, true, true},
+    {"B bound", [] { return MakeFlavourB(TInputWay::Bound); }, true, true},
+    {"A rows", [] { return MakeFlavourA(TInputWay::Rows); }, true, true, kRows},
+    {"B rows", [] { return MakeFlavourB(TInputWay::Rows); }, true, true, kRows},
+};
+const std::size_t kPeer = 2;
+
+// A text of arithmetic only: no function, no power but an integral one.
+bool IsArithmetic(const std::string& sText) {
+    for (std::size_t i = 0; i < sText.size(); ++i) {
+        if (std::isalpha(static_cast<unsigned char>(sText[i])) && i + 1 < sText.size() &&
+            std::isalpha(static_cast<unsigned char>(sText[i + 1])))
+            return false;
+        if (sText[i] == '^')
+            for (std::size_t j = i + 1; j < sText.size() && (std::isdigit(static_cast<unsigned char>(sText[j])) || sText[j] == '.'); ++j)
+                if (sText[j] == '.') return false;
+    }
+    return true;
+}
 
 const TShape Shapes[] = {TShape::FlatChain, TShape::DeepNesting, TShape::ManyGroups, TShape::ManyCalls};
 const std::size_t Sizes[] = {1000, 10000, 100000, 1000000};
@@ -75,8 +103,9 @@ void Scale(benchmark::State& State, const TEngineKind& Kind, const TGenerated& T
 bool ValuesAgree() {
     bool bAgree = true;
     for (const TExpression& Expression : ExpressionSet()) {
-        double Values[3] = {};
-        for (int k = 0; k < 3; ++k) {
+        constexpr std::size_t nKinds = std::size(Kinds);
+        double Values[nKinds] = {};
+        for (std::size_t k = 0; k < nKinds; ++k) {
             Inputs = TInputs();
             const std::unique_ptr<TEngine> Engine = Kinds[k].Make();
             if (!Engine->Parse(TextFor(Kinds[k], Expression)) || !Engine->Evaluate(Values[k])) {
@@ -84,9 +113,9 @@ bool ValuesAgree() {
                 bAgree = false;
             }
         }
-        for (int k = 0; k < 2; ++k)
-            if (!(std::fabs(Values[k] - Values[2]) <= 1e-12 * std::fabs(Values[2]))) {
-                std::fprintf(stderr, "%s gives %.17g, the peer %.17g for %s\n", Kinds[k].sName, Values[k], Values[2],
+        for (std::size_t k = 0; k < nKinds; ++k)
+            if (!(std::fabs(Values[k] - Values[kPeer]) <= 1e-12 * std::fabs(Values[kPeer]))) {
+                std::fprintf(stderr, "%s gives %.17g, the peer %.17g for %s\n", Kinds[k].sName, Values[k], Values[kPeer],
                              Expression.sOurs.c_str());
                 bAgree = false;
             }
@@ -109,6 +138,7 @@ void RegisterAll(std::map<std::string, std::size_t>& Tokens) {
             for (const TEngineKind& Kind : Kinds) {
                 const std::string sText = TextFor(Kind, Set[i]);
                 const bool bEval = sWhat[0] == 'e';
+                if (Kind.bEvaluationOnly && !bEval) continue;
                 benchmark::RegisterBenchmark(Name(sWhat, Kind, i).c_str(),
                                              [&Kind, sText, bEval](benchmark::State& State) {
                                                  if (bEval) Evaluate(State, Kind, sText);
@@ -122,7 +152,7 @@ void RegisterAll(std::map<std::string, std::size_t>& Tokens) {
     for (TShape Shape : Shapes)
         for (std::size_t iSize : Sizes)
             for (const TEngineKind& Kind : Kinds) {
-                if (!Kind.bOurs) continue;
+                if (!Kind.bOurs || Kind.bEvaluationOnly) continue;
                 const TGenerated Text = Generate(Shape, iSize);
                 Tokens[ScaleName(Kind, Shape, iSize)] = Text.iTokens;
                 benchmark::RegisterBenchmark(ScaleName(Kind, Shape, iSize).c_str(),
@@ -157,10 +187,51 @@ double PeakPerTextByte(const TEngineKind& Kind, int iDepth, std::size_t iLength)
     return static_cast<double>(PeakBytes() - iBefore) / static_cast<double>(sText.size());
 }
 
+// Every way of taking the inputs against the peer: ns per evaluation (per row for the
+// rows runs), then the ratios, with their geometric means over the whole table and
+// over the arithmetic texts (marked *).
+void PrintEvaluationTable(const TCollector& Results) {
+    const std::vector<TExpression>& Set = ExpressionSet();
+    std::printf("\nEvaluation with changing inputs (ns; rows: ns per row; ratio = ours / muparser; * arithmetic only)\n\n| # | expression |");
+    for (const TEngineKind& Kind : Kinds) std::printf(" %s |", Kind.sName);
+    for (const TEngineKind& Kind : Kinds)
+        if (Kind.bOurs) std::printf(" %s/mu |", Kind.sName);
+    std::printf("\n|---|---|");
+    for (std::size_t k = 0; k < std::size(Kinds) * 2 - 1; ++k) std::printf("---|");
+    std::printf("\n");
+    double rLogAll[std::size(Kinds)] = {}, rLogArithmetic[std::size(Kinds)] = {}, rWorstArithmetic[std::size(Kinds)] = {};
+    int nArithmetic = 0;
+    for (std::size_t i = 0; i < Set.size(); ++i) {
+        const bool bArithmetic = IsArithmetic(Set[i].sOurs);
+        nArithmetic += bArithmetic ? 1 : 0;
+        std::printf("| %zu%s | `%s` |", i, bArithmetic ? "*" : "", Set[i].sOurs.c_str());
+        const double rMu = Results.Of(Name("eval", Kinds[kPeer], i));
+        for (const TEngineKind& Kind : Kinds) std::printf(" %.1f |", Results.Of(Name("eval", Kind, i)) / Kind.rRows);
+        for (std::size_t k = 0; k < std::size(Kinds); ++k) {
+            if (!Kinds[k].bOurs) continue;
+            const double rRatio = Results.Of(Name("eval", Kinds[k], i)) / Kinds[k].rRows / rMu;
+            std::printf(" %.2f |", rRatio);
+            rLogAll[k] += std::log(rRatio);
+            if (bArithmetic) {
+                rLogArithmetic[k] += std::log(rRatio);
+                rWorstArithmetic[k] = std::fmax(rWorstArithmetic[k], rRatio);
+            }
+        }
+        std::printf("\n");
+    }
+    std::printf("\n| ratio to muparser | geometric mean, all | geometric mean, arithmetic | worst, arithmetic |\n|---|---|---|---|\n");
+    for (std::size_t k = 0; k < std::size(Kinds); ++k)
+        if (Kinds[k].bOurs)
+            std::printf("| %s | %.2f | %.2f | %.2f |\n", Kinds[k].sName, std::exp(rLogAll[k] / static_cast<double>(Set.size())),
+                        std::exp(rLogArithmetic[k] / nArithmetic), rWorstArithmetic[k]);
+}
+
 void PrintTables(const TCollector& Results, const std::map<std::string, std::size_t>& Tokens) {
     const std::vector<TExpression>& Set = ExpressionSet();
-    for (const char* sWhat : {"eval", "parse"}) {
-        std::printf("\n%s (ns, median of 5; ratio = ours / muparser)\n\n", sWhat[0] == 'e' ? "Evaluation with changing inputs" : "Parse and evaluate once");
+    PrintEvaluationTable(Results);
+    {
+        const char* sWhat = "parse";
+        std::printf("\nParse and evaluate once (ns, median of 5; ratio = ours / muparser)\n\n");
         std::printf("| # | expression | A | B | muparser | A/mu | B/mu |\n|---|---|---|---|---|---|---|\n");
         double rWorst = 0;
         for (std::size_t i = 0; i < Set.size(); ++i) {
@@ -176,7 +247,7 @@ void PrintTables(const TCollector& Results, const std::map<std::string, std::siz
     std::printf("\nScale (ns per token; last column: 10^6 over 10^3)\n\n");
     std::printf("| flavour | shape | 10^3 | 10^4 | 10^5 | 10^6 | growth |\n|---|---|---|---|---|---|---|\n");
     for (const TEngineKind& Kind : Kinds) {
-        if (!Kind.bOurs) continue;
+        if (!Kind.bOurs || Kind.bEvaluationOnly) continue;
         for (TShape Shape : Shapes) {
             std::printf("| %s | %s", Kind.sName, ShapeName(Shape));
             double rFirst = NAN, rLast = NAN;
@@ -193,7 +264,7 @@ void PrintTables(const TCollector& Results, const std::map<std::string, std::siz
     std::printf("\nPeak heap per token while parsing (bytes)\n\n");
     std::printf("| flavour | shape | 10^3 | 10^6 |\n|---|---|---|---|\n");
     for (const TEngineKind& Kind : Kinds) {
-        if (!Kind.bOurs) continue;
+        if (!Kind.bOurs || Kind.bEvaluationOnly) continue;
         for (TShape Shape : Shapes)
             std::printf("| %s | %s | %.0f | %.0f |\n", Kind.sName, ShapeName(Shape),
                         BytesPerToken(Kind, Generate(Shape, 1000)), BytesPerToken(Kind, Generate(Shape, 1000000)));

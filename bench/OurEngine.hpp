@@ -1,16 +1,26 @@
 // The surface of TEngine for either flavour of the engine, which share these calls.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "bench/Engines.hpp"
+#include "bench/Inputs.hpp"
+#include "framework/base/Types.hpp"
 
 namespace quorix::bench {
 
 template <class TParser>
 class TOurEngine : public TEngine {
 public:
-    TOurEngine() : FParser(nullptr) {}
+    explicit TOurEngine(TInputWay Way) : FParser(nullptr), FWay(Way) {
+        if (Way == TInputWay::Rows) FColumns = std::make_unique<TInputColumns>();
+        for (std::size_t k = 0; k < 8; ++k)
+            if (Way != TInputWay::Handlers)
+                FParser.Bind(BoundNames[k], Way == TInputWay::Rows ? FColumns->Columns[k].data() : &Inputs.Bound[k]);
+        FResults.resize(TInputColumns::kRows);
+    }
     bool Parse(const std::string& sText) override {
         // Through the empty text, so that the same text is parsed again.
         FParser.SetText(std::string());
@@ -18,6 +28,11 @@ public:
         return FParser.Parse();
     }
     bool Evaluate(double& rValue) override {
+        if (FWay == TInputWay::Rows) {
+            const bool bOk = FParser.CalcRows(FResults.size(), FResults) == 0;
+            rValue = static_cast<double>(FResults.front());
+            return bOk;
+        }
         const bool bOk = FParser.Calc();
         rValue = static_cast<double>(FParser.Value());
         return bOk;
@@ -25,6 +40,11 @@ public:
 
 protected:
     TParser FParser;
+
+private:
+    TInputWay FWay;
+    std::unique_ptr<TInputColumns> FColumns;
+    std::vector<rtl::Extended> FResults;
 };
 
 }  // namespace quorix::bench

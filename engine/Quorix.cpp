@@ -2,6 +2,7 @@
 // and the usage queries. Parsing is in QuorixParse.cpp, evaluation in QuorixCalc.cpp.
 #include "engine/Quorix.hpp"
 
+#include "engine/core/Evaluation.hpp"
 #include "engine/core/TreeWalks.hpp"
 #include "framework/base/Exceptions.hpp"
 #include "framework/base/Properties.hpp"
@@ -21,7 +22,7 @@ const rtl::TClassRegistration gRegistration(TQuorix::StaticClassInfo());
 }  // namespace
 
 TQuorix::TQuorix(rtl::TComponent* AOwner)
-    : core::TEngineComponent(AOwner, true), FBuildInFun(std::make_unique<rtl::TStringList>()) {}
+    : core::TEngineComponent(AOwner, true, core::TBareName::Call), FBuildInFun(std::make_unique<rtl::TStringList>()) {}
 
 TQuorix::~TQuorix() = default;
 

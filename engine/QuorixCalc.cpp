@@ -20,7 +20,7 @@ public:
     bool Failed() const { return FSelf.FCalcError; }
     bool Stopped() const { return FSelf.FGeneration != FGeneration; }
     rtl::Extended Read(TTie& Tie) { return FSelf.CallFunction(Tie); }  // not asked: BareName
-    bool CanCall(const TTie& Tie) const { return FSelf.FOnGetFunction || Tie.bBuildIn; }
+    bool CanCall(const TTie& Tie) const { return FSelf.FOnGetFunction || Tie.bBuildIn || FSelf.FindBound(Tie); }
     rtl::Extended Call(TTie& Tie) { return FSelf.CallFunction(Tie); }
     rtl::Extended DivideByZero(const TTie& Tie) {
         FSelf.FCalcError = true;
@@ -56,8 +56,10 @@ bool TQuorix::Calc() {
 }
 
 rtl::Extended TQuorix::EvaluateTree() {
+    core::TProgram& Program = LinkedProgram();
+    if (rtl::Extended rValue = 0; Program.RunQuick(FRow, rValue)) return rValue;
     TEvalRules Rules(*this);
-    return FProgram.Of(FRoot, TEvalRules::BareName).Run(Rules);
+    return Program.Run(Rules, FRow);
 }
 
 rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {
@@ -66,6 +68,8 @@ rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {
 }
 
 rtl::Extended TQuorix::CallFunction(TTie& Tie) {
+    // The compiled program reads bound names itself; the tree walker comes here.
+    if (const rtl::Extended* pBound = FindBound(Tie)) return core::ReadBound(*pBound, Tie.iSign == -1);
     int iErrCode = 0;
     rtl::Extended rResult = 0;
     const std::span<const rParam> arrPar(Tie.arrParams);

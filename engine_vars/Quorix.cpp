@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "engine/core/Evaluation.hpp"
 #include "engine/core/TreeWalks.hpp"
 #include "framework/base/Properties.hpp"
 #include "framework/base/TextCase.hpp"
@@ -14,7 +15,7 @@ inline namespace gen5 {
 // Not registered for reading stored components: the class shares its name with the
 // other flavour's, which is (see engine/Quorix.cpp).
 TQuorix::TQuorix(rtl::TComponent* AOwner)
-    : core::TEngineComponent(AOwner, false),
+    : core::TEngineComponent(AOwner, false, core::TBareName::Variable),
       FVariables(std::make_unique<rtl::TStringList>()),
       FUsedVar(std::make_unique<rtl::TStringList>()) {}
 

@@ -90,7 +90,7 @@ private:
     void DiscardParse() override;
     rtl::Extended ReadVariable(const TTie& Tie);
     rtl::Extended CallFunction(TTie& Tie);
-    bool IsVariableName(const std::string& sName) const { return FVariables->IndexOf(sName) >= 0; }
+    bool IsVariableName(const std::string& sName) const { return FVariables->IndexOf(sName) >= 0 || IsBoundName(sName); }
     bool IsCall(const TTie& Tie) const { return Tie.iParCount > 0 && IsFunctionName(Tie.sName); }
 
     std::unique_ptr<rtl::TStringList> FVariables;

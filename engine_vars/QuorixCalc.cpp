@@ -48,8 +48,10 @@ bool TQuorix::Calc() {
 }
 
 rtl::Extended TQuorix::EvaluateTree() {
+    core::TProgram& Program = LinkedProgram();
+    if (rtl::Extended rValue = 0; Program.RunQuick(FRow, rValue)) return rValue;
     TEvalRules Rules{*this};
-    return FProgram.Of(FRoot, TEvalRules::BareName).Run(Rules);
+    return Program.Run(Rules, FRow);
 }
 
 rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {
@@ -58,6 +60,8 @@ rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {
 }
 
 rtl::Extended TQuorix::ReadVariable(const TTie& Tie) {
+    // The compiled program reads bound names itself; the tree walker comes here.
+    if (const rtl::Extended* pBound = FindBound(Tie)) return core::ReadBound(*pBound, Tie.iSign == -1);
     rtl::Extended v = 0;
     if (FOnGetVariable) (*FOnGetVariable)(Tie.sUpperName, v);
     return core::Signed(core::Finite(v), Tie.iSign == -1);

@@ -44,10 +44,7 @@ bool TQuorix::ParseText(TTie*& pRoot) {
 void TQuorix::CreateBST() {
     if (IsBusy() || FTieList.empty()) return;
     TTie* pRoot = WithParser({}, [&](auto& Parser) { return Parser.Build(FTieList); });
-    if (!pRoot) return;
-    DiscardParse();
-    FRoot = pRoot;
-    FParsed = true;
+    if (pRoot) AdoptTree(pRoot);
 }
 
 bool TQuorix::CalcParams(TTie*& pTie) {

@@ -1,16 +1,18 @@
 #include "engine/core/EngineComponent.hpp"
 
+#include "engine/core/Program.hpp"
 #include "engine/core/ScopeGuard.hpp"
 #include "engine/core/TreeWalks.hpp"
 
 namespace quorix::core {
 
-TEngineComponent::TEngineComponent(rtl::TComponent* AOwner, bool bOptimize)
+TEngineComponent::TEngineComponent(rtl::TComponent* AOwner, bool bOptimize, TBareName BareName)
     : rtl::TComponent(AOwner),
       FPool(TTiePool::Create()),
       FOptimize(bOptimize),
       FFunctions(std::make_unique<rtl::TStringList>()),
-      FUsedFun(std::make_unique<rtl::TStringList>()) {}
+      FUsedFun(std::make_unique<rtl::TStringList>()),
+      FProgram(BareName) {}
 
 TEngineComponent::~TEngineComponent() { FProgram.Discard(FRoot); }
 
@@ -39,28 +41,50 @@ void TEngineComponent::DiscardParse() {
 bool TEngineComponent::ForgetArguments(TTie* pTie) {
     if (!pTie || IsBusy()) return false;
     FProgram.Forget();
+    for (rParam& Arg : pTie->arrParams) ClearBST(Arg.pTie);
     pTie->iParCount = 0;
     pTie->arrParams.clear();
     return true;
 }
 
+void TEngineComponent::AdoptTree(TTie* pRoot) {
+    DiscardParse();
+    FRoot = pRoot;
+    FParsed = true;
+    FParsedNames = FBindings.NamesVersion();
+}
+
+void TEngineComponent::Bind(const std::string& sName, const rtl::Extended* pValue) {
+    FBindings.Set(sName, pValue, IsBusy());
+}
+
+TProgram& TEngineComponent::LinkedProgram() {
+    TProgram& Program = FProgram.Of(FRoot);
+    Program.Link(FBindings);
+    return Program;
+}
+
 void TEngineComponent::ReportError(int iPos, int iErrCode) {
+    if (FRowError == 0) FRowError = iErrCode;
     if (FOnError) (*FOnError)(iPos, iErrCode);
 }
 
 bool TEngineComponent::Parse() {
+    // Which names are listed has changed with the bindings: the text may read otherwise.
+    if (NeedsReparse()) DiscardParse();
     if (!FParsed) {
         // A handler that asks for a parse while one runs gets no second one.
         if (FInParse) return false;
         TTie* pRoot = nullptr;
         bool bParsed = false;
         const uint64_t iGeneration = FGeneration;
+        FParsedNames = FBindings.NamesVersion();
         {
             FInParse = true;
             const TScopeExit ParseEnd([this] {
                 FInParse = false;
                 FPool->Trim();
-                ReleaseRetiredWhenIdle();
+                CatchUpWhenIdle();
             });
             bParsed = ParseText(pRoot);
         }

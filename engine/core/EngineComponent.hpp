@@ -7,13 +7,16 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "engine/core/Bindings.hpp"
 #include "engine/core/Errors.hpp"
 #include "engine/core/ProgramCache.hpp"
 #include "engine/core/Retired.hpp"
+#include "engine/core/Rows.hpp"
 #include "engine/core/Tie.hpp"
 #include "engine/core/TiePool.hpp"
 #include "framework/base/Component.hpp"
@@ -44,6 +47,23 @@ public:
 
     bool Parse();
     virtual bool Calc() = 0;
+
+    // Ties sName (any letter case) to the value at pValue, which every evaluation then
+    // reads from memory instead of asking a handler; nil unties it. A bound name counts
+    // as listed (in this flavour's names without arguments) without being added to a
+    // list, and is never stored with the component. The caller keeps the value alive
+    // while it is bound. Safe from inside a handler; takes effect at the next Calc.
+    void Bind(const std::string& sName, const rtl::Extended* pValue);
+    void Unbind(const std::string& sName) { Bind(sName, nullptr); }
+
+    // Evaluates the text for nRows rows: each bound pointer is then the start of a
+    // column of nRows values. Row i's value goes to Results[i], and, if Statuses is
+    // not empty, its status to Statuses[i]: both as a Calc of that row alone would
+    // give them (the value is Value() after it, 0 when it raised). Handlers are called
+    // as by a Calc per row, in row order. Returns the count of rows that Failed. A
+    // math failure of a row is its status; any other exception propagates, leaving
+    // the rows before it written. Results and Statuses (unless empty) must hold nRows.
+    std::size_t CalcRows(std::size_t nRows, std::span<rtl::Extended> Results, std::span<TRowStatus> Statuses = {});
     std::string GetParsedText() { return ReadInOrder(FRoot); }
     // Lists owned by the component; callers must not free them.
     rtl::TStrings* GetUsedFun() { return UsedList(*FUsedFun, FUsedFunValid, [this] { ReadUsedFun(FRoot); }); }
@@ -53,8 +73,14 @@ public:
     std::string ReadInOrder(TTie* pTie);
     virtual void ReadUsedFun(TTie* pTie) = 0;
 
+private:
+    enum class TBlockRun { Done, NeedsParse, Refused };
+    TBlockRun CalcBlock(std::size_t iFirst, std::size_t nRows, rtl::Extended* pResults);
+    TRowStatus CalcRow(std::size_t iRow, rtl::Extended& rResult);
+    bool NeedsReparse() const { return FParsed && FParsedNames != FBindings.NamesVersion() && !IsBusy(); }
+
 protected:
-    TEngineComponent(rtl::TComponent* AOwner, bool bOptimize);
+    TEngineComponent(rtl::TComponent* AOwner, bool bOptimize, TBareName BareName);
     ~TEngineComponent() override;
 
     TTie* Root() const { return FRoot; }
@@ -63,6 +89,13 @@ protected:
     // Forgets the parse of the present text: tree, result and used lists.
     virtual void DiscardParse();
     void ReportError(int iPos, int iErrCode);
+    // The value bound to a name without arguments, or nil.
+    const rtl::Extended* FindBound(const TTie& Tie) const {
+        return Tie.iParCount == 0 ? FBindings.Find(Tie.sName) : nullptr;
+    }
+    bool IsBoundName(const std::string& sName) const { return FBindings.Find(sName) != nullptr; }
+    // The program of the present tree, its names pointed at the present bindings.
+    TProgram& LinkedProgram();
     // A list property's setter: a copy of Value, or empty for nil.
     static void AssignList(rtl::TStrings& List, const rtl::TStrings* Value);
     bool IsFunctionName(const std::string& sName) const { return FFunctions->IndexOf(sName) >= 0; }
@@ -75,8 +108,15 @@ protected:
     // evaluation. False for nil, and while the component parses or evaluates (the
     // nodes are in use).
     bool ForgetArguments(TTie* pTie);
-    void ReleaseRetiredWhenIdle() {
-        if (!FRetired.empty() && !IsBusy()) FRetired.clear();
+    // Makes pRoot, built by other means than Parse, the parsed tree of the present
+    // text in place of the one there was.
+    void AdoptTree(TTie* pRoot);
+    // What waits for the end of every parse and evaluation: retired trees and
+    // handlers go, bindings made meanwhile take effect.
+    void CatchUpWhenIdle() {
+        if (IsBusy()) return;
+        FRetired.clear();
+        FBindings.ApplyPending();
     }
 
     // Counts an evaluation in progress for as long as it lives: meanwhile a discarded
@@ -86,7 +126,7 @@ protected:
         explicit TEvaluating(TEngineComponent& Self) : FSelf(Self) { ++FSelf.FEvaluating; }
         ~TEvaluating() {
             --FSelf.FEvaluating;
-            FSelf.ReleaseRetiredWhenIdle();
+            FSelf.CatchUpWhenIdle();
         }
         TEvaluating(const TEvaluating&) = delete;
         TEvaluating& operator=(const TEvaluating&) = delete;
@@ -112,6 +152,10 @@ protected:
     // Handlers live on the heap so that one replaced while it runs stays alive.
     THandler<TOnErrorEvent> FOnError;
     TProgramCache FProgram;  // of FRoot
+    TBindings FBindings;
+    uint64_t FParsedNames = 0;  // FBindings.NamesVersion() when the present tree was parsed
+    std::size_t FRow = 0;       // the row an evaluation reads of each bound column
+    int FRowError = 0;          // the first code reported since it was last cleared
 
     // Handlers may call back into the component while it parses or evaluates. These
     // keep it consistent: every discarded parse counts one generation, so a parse or
@@ -145,6 +189,8 @@ using core::rParam;
 using core::sCharOperator;
 using core::sOneChars;
 using core::TOnErrorEvent;
+using core::TRowFault;
+using core::TRowStatus;
 using core::TTie;
 using core::TTieList;
 }  // namespace quorix

@@ -5,12 +5,15 @@
 // rest) comes from a small rules class each flavour supplies.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "engine/core/Arithmetic.hpp"
+#include "engine/core/Bindings.hpp"
 #include "engine/core/Evaluation.hpp"
+#include "engine/core/Rows.hpp"
 #include "engine/core/Tie.hpp"
 #include "framework/math/Math.hpp"
 #include "framework/base/Types.hpp"
@@ -20,6 +23,7 @@ namespace quorix::core {
 enum class TOpcode : uint8_t {
     Constant,   // push rValue (sign applied)
     Read,       // push the value of a name without arguments (a variable)
+    Bound,      // push the bound value of a name without arguments, read from memory
     CallLeaf,   // a call without arguments: its check and the call in one
     CallStart,  // a call with arguments: whether anyone answers it, checked as it starts
     Call,       // the arguments are on the stack, the first on top
@@ -33,7 +37,9 @@ enum class TOpcode : uint8_t {
 struct TInstruction {
     rtl::Extended rValue = 0;  // a constant, or an operator's constant operand
     TTie* pTie = nullptr;      // the node, for names, calls and operators
-    // For an instruction that starts a subtree (Constant, Read, CallLeaf, CallStart):
+    const rtl::Extended* pBound = nullptr;  // Bound: the value, or the start of its column
+    // For an instruction that starts a subtree (Constant, Read, Bound, CallLeaf,
+    // CallStart):
     // the index just past the outermost subtree that starts here, where an evaluation
     // that has already failed resumes. For CallStart, iEnd is just past its own Call.
     uint32_t iSkip = 0;
@@ -50,16 +56,45 @@ public:
 
     const TTie* Root() const { return FRoot; }
 
+    // Points the names without arguments at their bound values, the others back at
+    // their handlers. Does nothing while the bindings stay as last linked.
+    void Link(const TBindings& Bindings);
+
     // Runs the program with the flavour's rules, which evaluate as WalkTree does with
-    // them. Not reentrant: a program runs once at a time (Calc refuses to nest).
+    // them; bound values are read at iRow of their columns. Not reentrant: a program
+    // runs once at a time (Calc refuses to nest).
     template <EvaluationRules TRules>
-    rtl::Extended Run(TRules& Rules);
+    rtl::Extended Run(TRules& Rules, std::size_t iRow = 0);
+
+    // Only constants, bound names and operators, so that RunQuick and RunColumns can
+    // evaluate it.
+    bool IsColumnar() const { return FColumnar; }
+    // Evaluates a columnar program at iRow without testing each step: the value on
+    // top stays in a register, and a result that is not finite is found from the
+    // floating-point status flags at the end. False, with rResult unset, when the
+    // program is not columnar or the row needs Run, which reports and raises.
+    bool RunQuick(std::size_t iRow, rtl::Extended& rResult);
+    // Evaluates a columnar program for rows iFirst to iFirst + nRows - 1 (nRows at most
+    // kBlockRows) one instruction at a time over all of them, into pResults. False,
+    // with nothing written, when a row needs the checked evaluation: a division by
+    // zero, a value that is not finite, a math failure. No handler is called.
+    bool RunColumns(std::size_t iFirst, std::size_t nRows, rtl::Extended* pResults);
 
 private:
     TTie* FRoot;
     std::vector<TInstruction> FCode;
     std::vector<rtl::Extended> FStack;  // sized for the deepest point, so a run allocates nothing
+    std::vector<rtl::Extended> FColumns;  // RunColumns' stack: kBlockRows values a level
+    std::vector<uint32_t> FNames;       // where the names without arguments are
+    TOpcode FNameOpcode;                // how they are read when not bound
+    bool FHasCalls = false;
+    bool FColumnar = false;
+    uint64_t FLinked = 0;               // the bindings' version last linked
 };
+
+// A bound value as the engine takes it: a value that is not finite raises as a
+// handler's would, and the node's sign applies.
+inline rtl::Extended ReadBound(rtl::Extended rValue, bool bNegate) { return Signed(Finite(rValue), bNegate); }
 
 // The operator character of an operator opcode, in the order of sCharOperator.
 constexpr char OperatorOf(TOpcode Operator) {
@@ -72,7 +107,7 @@ constexpr char OperatorOf(TOpcode Operator) {
 // the operator tests Failed for it; a constant left operand starts with the operator's
 // whole subtree, whose first instruction tests Failed for both.
 template <EvaluationRules TRules>
-rtl::Extended TProgram::Run(TRules& Rules) {
+rtl::Extended TProgram::Run(TRules& Rules, std::size_t iRow) {
     using rtl::Extended;
     const TInstruction* const pCode = FCode.data();
     const TInstruction* const pEnd = pCode + FCode.size();
@@ -92,6 +127,9 @@ rtl::Extended TProgram::Run(TRules& Rules) {
                 break;
             case TOpcode::Read:
                 *pTop++ = Rules.Read(*In.pTie);
+                break;
+            case TOpcode::Bound:
+                *pTop++ = ReadBound(In.pBound[iRow], In.bNegate);
                 break;
             case TOpcode::CallLeaf:
                 if (!Rules.CanCall(*In.pTie)) {

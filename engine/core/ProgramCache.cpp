@@ -6,11 +6,11 @@
 
 namespace quorix::core {
 
-TProgramCache::TProgramCache() = default;
+TProgramCache::TProgramCache(TBareName BareName) : FBareName(BareName) {}
 TProgramCache::~TProgramCache() = default;
 
-TProgram& TProgramCache::Of(TTie* pRoot, TBareName BareName) {
-    if (!FProgram || FProgram->Root() != pRoot) FProgram = std::make_unique<TProgram>(pRoot, BareName);
+TProgram& TProgramCache::Of(TTie* pRoot) {
+    if (!FProgram || FProgram->Root() != pRoot) FProgram = std::make_unique<TProgram>(pRoot, FBareName);
     return *FProgram;
 }
 

@@ -16,11 +16,12 @@ enum class TBareName;
 
 class TProgramCache {
 public:
-    TProgramCache();
+    // BareName: how the flavour takes a name without arguments.
+    explicit TProgramCache(TBareName BareName);
     ~TProgramCache();
 
     // The program of pRoot's tree, compiled at the first demand.
-    TProgram& Of(TTie* pRoot, TBareName BareName);
+    TProgram& Of(TTie* pRoot);
     // Drops the program, so that a tree whose nodes changed is compiled afresh.
     void Forget();
     // Releases pRoot's tree and its program now and sets pRoot to nil.
@@ -30,6 +31,7 @@ public:
 
 private:
     std::unique_ptr<TProgram> FProgram;
+    TBareName FBareName;
 };
 
 }  // namespace quorix::core

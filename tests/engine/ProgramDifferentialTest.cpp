@@ -7,7 +7,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "RandomTexts.hpp"
+#include <map>
+
+#include "RandomBindings.hpp"
 #include "engine/Quorix.hpp"
 #include "framework/base/StringList.hpp"
 
@@ -29,6 +31,9 @@ public:
     }
 
     std::string Log;
+    std::map<std::string, Extended> Fixed;
+    bool KeepHandler = false;
+    int FirstError = 0;
 
 protected:
     Extended EvaluateTree() override { return FWalk ? CalcOnBST(Root()) : TQuorix::EvaluateTree(); }
@@ -52,7 +57,9 @@ private:
         switch (Answer) {
             case TAnswer::Raise: Log += "raises\n"; throw std::runtime_error("handler");
             case TAnswer::NewText: SetText("f(1)+2"); break;
-            case TAnswer::DropHandler: SetOnGetFunction(nullptr); break;
+            case TAnswer::DropHandler:
+                if (!KeepHandler) SetOnGetFunction(nullptr);
+                break;
             case TAnswer::ReplaceHandler: AssignFunctionHandler(); break;
             default: break;
         }
@@ -61,6 +68,10 @@ private:
 
     void Answer(const char* sKind, const std::string& sName, std::span<const rParam> arrPar, int ParCount,
                 int& iErrCode, Extended& Result) {
+        if (const auto It = Fixed.find(sName); ParCount == 0 && It != Fixed.end()) {
+            Result = It->second;
+            return;
+        }
         Log += sKind + sName + '/' + std::to_string(ParCount) + '(';
         Extended rSum = 0;
         for (const rParam& Par : arrPar) {
@@ -77,6 +88,7 @@ private:
 
     void Report(int iPos, int iErrCode) {
         Log += "report " + std::to_string(iErrCode) + '@' + std::to_string(iPos) + '\n';
+        if (FirstError == 0) FirstError = iErrCode;
         Act();
         ++FCalls;
     }
@@ -88,6 +100,14 @@ private:
 
 TEST(ProgramDifferential, CalcGivesWhatTheTreeWalkerGivesOnRandomTexts) {
     ExpectProgramAsWalker<TScripted>(2000, 0xca1c, {{"f", "g", "b"}, {"f", "g", "b"}, "u"});
+}
+
+TEST(ProgramDifferential, BoundNamesGiveWhatHandlersGiveOnRandomTexts) {
+    ExpectBoundAsAnswered<TScripted>(1000, 0xb0d, {{"f", "g", "b"}, {"f", "g", "b"}, "u"});
+}
+
+TEST(ProgramDifferential, CalcRowsGivesWhatACalcPerRowGivesOnRandomTexts) {
+    ExpectRowsAsCalcs<TScripted>(600, 0x5eed, {{"f", "g", "b"}, {"f", "g", "b"}, "u"});
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "../engine/RandomTexts.hpp"
+#include <map>
+
+#include "../engine/RandomBindings.hpp"
 #include "engine_vars/Quorix.hpp"
 #include "framework/base/StringList.hpp"
 
@@ -31,9 +33,14 @@ public:
         SetVariables(&Variables);
         SetOnError([this](int iPos, int iErrCode) {
             Log += "report " + std::to_string(iErrCode) + '@' + std::to_string(iPos) + '\n';
+            if (FirstError == 0) FirstError = iErrCode;
             Act();
         });
         SetOnGetVariable([this](const std::string& sName, Extended& Result) {
+            if (const auto It = Fixed.find(sName); It != Fixed.end()) {
+                Result = It->second;
+                return;
+            }
             Log += "variable " + sName;
             Result = Answer({}, 0);
         });
@@ -41,6 +48,9 @@ public:
     }
 
     std::string Log;
+    std::map<std::string, Extended> Fixed;
+    bool KeepHandler = false;
+    int FirstError = 0;
 
 protected:
     Extended EvaluateTree() override {
@@ -69,7 +79,9 @@ private:
         switch (Answer) {
             case TAnswer::Raise: Log += " raises\n"; throw std::runtime_error("handler");
             case TAnswer::NewText: SetText("F(1)+x"); break;
-            case TAnswer::DropHandler: SetOnGetFunction(nullptr); break;
+            case TAnswer::DropHandler:
+                if (!KeepHandler) SetOnGetFunction(nullptr);
+                break;
             case TAnswer::ReplaceHandler: AssignFunctionHandler(); break;
             default: break;
         }
@@ -90,6 +102,14 @@ private:
 
 TEST(ProgramDifferential, CalcGivesWhatTheTreeWalkerGivesOnRandomTexts) {
     quorix::testing::ExpectProgramAsWalker<TScripted>(2000, 0x7a75, {{"x", "y"}, {"F", "G"}, "u"});
+}
+
+TEST(ProgramDifferential, BoundNamesGiveWhatHandlersGiveOnRandomTexts) {
+    quorix::testing::ExpectBoundAsAnswered<TScripted>(1000, 0xb0d5, {{"x", "y"}, {"F", "G"}, "u"});
+}
+
+TEST(ProgramDifferential, CalcRowsGivesWhatACalcPerRowGivesOnRandomTexts) {
+    quorix::testing::ExpectRowsAsCalcs<TScripted>(600, 0x5eed5, {{"x", "y"}, {"F", "G"}, "u"});
 }
 
 }  // namespace
