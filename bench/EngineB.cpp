@@ -2,8 +2,8 @@
 #include "bench/Inputs.hpp"
 #include "bench/OurEngine.hpp"
 #include "engine_vars/Quorix.hpp"
-#include "framework/math/Math.hpp"
 #include "framework/base/StringList.hpp"
+#include "framework/math/Math.hpp"
 
 namespace quorix::bench {
 
@@ -23,15 +23,16 @@ public:
             if (sName.size() == 1 && Inputs.Find(sName[0], rInput)) Result = rInput;
             else if (sName == "PI") Result = rtl::Pi;
         });
-        FParser.SetOnGetFunction(
-            [](const std::string& sName, std::span<const rParam> arrPar, int ParCount, rtl::Extended& Result) {
-                if (sName == "SIN" && ParCount == 1) Result = rtl::Sin(arrPar[0].rValue);
-                else if (sName == "COS" && ParCount == 1) Result = rtl::Cos(arrPar[0].rValue);
-                else if (sName == "LOG10" && ParCount == 1) Result = rtl::Log10(arrPar[0].rValue);
-                else if (sName == "HYPOT" && ParCount == 2) Result = rtl::Hypot(arrPar[0].rValue, arrPar[1].rValue);
-                else if (sName == "F")
-                    for (const rParam& Par : arrPar) Result += Par.rValue;
-            });
+        FParser.SetOnGetFunction([](const std::string& sName, std::span<const rParam> arrPar, int ParCount,
+                                    rtl::Extended& Result) {
+            if (sName == "SIN" && ParCount == 1) Result = rtl::Sin(arrPar[0].rValue);
+            else if (sName == "COS" && ParCount == 1) Result = rtl::Cos(arrPar[0].rValue);
+            else if (sName == "LOG10" && ParCount == 1) Result = rtl::Log10(arrPar[0].rValue);
+            else if (sName == "HYPOT" && ParCount == 2)
+                Result = rtl::Hypot(arrPar[0].rValue, arrPar[1].rValue);
+            else if (sName == "F")
+                for (const rParam& Par : arrPar) Result += Par.rValue;
+        });
     }
 };
 

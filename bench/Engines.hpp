@@ -27,7 +27,7 @@ enum class TInputWay {
 
 std::unique_ptr<TEngine> MakeFlavourA(TInputWay Way);  // TExtParser; handler: OnGetFunction
 std::unique_ptr<TEngine> MakeFlavourB(TInputWay Way);  // variables flavour; handler: OnGetVariable
-std::unique_ptr<TEngine> MakePeer();      // muparser; inputs read from its variables
+std::unique_ptr<TEngine> MakePeer();                   // muparser; inputs read from its variables
 
 // Allocation accounting of the benchmark program (it replaces operator new).
 std::size_t LiveBytes();

@@ -14,8 +14,8 @@ struct TInputs {
     double a = 1.1, b = 2.2, c = 3.3, x = 2.123456, y = 3.123456, z = 4.123456, w = 5.123456;
     // The same values as the engine's bound inputs read them, swapped alike, in the
     // order of BoundNames; then pi.
-    long double Bound[8] = {1.1L, 2.2L, 3.3L, 2.123456L, 3.123456L, 4.123456L, 5.123456L,
-                            3.14159265358979323846264338327950288L};
+    long double Bound[8] = {1.1L,      2.2L,      3.3L,      2.123456L,
+                            3.123456L, 4.123456L, 5.123456L, 3.14159265358979323846264338327950288L};
     void Swap();
     // The value of a one-letter input name in either letter case; false for others.
     // Inline, as an application's handler would read its inputs.
@@ -46,8 +46,8 @@ struct TInputColumns {
 };
 
 struct TExpression {
-    std::string sOurs;   // written for both flavours of the engine
-    std::string sPeer;   // the same meaning in the peer's grammar
+    std::string sOurs;  // written for both flavours of the engine
+    std::string sPeer;  // the same meaning in the peer's grammar
 };
 const std::vector<TExpression>& ExpressionSet();
 

@@ -5,9 +5,9 @@
 
 #include <cctype>
 #include <cmath>
-#include <iterator>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -47,7 +47,9 @@ bool IsArithmetic(const std::string& sText) {
             std::isalpha(static_cast<unsigned char>(sText[i + 1])))
             return false;
         if (sText[i] == '^')
-            for (std::size_t j = i + 1; j < sText.size() && (std::isdigit(static_cast<unsigned char>(sText[j])) || sText[j] == '.'); ++j)
+            for (std::size_t j = i + 1;
+                 j < sText.size() && (std::isdigit(static_cast<unsigned char>(sText[j])) || sText[j] == '.');
+                 ++j)
                 if (sText[j] == '.') return false;
     }
     return true;
@@ -115,8 +117,8 @@ bool ValuesAgree() {
         }
         for (std::size_t k = 0; k < nKinds; ++k)
             if (!(std::fabs(Values[k] - Values[kPeer]) <= 1e-12 * std::fabs(Values[kPeer]))) {
-                std::fprintf(stderr, "%s gives %.17g, the peer %.17g for %s\n", Kinds[k].sName, Values[k], Values[kPeer],
-                             Expression.sOurs.c_str());
+                std::fprintf(stderr, "%s gives %.17g, the peer %.17g for %s\n", Kinds[k].sName, Values[k],
+                             Values[kPeer], Expression.sOurs.c_str());
                 bAgree = false;
             }
     }
@@ -155,8 +157,9 @@ void RegisterAll(std::map<std::string, std::size_t>& Tokens) {
                 if (!Kind.bOurs || Kind.bEvaluationOnly) continue;
                 const TGenerated Text = Generate(Shape, iSize);
                 Tokens[ScaleName(Kind, Shape, iSize)] = Text.iTokens;
-                benchmark::RegisterBenchmark(ScaleName(Kind, Shape, iSize).c_str(),
-                                             [&Kind, Text](benchmark::State& State) { Scale(State, Kind, Text); })
+                benchmark::RegisterBenchmark(
+                    ScaleName(Kind, Shape, iSize).c_str(),
+                    [&Kind, Text](benchmark::State& State) { Scale(State, Kind, Text); })
                     ->Unit(benchmark::kNanosecond)
                     ->MinTime(0.3)
                     ->Repetitions(3)
@@ -192,21 +195,25 @@ double PeakPerTextByte(const TEngineKind& Kind, int iDepth, std::size_t iLength)
 // over the arithmetic texts (marked *).
 void PrintEvaluationTable(const TCollector& Results) {
     const std::vector<TExpression>& Set = ExpressionSet();
-    std::printf("\nEvaluation with changing inputs (ns; rows: ns per row; ratio = ours / muparser; * arithmetic only)\n\n| # | expression |");
+    std::printf(
+        "\nEvaluation with changing inputs (ns; rows: ns per row; ratio = ours / muparser; * arithmetic "
+        "only)\n\n| # | expression |");
     for (const TEngineKind& Kind : Kinds) std::printf(" %s |", Kind.sName);
     for (const TEngineKind& Kind : Kinds)
         if (Kind.bOurs) std::printf(" %s/mu |", Kind.sName);
     std::printf("\n|---|---|");
     for (std::size_t k = 0; k < std::size(Kinds) * 2 - 1; ++k) std::printf("---|");
     std::printf("\n");
-    double rLogAll[std::size(Kinds)] = {}, rLogArithmetic[std::size(Kinds)] = {}, rWorstArithmetic[std::size(Kinds)] = {};
+    double rLogAll[std::size(Kinds)] = {}, rLogArithmetic[std::size(Kinds)] = {},
+           rWorstArithmetic[std::size(Kinds)] = {};
     int nArithmetic = 0;
     for (std::size_t i = 0; i < Set.size(); ++i) {
         const bool bArithmetic = IsArithmetic(Set[i].sOurs);
         nArithmetic += bArithmetic ? 1 : 0;
         std::printf("| %zu%s | `%s` |", i, bArithmetic ? "*" : "", Set[i].sOurs.c_str());
         const double rMu = Results.Of(Name("eval", Kinds[kPeer], i));
-        for (const TEngineKind& Kind : Kinds) std::printf(" %.1f |", Results.Of(Name("eval", Kind, i)) / Kind.rRows);
+        for (const TEngineKind& Kind : Kinds)
+            std::printf(" %.1f |", Results.Of(Name("eval", Kind, i)) / Kind.rRows);
         for (std::size_t k = 0; k < std::size(Kinds); ++k) {
             if (!Kinds[k].bOurs) continue;
             const double rRatio = Results.Of(Name("eval", Kinds[k], i)) / Kinds[k].rRows / rMu;
@@ -219,10 +226,13 @@ void PrintEvaluationTable(const TCollector& Results) {
         }
         std::printf("\n");
     }
-    std::printf("\n| ratio to muparser | geometric mean, all | geometric mean, arithmetic | worst, arithmetic |\n|---|---|---|---|\n");
+    std::printf(
+        "\n| ratio to muparser | geometric mean, all | geometric mean, arithmetic | worst, arithmetic "
+        "|\n|---|---|---|---|\n");
     for (std::size_t k = 0; k < std::size(Kinds); ++k)
         if (Kinds[k].bOurs)
-            std::printf("| %s | %.2f | %.2f | %.2f |\n", Kinds[k].sName, std::exp(rLogAll[k] / static_cast<double>(Set.size())),
+            std::printf("| %s | %.2f | %.2f | %.2f |\n", Kinds[k].sName,
+                        std::exp(rLogAll[k] / static_cast<double>(Set.size())),
                         std::exp(rLogArithmetic[k] / nArithmetic), rWorstArithmetic[k]);
 }
 
@@ -238,8 +248,8 @@ void PrintTables(const TCollector& Results, const std::map<std::string, std::siz
             const double rA = Results.Of(Name(sWhat, Kinds[0], i));
             const double rB = Results.Of(Name(sWhat, Kinds[1], i));
             const double rMu = Results.Of(Name(sWhat, Kinds[2], i));
-            std::printf("| %zu | `%s` | %.1f | %.1f | %.1f | %.2f | %.2f |\n", i, Set[i].sOurs.c_str(), rA, rB, rMu,
-                        rA / rMu, rB / rMu);
+            std::printf("| %zu | `%s` | %.1f | %.1f | %.1f | %.2f | %.2f |\n", i, Set[i].sOurs.c_str(), rA,
+                        rB, rMu, rA / rMu, rB / rMu);
             rWorst = std::fmax(rWorst, std::fmax(rA / rMu, rB / rMu));
         }
         std::printf("\nWorst ratio: %.2f\n", rWorst);
@@ -267,14 +277,17 @@ void PrintTables(const TCollector& Results, const std::map<std::string, std::siz
         if (!Kind.bOurs || Kind.bEvaluationOnly) continue;
         for (TShape Shape : Shapes)
             std::printf("| %s | %s | %.0f | %.0f |\n", Kind.sName, ShapeName(Shape),
-                        BytesPerToken(Kind, Generate(Shape, 1000)), BytesPerToken(Kind, Generate(Shape, 1000000)));
+                        BytesPerToken(Kind, Generate(Shape, 1000)),
+                        BytesPerToken(Kind, Generate(Shape, 1000000)));
     }
     // Flavour A refuses calls nested deeper than 64, flavour B deeper than 256.
-    std::printf("\nPeak heap while parsing a 256 KiB string nested in calls (multiples of the text's length)\n\n");
+    std::printf(
+        "\nPeak heap while parsing a 256 KiB string nested in calls (multiples of the text's length)\n\n");
     std::printf("| flavour | 64 calls | 256 calls |\n|---|---|---|\n");
     const std::size_t iLength = std::size_t{256} << 10;
     std::printf("| A | %.1f | - |\n", PeakPerTextByte(Kinds[0], 64, iLength));
-    std::printf("| B | %.1f | %.1f |\n", PeakPerTextByte(Kinds[1], 64, iLength), PeakPerTextByte(Kinds[1], 256, iLength));
+    std::printf("| B | %.1f | %.1f |\n", PeakPerTextByte(Kinds[1], 64, iLength),
+                PeakPerTextByte(Kinds[1], 256, iLength));
 }
 
 }  // namespace

@@ -74,25 +74,78 @@ const TComparison kComparisons[] = {
     {"Sin", Unary<rtl::Sin>, [](Extended A, Extended) { return std::sin(A); }, kAngles, kNone, false, 4},
     {"Cos", Unary<rtl::Cos>, [](Extended A, Extended) { return std::cos(A); }, kAngles, kNone, false, 4},
     {"Tan", Unary<rtl::Tan>, [](Extended A, Extended) { return std::tan(A); }, kAngles, kNone, false, 4},
-    {"Power", rtl::Power, [](Extended A, Extended B) { return std::pow(A, B); }, {1e-3L, 1e3L, true}, {-20, 20}, false, 6},
-    {"Power x^n", rtl::Power, [](Extended A, Extended B) { return std::pow(A, B); }, {0.5L, 2}, {2, 65}, true, 20},
-    {"Log10", Unary<rtl::Log10>, [](Extended A, Extended) { return std::log10(A); }, kPositive, kNone, false, 1.5},
-    {"Log2", Unary<rtl::Log2>, [](Extended A, Extended) { return std::log2(A); }, kPositive, kNone, false, 1.5},
-    {"LnXP1", Unary<rtl::LnXP1>, [](Extended A, Extended) { return std::log1p(A); }, {1e-20L, 10, true}, kNone, false, 1.5},
+    {"Power",
+     rtl::Power,
+     [](Extended A, Extended B) { return std::pow(A, B); },
+     {1e-3L, 1e3L, true},
+     {-20, 20},
+     false,
+     6},
+    {"Power x^n",
+     rtl::Power,
+     [](Extended A, Extended B) { return std::pow(A, B); },
+     {0.5L, 2},
+     {2, 65},
+     true,
+     20},
+    {"Log10", Unary<rtl::Log10>, [](Extended A, Extended) { return std::log10(A); }, kPositive, kNone, false,
+     1.5},
+    {"Log2", Unary<rtl::Log2>, [](Extended A, Extended) { return std::log2(A); }, kPositive, kNone, false,
+     1.5},
+    {"LnXP1",
+     Unary<rtl::LnXP1>,
+     [](Extended A, Extended) { return std::log1p(A); },
+     {1e-20L, 10, true},
+     kNone,
+     false,
+     1.5},
     {"Sinh", Unary<rtl::Sinh>, [](Extended A, Extended) { return std::sinh(A); }, kAngles, kNone, false, 1.5},
-    {"ArcTan2", rtl::ArcTan2, [](Extended A, Extended B) { return std::atan2(A, B); }, {-10, 10}, {-10, 10}, false, 2},
-    {"Hypot", rtl::Hypot, [](Extended A, Extended B) { return std::hypot(A, B); }, {-100, 100}, {-100, 100}, false, 2},
-    {"Cotan", Unary<rtl::Cotan>, [](Extended A, Extended) { return std::cos(A) / std::sin(A); }, kAngles, kNone},
+    {"ArcTan2",
+     rtl::ArcTan2,
+     [](Extended A, Extended B) { return std::atan2(A, B); },
+     {-10, 10},
+     {-10, 10},
+     false,
+     2},
+    {"Hypot",
+     rtl::Hypot,
+     [](Extended A, Extended B) { return std::hypot(A, B); },
+     {-100, 100},
+     {-100, 100},
+     false,
+     2},
+    {"Cotan", Unary<rtl::Cotan>, [](Extended A, Extended) { return std::cos(A) / std::sin(A); }, kAngles,
+     kNone},
     {"ArcSin", Unary<rtl::ArcSin>, [](Extended A, Extended) { return std::asin(A); }, kUnit, kNone},
     {"ArcCos", Unary<rtl::ArcCos>, [](Extended A, Extended) { return std::acos(A); }, kUnit, kNone},
     {"Cosh", Unary<rtl::Cosh>, [](Extended A, Extended) { return std::cosh(A); }, kAngles, kNone},
     {"Tanh", Unary<rtl::Tanh>, [](Extended A, Extended) { return std::tanh(A); }, kAngles, kNone},
-    {"ArcSinh", Unary<rtl::ArcSinh>, [](Extended A, Extended) { return std::asinh(A); }, {-1e10L, 1e10L}, kNone},
-    {"ArcCosh", Unary<rtl::ArcCosh>, [](Extended A, Extended) { return std::acosh(A); }, {1, 1e10L, true}, kNone},
-    {"ArcTanh", Unary<rtl::ArcTanh>, [](Extended A, Extended) { return std::atanh(A); }, {-0.999L, 0.999L}, kNone},
-    {"LogN", rtl::LogN, [](Extended A, Extended B) { return std::log2(B) / std::log2(A); }, {2, 10}, kPositive},
-    {"IntPower", [](Extended A, Extended B) { return rtl::IntPower(A, int(B)); },
-     [](Extended A, Extended B) { return std::pow(A, B); }, {0.5L, 2}, {-64, 65}, true},
+    {"ArcSinh",
+     Unary<rtl::ArcSinh>,
+     [](Extended A, Extended) { return std::asinh(A); },
+     {-1e10L, 1e10L},
+     kNone},
+    {"ArcCosh",
+     Unary<rtl::ArcCosh>,
+     [](Extended A, Extended) { return std::acosh(A); },
+     {1, 1e10L, true},
+     kNone},
+    {"ArcTanh",
+     Unary<rtl::ArcTanh>,
+     [](Extended A, Extended) { return std::atanh(A); },
+     {-0.999L, 0.999L},
+     kNone},
+    {"LogN",
+     rtl::LogN,
+     [](Extended A, Extended B) { return std::log2(B) / std::log2(A); },
+     {2, 10},
+     kPositive},
+    {"IntPower",
+     [](Extended A, Extended B) { return rtl::IntPower(A, int(B)); },
+     [](Extended A, Extended B) { return std::pow(A, B); },
+     {0.5L, 2},
+     {-64, 65},
+     true},
 };
 
 void Time(benchmark::State& State, TRoutine Routine, const TArguments& Arguments) {
@@ -112,10 +165,9 @@ void RegisterAll(const std::vector<TArguments>& Arguments) {
         const TComparison& Comparison = kComparisons[k];
         for (const char* sSide : {"ours", "libc"}) {
             const TRoutine Routine = sSide[0] == 'o' ? Comparison.Ours : Comparison.Theirs;
-            benchmark::RegisterBenchmark(Name(sSide, Comparison).c_str(),
-                                         [Routine, &Arguments, k](benchmark::State& State) {
-                                             Time(State, Routine, Arguments[k]);
-                                         })
+            benchmark::RegisterBenchmark(
+                Name(sSide, Comparison).c_str(),
+                [Routine, &Arguments, k](benchmark::State& State) { Time(State, Routine, Arguments[k]); })
                 ->Unit(benchmark::kNanosecond)
                 ->MinTime(0.1)
                 ->Repetitions(5)
@@ -125,16 +177,17 @@ void RegisterAll(const std::vector<TArguments>& Arguments) {
 }
 
 void PrintTable(const TCollector& Results) {
-    std::printf("\nOurs against the C library (ns CPU per call, median of 5; speed-up = C library / ours)\n\n");
+    std::printf(
+        "\nOurs against the C library (ns CPU per call, median of 5; speed-up = C library / ours)\n\n");
     std::printf("| function | ours | C library | speed-up | target |\n|---|---|---|---|---|\n");
     for (const TComparison& Comparison : kComparisons) {
         const double rOurs = Results.Of(Name("ours", Comparison));
         const double rTheirs = Results.Of(Name("libc", Comparison));
         std::printf("| %s | %.1f | %.1f | %.2f |", Comparison.sName, rOurs, rTheirs, rTheirs / rOurs);
         if (Comparison.rTarget > 0)
-            std::printf(" %.1fx %s |\n", Comparison.rTarget, rTheirs / rOurs >= Comparison.rTarget ? "met" : "missed");
-        else
-            std::printf(" |\n");
+            std::printf(" %.1fx %s |\n", Comparison.rTarget,
+                        rTheirs / rOurs >= Comparison.rTarget ? "met" : "missed");
+        else std::printf(" |\n");
     }
 }
 

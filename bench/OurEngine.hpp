@@ -18,7 +18,8 @@ public:
         if (Way == TInputWay::Rows) FColumns = std::make_unique<TInputColumns>();
         for (std::size_t k = 0; k < 8; ++k)
             if (Way != TInputWay::Handlers)
-                FParser.Bind(BoundNames[k], Way == TInputWay::Rows ? FColumns->Columns[k].data() : &Inputs.Bound[k]);
+                FParser.Bind(BoundNames[k],
+                             Way == TInputWay::Rows ? FColumns->Columns[k].data() : &Inputs.Bound[k]);
         FResults.resize(TInputColumns::kRows);
     }
     bool Parse(const std::string& sText) override {

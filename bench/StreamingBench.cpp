@@ -17,7 +17,8 @@ public:
 
     static const rtl::TClassInfo& StaticClassInfo() {
         static const rtl::TClassInfo Info{
-            "TLinked", &rtl::TComponent::StaticClassInfo(),
+            "TLinked",
+            &rtl::TComponent::StaticClassInfo(),
             [](rtl::TComponent* AOwner) -> rtl::TComponent* { return new TLinked(AOwner); },
             {rtl::MakeProperty("Ratio", &TLinked::Ratio, &TLinked::SetRatio),
              rtl::MakeProperty("Partner", &TLinked::Partner, &TLinked::SetPartner, nullptr)}};
@@ -72,8 +73,8 @@ void ReadComponents(benchmark::State& State) {
         State.ResumeTiming();
     }
     State.counters["per_component"] =
-        benchmark::Counter(static_cast<double>(Count), benchmark::Counter::kIsIterationInvariantRate |
-                                                           benchmark::Counter::kInvert);
+        benchmark::Counter(static_cast<double>(Count),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(ReadComponents)
     ->Arg(1250)

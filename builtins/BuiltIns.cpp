@@ -4,10 +4,10 @@
 #include <array>
 #include <cmath>
 
+#include "framework/base/TextCase.hpp"
 #include "framework/math/Finance.hpp"
 #include "framework/math/Math.hpp"
 #include "framework/math/Random.hpp"
-#include "framework/base/TextCase.hpp"
 
 namespace quorix::builtins {
 
@@ -44,9 +44,7 @@ Extended TCallArguments::Number(int iPosition) const { return At(iPosition).rVal
 
 int TCallArguments::Whole(int iPosition) const { return rtl::Trunc(At(iPosition).rValue); }
 
-rtl::TPaymentTime TCallArguments::Payment(int iPosition) const {
-    return GetPayment(At(iPosition));
-}
+rtl::TPaymentTime TCallArguments::Payment(int iPosition) const { return GetPayment(At(iPosition)); }
 
 std::span<const double> TCallArguments::List(int iFirst, int iLast) {
     const int iFrom = ResolvePosition(iFirst, FParCount), iTo = ResolvePosition(iLast, FParCount);
@@ -101,7 +99,8 @@ int TestArguments(const TBuiltIn& Row, std::span<const rParam> arrPar, int ParCo
 
 }  // namespace
 
-void Call(const TBuiltIn& Row, std::span<const rParam> arrPar, int ParCount, int& iErrCode, Extended& Result) {
+void Call(const TBuiltIn& Row, std::span<const rParam> arrPar, int ParCount, int& iErrCode,
+          Extended& Result) {
     Result = 0;
     // The engine passes as many arguments as ParCount says; should a caller not, no
     // argument beyond the array is read.
@@ -116,12 +115,19 @@ void Call(const TBuiltIn& Row, std::span<const rParam> arrPar, int ParCount, int
 }
 
 TBuiltIn OneNumber(TBuiltInSignature Signature, TUnary Routine, std::vector<TDomainTest> Domain) {
-    return {Signature, {}, true, 1, 1, {{N, 1, 1}}, std::move(Domain),
-            [Routine](TCallArguments& Args) { return Routine(Args.Number(1)); }};
+    return {Signature, {}, true, 1, 1, {{N, 1, 1}}, std::move(Domain), [Routine](TCallArguments& Args) {
+                return Routine(Args.Number(1));
+            }};
 }
 
 TBuiltIn TwoNumbers(TBuiltInSignature Signature, TBinary Routine, std::vector<TDomainTest> Domain) {
-    return {Signature, {}, true, 2, 2, {{N, 1, 1}, {N, 2, 2}}, std::move(Domain),
+    return {Signature,
+            {},
+            true,
+            2,
+            2,
+            {{N, 1, 1}, {N, 2, 2}},
+            std::move(Domain),
             [Routine](TCallArguments& Args) { return Routine(Args.Number(1), Args.Number(2)); }};
 }
 
@@ -132,13 +138,14 @@ TBuiltIn Numbers(TBuiltInSignature Signature, std::function<Extended(TCallArgume
 namespace {
 
 TBuiltIn Constant(TBuiltInSignature Signature, std::function<Extended()> Value) {
-    return {Signature, {}, false, 0, kUnbounded, {}, {},
-            [Value](TCallArguments&) { return Value(); }};
+    return {Signature, {}, false, 0, kUnbounded, {}, {}, [Value](TCallArguments&) { return Value(); }};
 }
 
 TBuiltIn Rounding(TBuiltInSignature Signature, int (*Routine)(Extended)) {
-    return {Signature, {}, true, 1, 1, {{N, 1, 1}}, {},
-            [Routine](TCallArguments& Args) { return Extended(Routine(Args.Number(1))); }};
+    return {Signature, {},
+            true,      1,
+            1,         {{N, 1, 1}},
+            {},        [Routine](TCallArguments& Args) { return Extended(Routine(Args.Number(1))); }};
 }
 
 TBuiltIn ListOf(TBuiltInSignature Signature, TListRoutine Routine) {
@@ -165,13 +172,13 @@ bool PowerWithoutValue(Extended rBase, Extended rExponent) {
 
 const TDomainTest kAtMostOneInMagnitude{1, 0, AboveOne, epOutOfDomain};
 
-
 std::vector<TBuiltIn> MakeBuiltIns() {
     std::vector<TBuiltIn> rows{
         OneNumber({"ArcCos", "x"}, rtl::ArcCos, {kAtMostOneInMagnitude}),
         OneNumber({"ArcSin", "x"}, rtl::ArcSin, {kAtMostOneInMagnitude}),
         TwoNumbers({"ArcTan2", "y; x"}, rtl::ArcTan2,
-                   {{1, 0, Beyond2To64, epOutOfDomain}, {2, 0, Beyond2To64, epOutOfDomain},
+                   {{1, 0, Beyond2To64, epOutOfDomain},
+                    {2, 0, Beyond2To64, epOutOfDomain},
                     {1, 0, IsZero, epOutOfDomain}}),
         OneNumber({"Sin", "x"}, rtl::Sin),
         OneNumber({"Cos", "x"}, rtl::Cos),
@@ -198,7 +205,13 @@ std::vector<TBuiltIn> MakeBuiltIns() {
         TwoNumbers({"Power", "base; exponent"}, rtl::Power, {{1, 2, PowerWithoutValue, epOutOfDomain}}),
         Rounding({"Ceil", "x"}, rtl::Ceil),
         Rounding({"Floor", "x"}, rtl::Floor),
-        {{"Poly", "x; c0; c1; ..."}, {}, true, 2, kUnbounded, {{N, 1, kLast}}, {},
+        {{"Poly", "x; c0; c1; ..."},
+         {},
+         true,
+         2,
+         kUnbounded,
+         {{N, 1, kLast}},
+         {},
          [](TCallArguments& Args) { return rtl::Poly(Args.Number(1), Args.List(2, kLast)); }},
         ListOf({"Mean", "x1; x2; ..."}, rtl::Mean),
         ListOf({"Sum", "x1; x2; ..."}, rtl::Sum),
@@ -220,10 +233,11 @@ std::vector<TBuiltIn> MakeBuiltIns() {
         Financial({"FutureValue", "rate; periods; payment; present value; 'START' or 'END'"}, 5,
                   {{N, 1, 4}, {W, 2, 2}, {P, 5, 5}},
                   [](TCallArguments& a) {
-                      return rtl::FutureValue(a.Number(1), a.Whole(2), a.Number(3), a.Number(4), a.Payment(5));
+                      return rtl::FutureValue(a.Number(1), a.Whole(2), a.Number(3), a.Number(4),
+                                              a.Payment(5));
                   }),
-        Financial({"InterestPayment", "rate; period; periods; present value; future value; 'START' or 'END'"}, 6,
-                  {{N, 1, 1}, {W, 2, 2}, {W, 3, 3}, {N, 4, 4}, {N, 5, 5}, {P, 6, 6}},
+        Financial({"InterestPayment", "rate; period; periods; present value; future value; 'START' or 'END'"},
+                  6, {{N, 1, 1}, {W, 2, 2}, {W, 3, 3}, {N, 4, 4}, {N, 5, 5}, {P, 6, 6}},
                   [](TCallArguments& a) {
                       return rtl::InterestPayment(a.Number(1), a.Whole(2), a.Whole(3), a.Number(4),
                                                   a.Number(5), a.Payment(6));
@@ -231,17 +245,30 @@ std::vector<TBuiltIn> MakeBuiltIns() {
         Financial({"InterestRate", "periods; payment; present value; future value; 'START' or 'END'"}, 5,
                   {{W, 1, 1}, {N, 2, 4}, {P, 5, 5}},
                   [](TCallArguments& a) {
-                      return rtl::InterestRate(a.Whole(1), a.Number(2), a.Number(3), a.Number(4), a.Payment(5));
+                      return rtl::InterestRate(a.Whole(1), a.Number(2), a.Number(3), a.Number(4),
+                                               a.Payment(5));
                   }),
-        {{"InternalRateOfReturn", "guess; flow0; flow1; ..."}, {}, true, 2, kUnbounded, {{N, 1, kLast}}, {},
+        {{"InternalRateOfReturn", "guess; flow0; flow1; ..."},
+         {},
+         true,
+         2,
+         kUnbounded,
+         {{N, 1, kLast}},
+         {},
          [](TCallArguments& a) { return rtl::InternalRateOfReturn(a.Number(1), a.List(2, kLast)); }},
         Financial({"NumberOfPeriods", "rate; payment; present value; future value; 'START' or 'END'"}, 5,
                   {{N, 1, 4}, {P, 5, 5}},
                   [](TCallArguments& a) {
-                      return rtl::NumberOfPeriods(a.Number(1), a.Number(2), a.Number(3), a.Number(4), a.Payment(5));
+                      return rtl::NumberOfPeriods(a.Number(1), a.Number(2), a.Number(3), a.Number(4),
+                                                  a.Payment(5));
                   }),
-        {{"NetPresentValue", "rate; flow1; flow2; ...; 'START' or 'END'"}, {}, true, 3, kUnbounded,
-         {{N, 1, kBeforeLast}, {P, kLast, kLast}}, {},
+        {{"NetPresentValue", "rate; flow1; flow2; ...; 'START' or 'END'"},
+         {},
+         true,
+         3,
+         kUnbounded,
+         {{N, 1, kBeforeLast}, {P, kLast, kLast}},
+         {},
          [](TCallArguments& a) {
              return rtl::NetPresentValue(a.Number(1), a.List(2, kBeforeLast), a.Payment(kLast));
          }},
@@ -250,19 +277,21 @@ std::vector<TBuiltIn> MakeBuiltIns() {
                   [](TCallArguments& a) {
                       return rtl::Payment(a.Number(1), a.Whole(2), a.Number(3), a.Number(4), a.Payment(5));
                   }),
-        Financial({"PeriodPayment", "rate; period; periods; present value; future value; 'START' or 'END'"}, 6,
-                  {{N, 1, 1}, {W, 2, 2}, {W, 3, 3}, {N, 4, 4}, {N, 5, 5}, {P, 6, 6}},
+        Financial({"PeriodPayment", "rate; period; periods; present value; future value; 'START' or 'END'"},
+                  6, {{N, 1, 1}, {W, 2, 2}, {W, 3, 3}, {N, 4, 4}, {N, 5, 5}, {P, 6, 6}},
                   [](TCallArguments& a) {
-                      return rtl::PeriodPayment(a.Number(1), a.Whole(2), a.Whole(3), a.Number(4),
-                                                a.Number(5), a.Payment(6));
+                      return rtl::PeriodPayment(a.Number(1), a.Whole(2), a.Whole(3), a.Number(4), a.Number(5),
+                                                a.Payment(6));
                   }),
         Financial({"PresentValue", "rate; periods; payment; future value; 'START' or 'END'"}, 5,
                   {{N, 1, 1}, {W, 2, 2}, {N, 3, 4}, {P, 5, 5}},
                   [](TCallArguments& a) {
-                      return rtl::PresentValue(a.Number(1), a.Whole(2), a.Number(3), a.Number(4), a.Payment(5));
+                      return rtl::PresentValue(a.Number(1), a.Whole(2), a.Number(3), a.Number(4),
+                                               a.Payment(5));
                   }),
-        Financial({"SLNDepreciation", "cost; salvage; life"}, 3, {{N, 1, 2}, {W, 3, 3}},
-                  [](TCallArguments& a) { return rtl::SLNDepreciation(a.Number(1), a.Number(2), a.Whole(3)); }),
+        Financial(
+            {"SLNDepreciation", "cost; salvage; life"}, 3, {{N, 1, 2}, {W, 3, 3}},
+            [](TCallArguments& a) { return rtl::SLNDepreciation(a.Number(1), a.Number(2), a.Whole(3)); }),
         Financial({"SYDDepreciation", "cost; salvage; life; period"}, 4, {{N, 1, 2}, {W, 3, 3}, {W, 4, 4}},
                   [](TCallArguments& a) {
                       return rtl::SYDDepreciation(a.Number(1), a.Number(2), a.Whole(3), a.Whole(4));

@@ -12,8 +12,8 @@
 
 #include "builtins/FunctionCodes.hpp"
 #include "engine/core/Tie.hpp"
-#include "framework/math/Finance.hpp"
 #include "framework/base/Types.hpp"
+#include "framework/math/Finance.hpp"
 
 namespace quorix::builtins {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "framework/math/Math.hpp"
 #include "framework/base/TextCase.hpp"
+#include "framework/math/Math.hpp"
 
 namespace quorix::builtins {
 
@@ -61,7 +61,13 @@ std::vector<TBuiltIn> MakeEverydayFunctions() {
         Numbers({"Min", "x1; x2; ..."}, [](TCallArguments& Args) { return Extreme(Args, false); }),
         Numbers({"Max", "x1; x2; ..."}, [](TCallArguments& Args) { return Extreme(Args, true); }),
         OneNumber({"ArcTan", "x"}, ArcTan),
-        {{"Fact", "n"}, {}, true, 1, 1, {{W, 1, 1}}, {{1, 0, IsNegative, epOutOfDomain}},
+        {{"Fact", "n"},
+         {},
+         true,
+         1,
+         1,
+         {{W, 1, 1}},
+         {{1, 0, IsNegative, epOutOfDomain}},
          [](TCallArguments& Args) { return Factorial(Args.Whole(1)); }},
     };
     for (TBuiltIn& row : rows) row.sUpperName = rtl::UpperCase(row.Signature.sName);

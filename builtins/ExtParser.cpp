@@ -42,7 +42,8 @@ void TExtParser::GetFunBuildIn(const std::string& sName, std::span<const rParam>
     TQuorix::GetFunBuildIn(sName, arrPar, ParCount, iErrCode, Result);
     Result = 0;
     // A name added beyond the 54 evaluates to 0.
-    if (const TBuiltIn* pRow = builtins::FindBuiltIn(sName)) builtins::Call(*pRow, arrPar, ParCount, iErrCode, Result);
+    if (const TBuiltIn* pRow = builtins::FindBuiltIn(sName))
+        builtins::Call(*pRow, arrPar, ParCount, iErrCode, Result);
 }
 
 }  // namespace quorix

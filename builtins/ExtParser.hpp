@@ -13,8 +13,8 @@
 
 #include "builtins/FunctionCodes.hpp"
 #include "engine/Quorix.hpp"
-#include "framework/math/Finance.hpp"
 #include "framework/base/Types.hpp"
+#include "framework/math/Finance.hpp"
 
 namespace quorix {
 
@@ -38,8 +38,8 @@ public:
     static rtl::TPaymentTime GetPayment(const rParam& Param);
 
 protected:
-    void GetFunBuildIn(const std::string& sName, std::span<const rParam> arrPar, int ParCount,
-                       int& iErrCode, rtl::Extended& Result) override;
+    void GetFunBuildIn(const std::string& sName, std::span<const rParam> arrPar, int ParCount, int& iErrCode,
+                       rtl::Extended& Result) override;
 };
 
 }  // namespace quorix

@@ -11,8 +11,8 @@ namespace quorix {
 
 // The libraries' error codes, above the engines' own.
 enum TExtParserError : int {
-    epWrongKind = 100,     // a string, a fraction or a bad payment time where it may not be
-    epOutOfDomain = 101,   // outside the function's domain
+    epWrongKind = 100,    // a string, a fraction or a bad payment time where it may not be
+    epOutOfDomain = 101,  // outside the function's domain
     epTooFewArguments = 102,
     epTooManyArguments = 103,
 };

@@ -40,9 +40,10 @@ void AttachFunctions(TQuorix& Engine, bool bEveryday) {
             AddOnce(IsConstant(signature) ? *Engine.Variables() : *Engine.Functions(), signature.sName);
 
     Engine.SetOnGetFunction([Sets, Previous = Engine.OnGetFunction()](const std::string& sName,
-                                                                     std::span<const rParam> arrPar, int ParCount,
-                                                                     rtl::Extended& Result) {
-        if (!CallFrom(Sets, sName, arrPar, ParCount, Result) && Previous) Previous(sName, arrPar, ParCount, Result);
+                                                                      std::span<const rParam> arrPar,
+                                                                      int ParCount, rtl::Extended& Result) {
+        if (!CallFrom(Sets, sName, arrPar, ParCount, Result) && Previous)
+            Previous(sName, arrPar, ParCount, Result);
     });
     Engine.SetOnGetVariable(
         [Sets, Previous = Engine.OnGetVariable()](const std::string& sName, rtl::Extended& Result) {

@@ -22,7 +22,8 @@ const rtl::TClassRegistration gRegistration(TQuorix::StaticClassInfo());
 }  // namespace
 
 TQuorix::TQuorix(rtl::TComponent* AOwner)
-    : core::TEngineComponent(AOwner, true, core::TBareName::Call), FBuildInFun(std::make_unique<rtl::TStringList>()) {}
+    : core::TEngineComponent(AOwner, true, core::TBareName::Call),
+      FBuildInFun(std::make_unique<rtl::TStringList>()) {}
 
 TQuorix::~TQuorix() = default;
 
@@ -63,7 +64,8 @@ void TQuorix::AddBuildInFun(const std::string& sName) { FBuildInFun->Add(sName);
 void TQuorix::ReadUsedFun(TTie* pTie) {
     core::WalkPreOrder(pTie, [this](const TTie& Tie) {
         if (!core::IsNameNode(Tie)) return false;
-        const bool bUsed = IsFunBuildIn(Tie.sName) || (FFunctions->IndexOf(Tie.sName) >= 0 && Tie.iParCount > 0);
+        const bool bUsed =
+            IsFunBuildIn(Tie.sName) || (FFunctions->IndexOf(Tie.sName) >= 0 && Tie.iParCount > 0);
         if (bUsed && FUsedFun->IndexOf(Tie.sName) < 0) FUsedFun->Add(rtl::UpperCase(Tie.sName));
         return bUsed;
     });

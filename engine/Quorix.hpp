@@ -20,10 +20,10 @@ enum TQuorixError : int {
     qeOperand = core::beOperand,
     qeNoClosing = core::beNoClosing,
     qeNoOpening = core::beNoOpening,
-    qeUnknownName = 5,    // neither a number, nor a built-in, nor listed in Functions
-    qeOpenString = 6,     // a string delimiter left open in an argument list
-    qeDivisionByZero = 7, // a division by exactly 0
-    qeTooDeep = 8,        // calls nested deeper than MaxCallNesting
+    qeUnknownName = 5,     // neither a number, nor a built-in, nor listed in Functions
+    qeOpenString = 6,      // a string delimiter left open in an argument list
+    qeDivisionByZero = 7,  // a division by exactly 0
+    qeTooDeep = 8,         // calls nested deeper than MaxCallNesting
 };
 
 using TOnGetFunctionEvent = std::function<void(const std::string& sName, std::span<const rParam> arrPar,
@@ -48,7 +48,9 @@ public:
     char ParSeparator() const { return FParSeparator; }
     void SetParSeparator(char cValue);
     const TOnGetFunctionEvent& OnGetFunction() const { return FOnGetFunction.Get(); }
-    void SetOnGetFunction(TOnGetFunctionEvent Value) { FOnGetFunction.Set(std::move(Value), IsBusy(), FRetired); }
+    void SetOnGetFunction(TOnGetFunctionEvent Value) {
+        FOnGetFunction.Set(std::move(Value), IsBusy(), FRetired);
+    }
 
     bool Calc() override;
 

@@ -20,7 +20,9 @@ public:
     bool Failed() const { return FSelf.FCalcError; }
     bool Stopped() const { return FSelf.FGeneration != FGeneration; }
     rtl::Extended Read(TTie& Tie) { return FSelf.CallFunction(Tie); }  // not asked: BareName
-    bool CanCall(const TTie& Tie) const { return FSelf.FOnGetFunction || Tie.bBuildIn || FSelf.FindBound(Tie); }
+    bool CanCall(const TTie& Tie) const {
+        return FSelf.FOnGetFunction || Tie.bBuildIn || FSelf.FindBound(Tie);
+    }
     rtl::Extended Call(TTie& Tie) { return FSelf.CallFunction(Tie); }
     rtl::Extended DivideByZero(const TTie& Tie) {
         FSelf.FCalcError = true;

@@ -12,7 +12,8 @@ inline namespace gen4 {
 // Names are built-ins or listed in Functions, all of them called, with or without an
 // argument list.
 struct TQuorix::TParseRules {
-    static constexpr core::TParseTraits Traits{MaxCallNesting, true, false, qeUnknownName, qeOpenString, qeTooDeep};
+    static constexpr core::TParseTraits Traits{MaxCallNesting, true,         false,
+                                               qeUnknownName,  qeOpenString, qeTooDeep};
     TQuorix& Self;
 
     core::TNameUse Use(TTie& Tie) const {

@@ -56,7 +56,8 @@ void TQuorix::ReadUsedFun(TTie* pTie) {
 void TQuorix::ReadUsedVar(TTie* pTie) {
     core::WalkPreOrder(pTie, [this](const TTie& Node) {
         if (IsCall(Node)) return true;
-        if (core::IsNameNode(Node) && Node.iParCount == 0 && IsVariableName(Node.sName)) AddOnce(*FUsedVar, Node.sName);
+        if (core::IsNameNode(Node) && Node.iParCount == 0 && IsVariableName(Node.sName))
+            AddOnce(*FUsedVar, Node.sName);
         return false;
     });
 }

@@ -23,12 +23,12 @@ enum TQuorixError : int {
     qeOperand = core::beOperand,
     qeNoClosing = core::beNoClosing,
     qeNoOpening = core::beNoOpening,
-    qeEmptyArguments = 5,   // a function name followed by "()"
-    qeNoArguments = 6,      // a function name not followed by "("
-    qeUnknownName = 7,      // neither a number, nor listed in Variables or Functions
-    qeOpenString = 8,       // a "'" left open in an argument list
-    qeDivisionByZero = 9,   // a division by exactly 0
-    qeTooDeep = 10,         // calls nested deeper than MaxCallNesting
+    qeEmptyArguments = 5,  // a function name followed by "()"
+    qeNoArguments = 6,     // a function name not followed by "("
+    qeUnknownName = 7,     // neither a number, nor listed in Variables or Functions
+    qeOpenString = 8,      // a "'" left open in an argument list
+    qeDivisionByZero = 9,  // a division by exactly 0
+    qeTooDeep = 10,        // calls nested deeper than MaxCallNesting
 };
 
 class TQuorix : public core::TEngineComponent {
@@ -47,14 +47,20 @@ public:
     rtl::TStrings* Variables() const { return FVariables.get(); }
     void SetVariables(const rtl::TStrings* Value) { AssignList(*FVariables, Value); }
     const TOnGetFunctionEvent& OnGetFunction() const { return FOnGetFunction.Get(); }
-    void SetOnGetFunction(TOnGetFunctionEvent Handler) { FOnGetFunction.Set(std::move(Handler), IsBusy(), FRetired); }
+    void SetOnGetFunction(TOnGetFunctionEvent Handler) {
+        FOnGetFunction.Set(std::move(Handler), IsBusy(), FRetired);
+    }
     const TOnGetVariableEvent& OnGetVariable() const { return FOnGetVariable.Get(); }
-    void SetOnGetVariable(TOnGetVariableEvent Handler) { FOnGetVariable.Set(std::move(Handler), IsBusy(), FRetired); }
+    void SetOnGetVariable(TOnGetVariableEvent Handler) {
+        FOnGetVariable.Set(std::move(Handler), IsBusy(), FRetired);
+    }
 
     bool Calc() override;
 
     // Lists owned by the component; callers must not free them.
-    rtl::TStrings* GetUsedVar() { return UsedList(*FUsedVar, FUsedVarValid, [this] { ReadUsedVar(Root()); }); }
+    rtl::TStrings* GetUsedVar() {
+        return UsedList(*FUsedVar, FUsedVarValid, [this] { ReadUsedVar(Root()); });
+    }
     bool IsVariableUsed(const std::string& sName) { return GetUsedVar()->IndexOf(sName) >= 0; }
 
     // The parse's steps. CreateBST builds the tokens in FTieList into the parsed tree
@@ -90,7 +96,9 @@ private:
     void DiscardParse() override;
     rtl::Extended ReadVariable(const TTie& Tie);
     rtl::Extended CallFunction(TTie& Tie);
-    bool IsVariableName(const std::string& sName) const { return FVariables->IndexOf(sName) >= 0 || IsBoundName(sName); }
+    bool IsVariableName(const std::string& sName) const {
+        return FVariables->IndexOf(sName) >= 0 || IsBoundName(sName);
+    }
     bool IsCall(const TTie& Tie) const { return Tie.iParCount > 0 && IsFunctionName(Tie.sName); }
 
     std::unique_ptr<rtl::TStringList> FVariables;

@@ -70,7 +70,8 @@ rtl::Extended TQuorix::ReadVariable(const TTie& Tie) {
 rtl::Extended TQuorix::CallFunction(TTie& Tie) {
     rtl::Extended v = 0;
     // An argument's handler may have removed this one meanwhile: then the call gives 0.
-    if (FOnGetFunction) (*FOnGetFunction)(Tie.sUpperName, std::span<const rParam>(Tie.arrParams), Tie.iParCount, v);
+    if (FOnGetFunction)
+        (*FOnGetFunction)(Tie.sUpperName, std::span<const rParam>(Tie.arrParams), Tie.iParCount, v);
     return core::Signed(core::Finite(v), Tie.iSign == -1);
 }
 

@@ -11,8 +11,8 @@ inline namespace gen5 {
 
 // A name is a variable or a function; a function takes a non-empty argument list.
 struct TQuorix::TParseRules {
-    static constexpr core::TParseTraits Traits{
-        MaxCallNesting, false, true, qeUnknownName, qeOpenString, qeTooDeep, qeNoArguments, qeEmptyArguments};
+    static constexpr core::TParseTraits Traits{MaxCallNesting, false,     true,          qeUnknownName,
+                                               qeOpenString,   qeTooDeep, qeNoArguments, qeEmptyArguments};
     TQuorix& Self;
 
     core::TNameUse Use(TTie& Tie) const {
@@ -20,7 +20,9 @@ struct TQuorix::TParseRules {
         return Self.IsFunctionName(Tie.sName) ? core::TNameUse::Call : core::TNameUse::Unknown;
     }
     static std::string UpperName(const TTie& Tie) { return rtl::UpperCase(Tie.sName); }
-    bool IsSignedName(const TTie& Tie) const { return Self.IsVariableName(Tie.sName) || Self.IsFunctionName(Tie.sName); }
+    bool IsSignedName(const TTie& Tie) const {
+        return Self.IsVariableName(Tie.sName) || Self.IsFunctionName(Tie.sName);
+    }
     // Only the whole text folds; argument lists stay as written. A constant division
     // by zero reports error 9 here and folds to 0.
     bool FoldsAt(int iLevel) const { return Self.FOptimize && iLevel == 0; }

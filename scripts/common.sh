@@ -7,7 +7,7 @@ QUORIX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Designer plugin, Xvfb for pictures of the demo).
 QUORIX_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
                  libcli11-dev nlohmann-json3-dev libedit-dev libsqlite3-dev sqlite3 libmpfr-dev
-                 zlib1g-dev dpkg-dev qt6-base-dev libqt6sql6-sqlite qt6-tools-dev qt6-tools-dev-tools xvfb xauth)
+                 zlib1g-dev dpkg-dev clang-format qt6-base-dev libqt6sql6-sqlite qt6-tools-dev qt6-tools-dev-tools xvfb xauth)
 # What fuzz/run.sh needs besides: clang with libFuzzer and the sanitizer runtimes.
 QUORIX_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 

@@ -4,14 +4,15 @@
 
 #include <cmath>
 
-#include "framework/math/Math.hpp"
 #include "framework/base/Types.hpp"
+#include "framework/math/Math.hpp"
 
 namespace quorix::core {
 
 // rtl::FiniteOrRaise with its test inline, for the evaluators' common path.
 inline rtl::Extended Finite(rtl::Extended rResult) {
-    if (!std::isfinite(rResult)) [[unlikely]] return rtl::FiniteOrRaise(rResult);
+    if (!std::isfinite(rResult)) [[unlikely]]
+        return rtl::FiniteOrRaise(rResult);
     return rResult;
 }
 

@@ -27,7 +27,8 @@ struct TBuildScratch {
     std::vector<int32_t> GroupSlots;       // the slots its tokens came from
 
     void Clear() {
-        for (std::vector<int32_t>* pSlots : {&Next, &Prev, &Closings, &StrayClosings, &Ready, &Applying, &GroupSlots})
+        for (std::vector<int32_t>* pSlots :
+             {&Next, &Prev, &Closings, &StrayClosings, &Ready, &Applying, &GroupSlots})
             pSlots->clear();
         Kind.clear();
         Groups.clear();

@@ -105,7 +105,8 @@ std::string TEngineComponent::ReadInOrder(TTie* pTie) {
     return PrintTree(pTie, FRoot, FStringDelimiter, FParSeparator);
 }
 
-rtl::TStrings* TEngineComponent::UsedList(rtl::TStrings& List, bool& bValid, const std::function<void()>& Read) {
+rtl::TStrings* TEngineComponent::UsedList(rtl::TStrings& List, bool& bValid,
+                                          const std::function<void()>& Read) {
     if (!bValid && FParsed) {
         List.Clear();
         Read();

@@ -63,10 +63,13 @@ public:
     // as by a Calc per row, in row order. Returns the count of rows that Failed. A
     // math failure of a row is its status; any other exception propagates, leaving
     // the rows before it written. Results and Statuses (unless empty) must hold nRows.
-    std::size_t CalcRows(std::size_t nRows, std::span<rtl::Extended> Results, std::span<TRowStatus> Statuses = {});
+    std::size_t CalcRows(std::size_t nRows, std::span<rtl::Extended> Results,
+                         std::span<TRowStatus> Statuses = {});
     std::string GetParsedText() { return ReadInOrder(FRoot); }
     // Lists owned by the component; callers must not free them.
-    rtl::TStrings* GetUsedFun() { return UsedList(*FUsedFun, FUsedFunValid, [this] { ReadUsedFun(FRoot); }); }
+    rtl::TStrings* GetUsedFun() {
+        return UsedList(*FUsedFun, FUsedFunValid, [this] { ReadUsedFun(FRoot); });
+    }
     bool IsFunctionUsed(const std::string& sName) { return GetUsedFun()->IndexOf(sName) >= 0; }
 
     void ClearBST(TTie*& pRoot) { core::ClearBST(pRoot); }

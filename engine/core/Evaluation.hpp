@@ -21,20 +21,21 @@ enum class TBareName { Variable, Call };
 template <class R>
 concept EvaluationRules = requires(R& Rules, TTie& Tie) {
     { R::BareName } -> std::convertible_to<TBareName>;
-    { Rules.Failed() } -> std::same_as<bool>;   // an error now skips every subtree started
-    { Rules.Stopped() } -> std::same_as<bool>;  // the evaluation must end (the text changed)
-    { Rules.Read(Tie) } -> std::same_as<rtl::Extended>;     // a variable's value, sign applied
-    { Rules.CanCall(Tie) } -> std::same_as<bool>;           // anyone answers this call
-    { Rules.Call(Tie) } -> std::same_as<rtl::Extended>;     // its arguments' values already stored
+    { Rules.Failed() } -> std::same_as<bool>;                    // an error now skips every subtree started
+    { Rules.Stopped() } -> std::same_as<bool>;                   // the evaluation must end (the text changed)
+    { Rules.Read(Tie) } -> std::same_as<rtl::Extended>;          // a variable's value, sign applied
+    { Rules.CanCall(Tie) } -> std::same_as<bool>;                // anyone answers this call
+    { Rules.Call(Tie) } -> std::same_as<rtl::Extended>;          // its arguments' values already stored
     { Rules.DivideByZero(Tie) } -> std::same_as<rtl::Extended>;  // a division by exactly 0
 };
 
 // Operator cOperator of node Tie applied to two values, negated when bNegate (the
 // node's sign). A division by exactly 0 is the rules' to answer.
 template <class TRules>
-inline rtl::Extended Operate(char cOperator, rtl::Extended rLeft, rtl::Extended rRight, TTie& Tie, bool bNegate,
-                             TRules& Rules) {
-    if (cOperator == '/' && rRight == 0) [[unlikely]] return Rules.DivideByZero(Tie);
+inline rtl::Extended Operate(char cOperator, rtl::Extended rLeft, rtl::Extended rRight, TTie& Tie,
+                             bool bNegate, TRules& Rules) {
+    if (cOperator == '/' && rRight == 0) [[unlikely]]
+        return Rules.DivideByZero(Tie);
     return Signed(ApplyOperator(cOperator, rLeft, rRight), bNegate);
 }
 

@@ -33,8 +33,8 @@ struct TParseTraits {
     bool bRefuseDeepCallsAhead;
     bool bCallsNeedArguments;  // a function name must be followed by a non-empty list
     int iUnknownName;
-    int iOpenString;     // a string delimiter left open in an argument list
-    int iTooDeep;        // calls nested deeper than iMaxCallNesting
+    int iOpenString;  // a string delimiter left open in an argument list
+    int iTooDeep;     // calls nested deeper than iMaxCallNesting
     int iNoArguments = 0;
     int iEmptyArguments = 0;
 };
@@ -55,7 +55,11 @@ class TParser {
 public:
     // The delimiter and separator are the component's, read as the parse goes.
     TParser(TRules& Rules, TTiePool& Pool, TSharedText pText, const char& cDelimiter, const char& cSeparator)
-        : FRules(Rules), FPool(Pool), FText(std::move(pText)), FDelimiter(cDelimiter), FSeparator(cSeparator) {}
+        : FRules(Rules),
+          FPool(Pool),
+          FText(std::move(pText)),
+          FDelimiter(cDelimiter),
+          FSeparator(cSeparator) {}
 
     // Parses the whole text, which starts at iOffset in the component's text, into
     // pRoot (nil on entry).
@@ -86,10 +90,12 @@ private:
         Tokens.Ties.swap(FPool.SpareTokens());
         const TScopeExit GiveBack([&] {
             if (!pRoot) ClearTokens(Tokens.Ties);
-            if (Tokens.Ties.capacity() > FPool.SpareTokens().capacity()) Tokens.Ties.swap(FPool.SpareTokens());
+            if (Tokens.Ties.capacity() > FPool.SpareTokens().capacity())
+                Tokens.Ties.swap(FPool.SpareTokens());
         });
         if (!Tokenize(sText, iOffset, iLevel, Tokens)) return false;
-        if (!Tokens.Ties.empty()) pRoot = BuildTree(Tokens.Ties, BuildRules(iLevel), Tokens.Kinds, Tokens.Parentheses);
+        if (!Tokens.Ties.empty())
+            pRoot = BuildTree(Tokens.Ties, BuildRules(iLevel), Tokens.Kinds, Tokens.Parentheses);
         return pRoot != nullptr || sText.empty();
     }
 
@@ -136,10 +142,12 @@ private:
 
         const int iCallLevel = iLevel + 1;
         const bool bTooDeep = iCallLevel > TRules::Traits.iMaxCallNesting;
-        const TArgumentList List = TRules::Traits.bRefuseDeepCallsAhead
-                                       ? ScanArgumentList(sText, iEnd, FDelimiter, iCallLevel, TRules::Traits.iMaxCallNesting)
-                                       : ScanArgumentList(sText, iEnd, FDelimiter);
-        if (TRules::Traits.bRefuseDeepCallsAhead && (List.bTooDeep || bTooDeep)) return Fail(Tie.iPos, TRules::Traits.iTooDeep);
+        const TArgumentList List =
+            TRules::Traits.bRefuseDeepCallsAhead
+                ? ScanArgumentList(sText, iEnd, FDelimiter, iCallLevel, TRules::Traits.iMaxCallNesting)
+                : ScanArgumentList(sText, iEnd, FDelimiter);
+        if (TRules::Traits.bRefuseDeepCallsAhead && (List.bTooDeep || bTooDeep))
+            return Fail(Tie.iPos, TRules::Traits.iTooDeep);
         if (List.bQuoted || List.iDepth != 0) {
             const int iLast = iOffset + static_cast<int>(sText.size()) - 1;
             return Fail(iLast, List.bQuoted ? TRules::Traits.iOpenString : beNoClosing);

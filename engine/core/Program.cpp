@@ -12,10 +12,13 @@ namespace quorix::core {
 
 namespace {
 
-static_assert(int(TOpcode::AddConstant) - int(TOpcode::Add) == 5 && int(TOpcode::PowerOfConstant) - 5 == int(TOpcode::Power) &&
-              int(TOpcode::ConstantPlus) - int(TOpcode::Add) == 10 && int(TOpcode::ConstantToThePower) - 10 == int(TOpcode::Power),
+static_assert(int(TOpcode::AddConstant) - int(TOpcode::Add) == 5 &&
+                  int(TOpcode::PowerOfConstant) - 5 == int(TOpcode::Power) &&
+                  int(TOpcode::ConstantPlus) - int(TOpcode::Add) == 10 &&
+                  int(TOpcode::ConstantToThePower) - 10 == int(TOpcode::Power),
               "the interpreter finds an operator from its constant forms by these distances");
-static_assert(OperatorOf(TOpcode::Add) == '+' && OperatorOf(TOpcode::Divide) == '/' && OperatorOf(TOpcode::Power) == '^',
+static_assert(OperatorOf(TOpcode::Add) == '+' && OperatorOf(TOpcode::Divide) == '/' &&
+                  OperatorOf(TOpcode::Power) == '^',
               "the operator opcodes follow sCharOperator");
 
 bool IsConstant(const TTie* p) { return !p || p->bNumber || p->bConst; }
@@ -33,7 +36,9 @@ TForm FormOf(const TTie& Tie) {
 
 TOpcode OperatorOpcode(char cOperator, TForm Form) {
     const auto iOperator = int(TOpcode::Add) + static_cast<int>(sCharOperator.find(cOperator));
-    return static_cast<TOpcode>(iOperator + (Form == TForm::ConstantRight ? 5 : Form == TForm::ConstantLeft ? 10 : 0));
+    return static_cast<TOpcode>(iOperator + (Form == TForm::ConstantRight  ? 5
+                                             : Form == TForm::ConstantLeft ? 10
+                                                                           : 0));
 }
 
 // One node on the compiler's stack: an operator waiting for its right operand or its
@@ -92,7 +97,8 @@ TProgram::TProgram(TTie* pRoot, TBareName BareName)
         if (IsOperatorNode(*p)) {
             const TForm Form = FormOf(*p);
             if (Step.iNext > 0) {
-                const bool bLeft = Form == TForm::ConstantRight || (Form == TForm::BothOnStack && Step.iNext == 2);
+                const bool bLeft =
+                    Form == TForm::ConstantRight || (Form == TForm::BothOnStack && Step.iNext == 2);
                 --Step.iNext;
                 Begin(bLeft ? p->pLeft : p->pRight);  // may invalidate Step
                 continue;
@@ -160,23 +166,30 @@ bool OperateColumn(TOperation Operation, const Extended* pLeft, bool bLeftColumn
 bool OperateColumn(char cOperator, const Extended* pLeft, bool bLeftColumn, const Extended* pRight,
                    bool bRightColumn, Extended* pOut, std::size_t nRows, bool bNegate) {
     switch (cOperator) {
-        case '+': return OperateColumn(std::plus<Extended>(), pLeft, bLeftColumn, pRight, bRightColumn, pOut, nRows, bNegate);
-        case '-': return OperateColumn(std::minus<Extended>(), pLeft, bLeftColumn, pRight, bRightColumn, pOut, nRows, bNegate);
+        case '+':
+            return OperateColumn(std::plus<Extended>(), pLeft, bLeftColumn, pRight, bRightColumn, pOut, nRows,
+                                 bNegate);
+        case '-':
+            return OperateColumn(std::minus<Extended>(), pLeft, bLeftColumn, pRight, bRightColumn, pOut,
+                                 nRows, bNegate);
         case '*':
-            return OperateColumn(std::multiplies<Extended>(), pLeft, bLeftColumn, pRight, bRightColumn, pOut, nRows, bNegate);
+            return OperateColumn(std::multiplies<Extended>(), pLeft, bLeftColumn, pRight, bRightColumn, pOut,
+                                 nRows, bNegate);
         case '/':
             for (std::size_t i = 0; i < (bRightColumn ? nRows : 1); ++i)
                 if (pRight[i] == 0) return false;
-            return OperateColumn(std::divides<Extended>(), pLeft, bLeftColumn, pRight, bRightColumn, pOut, nRows, bNegate);
+            return OperateColumn(std::divides<Extended>(), pLeft, bLeftColumn, pRight, bRightColumn, pOut,
+                                 nRows, bNegate);
         default:
-            return OperateColumn([](Extended a, Extended b) { return rtl::Power(a, b); }, pLeft, bLeftColumn, pRight,
-                                 bRightColumn, pOut, nRows, bNegate);
+            return OperateColumn([](Extended a, Extended b) { return rtl::Power(a, b); }, pLeft, bLeftColumn,
+                                 pRight, bRightColumn, pOut, nRows, bNegate);
     }
 }
 
 // The operator character of an operator opcode of any form.
 char OperatorOfForm(TOpcode Opcode) {
-    return sCharOperator[static_cast<std::size_t>(static_cast<int>(Opcode) - static_cast<int>(TOpcode::Add)) % 5];
+    return sCharOperator[static_cast<std::size_t>(static_cast<int>(Opcode) - static_cast<int>(TOpcode::Add)) %
+                         5];
 }
 
 // The flags an operator raises when its finite operands give a result that is not
@@ -226,9 +239,13 @@ bool TProgram::RunQuick(std::size_t iRow, Extended& rResult) {
                     if (rTop == 0) return false;
                     rTop = Signed(In.rValue / rTop, In.bNegate);
                     break;
-                case TOpcode::ConstantToThePower: rTop = Signed(rtl::Power(In.rValue, rTop), In.bNegate); break;
-                case TOpcode::Read: case TOpcode::CallLeaf: case TOpcode::CallStart: case TOpcode::Call:
-                    return false;  // not columnar
+                case TOpcode::ConstantToThePower:
+                    rTop = Signed(rtl::Power(In.rValue, rTop), In.bNegate);
+                    break;
+                case TOpcode::Read:
+                case TOpcode::CallLeaf:
+                case TOpcode::CallStart:
+                case TOpcode::Call: return false;  // not columnar
             }
         }
     } catch (const rtl::EMathError&) {
@@ -269,20 +286,35 @@ bool TProgram::RunColumns(std::size_t iFirst, std::size_t nRows, Extended* pResu
                     pTop += kBlockRows;
                     break;
                 }
-                case TOpcode::Add: case TOpcode::Subtract: case TOpcode::Multiply: case TOpcode::Divide: case TOpcode::Power:
+                case TOpcode::Add:
+                case TOpcode::Subtract:
+                case TOpcode::Multiply:
+                case TOpcode::Divide:
+                case TOpcode::Power:
                     pTop -= kBlockRows;
-                    bDone = OperateColumn(cOperator, pTop - kBlockRows, true, pTop, true, pTop - kBlockRows, nRows, In.bNegate);
+                    bDone = OperateColumn(cOperator, pTop - kBlockRows, true, pTop, true, pTop - kBlockRows,
+                                          nRows, In.bNegate);
                     break;
-                case TOpcode::AddConstant: case TOpcode::SubtractConstant: case TOpcode::MultiplyByConstant:
-                case TOpcode::DivideByConstant: case TOpcode::PowerOfConstant:
-                    bDone = OperateColumn(cOperator, pTop - kBlockRows, true, &In.rValue, false, pTop - kBlockRows, nRows, In.bNegate);
+                case TOpcode::AddConstant:
+                case TOpcode::SubtractConstant:
+                case TOpcode::MultiplyByConstant:
+                case TOpcode::DivideByConstant:
+                case TOpcode::PowerOfConstant:
+                    bDone = OperateColumn(cOperator, pTop - kBlockRows, true, &In.rValue, false,
+                                          pTop - kBlockRows, nRows, In.bNegate);
                     break;
-                case TOpcode::ConstantPlus: case TOpcode::ConstantMinus: case TOpcode::ConstantTimes:
-                case TOpcode::ConstantDividedBy: case TOpcode::ConstantToThePower:
-                    bDone = OperateColumn(cOperator, &In.rValue, false, pTop - kBlockRows, true, pTop - kBlockRows, nRows, In.bNegate);
+                case TOpcode::ConstantPlus:
+                case TOpcode::ConstantMinus:
+                case TOpcode::ConstantTimes:
+                case TOpcode::ConstantDividedBy:
+                case TOpcode::ConstantToThePower:
+                    bDone = OperateColumn(cOperator, &In.rValue, false, pTop - kBlockRows, true,
+                                          pTop - kBlockRows, nRows, In.bNegate);
                     break;
-                case TOpcode::Read: case TOpcode::CallLeaf: case TOpcode::CallStart: case TOpcode::Call:
-                    return false;  // not columnar
+                case TOpcode::Read:
+                case TOpcode::CallLeaf:
+                case TOpcode::CallStart:
+                case TOpcode::Call: return false;  // not columnar
             }
             if (!bDone) return false;
         }

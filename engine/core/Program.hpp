@@ -15,8 +15,8 @@
 #include "engine/core/Evaluation.hpp"
 #include "engine/core/Rows.hpp"
 #include "engine/core/Tie.hpp"
-#include "framework/math/Math.hpp"
 #include "framework/base/Types.hpp"
+#include "framework/math/Math.hpp"
 
 namespace quorix::core {
 
@@ -29,14 +29,26 @@ enum class TOpcode : uint8_t {
     Call,       // the arguments are on the stack, the first on top
     // The operators: both operands on the stack, or one of them a constant in rValue
     // and the other on the stack.
-    Add, Subtract, Multiply, Divide, Power,
-    AddConstant, SubtractConstant, MultiplyByConstant, DivideByConstant, PowerOfConstant,
-    ConstantPlus, ConstantMinus, ConstantTimes, ConstantDividedBy, ConstantToThePower,
+    Add,
+    Subtract,
+    Multiply,
+    Divide,
+    Power,
+    AddConstant,
+    SubtractConstant,
+    MultiplyByConstant,
+    DivideByConstant,
+    PowerOfConstant,
+    ConstantPlus,
+    ConstantMinus,
+    ConstantTimes,
+    ConstantDividedBy,
+    ConstantToThePower,
 };
 
 struct TInstruction {
-    rtl::Extended rValue = 0;  // a constant, or an operator's constant operand
-    TTie* pTie = nullptr;      // the node, for names, calls and operators
+    rtl::Extended rValue = 0;               // a constant, or an operator's constant operand
+    TTie* pTie = nullptr;                   // the node, for names, calls and operators
     const rtl::Extended* pBound = nullptr;  // Bound: the value, or the start of its column
     // For an instruction that starts a subtree (Constant, Read, Bound, CallLeaf,
     // CallStart):
@@ -83,13 +95,13 @@ public:
 private:
     TTie* FRoot;
     std::vector<TInstruction> FCode;
-    std::vector<rtl::Extended> FStack;  // sized for the deepest point, so a run allocates nothing
+    std::vector<rtl::Extended> FStack;    // sized for the deepest point, so a run allocates nothing
     std::vector<rtl::Extended> FColumns;  // RunColumns' stack: kBlockRows values a level
-    std::vector<uint32_t> FNames;       // where the names without arguments are
-    TOpcode FNameOpcode;                // how they are read when not bound
+    std::vector<uint32_t> FNames;         // where the names without arguments are
+    TOpcode FNameOpcode;                  // how they are read when not bound
     bool FHasCalls = false;
     bool FColumnar = false;
-    uint64_t FLinked = 0;               // the bindings' version last linked
+    uint64_t FLinked = 0;  // the bindings' version last linked
 };
 
 // A bound value as the engine takes it: a value that is not finite raises as a
@@ -122,15 +134,9 @@ rtl::Extended TProgram::Run(TRules& Rules, std::size_t iRow) {
             continue;
         }
         switch (In.Opcode) {
-            case TOpcode::Constant:
-                *pTop++ = In.rValue;
-                break;
-            case TOpcode::Read:
-                *pTop++ = Rules.Read(*In.pTie);
-                break;
-            case TOpcode::Bound:
-                *pTop++ = ReadBound(In.pBound[iRow], In.bNegate);
-                break;
+            case TOpcode::Constant: *pTop++ = In.rValue; break;
+            case TOpcode::Read: *pTop++ = Rules.Read(*In.pTie); break;
+            case TOpcode::Bound: *pTop++ = ReadBound(In.pBound[iRow], In.bNegate); break;
             case TOpcode::CallLeaf:
                 if (!Rules.CanCall(*In.pTie)) {
                     *pTop++ = 0;

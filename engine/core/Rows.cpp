@@ -25,7 +25,8 @@ std::size_t TEngineComponent::CalcRows(std::size_t nRows, std::span<rtl::Extende
         const std::size_t nBlock = std::min(kBlockRows, nRows - iRow);
         const TBlockRun Run = CalcBlock(iRow, nBlock, Results.data() + iRow);
         if (Run == TBlockRun::Done) {
-            if (!Statuses.empty()) std::fill_n(Statuses.begin() + static_cast<std::ptrdiff_t>(iRow), nBlock, TRowStatus());
+            if (!Statuses.empty())
+                std::fill_n(Statuses.begin() + static_cast<std::ptrdiff_t>(iRow), nBlock, TRowStatus());
             iRow += nBlock;
             continue;
         }
@@ -44,7 +45,7 @@ std::size_t TEngineComponent::CalcRows(std::size_t nRows, std::span<rtl::Extende
 // As Calc would for each row, but with nothing to report: no handler is called and
 // any row that might report or raise sends the whole block back to CalcRow.
 TEngineComponent::TBlockRun TEngineComponent::CalcBlock(std::size_t iFirst, std::size_t nRows,
-                                                         rtl::Extended* pResults) {
+                                                        rtl::Extended* pResults) {
     if (FInCalc) return TBlockRun::Refused;
     if (!FParsed || NeedsReparse()) return TBlockRun::NeedsParse;
     if (!FRoot) return TBlockRun::Refused;

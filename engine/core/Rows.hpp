@@ -13,9 +13,9 @@ namespace quorix::core {
 enum class TRowFault : uint8_t { None, Overflow, ZeroDivide, InvalidOp, OtherMath };
 
 struct TRowStatus {
-    bool bOk = true;                     // what Calc returned (false when it raised)
-    int iErrCode = 0;                    // the first code OnError got for the row; 0 for none
-    TRowFault Fault = TRowFault::None;   // what Calc raised for the row
+    bool bOk = true;                    // what Calc returned (false when it raised)
+    int iErrCode = 0;                   // the first code OnError got for the row; 0 for none
+    TRowFault Fault = TRowFault::None;  // what Calc raised for the row
     // The row reported an error, or gave no value, or raised.
     bool Failed() const { return !bOk || iErrCode != 0 || Fault != TRowFault::None; }
 };

@@ -24,10 +24,10 @@ struct TTie;
 
 // One argument of a function call, as stored in a node and handed to the handlers.
 struct rParam {
-    bool bIsString = false;   // written between two string delimiters
-    std::string sValue;       // a string argument's text, delimiters removed
-    rtl::Extended rValue = 0; // a numeric argument's value, computed just before the call
-    TTie* pTie = nullptr;     // the argument's own tree; nil for strings and empty arguments
+    bool bIsString = false;    // written between two string delimiters
+    std::string sValue;        // a string argument's text, delimiters removed
+    rtl::Extended rValue = 0;  // a numeric argument's value, computed just before the call
+    TTie* pTie = nullptr;      // the argument's own tree; nil for strings and empty arguments
 };
 
 class TTiePool;
@@ -35,22 +35,22 @@ class TTiePool;
 // A node is 128 bytes, two cache lines when its pool aligns it: the first holds what
 // building, folding and evaluating read, the second the texts.
 struct alignas(64) TTie {
-    rtl::Extended rValue = 0;      // a number's value, or a folded node's value
+    rtl::Extended rValue = 0;  // a number's value, or a folded node's value
     TTie* pLeft = nullptr;
     TTie* pRight = nullptr;
-    TTiePool* pPool = nullptr;     // where the node lives; set by the pool
-    int32_t iPos = 0;              // 0-based position in the whole text
-    int32_t iParCount = 0;         // always arrParams.size()
-    int16_t iSign = 1;             // +1, or -1 after an odd number of prefix minuses
-    bool bResolved = false;        // an operator token that has taken its operands
-    bool bNumber = false;          // the token text is a number
-    bool bConst = false;           // the value is known at parse time
+    TTiePool* pPool = nullptr;  // where the node lives; set by the pool
+    int32_t iPos = 0;           // 0-based position in the whole text
+    int32_t iParCount = 0;      // always arrParams.size()
+    int16_t iSign = 1;          // +1, or -1 after an odd number of prefix minuses
+    bool bResolved = false;     // an operator token that has taken its operands
+    bool bNumber = false;       // the token text is a number
+    bool bConst = false;        // the value is known at parse time
     bool bBuildIn = false;
     // Filled once by the tokenizer for a name, so that evaluation neither upper-cases
     // nor looks the name up again on every call.
     TPooledName sUpperName;
-    std::string sName;             // the token as written: operator, number or name
-    TRareText sParams;             // a call's text between its parentheses
+    std::string sName;  // the token as written: operator, number or name
+    TRareText sParams;  // a call's text between its parentheses
     std::vector<rParam> arrParams;
 
     // Nodes are made and released by their pool only.
@@ -75,9 +75,7 @@ inline bool IsBareOperator(const TTie& Tie) {
 // Anything the tree builder may take as an operand.
 inline bool IsOperand(const TTie& Tie) { return !IsBareOperator(Tie); }
 // A node printed and evaluated as an operator (a bare token never survives building).
-inline bool IsOperatorNode(const TTie& Tie) {
-    return Tie.sName.size() == 1 && IsOperatorChar(Tie.sName[0]);
-}
+inline bool IsOperatorNode(const TTie& Tie) { return Tie.sName.size() == 1 && IsOperatorChar(Tie.sName[0]); }
 inline bool IsToken(const TTie& Tie, char c) { return Tie.sName.size() == 1 && Tie.sName[0] == c; }
 // A name token: a function call (or, in the variables flavour, a variable).
 inline bool IsNameNode(const TTie& Tie) {

@@ -55,7 +55,8 @@ TTie* TTiePool::New() {
                      nullptr, iNodes};
         void* pFirst = Chunk.pRoom.get();
         std::size_t iSpace = iNodes * sizeof(TTie) + alignof(TTie) - 1;
-        Chunk.pNodes = static_cast<std::byte*>(std::align(alignof(TTie), iNodes * sizeof(TTie), pFirst, iSpace));
+        Chunk.pNodes =
+            static_cast<std::byte*>(std::align(alignof(TTie), iNodes * sizeof(TTie), pFirst, iSpace));
         FChunks.push_back(std::move(Chunk));
         FHeld += iNodes;
     }
@@ -87,7 +88,9 @@ void TTiePool::Release(TTie* pTie) noexcept {
     pPool->FNames.clear();
 }
 
-TPooledName TTiePool::Intern(std::string sName) { return TPooledName(*FNames.insert(std::move(sName)).first); }
+TPooledName TTiePool::Intern(std::string sName) {
+    return TPooledName(*FNames.insert(std::move(sName)).first);
+}
 
 void TTiePool::Trim() noexcept {
     while (FChunks.size() > FChunk + 1) {

@@ -79,7 +79,7 @@ private:
     std::vector<TChunk> FChunks;
     std::size_t FChunk = 0;  // the chunk new nodes are cut from
     std::size_t FUsed = 0;   // nodes cut from it so far
-    std::size_t FHeld = 0;  // nodes the chunks have room for
+    std::size_t FHeld = 0;   // nodes the chunks have room for
     std::size_t FLive = 0;
     std::size_t FHandles = 0;
     std::unordered_set<std::string> FNames;  // see Intern

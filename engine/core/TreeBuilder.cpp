@@ -25,7 +25,9 @@ class TLinearBuilder {
 public:
     TLinearBuilder(TTieList& Tokens, const TBuildRules& Rules, std::span<const char> Kinds,
                    std::span<const TParenthesis> Parentheses)
-        : FTokens(Tokens), FRules(Rules), FGivenKinds(Kinds.size() == Tokens.size() ? Kinds : std::span<const char>()),
+        : FTokens(Tokens),
+          FRules(Rules),
+          FGivenKinds(Kinds.size() == Tokens.size() ? Kinds : std::span<const char>()),
           FParentheses(Parentheses) {
         if (FRules.pScratch) std::swap(FArrays, *FRules.pScratch);
     }
@@ -72,8 +74,9 @@ private:
     // Where the token in slot i starts in the text, node or not.
     int PosOf(Slot i) const {
         if (const TTie* pTie = FTokens[static_cast<std::size_t>(i)]) return pTie->iPos;
-        const auto Found = std::lower_bound(FParentheses.begin(), FParentheses.end(), i,
-                                            [](const TParenthesis& P, Slot iSlot) { return P.iSlot < iSlot; });
+        const auto Found =
+            std::lower_bound(FParentheses.begin(), FParentheses.end(), i,
+                             [](const TParenthesis& P, Slot iSlot) { return P.iSlot < iSlot; });
         return Found->iPos;
     }
 
@@ -164,7 +167,8 @@ private:
         // In list order, as a walk would meet them: a minus applied makes the one
         // before it ready only for the next pass.
         std::sort(FArrays.Applying.begin(), FArrays.Applying.end());
-        FArrays.Applying.erase(std::unique(FArrays.Applying.begin(), FArrays.Applying.end()), FArrays.Applying.end());
+        FArrays.Applying.erase(std::unique(FArrays.Applying.begin(), FArrays.Applying.end()),
+                               FArrays.Applying.end());
         for (Slot i : FArrays.Applying)
             if (FTokens[static_cast<std::size_t>(i)]) ApplyPrefixMinus(i);
         FArrays.Applying.clear();
@@ -335,7 +339,8 @@ private:
         // The group's tokens go back in order into its first slots; those that became
         // operands are owned by their nodes now.
         if (FInGroup)
-            for (std::size_t k = 0; k < FArrays.Group.size(); ++k) FTokens[static_cast<std::size_t>(FArrays.GroupSlots[k])] = FArrays.Group[k];
+            for (std::size_t k = 0; k < FArrays.Group.size(); ++k)
+                FTokens[static_cast<std::size_t>(FArrays.GroupSlots[k])] = FArrays.Group[k];
         std::size_t w = 0;
         for (TTie* pTie : FTokens)
             if (pTie) FTokens[w++] = pTie;

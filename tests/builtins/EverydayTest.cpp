@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cctype>
+#include <cmath>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -78,13 +78,15 @@ const TValueCase kValues[] = {
 };
 
 std::string WithCase(std::string sName, int (*Convert)(int)) {
-    std::transform(sName.begin(), sName.end(), sName.begin(), [Convert](unsigned char c) { return char(Convert(c)); });
+    std::transform(sName.begin(), sName.end(), sName.begin(),
+                   [Convert](unsigned char c) { return char(Convert(c)); });
     return sName;
 }
 
 TEST(Everyday, EachFunctionComputesItsValueInAnyLetterCase) {
     for (const TValueCase& c : kValues)
-        for (const std::string& sName : {std::string(c.sName), WithCase(c.sName, ::toupper), WithCase(c.sName, ::tolower)}) {
+        for (const std::string& sName :
+             {std::string(c.sName), WithCase(c.sName, ::toupper), WithCase(c.sName, ::tolower)}) {
             const std::string sText = sName + c.sArguments;
             SCOPED_TRACE(sText);
             const TOutcome Outcome = EvaluateWithEveryday(sText);
@@ -105,11 +107,10 @@ TEST(Everyday, RefusedCallsReportTheBuiltInsCodes) {
         const char* sText;
         int iErrCode;
     } Cases[] = {
-        {"Sqrt", 102}, {"Sqrt(1;2)", 103}, {"Sqrt('4')", 100}, {"Sqrt(-0.001)", 101},
-        {"Mod(1;0)", 101}, {"Mod(1)", 102}, {"Mod('a';0)", 101},  // the domain test comes last
-        {"Ln(0)", 101}, {"Ln(0-2)", 101}, {"Exp('1')", 100},
-        {"Min()", 102}, {"Max(1;'x';3)", 100},
-        {"Fact(2.5)", 100}, {"Fact(-1)", 101}, {"Fact('3')", 100},
+        {"Sqrt", 102},         {"Sqrt(1;2)", 103}, {"Sqrt('4')", 100},  {"Sqrt(-0.001)", 101},
+        {"Mod(1;0)", 101},     {"Mod(1)", 102},    {"Mod('a';0)", 101},  // the domain test comes last
+        {"Ln(0)", 101},        {"Ln(0-2)", 101},   {"Exp('1')", 100},   {"Min()", 102},
+        {"Max(1;'x';3)", 100}, {"Fact(2.5)", 100}, {"Fact(-1)", 101},   {"Fact('3')", 100},
     };
     for (const auto& c : Cases) {
         SCOPED_TRACE(c.sText);
@@ -123,7 +124,7 @@ TEST(Everyday, RefusedCallsReportTheBuiltInsCodes) {
 TEST(Everyday, ResultsTooLargeRaiseInsteadOfReturningAnInfinity) {
     EXPECT_THROW(EvaluateWithEveryday("Fact(1755)"), rtl::EOverflow);
     EXPECT_THROW(EvaluateWithEveryday("Exp(11357)"), rtl::EOverflow);
-    EXPECT_EQ(EvaluateWithEveryday("Exp(0-12000)").rValue, 0);  // underflow is quietly 0
+    EXPECT_EQ(EvaluateWithEveryday("Exp(0-12000)").rValue, 0);        // underflow is quietly 0
     EXPECT_THROW(EvaluateWithEveryday("Fact(3e9)"), rtl::EOverflow);  // beyond 32 bits
     EXPECT_NO_THROW(EvaluateWithEveryday("Fact(1754)"));
 }
@@ -137,16 +138,15 @@ TEST(Everyday, NoFunctionEverReturnsAnInfinityOrANaN) {
                 if (Outcome.bCalculated) {
                     EXPECT_TRUE(std::isfinite(Outcome.rValue)) << sText;
                 }
-            } catch (const rtl::EMathError&) {
-            }
+            } catch (const rtl::EMathError&) {}
         }
 }
 
 TEST(Everyday, AttachingKeepsTheBuiltInsAndTheApplicationsOwnFunctions) {
     quorix::TExtParser Parser(nullptr);
     Parser.Functions()->Add("Twice");
-    Parser.SetOnGetFunction([](const std::string& sName, std::span<const quorix::rParam> arrPar, int, int& iErrCode,
-                               Extended& Result) {
+    Parser.SetOnGetFunction([](const std::string& sName, std::span<const quorix::rParam> arrPar, int,
+                               int& iErrCode, Extended& Result) {
         if (sName == "TWICE") Result = 2 * arrPar[0].rValue;
         else iErrCode = 42;
     });

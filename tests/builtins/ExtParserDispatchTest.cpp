@@ -27,14 +27,60 @@ rParam Text(const std::string& sValue) { return {true, sValue, 0, nullptr}; }
 }  // namespace
 
 TEST(ExtParserDispatch, RegistersTheFunctionsInTheirOrder) {
-    const std::vector<std::string> kNames{
-        "ArcCos", "ArcSin", "ArcTan2", "Sin", "Cos", "Tan", "Cotan", "Hypot", "DegToRad", "RadToDeg",
-        "GradToRad", "RadToGrad", "CycleToRad", "RadToCycle", "Cosh", "Sinh", "Tanh", "ArcCosh", "ArcSinh",
-        "ArcTanh", "LnXP1", "Log10", "Log2", "LogN", "Power", "Ceil", "Floor", "Poly", "Mean", "Sum",
-        "SumOfSquares", "MinValue", "MaxValue", "StdDev", "PopnStdDev", "Variance", "PopnVariance",
-        "TotalVariance", "Norm", "RandG", "DoubleDecliningBalance", "FutureValue", "InterestPayment",
-        "InterestRate", "InternalRateOfReturn", "NumberOfPeriods", "NetPresentValue", "Payment",
-        "PeriodPayment", "PresentValue", "SLNDepreciation", "SYDDepreciation", "Pi", "Random"};
+    const std::vector<std::string> kNames{"ArcCos",
+                                          "ArcSin",
+                                          "ArcTan2",
+                                          "Sin",
+                                          "Cos",
+                                          "Tan",
+                                          "Cotan",
+                                          "Hypot",
+                                          "DegToRad",
+                                          "RadToDeg",
+                                          "GradToRad",
+                                          "RadToGrad",
+                                          "CycleToRad",
+                                          "RadToCycle",
+                                          "Cosh",
+                                          "Sinh",
+                                          "Tanh",
+                                          "ArcCosh",
+                                          "ArcSinh",
+                                          "ArcTanh",
+                                          "LnXP1",
+                                          "Log10",
+                                          "Log2",
+                                          "LogN",
+                                          "Power",
+                                          "Ceil",
+                                          "Floor",
+                                          "Poly",
+                                          "Mean",
+                                          "Sum",
+                                          "SumOfSquares",
+                                          "MinValue",
+                                          "MaxValue",
+                                          "StdDev",
+                                          "PopnStdDev",
+                                          "Variance",
+                                          "PopnVariance",
+                                          "TotalVariance",
+                                          "Norm",
+                                          "RandG",
+                                          "DoubleDecliningBalance",
+                                          "FutureValue",
+                                          "InterestPayment",
+                                          "InterestRate",
+                                          "InternalRateOfReturn",
+                                          "NumberOfPeriods",
+                                          "NetPresentValue",
+                                          "Payment",
+                                          "PeriodPayment",
+                                          "PresentValue",
+                                          "SLNDepreciation",
+                                          "SYDDepreciation",
+                                          "Pi",
+                                          "Random"};
     std::vector<std::string> registered;
     for (const auto& signature : TExtParser::BuiltInSignatures()) registered.push_back(signature.sName);
     EXPECT_EQ(registered, kNames);
@@ -48,13 +94,13 @@ TEST(ExtParserDispatch, ArgumentTestsFollowTheKindOfEachArgument) {
         rParam Param;
         bool bString, bInteger, bPaymentTime;
     } const kCases[] = {
-        {Number(3), false, true, false},        {Number(-3), false, true, false},
-        {Number(1e10L), false, true, false},    {Number(0), false, true, false},
-        {Number(2.5L), false, false, false},    {Number(-1e-30L), false, false, false},
-        {Text("3"), true, false, false},        {Text("END"), true, false, true},
-        {Text("end"), true, false, true},       {Text("Start"), true, false, true},
-        {Text(" END"), true, false, false},     {Text("END "), true, false, false},
-        {Text("MIDDLE"), true, false, false},   {Text(""), true, false, false},
+        {Number(3), false, true, false},      {Number(-3), false, true, false},
+        {Number(1e10L), false, true, false},  {Number(0), false, true, false},
+        {Number(2.5L), false, false, false},  {Number(-1e-30L), false, false, false},
+        {Text("3"), true, false, false},      {Text("END"), true, false, true},
+        {Text("end"), true, false, true},     {Text("Start"), true, false, true},
+        {Text(" END"), true, false, false},   {Text("END "), true, false, false},
+        {Text("MIDDLE"), true, false, false}, {Text(""), true, false, false},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.Param.bIsString ? "'" + c.Param.sValue + "'" : std::to_string(double(c.Param.rValue)));
@@ -115,10 +161,11 @@ TEST(ExtParserDispatch, AFunctionAddedBeyondTheLibraryEvaluatesToZero) {
 TEST(ExtParserDispatch, BuiltInsAreNotHandedToTheApplicationsHandler) {
     TExtParser parser(nullptr);
     bool bAsked = false;
-    parser.SetOnGetFunction([&bAsked](const std::string&, std::span<const rParam>, int, int&, rtl::Extended& Result) {
-        bAsked = true;
-        Result = 99;
-    });
+    parser.SetOnGetFunction(
+        [&bAsked](const std::string&, std::span<const rParam>, int, int&, rtl::Extended& Result) {
+            bAsked = true;
+            Result = 99;
+        });
     parser.SetText("Sqr(1)+Hypot(3;4)");
     parser.Functions()->Add("Sqr");
     ASSERT_TRUE(parser.Calc());

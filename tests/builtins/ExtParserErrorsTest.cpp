@@ -170,7 +170,6 @@ TEST(ExtParserErrors, NoFunctionEverReturnsAnInfinityOrANaN) {
                 if (result.bCalculated) {
                     EXPECT_TRUE(std::isfinite(result.rValue)) << sText;
                 }
-            } catch (const rtl::EMathError&) {
-            }
+            } catch (const rtl::EMathError&) {}
         }
 }

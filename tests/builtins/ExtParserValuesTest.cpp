@@ -114,12 +114,12 @@ void ExpectValue(const ValueCase& c, const std::string& sText) {
     ASSERT_TRUE(result.Errors.empty());
     if (c.rUlps == kRelative)
         EXPECT_NEAR(double(result.rValue), double(c.rExpected), 1e-15 * std::fabs(double(c.rExpected)));
-    else
-        EXPECT_WITHIN_ULPS(result.rValue, c.rExpected, c.rUlps);
+    else EXPECT_WITHIN_ULPS(result.rValue, c.rExpected, c.rUlps);
 }
 
 std::string WithCase(std::string sName, int (*Convert)(int)) {
-    std::transform(sName.begin(), sName.end(), sName.begin(), [Convert](unsigned char c) { return char(Convert(c)); });
+    std::transform(sName.begin(), sName.end(), sName.begin(),
+                   [Convert](unsigned char c) { return char(Convert(c)); });
     return sName;
 }
 

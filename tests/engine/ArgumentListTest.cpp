@@ -54,7 +54,8 @@ TEST(ArgumentList, SplitCutsAtTopLevelSeparatorsOnly) {
     EXPECT_TRUE(Split("").empty());
 
     int iTaken = 0;
-    EXPECT_FALSE(SplitArguments("1;2;3", '\'', ';', [&](std::string_view, std::size_t) { return ++iTaken < 2; }));
+    EXPECT_FALSE(
+        SplitArguments("1;2;3", '\'', ';', [&](std::string_view, std::size_t) { return ++iTaken < 2; }));
     EXPECT_EQ(iTaken, 2);
 }
 

@@ -24,10 +24,11 @@ TEST(Binding, ABoundNameIsAnsweredFromMemoryWithoutHandler) {
 
     std::vector<std::string> Calls;
     Q.Functions()->Add("rate");
-    Q.SetOnGetFunction([&](const std::string& sName, std::span<const rParam>, int ParCount, int&, Extended& Result) {
-        Calls.push_back(sName + std::to_string(ParCount));
-        Result = 10;
-    });
+    Q.SetOnGetFunction(
+        [&](const std::string& sName, std::span<const rParam>, int ParCount, int&, Extended& Result) {
+            Calls.push_back(sName + std::to_string(ParCount));
+            Result = 10;
+        });
     Q.SetText("rate(1)+rate");
     ASSERT_TRUE(Q.Calc());
     EXPECT_EQ(Q.Value(), 10.5);

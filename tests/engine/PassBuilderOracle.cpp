@@ -50,8 +50,7 @@ private:
         Index i = 0;
         while (i < n - 1) {
             TTie* pTie = FTokens[i];
-            const bool bAfterOperator =
-                w < 0 || IsBareOperator(*FTokens[w]) || IsToken(*FTokens[w], '(');
+            const bool bAfterOperator = w < 0 || IsBareOperator(*FTokens[w]) || IsToken(*FTokens[w], '(');
             if (IsToken(*pTie, '-') && !pTie->bResolved && bAfterOperator && IsSignable(*FTokens[i + 1])) {
                 TTie* pOperand = FTokens[i + 1];
                 pOperand->iSign = static_cast<int16_t>(-pOperand->iSign);

@@ -46,9 +46,8 @@ protected:
 private:
     void AssignFunctionHandler() {
         SetOnGetFunction([this](const std::string& sName, std::span<const rParam> arrPar, int ParCount,
-                                int& iErrCode, Extended& Result) {
-            Answer("", sName, arrPar, ParCount, iErrCode, Result);
-        });
+                                int& iErrCode,
+                                Extended& Result) { Answer("", sName, arrPar, ParCount, iErrCode, Result); });
     }
 
     // Runs the acts every answer may commit; returns the answer.

@@ -36,7 +36,8 @@ inline long double RandomInput(TRandomTokens& Random) {
 // sName with each letter in a random case.
 inline std::string AnyCase(TRandomTokens& Random, std::string sName) {
     for (char& c : sName)
-        c = static_cast<char>(Random.Chance(2) ? std::toupper(static_cast<unsigned char>(c)) : std::tolower(static_cast<unsigned char>(c)));
+        c = static_cast<char>(Random.Chance(2) ? std::toupper(static_cast<unsigned char>(c))
+                                               : std::tolower(static_cast<unsigned char>(c)));
     return sName;
 }
 
@@ -77,7 +78,9 @@ void ExpectBoundAsAnswered(uint64_t iDefaultCount, uint64_t iRandomSeed, const T
         if (sAnswered == sBound && sBound == sWalked) continue;
         ++iMismatches;
         ADD_FAILURE() << "text " << sText << " optimize " << bOptimize << " seed " << i << "\nanswered:\n"
-                      << sAnswered << "bound:\n" << sBound << "bound, walked:\n" << sWalked;
+                      << sAnswered << "bound:\n"
+                      << sBound << "bound, walked:\n"
+                      << sWalked;
     }
 }
 
@@ -152,21 +155,24 @@ void ExpectRowsAsCalcs(uint64_t iDefaultCount, uint64_t iRandomSeed, const TText
     for (uint64_t i = 0; i < iCount && iMismatches < 5; ++i) {
         const std::string sText = RandomText(Random, Names);
         // Mostly short runs, some over several blocks; inputs mostly ordinary.
-        const std::size_t nRows = 1 + static_cast<std::size_t>(Random.Chance(4) ? Random.Pick(400) : Random.Pick(8));
+        const std::size_t nRows =
+            1 + static_cast<std::size_t>(Random.Chance(4) ? Random.Pick(400) : Random.Pick(8));
         std::vector<std::vector<long double>> Columns;
         std::vector<std::string> Bound;
         for (const std::string& sName : Names.Bare) {
             std::vector<long double>& Column = Columns.emplace_back();
             const bool bCalm = Random.Chance(2);
             for (std::size_t r = 0; r < nRows; ++r)
-                Column.push_back(bCalm && !Random.Chance(50) ? 0.25L * Random.Pick(13) + 0.5L : RandomInput(Random));
+                Column.push_back(bCalm && !Random.Chance(50) ? 0.25L * Random.Pick(13) + 0.5L
+                                                             : RandomInput(Random));
             Bound.push_back(Random.Chance(4) ? std::string() : AnyCase(Random, sName));
         }
         const auto Outcome = [&](bool bRows) {
             TScripted Q(false, i);
             Q.SetOptimize((i & 1) != 0);
             Q.SetText(sText);
-            const std::string sRows = bRows ? RowsByCalcRows(Q, Bound, Columns, nRows) : RowsByCalc(Q, Bound, Columns, nRows);
+            const std::string sRows =
+                bRows ? RowsByCalcRows(Q, Bound, Columns, nRows) : RowsByCalc(Q, Bound, Columns, nRows);
             return Q.Log + sRows;
         };
         const std::string sCalcs = Outcome(false);
@@ -174,7 +180,8 @@ void ExpectRowsAsCalcs(uint64_t iDefaultCount, uint64_t iRandomSeed, const TText
         if (sCalcs == sRows) continue;
         ++iMismatches;
         ADD_FAILURE() << "text " << sText << " rows " << nRows << " seed " << i << "\nCalc per row:\n"
-                      << sCalcs << "CalcRows:\n" << sRows;
+                      << sCalcs << "CalcRows:\n"
+                      << sRows;
     }
 }
 

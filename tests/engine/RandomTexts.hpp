@@ -89,8 +89,8 @@ inline TAnswer AnswerOf(uint64_t iSeed, int iCall) {
         unsigned iWeight;
     };
     static constexpr TWeight Weights[] = {
-        {TAnswer::Value, 30},   {TAnswer::Sum, 30},     {TAnswer::Huge, 3},       {TAnswer::Infinite, 2},
-        {TAnswer::NaN, 2},      {TAnswer::ErrorCode, 6}, {TAnswer::Raise, 2},     {TAnswer::NewText, 3},
+        {TAnswer::Value, 30},      {TAnswer::Sum, 30},           {TAnswer::Huge, 3},  {TAnswer::Infinite, 2},
+        {TAnswer::NaN, 2},         {TAnswer::ErrorCode, 6},      {TAnswer::Raise, 2}, {TAnswer::NewText, 3},
         {TAnswer::DropHandler, 3}, {TAnswer::ReplaceHandler, 3},
     };
     unsigned iTotal = 0;
@@ -125,7 +125,8 @@ std::string TwoCalcs(TScripted& Q, const std::string& sText, bool bOptimize) {
             const bool bCalculated = Q.Calc();
             Q.Log += "calc " + std::to_string(bCalculated) + ' ' + Bits(Q.Value()) + '\n';
         } catch (const std::exception& Error) {
-            Q.Log += std::string("exception ") + typeid(Error).name() + ' ' + Error.what() + ' ' + Bits(Q.Value()) + '\n';
+            Q.Log += std::string("exception ") + typeid(Error).name() + ' ' + Error.what() + ' ' +
+                     Bits(Q.Value()) + '\n';
         }
     }
     return Q.Log + "text " + Q.Text() + '\n';
@@ -151,7 +152,8 @@ void ExpectProgramAsWalker(uint64_t iDefaultCount, uint64_t iRandomSeed, const T
         if (sProgram == sWalker) continue;
         ++iMismatches;
         ADD_FAILURE() << "text " << sText << " optimize " << bOptimize << " seed " << i << "\nprogram:\n"
-                      << sProgram << "walker:\n" << sWalker;
+                      << sProgram << "walker:\n"
+                      << sWalker;
     }
     std::printf("differential texts: %llu\n", static_cast<unsigned long long>(iCount));
 }

@@ -45,7 +45,6 @@ public:
     bool Chance(int n) { return Pick(n) == 0; }
 
 private:
-
     TDraw Number() {
         static const long double Values[] = {0, 1, 2, 3, 0.5L, 10, 1e3000L};
         const long double r = Values[Pick(7)];
@@ -80,11 +79,16 @@ private:
         }
     }
     void Mutate(std::vector<TDraw>& Draws) {
-        const std::size_t i = Draws.empty() ? 0 : static_cast<std::size_t>(Pick(static_cast<int>(Draws.size())));
+        const std::size_t i =
+            Draws.empty() ? 0 : static_cast<std::size_t>(Pick(static_cast<int>(Draws.size())));
         switch (Pick(3)) {
-            case 0: if (!Draws.empty()) Draws.erase(Draws.begin() + static_cast<std::ptrdiff_t>(i)); break;
+            case 0:
+                if (!Draws.empty()) Draws.erase(Draws.begin() + static_cast<std::ptrdiff_t>(i));
+                break;
             case 1: Draws.insert(Draws.begin() + static_cast<std::ptrdiff_t>(i), AnyToken()); break;
-            default: if (!Draws.empty()) Draws[i] = AnyToken(); break;
+            default:
+                if (!Draws.empty()) Draws[i] = AnyToken();
+                break;
         }
     }
 

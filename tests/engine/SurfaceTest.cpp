@@ -75,7 +75,7 @@ TEST(Surface, PublishesItsPropertiesInOrderWithTheirDefaults) {
     std::vector<std::string> Names;
     for (const rtl::TPropInfo* Prop : Info.AllProperties()) Names.push_back(Prop->Name);
     EXPECT_EQ(Names, (std::vector<std::string>{"Name", "Tag", "StringDelimiter", "ParSeparator", "Text",
-                                                "Functions", "AutoCalc", "AutoParse", "Optimize"}));
+                                               "Functions", "AutoCalc", "AutoParse", "Optimize"}));
     EXPECT_EQ(Info.FindProperty("Optimize")->Default, rtl::TPropValue(true));
     EXPECT_EQ(Info.FindProperty("AutoParse")->Default, rtl::TPropValue(false));
     EXPECT_FALSE(Info.FindProperty("StringDelimiter")->Default.has_value());
@@ -110,9 +110,15 @@ class Printer : public QuorixTest {};
 
 TEST_F(Printer, PrintsNamesAsWrittenAndArgumentsWithTheCurrentCharacters) {
     const std::pair<const char*, const char*> Cases[] = {
-        {"max(1+2;3)", "max((1+2);3)"}, {"-f(2)", "-f(2)"}, {"-X", "(-X)"}, {"f()", "f"},
-        {"f(;1)", "f(;1)"},             {"f('a;b')", "f('a;b')"},           {"F(-(2*3))", "F(-(2*3))"},
-        {"f(g(1);-x)", "f(g(1);(-x))"}, {" 1.50 *2", " 1.50 *2"},
+        {"max(1+2;3)", "max((1+2);3)"},
+        {"-f(2)", "-f(2)"},
+        {"-X", "(-X)"},
+        {"f()", "f"},
+        {"f(;1)", "f(;1)"},
+        {"f('a;b')", "f('a;b')"},
+        {"F(-(2*3))", "F(-(2*3))"},
+        {"f(g(1);-x)", "f(g(1);(-x))"},
+        {" 1.50 *2", " 1.50 *2"},
     };
     for (const auto& [sText, sTree] : Cases) {
         SCOPED_TRACE(sText);
@@ -184,9 +190,10 @@ TEST(Surface, TheParseStepsWorkOnTheirOwn) {
 
     const rtl::TStringList Functions{"F"};
     Q.SetFunctions(&Functions);
-    Q.SetOnGetFunction([](const std::string&, std::span<const rParam> arrPar, int, int&, rtl::Extended& Result) {
-        for (const rParam& Par : arrPar) Result += Par.bIsString ? 100 : Par.rValue;
-    });
+    Q.SetOnGetFunction(
+        [](const std::string&, std::span<const rParam> arrPar, int, int&, rtl::Extended& Result) {
+            for (const rParam& Par : arrPar) Result += Par.bIsString ? 100 : Par.rValue;
+        });
     Q.SetText("F(1;'a';2+3)");
     ASSERT_TRUE(Q.Calc());
     EXPECT_EQ(Q.Value(), 106);

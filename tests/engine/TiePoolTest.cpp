@@ -157,7 +157,8 @@ const TShapeCase ShapeCases[] = {
     {"a zigzag",
      [](TTiePool& Pool) {
          TTie* pRoot = Leaf(Pool);
-         for (int i = 0; i < kLong; ++i) pRoot = i % 2 ? Join(Pool, pRoot, Leaf(Pool)) : Join(Pool, Leaf(Pool), pRoot);
+         for (int i = 0; i < kLong; ++i)
+             pRoot = i % 2 ? Join(Pool, pRoot, Leaf(Pool)) : Join(Pool, Leaf(Pool), pRoot);
          return pRoot;
      }},
     {"calls nested in their last argument",

@@ -48,7 +48,8 @@ void Dump(const TTie* p, std::string& sOut) {
         return;
     }
     sOut += '[' + p->sName + ' ' + std::to_string(p->iSign) + ' ' + std::to_string(p->iPos) + ' ' +
-            std::to_string(static_cast<double>(p->rValue)) + (p->bConst ? "c" : "") + (p->bResolved ? "r" : "");
+            std::to_string(static_cast<double>(p->rValue)) + (p->bConst ? "c" : "") +
+            (p->bResolved ? "r" : "");
     Dump(p->pLeft, sOut);
     Dump(p->pRight, sOut);
     sOut += ']';
@@ -85,7 +86,8 @@ TOutcome Build(const std::vector<TDraw>& Draws, const TMode& Mode, bool bOracle)
             continue;
         }
         TTie* pTie = core::AddTie(Tokens, *Pool);
-        pTie->sName = Draws[i].bNumber ? std::to_string(static_cast<double>(Draws[i].rValue)) : Draws[i].sName;
+        pTie->sName =
+            Draws[i].bNumber ? std::to_string(static_cast<double>(Draws[i].rValue)) : Draws[i].sName;
         pTie->rValue = Draws[i].rValue;
         pTie->bNumber = pTie->bConst = Draws[i].bNumber;
         pTie->iPos = static_cast<int>(i) * 2;
@@ -117,7 +119,8 @@ TOutcome Build(const std::vector<TDraw>& Draws, const TMode& Mode, bool bOracle)
     TTie* pRoot = nullptr;
     try {
         pRoot = bOracle ? BuildTreeByPasses(Tokens, Rules)
-                        : core::BuildTree(Tokens, Rules, Mode.bGivenKinds || bNodeless ? Kinds : std::vector<char>(),
+                        : core::BuildTree(Tokens, Rules,
+                                          Mode.bGivenKinds || bNodeless ? Kinds : std::vector<char>(),
                                           Parentheses);
     } catch (const std::exception& Error) {
         Out.sLog += std::string("exception ") + Error.what();
@@ -139,7 +142,8 @@ TOutcome Build(const std::vector<TDraw>& Draws, const TMode& Mode, bool bOracle)
 
 std::string Show(const std::vector<TDraw>& Draws) {
     std::string s;
-    for (const TDraw& Draw : Draws) s += Draw.sName + (Draw.bNumber ? std::to_string(static_cast<double>(Draw.rValue)) : "") + ' ';
+    for (const TDraw& Draw : Draws)
+        s += Draw.sName + (Draw.bNumber ? std::to_string(static_cast<double>(Draw.rValue)) : "") + ' ';
     return s;
 }
 
@@ -157,9 +161,10 @@ TEST(TreeBuilderDifferential, BuildsWhatThePassBasedBuilderBuildsOnRandomTokenLi
         if (bSame) continue;
         ++iMismatches;
         ADD_FAILURE() << "tokens: " << Show(Draws) << "\nmode " << Mode.bVariablesFlavour << Mode.bFold
-                      << Mode.bReportThrows << Mode.bGivenKinds << Mode.bNodelessParentheses << "\nlinear: " << Linear.sLog << '|' << Linear.sTree << '|'
-                      << Linear.sLeft << '|' << Linear.sEval << "\noracle: " << Oracle.sLog << '|' << Oracle.sTree
-                      << '|' << Oracle.sLeft << '|' << Oracle.sEval;
+                      << Mode.bReportThrows << Mode.bGivenKinds << Mode.bNodelessParentheses
+                      << "\nlinear: " << Linear.sLog << '|' << Linear.sTree << '|' << Linear.sLeft << '|'
+                      << Linear.sEval << "\noracle: " << Oracle.sLog << '|' << Oracle.sTree << '|'
+                      << Oracle.sLeft << '|' << Oracle.sEval;
     }
     std::printf("differential inputs: %llu\n", static_cast<unsigned long long>(iCount));
 }

@@ -105,7 +105,7 @@ TEST(VarsRows, EachRowReadsItsOwnValueAndAFailedRowHasItsOwnStatus) {
         X[i] = static_cast<Extended>(i);
         Y[i] = 1 + static_cast<Extended>(i % 7);
     }
-    Y[5] = 0;                 // a division by zero: reported, the row goes on with 0
+    Y[5] = 0;                    // a division by zero: reported, the row goes on with 0
     X[200] = 1e4000L * 1e4000L;  // raises
     Q.Bind("x", X.data());
     Q.Bind("y", Y.data());

@@ -15,37 +15,21 @@ struct ParseFailure {
 
 // Positions count from 0 in the whole text, inside argument lists too.
 const ParseFailure kParseFailures[] = {
-    {"F()", {1, 5}},           // empty argument list: at the "("
-    {"x+G()", {3, 5}},
-    {"F", {0, 6}},             // function without "("
-    {"F+1", {0, 6}},
-    {"2*G", {2, 6}},
-    {"y+1", {0, 7}},           // unknown name
-    {"x + 1", {0, 7}},         // the blank belongs to the name
-    {"1 2", {0, 7}},
-    {"'a'", {0, 7}},           // a string outside an argument list is a name
-    {"F(1;G(2;h))", {8, 7}},   // nested: position in the whole text
-    {"F(x;F(1;q))", {8, 7}},
-    {"F(1;)", {2, 7}},         // a final ";" belongs to the last argument: "1;"
-    {"F(')", {3, 8}},          // open string: last character of the text
-    {"F('abc)", {6, 8}},
-    {"F(1", {2, 2}},           // open argument list: last character of the text
-    {"F(G(1)", {5, 2}},
-    {"F(1+)", {3, 1}},         // an error inside an argument fails the whole parse
-    {"+5", {0, 1}},            // no unary plus
-    {"5-", {1, 1}},
-    {"+", {0, 1}},
-    {"()", {0, 1}},
-    {"(1+2", {3, 2}},
-    {"1+2)", {0, 3}},
-    {"((1+2)", {3, 2}},
-    {"(1+2))", {2, 3}},
-    {"(", {0, 2}},
-    {")", {0, 3}},
-    {"2(3)", {0, 1}},
-    {"(1-2)(3)", {2, 1}},
-    {"--3", {0, 1}},
-    {"x(1)", {0, 1}},          // a variable before a group: two operands side by side
+    {"F()", {1, 5}},                                               // empty argument list: at the "("
+    {"x+G()", {3, 5}},       {"F", {0, 6}},                        // function without "("
+    {"F+1", {0, 6}},         {"2*G", {2, 6}},    {"y+1", {0, 7}},  // unknown name
+    {"x + 1", {0, 7}},                                             // the blank belongs to the name
+    {"1 2", {0, 7}},         {"'a'", {0, 7}},    // a string outside an argument list is a name
+    {"F(1;G(2;h))", {8, 7}},                     // nested: position in the whole text
+    {"F(x;F(1;q))", {8, 7}}, {"F(1;)", {2, 7}},  // a final ";" belongs to the last argument: "1;"
+    {"F(')", {3, 8}},                            // open string: last character of the text
+    {"F('abc)", {6, 8}},     {"F(1", {2, 2}},    // open argument list: last character of the text
+    {"F(G(1)", {5, 2}},      {"F(1+)", {3, 1}},  // an error inside an argument fails the whole parse
+    {"+5", {0, 1}},                              // no unary plus
+    {"5-", {1, 1}},          {"+", {0, 1}},      {"()", {0, 1}},   {"(1+2", {3, 2}}, {"1+2)", {0, 3}},
+    {"((1+2)", {3, 2}},      {"(1+2))", {2, 3}}, {"(", {0, 2}},    {")", {0, 3}},    {"2(3)", {0, 1}},
+    {"(1-2)(3)", {2, 1}},    {"--3", {0, 1}},    {"x(1)", {0, 1}},  // a variable before a group: two operands
+                                                                    // side by side
 };
 
 TEST(VarsParse, ReportsEachFailureOnceWithItsCodeAndPosition) {
@@ -101,11 +85,11 @@ TEST(VarsParse, SplitsArgumentsAtSemicolonsOutsideStringsAndGroups) {
         {"F('a;b';x)", {{"s:a;b", "3"}}},
         {"F('')", {{"s:"}}},
         {"F('1)')", {{"s:1)"}}},
-        {"F('a'';''b')", {{"s:a'';''b"}}},   // one string from the first to the last "'"
+        {"F('a'';''b')", {{"s:a'';''b"}}},  // one string from the first to the last "'"
         {"F(;1)", {{"0", "1"}}},
         {"F(1;;2)", {{"1", "0", "2"}}},
         {"F(x;x)", {{"3", "3"}}},
-        {"F( 'a')", {}},                      // a blank before the "'": not a string
+        {"F( 'a')", {}},  // a blank before the "'": not a string
     };
     for (const Case& C : Cases) {
         SCOPED_TRACE(C.sText);
@@ -219,9 +203,9 @@ TEST(VarsParse, LongInputsParseEvaluateAndPrint) {
         Extended rEach;  // value each repetition adds
     };
     const Case Cases[] = {
-        {1u << 20, "x", "+x", 3},          // a chain as deep as the text is long
-        {1u << 18, "F(x)", "-F(x)", -3},   // many calls, each with its own argument parser
-        {1u << 18, "F(x", ";x", 3},        // many arguments of one call
+        {1u << 20, "x", "+x", 3},         // a chain as deep as the text is long
+        {1u << 18, "F(x)", "-F(x)", -3},  // many calls, each with its own argument parser
+        {1u << 18, "F(x", ";x", 3},       // many arguments of one call
     };
     for (const Case& C : Cases) {
         SCOPED_TRACE(C.sRepeated);

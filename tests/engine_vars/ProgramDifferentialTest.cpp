@@ -53,24 +53,22 @@ public:
     int FirstError = 0;
 
 protected:
-    Extended EvaluateTree() override {
-        return FWalk ? CalcOnBST(Root()) : TQuorix::EvaluateTree();
-    }
+    Extended EvaluateTree() override { return FWalk ? CalcOnBST(Root()) : TQuorix::EvaluateTree(); }
 
 private:
     void AssignFunctionHandler() {
-        SetOnGetFunction([this](const std::string& sName, std::span<const rParam> arrPar, int ParCount,
-                                Extended& Result) {
-            Log += sName + '/' + std::to_string(ParCount) + '(';
-            Extended rSum = 0;
-            for (const rParam& Par : arrPar) {
-                Log += Par.bIsString ? '\'' + Par.sValue + '\'' : quorix::testing::Bits(Par.rValue);
-                Log += ' ';
-                if (!Par.bIsString) rSum += Par.rValue;
-            }
-            Log += ')';
-            Result = Answer(arrPar, rSum);
-        });
+        SetOnGetFunction(
+            [this](const std::string& sName, std::span<const rParam> arrPar, int ParCount, Extended& Result) {
+                Log += sName + '/' + std::to_string(ParCount) + '(';
+                Extended rSum = 0;
+                for (const rParam& Par : arrPar) {
+                    Log += Par.bIsString ? '\'' + Par.sValue + '\'' : quorix::testing::Bits(Par.rValue);
+                    Log += ' ';
+                    if (!Par.bIsString) rSum += Par.rValue;
+                }
+                Log += ')';
+                Result = Answer(arrPar, rSum);
+            });
     }
 
     // Runs the acts an answer may commit and counts the call; returns the answer.

@@ -57,7 +57,7 @@ TEST(VarsUsage, ListsEachNameOnceUpperCasedInOrderOfFirstAppearance) {
         {"Max(x;2)+y*x", {"MAX"}, {"X", "Y"}},
         {"F(G(y);x)", {"F", "G"}, {"Y", "X"}},  // a call before the calls inside it
         {"G(1)+F(y;g(x))", {"G", "F"}, {"Y", "X"}},
-        {"F('x')", {"F"}, {}},                  // strings hold no names
+        {"F('x')", {"F"}, {}},  // strings hold no names
         {"2*3", {}, {}},
     };
     for (const Case& C : Cases) {
@@ -109,11 +109,8 @@ TEST(BothFlavours, ShareTheLanguageInOneProgramButNumberTheirErrorsApart) {
         Report VarsReport;
     };
     const Case Cases[] = {
-        {"2^3^2-8*4/2", {0, 0}, {0, 0}},
-        {"1/0", {1, 7}, {1, 9}},
-        {"y", {0, 5}, {0, 7}},
-        {"F('a", {3, 6}, {3, 8}},
-        {"F()", {0, 0}, {1, 5}},
+        {"2^3^2-8*4/2", {0, 0}, {0, 0}}, {"1/0", {1, 7}, {1, 9}}, {"y", {0, 5}, {0, 7}},
+        {"F('a", {3, 6}, {3, 8}},        {"F()", {0, 0}, {1, 5}},
     };
     for (const Case& C : Cases) {
         SCOPED_TRACE(C.sText);
