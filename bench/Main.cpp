@@ -182,7 +182,10 @@ double BytesPerToken(const TEngineKind& Kind, const TGenerated& Text) {
 double PeakPerTextByte(const TEngineKind& Kind, int iDepth, std::size_t iLength) {
     std::string sText;
     for (int i = 0; i < iDepth; ++i) sText += "f(";
-    sText += "'" + std::string(iLength, 'x') + "'" + std::string(static_cast<std::size_t>(iDepth), ')');
+    sText += '\'';
+    sText.append(iLength, 'x');
+    sText += '\'';
+    sText.append(static_cast<std::size_t>(iDepth), ')');
     const std::unique_ptr<TEngine> Engine = Kind.Make();
     const std::size_t iBefore = LiveBytes();
     ResetPeakBytes();
