@@ -4,6 +4,7 @@
 #include "framework/math/ExpLog.hpp"
 #include "framework/math/ExtendedBits.hpp"
 #include "framework/math/Math.hpp"
+#include "framework/math/NearestWhole.hpp"
 #include "framework/math/Wide.hpp"
 
 namespace rtl {
@@ -37,38 +38,48 @@ bool SquareSum(std::uint64_t a, std::uint64_t b, int d, TSquareSum& sum) {
     return sum.iWhole >= iShiftedB;
 }
 
+// The root of S (2^126 <= S < 2^128 - 2^64) times 2^-32, rounded: from S rounded to
+// its top 64 bits, within 2^-32 of sqrt(S + f) 2^-32 (half a unit of the root for the
+// rounding of S, as S is at least 2^126, half for the root's), so q = root 2^32 is
+// within one of the nearest whole number to sqrt(S + f). The x87 converts signed
+// numbers only: the top bit goes in with an addition. At this scale the root needs no
+// scaling before it is returned.
+Extended ScaledRootEstimate(TUInt128 S) {
+    constexpr std::uint64_t kTopBit = std::uint64_t(1) << 63;
+    const std::uint64_t iRounded = wide::High(S + kTopBit);
+    Extended rRoot = Extended(std::int64_t(iRounded ^ kTopBit)) + 0x1p63L;
+    asm("fsqrt" : "+t"(rRoot));  // without the library's test for a negative argument
+    return rRoot;
+}
+
+// Whether q is the nearest whole number to sqrt(S + f): whether D = S - q^2 lies in
+// [1 - q, q - 1], that is S - q(q - 1) - 1 in [0, 2q - 2]. Beyond, S + f may lie beyond
+// a midpoint's square q^2 +- q + 1/4.
+bool RoundsToWhole(TUInt128 S, std::uint64_t q) {
+    return S - TUInt128(q) * (q - 1) - 1 < TUInt128(q - 1) + q;
+}
+
 // Whether S + f, compared with the square of the midpoint q + 1/2 (bAbove) or q - 1/2,
-// lies beyond it: with D = S - q^2, beyond q^2 + q + 1/4 or below q^2 - q + 1/4.
+// lies beyond it: with D = S - q^2, beyond q^2 + q + 1/4 or below q^2 - q + 1/4. Exactly
+// on it, the even neighbour wins: the midpoint counts as passed when q is odd.
 bool BeyondMidpoint(TInt128 D, TInt128 q, TUInt128 f, bool bAbove) {
     constexpr TUInt128 kQuarter = TUInt128(1) << 126;
-    if (bAbove) return D > q || (D == q && f > kQuarter);
-    return D < -q || (D == -q && f < kQuarter);
+    const bool bTieToOther = f == kQuarter && (q & 1) != 0;
+    if (bAbove) return D > q || (D == q && (f > kQuarter || bTieToOther));
+    return D < -q || (D == -q && (f < kQuarter || bTieToOther));
 }
 
-// A whole Extended value below 2^63 as an integer, by the x87's own conversion (which
-// rounds as the unit does, to nearest): a plain cast would switch the rounding mode.
-inline std::int64_t WholeBits(Extended rWhole) {
-    std::int64_t i;
-    asm("fistpll %0" : "=m"(i) : "t"(rWhole) : "st");
-    return i;
-}
-
-// The square root of S + f rounded to a whole number, for 2^126 <= S < 2^128 - 2^64, as
-// an Extended: the x87's root of S rounded to 64 bits, within one of the nearest whole
-// number (half a unit for the rounding of S, half for the root's), then the exact
-// choice between neighbours by comparing with the squares of the midpoints.
+// The square root of S + f rounded to a whole number, times 2^-32, for
+// 2^126 <= S < 2^128 - 2^64: the x87's estimate, right for most arguments, and the
+// exact check of its whole number q, which says when it is not.
 Extended RoundedRoot(const TSquareSum& sum) {
-    // S rounded once to 64 bits, from its top 63 bits and the 63 below them (S's last
-    // two bits weigh nothing), each converted as a signed number. S is at most
-    // 2^128 - 2^64 here, and so is its rounding: the root stays below 2^64 - 1/2.
-    constexpr std::uint64_t kLow63 = ~std::uint64_t(0) >> 1;
-    const Extended rSquare = Extended(std::int64_t(sum.iWhole >> 65)) * 0x1p65L +
-                             Extended(std::int64_t(std::uint64_t(sum.iWhole >> 2) & kLow63)) * 4;
-    const Extended rRoot = std::sqrt(rSquare);
-    const std::uint64_t q = std::uint64_t(WholeBits(rRoot - 0x1p63)) + (std::uint64_t(1) << 63);
+    const Extended rRoot = ScaledRootEstimate(sum.iWhole);
+    const std::uint64_t q =
+        std::uint64_t(math::NearestInteger((rRoot - 0x1p31L) * 0x1p32L)) + (std::uint64_t(1) << 63);
+    if (__builtin_expect(RoundsToWhole(sum.iWhole, q), 1)) return rRoot;
     const TInt128 D = TInt128(sum.iWhole - TUInt128(q) * q);
-    if (BeyondMidpoint(D, q, sum.iFraction, true)) return rRoot + 1;
-    if (BeyondMidpoint(D, q, sum.iFraction, false)) return rRoot - 1;
+    if (BeyondMidpoint(D, q, sum.iFraction, true)) return rRoot + 0x1p-32L;
+    if (BeyondMidpoint(D, q, sum.iFraction, false)) return rRoot - 0x1p-32L;
     return rRoot;
 }
 
@@ -86,8 +97,8 @@ Extended HypotOfNormals(bits::TUnpacked a, bits::TUnpacked b) {
     }
     // From (2^64 - 1/2)^2 on, the root rounds to 2^64.
     constexpr TUInt128 kTop = ~TUInt128(0) - (TUInt128(1) << 64) + 2;
-    if (sum.iWhole >= kTop) return bits::ScaledByPowerOfTwo(1, e + 64);
-    return bits::ScaledByPowerOfTwo(RoundedRoot(sum), e);
+    if (__builtin_expect(sum.iWhole >= kTop, 0)) return bits::ScaledByPowerOfTwo(1, e + 64);
+    return bits::ScaledByPowerOfTwo(RoundedRoot(sum), e + 32);
 }
 
 }  // namespace

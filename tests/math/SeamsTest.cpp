@@ -115,7 +115,7 @@ TEST(MathSeams, ExponentialsAtTheEdgesOfTheRange) {
 
 // Hypot: exact results (3-4-5 at every scale), equal sides (the sum carries out of 128
 // bits), a side 2^-34 and 2^-35 times the other, zeros beside denormals, results near
-// the top of the range and among the denormals.
+// the top of the range and among the denormals, results exactly between neighbours.
 TEST(MathSeams, HypotExactAndAtItsSwitches) {
     std::vector<TArguments> Cases;
     for (int e : {-16380, -100, 0, 1, 64, 16000, 16381}) {
@@ -129,6 +129,12 @@ TEST(MathSeams, HypotExactAndAtItsSwitches) {
     Cases.push_back({0, -0x1p-16445L});
     Cases.push_back({0x1.FFFFFFFFFFFFFFFEp16383L, 0x1.FFFFFFFFFFFFFFFEp16383L});
     Cases.push_back({0x1.FFFFFFFFFFFFFFFEp0L, 0x1.FFFFFFFFFFFFFFFEp-33L});
+    // Exact midpoints between neighbours, from the triples (mn, (m^2 - n^2) / 2,
+    // (m^2 + n^2) / 2) and three times one: ties to the even neighbour, below and above.
+    for (int e : {-200, 0, 300}) {
+        Cases.push_back({std::ldexp(0x1p64L - 0x1p32L, e), std::ldexp((0x1p33L - 1) / 2, e)});
+        Cases.push_back({std::ldexp(3 * (0x1p62L - 0x1p31L), e), std::ldexp(3 * (0x1p32L - 1) / 2, e)});
+    }
     ExpectCorrectlyRounded("Hypot", Cases);
     EXPECT_EQ(rtl::Hypot(3, 4), 5);
     EXPECT_EQ(rtl::Hypot(-5, 12), 13);
