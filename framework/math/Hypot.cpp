@@ -59,14 +59,21 @@ bool RoundsToWhole(TUInt128 S, std::uint64_t q) {
     return S - TUInt128(q) * (q - 1) - 1 < TUInt128(q - 1) + q;
 }
 
-// Whether S + f, compared with the square of the midpoint q + 1/2 (bAbove) or q - 1/2,
-// lies beyond it: with D = S - q^2, beyond q^2 + q + 1/4 or below q^2 - q + 1/4. Exactly
-// on it, the even neighbour wins: the midpoint counts as passed when q is odd.
-bool BeyondMidpoint(TInt128 D, TInt128 q, TUInt128 f, bool bAbove) {
-    constexpr TUInt128 kQuarter = TUInt128(1) << 126;
-    const bool bTieToOther = f == kQuarter && (q & 1) != 0;
-    if (bAbove) return D > q || (D == q && (f > kQuarter || bTieToOther));
-    return D < -q || (D == -q && (f < kQuarter || bTieToOther));
+// The step, +1 or -1, from a q that is not the nearest whole number to sqrt(S + f):
+// D = S - q^2 is then at least q or at most -q, and its sign says which way. Only at
+// D = +-q, next to a midpoint's square q^2 +- q + 1/4, does the fraction decide; exactly
+// on it the even neighbour wins, and q stays where it is even. Without a branch on the
+// sign, which is a coin toss.
+int StepBeyond(const TSquareSum& sum, std::uint64_t q) {
+    const TInt128 D = TInt128(sum.iWhole - TUInt128(q) * q);
+    if (__builtin_expect(D == TInt128(q) || D == -TInt128(q), 0)) {
+        constexpr TUInt128 kQuarter = TUInt128(1) << 126;
+        const TUInt128 f = sum.iFraction;
+        if (f == kQuarter) return (q & 1) == 0 ? 0 : D > 0 ? 1 : -1;
+        if (D > 0) return f > kQuarter;
+        return -int(f < kQuarter);
+    }
+    return 2 * int(D > 0) - 1;
 }
 
 // The square root of S + f rounded to a whole number, times 2^-32, for
@@ -77,10 +84,9 @@ Extended RoundedRoot(const TSquareSum& sum) {
     const std::uint64_t q =
         std::uint64_t(math::NearestInteger((rRoot - 0x1p31L) * 0x1p32L)) + (std::uint64_t(1) << 63);
     if (__builtin_expect(RoundsToWhole(sum.iWhole, q), 1)) return rRoot;
-    const TInt128 D = TInt128(sum.iWhole - TUInt128(q) * q);
-    if (BeyondMidpoint(D, q, sum.iFraction, true)) return rRoot + 0x1p-32L;
-    if (BeyondMidpoint(D, q, sum.iFraction, false)) return rRoot - 0x1p-32L;
-    return rRoot;
+    // The steps -1, 0 and +1 at this scale, read rather than converted.
+    static constexpr double kScaledSteps[] = {-0x1p-32, 0, 0x1p-32};
+    return rRoot + kScaledSteps[StepBeyond(sum, q) + 1];
 }
 
 // sqrt(a^2 + b^2) for sides in the normal range, a >= b > 0, b >= 2^-35 a, whose result
