@@ -27,7 +27,7 @@ struct TSquareSum {
     TUInt128 iFraction;
 };
 
-// a^2 + b^2 in units of 2^(2 ea - 126), for significands a (the larger side's) and b,
+// a^2 + b^2 in units of 2^(2 ea - 126), for significands a (of the larger exponent) and b,
 // b's exponent d below a's, d <= 35; the sum as S (at most 2^128 - 1) and f; false
 // when it reaches 2^128.
 bool SquareSum(std::uint64_t a, std::uint64_t b, int d, TSquareSum& sum) {
@@ -89,8 +89,8 @@ Extended RoundedRoot(const TSquareSum& sum) {
     return rRoot + kScaledSteps[StepBeyond(sum, q) + 1];
 }
 
-// sqrt(a^2 + b^2) for sides in the normal range, a >= b > 0, b >= 2^-35 a, whose result
-// is normal too: the root of the exact sum of squares, rounded once.
+// sqrt(a^2 + b^2) for sides in the normal range, neither 0, b's exponent at most 34
+// below a's and not above it, whose result is normal too: the root of the exact sum of squares, rounded once.
 Extended HypotOfNormals(bits::TUnpacked a, bits::TUnpacked b) {
     TSquareSum sum;
     int e = a.iExponent - 63;  // of the root's unit
@@ -118,16 +118,15 @@ Extended Hypot(Extended X, Extended Y) {
         explog::Finite(X);
         explog::Finite(Y);
     }
-    // A zero's exponent field says nothing of its size.
-    const bool bSwap =
-        a.iSignificand == 0 ||
-        (b.iSignificand != 0 &&
-         (b.iExponent > a.iExponent || (b.iExponent == a.iExponent && b.iSignificand > a.iSignificand)));
-    if (bSwap) std::swap(a, b);
-    // The larger side's value is read only where it is returned: the x87 load of an
+    // The sides' values are read only where they are returned: the x87 load of an
     // argument whose bits were just read costs more than the rest of the common path.
+    // A zero's exponent field says nothing of its size.
+    if (a.iSignificand == 0 || b.iSignificand == 0) return std::fabs(a.iSignificand == 0 ? Y : X);
+    // a takes the larger exponent; with equal ones the order does not matter.
+    const bool bSwap = b.iExponent > a.iExponent;
+    if (bSwap) std::swap(a, b);
     // From 2^-35 a down, b^2 is lost below the last bit of a^2 and b below that of the root.
-    if (b.iSignificand == 0 || a.iExponent - b.iExponent >= 35) return std::fabs(bSwap ? Y : X);
+    if (a.iExponent - b.iExponent >= 35) return std::fabs(bSwap ? Y : X);
     constexpr int kSafe = 16000;
     if (a.iExponent < kSafe && a.iExponent > -kSafe) return HypotOfNormals(a, b);
     const int e = a.iExponent;
