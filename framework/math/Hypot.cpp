@@ -52,23 +52,14 @@ Extended ScaledRootEstimate(TUInt128 S) {
     return rRoot;
 }
 
-// Whether q is the nearest whole number to sqrt(S + f): whether D = S - q^2 lies in
-// [1 - q, q - 1], that is S - q(q - 1) - 1 in [0, 2q - 2]. Beyond, S + f may lie beyond
-// a midpoint's square q^2 +- q + 1/4.
-bool RoundsToWhole(TUInt128 S, std::uint64_t q) {
-    return S - TUInt128(q) * (q - 1) - 1 < TUInt128(q - 1) + q;
-}
-
 // The step, +1 or -1, from a q that is not the nearest whole number to sqrt(S + f):
 // D = S - q^2 is then at least q or at most -q, and its sign says which way. Only at
-// D = +-q, next to a midpoint's square q^2 +- q + 1/4, does the fraction decide; exactly
-// on it the even neighbour wins, and q stays where it is even. Without a branch on the
-// sign, which is a coin toss.
-int StepBeyond(const TSquareSum& sum, std::uint64_t q) {
-    const TInt128 D = TInt128(sum.iWhole - TUInt128(q) * q);
+// D = +-q, next to a midpoint's square q^2 +- q + 1/4, does the fraction f decide;
+// exactly on it the even neighbour wins, and q stays where it is even. Without a branch
+// on the sign, which is a coin toss.
+int StepBeyond(TInt128 D, std::uint64_t q, TUInt128 f) {
     if (__builtin_expect(D == TInt128(q) || D == -TInt128(q), 0)) {
         constexpr TUInt128 kQuarter = TUInt128(1) << 126;
-        const TUInt128 f = sum.iFraction;
         if (f == kQuarter) return (q & 1) == 0 ? 0 : D > 0 ? 1 : -1;
         if (D > 0) return f > kQuarter;
         return -int(f < kQuarter);
@@ -83,10 +74,14 @@ Extended RoundedRoot(const TSquareSum& sum) {
     const Extended rRoot = ScaledRootEstimate(sum.iWhole);
     const std::uint64_t q =
         std::uint64_t(math::NearestInteger((rRoot - 0x1p31L) * 0x1p32L)) + (std::uint64_t(1) << 63);
-    if (__builtin_expect(RoundsToWhole(sum.iWhole, q), 1)) return rRoot;
+    // q is the nearest whole number to sqrt(S + f) when D = S - q^2 lies in [1 - q, q - 1],
+    // that is when D + q - 1 lies in [0, 2q - 2]. Beyond, S + f may lie beyond a
+    // midpoint's square q^2 +- q + 1/4.
+    const TUInt128 iShifted = sum.iWhole - TUInt128(q) * (q - 1) - 1;  // D + q - 1
+    if (__builtin_expect(iShifted < TUInt128(q - 1) + q, 1)) return rRoot;
     // The steps -1, 0 and +1 at this scale, read rather than converted.
     static constexpr double kScaledSteps[] = {-0x1p-32, 0, 0x1p-32};
-    return rRoot + kScaledSteps[StepBeyond(sum, q) + 1];
+    return rRoot + kScaledSteps[StepBeyond(TInt128(iShifted) - (q - 1), q, sum.iFraction) + 1];
 }
 
 // sqrt(a^2 + b^2) for sides in the normal range, neither 0, b's exponent at most 34
