@@ -38,16 +38,16 @@ bool SquareSum(std::uint64_t a, std::uint64_t b, int d, TSquareSum& sum) {
     return sum.iWhole >= iShiftedB;
 }
 
-// The root of S (2^126 <= S < 2^128 - 2^64) times 2^-32, rounded: from S rounded to
-// its top 64 bits, within 2^-32 of sqrt(S + f) 2^-32 (half a unit of the root for the
-// rounding of S, as S is at least 2^126, half for the root's), so q = root 2^32 is
-// within one of the nearest whole number to sqrt(S + f). The x87 converts signed
+// The root of S (2^126 <= S <= 2^128 - 2^64) times 2^-32, rounded: from S rounded to
+// its top 64 bits, less than 3/2 units of the root from sqrt(S + f) (half a unit and a
+// hair for the rounding of S, as S is at least 2^126, half for the root's), so that
+// q = root 2^32 is within one of the nearest whole number to sqrt(S + f). The x87 converts signed
 // numbers only: the top bit goes in with an addition. At this scale the root needs no
 // scaling before it is returned.
 Extended ScaledRootEstimate(TUInt128 S) {
-    constexpr std::uint64_t kTopBit = std::uint64_t(1) << 63;
-    const std::uint64_t iRounded = wide::High(S + kTopBit);
-    Extended rRoot = Extended(std::int64_t(iRounded ^ kTopBit)) + 0x1p63L;
+    // Half a unit added for the rounding, and 2^127 taken off for the signed conversion.
+    constexpr TUInt128 kOffset = (TUInt128(1) << 63) - (TUInt128(1) << 127);
+    Extended rRoot = Extended(std::int64_t(wide::High(S + kOffset))) + 0x1p63L;
     asm("fsqrt" : "+t"(rRoot));  // without the library's test for a negative argument
     return rRoot;
 }
@@ -68,7 +68,7 @@ int StepBeyond(TInt128 D, std::uint64_t q, TUInt128 f) {
 }
 
 // The square root of S + f rounded to a whole number, times 2^-32, for
-// 2^126 <= S < 2^128 - 2^64: the x87's estimate, right for most arguments, and the
+// 2^126 <= S <= 2^128 - 2^64: the x87's estimate, right for most arguments, and the
 // exact check of its whole number q, which says when it is not.
 Extended RoundedRoot(const TSquareSum& sum) {
     const Extended rRoot = ScaledRootEstimate(sum.iWhole);
