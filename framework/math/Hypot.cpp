@@ -21,21 +21,30 @@ TPair HypotPair(Extended a, Extended b) {
     return pair::Sqrt(pair::Add(pair::TwoSquare(a), pair::TwoSquare(b)));
 }
 
-// A whole number S + f, f in [0, 1) held as f 2^128.
+// a^2 + b^2 as a whole number S and a fraction f in [0, 1). f counts only next to a
+// midpoint's square, so the common path leaves it out: it is the bits of b^2 shifted out
+// (SquareSumFraction), and after a carry out, which takes the sum down by a quarter, the
+// sum's two lowest bits above them (iCarried, held times 2^128).
 struct TSquareSum {
     TUInt128 iWhole;
-    TUInt128 iFraction;
+    TUInt128 iCarried;
+    bool bCarry;
 };
 
 // a^2 + b^2 in units of 2^(2 ea - 126), for significands a (of the larger exponent) and b,
-// b's exponent d below a's, d <= 35; the sum as S (at most 2^128 - 1) and f; false
-// when it reaches 2^128.
+// b's exponent d below a's, d <= 35; S at most 2^128 - 1; false when it reaches 2^128.
 bool SquareSum(std::uint64_t a, std::uint64_t b, int d, TSquareSum& sum) {
     const TUInt128 iSquareB = TUInt128(b) * b;
     const TUInt128 iShiftedB = d == 0 ? iSquareB : iSquareB >> (2 * d);
-    sum.iFraction = d == 0 ? 0 : iSquareB << (128 - 2 * d);
     sum.iWhole = TUInt128(a) * a + iShiftedB;
     return sum.iWhole >= iShiftedB;
+}
+
+// f held as f 2^128, for the side b whose exponent is d below the other's.
+TUInt128 SquareSumFraction(std::uint64_t b, int d, const TSquareSum& sum) {
+    const TUInt128 iFraction = d == 0 ? 0 : (TUInt128(b) * b) << (128 - 2 * d);
+    if (!sum.bCarry) return iFraction;
+    return sum.iCarried | iFraction >> 2 | TUInt128((iFraction & 3) != 0);  // the last bit sticky
 }
 
 // The root of S (2^126 <= S <= 2^128 - 2^64) times 2^-32, rounded: from S rounded to
@@ -54,12 +63,13 @@ Extended ScaledRootEstimate(TUInt128 S) {
 
 // The step, +1 or -1, from a q that is not the nearest whole number to sqrt(S + f):
 // D = S - q^2 is then at least q or at most -q, and its sign says which way. Only at
-// D = +-q, next to a midpoint's square q^2 +- q + 1/4, does the fraction f decide;
+// D = +-q, next to a midpoint's square q^2 +- q + 1/4, does the fraction decide;
 // exactly on it the even neighbour wins, and q stays where it is even. Without a branch
 // on the sign, which is a coin toss.
-int StepBeyond(TInt128 D, std::uint64_t q, TUInt128 f) {
+int StepBeyond(TInt128 D, std::uint64_t q, std::uint64_t b, int d, const TSquareSum& sum) {
     if (__builtin_expect(D == TInt128(q) || D == -TInt128(q), 0)) {
         constexpr TUInt128 kQuarter = TUInt128(1) << 126;
+        const TUInt128 f = SquareSumFraction(b, d, sum);
         if (f == kQuarter) return (q & 1) == 0 ? 0 : D > 0 ? 1 : -1;
         if (D > 0) return f > kQuarter;
         return -int(f < kQuarter);
@@ -70,7 +80,7 @@ int StepBeyond(TInt128 D, std::uint64_t q, TUInt128 f) {
 // The square root of S + f rounded to a whole number, times 2^-32, for
 // 2^126 <= S <= 2^128 - 2^64: the x87's estimate, right for most arguments, and the
 // exact check of its whole number q, which says when it is not.
-Extended RoundedRoot(const TSquareSum& sum) {
+Extended RoundedRoot(const TSquareSum& sum, std::uint64_t b, int d) {
     const Extended rRoot = ScaledRootEstimate(sum.iWhole);
     const std::uint64_t q =
         std::uint64_t(math::NearestInteger((rRoot - 0x1p31L) * 0x1p32L)) + (std::uint64_t(1) << 63);
@@ -81,7 +91,7 @@ Extended RoundedRoot(const TSquareSum& sum) {
     if (__builtin_expect(iShifted < TUInt128(q - 1) + q, 1)) return rRoot;
     // The steps -1, 0 and +1 at this scale, read rather than converted.
     static constexpr double kScaledSteps[] = {-0x1p-32, 0, 0x1p-32};
-    return rRoot + kScaledSteps[StepBeyond(TInt128(iShifted) - (q - 1), q, sum.iFraction) + 1];
+    return rRoot + kScaledSteps[StepBeyond(TInt128(iShifted) - (q - 1), q, b, d, sum) + 1];
 }
 
 // sqrt(a^2 + b^2) for sides in the normal range, neither 0, b's exponent at most 34
@@ -89,17 +99,18 @@ Extended RoundedRoot(const TSquareSum& sum) {
 Extended HypotOfNormals(bits::TUnpacked a, bits::TUnpacked b) {
     TSquareSum sum;
     int e = a.iExponent - 63;  // of the root's unit
-    if (!SquareSum(a.iSignificand, b.iSignificand, a.iExponent - b.iExponent, sum)) {
+    const int d = a.iExponent - b.iExponent;
+    sum.bCarry = !SquareSum(a.iSignificand, b.iSignificand, d, sum);
+    if (sum.bCarry) {
         // The carry out: (2^128 + S + f) / 4, the root's unit one up.
-        const TUInt128 iLost = (sum.iWhole & 3) << 126;
-        sum.iFraction = iLost | (sum.iFraction >> 2) | ((sum.iFraction & 3) != 0);
+        sum.iCarried = (sum.iWhole & 3) << 126;
         sum.iWhole = (TUInt128(1) << 126) | (sum.iWhole >> 2);
         ++e;
     }
     // From (2^64 - 1/2)^2 on, the root rounds to 2^64.
     constexpr TUInt128 kTop = ~TUInt128(0) - (TUInt128(1) << 64) + 2;
     if (__builtin_expect(sum.iWhole >= kTop, 0)) return bits::ScaledByPowerOfTwo(1, e + 64);
-    return bits::ScaledByPowerOfTwo(RoundedRoot(sum), e + 32);
+    return bits::ScaledByPowerOfTwo(RoundedRoot(sum, b.iSignificand, d), e + 32);
 }
 
 }  // namespace

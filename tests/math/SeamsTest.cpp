@@ -130,10 +130,13 @@ TEST(MathSeams, HypotExactAndAtItsSwitches) {
     Cases.push_back({0x1.FFFFFFFFFFFFFFFEp16383L, 0x1.FFFFFFFFFFFFFFFEp16383L});
     Cases.push_back({0x1.FFFFFFFFFFFFFFFEp0L, 0x1.FFFFFFFFFFFFFFFEp-33L});
     // Exact midpoints between neighbours, from the triples (mn, (m^2 - n^2) / 2,
-    // (m^2 + n^2) / 2) and three times one: ties to the even neighbour, below and above.
+    // (m^2 + n^2) / 2) and three times one: ties to the even neighbour, below and above;
+    // then from (2mn, m^2 - n^2, m^2 + n^2) beyond 2^64, whose squares carry out of 128 bits.
     for (int e : {-200, 0, 300}) {
         Cases.push_back({std::ldexp(0x1p64L - 0x1p32L, e), std::ldexp((0x1p33L - 1) / 2, e)});
         Cases.push_back({std::ldexp(3 * (0x1p62L - 0x1p31L), e), std::ldexp(3 * (0x1p32L - 1) / 2, e)});
+        Cases.push_back({std::ldexp(0xe418937648b43958p0L, e), std::ldexp(0xc710cb289205bc01p0L, e)});
+        Cases.push_back({std::ldexp(0xf4fdf3b725e353f8p0L, e), std::ldexp(0xa7bb2fecb886594bp0L, e)});
     }
     ExpectCorrectlyRounded("Hypot", Cases);
     EXPECT_EQ(rtl::Hypot(3, 4), 5);
