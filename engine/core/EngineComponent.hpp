@@ -109,6 +109,8 @@ protected:
     bool IsFunctionName(const std::string& sName) const { return FFunctions->IndexOf(sName) >= 0; }
     // Fills List by Read on first demand after a parse; before one it stays as it is.
     rtl::TStrings* UsedList(rtl::TStrings& List, bool& bValid, const std::function<void()>& Read);
+    // Adds sName upper-cased to a used list, unless it is there.
+    static void AddUsed(rtl::TStrings& List, const std::string& sName);
 
     bool IsBusy() const { return FInParse || FEvaluating > 0; }
     // CalcParams' first step: empties the arguments of the call at pTie, so that its
