@@ -6,7 +6,6 @@
 #include "engine/core/TreeWalks.hpp"
 #include "framework/base/Exceptions.hpp"
 #include "framework/base/Properties.hpp"
-#include "framework/base/TextCase.hpp"
 
 namespace quorix {
 inline namespace gen4 {
@@ -66,7 +65,7 @@ void TQuorix::ReadUsedFun(TTie* pTie) {
         if (!core::IsNameNode(Tie)) return false;
         const bool bUsed =
             IsFunBuildIn(Tie.sName) || (FFunctions->IndexOf(Tie.sName) >= 0 && Tie.iParCount > 0);
-        if (bUsed && FUsedFun->IndexOf(Tie.sName) < 0) FUsedFun->Add(rtl::UpperCase(Tie.sName));
+        if (bUsed) AddUsed(*FUsedFun, Tie.sName);
         return bUsed;
     });
 }

@@ -83,9 +83,6 @@ private:
     struct TParseRules;
     class TEvalRules;
     bool ParseText(TTie*& pRoot) override { return InternalParse(pRoot, FText, 0); }
-    // Runs Use on a parser with this flavour's rules over one shared copy of sText.
-    template <class F>
-    auto WithParser(std::string_view sText, F&& Use);
     void DiscardParse() override;
     void SetCharacter(char& cField, char cValue);
     bool IsListedFunction(const TTie& Tie) const;

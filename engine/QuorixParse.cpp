@@ -27,26 +27,20 @@ struct TQuorix::TParseRules {
     void Report(int iPos, int iErrCode) { Self.ReportError(iPos, iErrCode); }
 };
 
-template <class F>
-auto TQuorix::WithParser(std::string_view sText, F&& Use) {
-    TParseRules Rules{*this};
-    return core::ParseWith(Rules, *FPool, sText, FStringDelimiter, FParSeparator, Use);
-}
-
 bool TQuorix::InternalParse(TTie*& pRoot, std::string_view sText, int iOffset) {
-    return WithParser(sText, [&](auto& Parser) { return Parser.Parse(pRoot, iOffset); });
+    return WithParser(TParseRules{*this}, sText, [&](auto& Parser) { return Parser.Parse(pRoot, iOffset); });
 }
 
 bool TQuorix::CalcParams(TTie*& pTie) {
-    if (!ForgetArguments(pTie)) return false;
-    if (pTie->sParams.empty()) return true;
-    return WithParser(pTie->sParams.view(), [&](auto& Parser) { return Parser.ParseArgumentsOf(*pTie, 1); });
+    return ForgetArguments(pTie) && WithParser(TParseRules{*this}, pTie->sParams.view(), [&](auto& Parser) {
+               return Parser.ParseArgumentsOf(*pTie, 1);
+           });
 }
 
 TTie* TQuorix::AddTie(TTieList& Tokens) { return core::AddTie(Tokens, *FPool); }
 
 void TQuorix::CreateBST(TTie*& pRoot, TTieList& Tokens) {
-    pRoot = WithParser({}, [&](auto& Parser) { return Parser.Build(Tokens); });
+    pRoot = WithParser(TParseRules{*this}, {}, [&](auto& Parser) { return Parser.Build(Tokens); });
 }
 
 bool TQuorix::IsListedFunction(const TTie& Tie) const {

@@ -7,7 +7,6 @@
 #include "engine/core/Evaluation.hpp"
 #include "engine/core/TreeWalks.hpp"
 #include "framework/base/Properties.hpp"
-#include "framework/base/TextCase.hpp"
 
 namespace quorix {
 inline namespace gen5 {
@@ -40,15 +39,10 @@ void TQuorix::DiscardParse() {
 // Both walks visit a node, then the arguments of a listed function, then the left
 // and the right operand, so every name is listed in order of first appearance.
 
-static void AddOnce(rtl::TStrings& List, const std::string& sName) {
-    const std::string sUpper = rtl::UpperCase(sName);
-    if (List.IndexOf(sUpper) < 0) List.Add(sUpper);
-}
-
 void TQuorix::ReadUsedFun(TTie* pTie) {
     core::WalkPreOrder(pTie, [this](const TTie& Node) {
         if (!IsCall(Node)) return false;
-        AddOnce(*FUsedFun, Node.sName);
+        AddUsed(*FUsedFun, Node.sName);
         return true;
     });
 }
@@ -57,7 +51,7 @@ void TQuorix::ReadUsedVar(TTie* pTie) {
     core::WalkPreOrder(pTie, [this](const TTie& Node) {
         if (IsCall(Node)) return true;
         if (core::IsNameNode(Node) && Node.iParCount == 0 && IsVariableName(Node.sName))
-            AddOnce(*FUsedVar, Node.sName);
+            AddUsed(*FUsedVar, Node.sName);
         return false;
     });
 }

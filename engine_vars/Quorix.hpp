@@ -90,9 +90,6 @@ private:
     struct TParseRules;
     struct TEvalRules;
     bool ParseText(TTie*& pRoot) override;
-    // Runs Use on a parser with this flavour's rules over one shared copy of sText.
-    template <class F>
-    auto WithParser(std::string_view sText, F&& Use);
     void DiscardParse() override;
     rtl::Extended ReadVariable(const TTie& Tie);
     rtl::Extended CallFunction(TTie& Tie);

@@ -33,26 +33,20 @@ struct TQuorix::TParseRules {
     void Report(int iPos, int iErrCode) { Self.ReportError(iPos, iErrCode); }
 };
 
-template <class F>
-auto TQuorix::WithParser(std::string_view sText, F&& Use) {
-    TParseRules Rules{*this};
-    return core::ParseWith(Rules, *FPool, sText, FStringDelimiter, FParSeparator, Use);
-}
-
 bool TQuorix::ParseText(TTie*& pRoot) {
-    return WithParser(FText, [&](auto& Parser) { return Parser.Parse(pRoot); });
+    return WithParser(TParseRules{*this}, FText, [&](auto& Parser) { return Parser.Parse(pRoot); });
 }
 
 void TQuorix::CreateBST() {
     if (IsBusy() || FTieList.empty()) return;
-    TTie* pRoot = WithParser({}, [&](auto& Parser) { return Parser.Build(FTieList); });
+    TTie* pRoot = WithParser(TParseRules{*this}, {}, [&](auto& Parser) { return Parser.Build(FTieList); });
     if (pRoot) AdoptTree(pRoot);
 }
 
 bool TQuorix::CalcParams(TTie*& pTie) {
-    if (!ForgetArguments(pTie)) return false;
-    if (pTie->sParams.empty()) return false;
-    return WithParser(pTie->sParams.view(), [&](auto& Parser) { return Parser.ParseArgumentsOf(*pTie, 1); });
+    return ForgetArguments(pTie) && !pTie->sParams.empty() &&
+           WithParser(TParseRules{*this}, pTie->sParams.view(),
+                      [&](auto& Parser) { return Parser.ParseArgumentsOf(*pTie, 1); });
 }
 
 }  // namespace gen5

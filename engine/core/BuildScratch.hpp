@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <tuple>
 #include <vector>
 
 namespace quorix::core {
@@ -27,13 +28,9 @@ struct TBuildScratch {
     std::vector<int32_t> GroupSlots;       // the slots its tokens came from
 
     void Clear() {
-        for (std::vector<int32_t>* pSlots :
-             {&Next, &Prev, &Closings, &StrayClosings, &Ready, &Applying, &GroupSlots})
-            pSlots->clear();
-        Kind.clear();
-        Groups.clear();
-        Group.clear();
-        GroupKinds.clear();
+        std::apply([](auto&... Arrays) { (Arrays.clear(), ...); },
+                   std::tie(Next, Prev, Kind, Groups, Closings, StrayClosings, Ready, Applying, Group,
+                            GroupKinds, GroupSlots));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "engine/core/Program.hpp"
 #include "engine/core/ScopeGuard.hpp"
 #include "engine/core/TreeWalks.hpp"
+#include "framework/base/TextCase.hpp"
 
 namespace quorix::core {
 
@@ -113,6 +114,10 @@ rtl::TStrings* TEngineComponent::UsedList(rtl::TStrings& List, bool& bValid,
         bValid = true;
     }
     return &List;
+}
+
+void TEngineComponent::AddUsed(rtl::TStrings& List, const std::string& sName) {
+    if (List.IndexOf(sName) < 0) List.Add(rtl::UpperCase(sName));
 }
 
 }  // namespace quorix::core

@@ -9,6 +9,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -99,11 +100,17 @@ protected:
     bool IsBoundName(const std::string& sName) const { return FBindings.Find(sName) != nullptr; }
     // The program of the present tree, its names pointed at the present bindings.
     TProgram& LinkedProgram();
+    // Runs Use on a parser with a flavour's Rules over one copy of sText, which the
+    // nodes made from it share (see Parser.hpp).
+    template <class TRules, class F>
+    auto WithParser(TRules Rules, std::string_view sText, F&& Use);
     // A list property's setter: a copy of Value, or empty for nil.
     static void AssignList(rtl::TStrings& List, const rtl::TStrings* Value);
     bool IsFunctionName(const std::string& sName) const { return FFunctions->IndexOf(sName) >= 0; }
     // Fills List by Read on first demand after a parse; before one it stays as it is.
     rtl::TStrings* UsedList(rtl::TStrings& List, bool& bValid, const std::function<void()>& Read);
+    // Adds sName upper-cased to a used list, unless it is there.
+    static void AddUsed(rtl::TStrings& List, const std::string& sName);
 
     bool IsBusy() const { return FInParse || FEvaluating > 0; }
     // CalcParams' first step: empties the arguments of the call at pTie, so that its

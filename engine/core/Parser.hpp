@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/core/Arguments.hpp"
+#include "engine/core/EngineComponent.hpp"
 #include "engine/core/ScopeGuard.hpp"
 #include "engine/core/Tie.hpp"
 #include "engine/core/TiePool.hpp"
@@ -202,12 +203,12 @@ private:
     const char& FSeparator;
 };
 
-// Runs Use on a parser with Rules over one copy of sText, shared by the nodes made
-// from it: a handler may assign the component a new text while the parse reads it.
-template <ParseRules TRules, class F>
-auto ParseWith(TRules& Rules, TTiePool& Pool, std::string_view sText, const char& cDelimiter,
-               const char& cSeparator, F&& Use) {
-    TParser Parser(Rules, Pool, std::make_shared<const std::string>(sText), cDelimiter, cSeparator);
+// A handler may assign the component a new text while the parse reads it: the parse
+// reads its own copy.
+template <class TRules, class F>
+auto TEngineComponent::WithParser(TRules Rules, std::string_view sText, F&& Use) {
+    TParser Parser(Rules, *FPool, std::make_shared<const std::string>(sText), FStringDelimiter,
+                   FParSeparator);
     return Use(Parser);
 }
 

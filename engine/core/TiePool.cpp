@@ -22,25 +22,13 @@ constexpr std::size_t kKeptTokens = std::size_t{1} << 20;
 
 }  // namespace
 
-TTiePool::THandle::THandle(TTiePool* pPool) noexcept : FPool(pPool) { ++FPool->FHandles; }
-
-TTiePool::THandle::THandle(const THandle& Other) noexcept : FPool(Other.FPool) {
-    if (FPool) ++FPool->FHandles;
+TTiePool::THandle TTiePool::Create() {
+    return THandle(new TTiePool, [](TTiePool* pPool) { pPool->Abandon(); });
 }
 
-TTiePool::THandle& TTiePool::THandle::operator=(THandle Other) noexcept {
-    std::swap(FPool, Other.FPool);
-    return *this;
-}
-
-TTiePool::THandle::~THandle() {
-    if (FPool) FPool->Drop();
-}
-
-TTiePool::THandle TTiePool::Create() { return THandle(new TTiePool); }
-
-void TTiePool::Drop() noexcept {
-    if (--FHandles == 0 && FLive == 0) delete this;
+void TTiePool::Abandon() noexcept {
+    FAbandoned = true;
+    if (FLive == 0) delete this;
 }
 
 TTie* TTiePool::New() {
@@ -77,7 +65,7 @@ void TTiePool::Release(TTie* pTie) noexcept {
     TTiePool* pPool = pTie->pPool;
     pTie->~TTie();
     if (--pPool->FLive > 0) return;
-    if (pPool->FHandles == 0) {
+    if (pPool->FAbandoned) {
         delete pPool;
         return;
     }

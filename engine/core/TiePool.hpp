@@ -25,22 +25,7 @@ class TTiePool {
 public:
     // Keeps a pool alive. The pool itself lives on while a handle or any of its
     // nodes does, so a tree may outlive the component that parsed it.
-    class THandle {
-    public:
-        THandle() = default;
-        THandle(const THandle& Other) noexcept;
-        THandle& operator=(THandle Other) noexcept;
-        ~THandle();
-
-        TTiePool& operator*() const { return *FPool; }
-        TTiePool* operator->() const { return FPool; }
-
-    private:
-        friend class TTiePool;
-        explicit THandle(TTiePool* pPool) noexcept;
-        TTiePool* FPool = nullptr;
-    };
-
+    using THandle = std::shared_ptr<TTiePool>;
     static THandle Create();
 
     TTiePool(const TTiePool&) = delete;
@@ -68,7 +53,8 @@ public:
 private:
     TTiePool() = default;
     ~TTiePool() = default;
-    void Drop() noexcept;
+    // The last handle went: the pool goes now, or with its last node.
+    void Abandon() noexcept;
 
     struct TChunk {
         std::unique_ptr<std::byte[]> pRoom;
@@ -81,7 +67,7 @@ private:
     std::size_t FUsed = 0;   // nodes cut from it so far
     std::size_t FHeld = 0;   // nodes the chunks have room for
     std::size_t FLive = 0;
-    std::size_t FHandles = 0;
+    bool FAbandoned = false;
     std::unordered_set<std::string> FNames;  // see Intern
     TBuildScratch FBuildScratch;
     TTieList FSpareTokens;

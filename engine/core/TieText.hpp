@@ -9,13 +9,6 @@
 
 namespace quorix::core {
 
-namespace detail {
-inline const std::string& EmptyText() {
-    static const std::string sEmpty;
-    return sEmpty;
-}
-}  // namespace detail
-
 // A name's upper-case form. The text is kept once by the node's pool for every node
 // that spells the name so (TTiePool::Intern), as long as any of them lives.
 class TPooledName {
@@ -23,13 +16,13 @@ public:
     TPooledName() = default;
     explicit TPooledName(const std::string& sKept) : FText(&sKept) {}
 
-    const std::string& str() const { return FText ? *FText : detail::EmptyText(); }
+    const std::string& str() const { return *FText; }
     operator const std::string&() const { return str(); }
-    bool empty() const { return str().empty(); }
     friend bool operator==(const TPooledName& Name, std::string_view sText) { return Name.str() == sText; }
 
 private:
-    const std::string* FText = nullptr;
+    static inline const std::string sNone;
+    const std::string* FText = &sNone;
 };
 
 // The text a parse reads. Every argument list cut out of it is a view into this one
@@ -47,9 +40,7 @@ public:
     }
 
     std::string_view view() const { return FPart ? FPart->sPart : std::string_view(); }
-    operator std::string_view() const { return view(); }
     bool empty() const { return !FPart; }
-    std::size_t size() const { return view().size(); }
     friend bool operator==(const TRareText& Text, std::string_view sText) { return Text.view() == sText; }
 
 private:

@@ -175,40 +175,33 @@ private:
     }
 
     // The group's first token if it is a bare operator, else its last if that one
-    // is, else its first. Before the group's parentheses go, GroupSlots still says
-    // where its tokens stood, and a parenthesis may lack a node.
+    // is, else its first.
     int OperandErrorPos() const {
         const std::vector<char>& Kinds = FArrays.GroupKinds;
-        const auto PosAt = [this](std::size_t k) {
-            const TTie* pTie = FArrays.Group[k];
-            return pTie ? pTie->iPos : PosOf(FArrays.GroupSlots[k]);
-        };
-        if (IsOperatorKind(Kinds.front())) return PosAt(0);
-        if (IsOperatorKind(Kinds.back())) return PosAt(Kinds.size() - 1);
-        return PosAt(0);
+        const bool bLast = !IsOperatorKind(Kinds.front()) && IsOperatorKind(Kinds.back());
+        return (bLast ? FArrays.Group.back() : FArrays.Group.front())->iPos;
     }
 
+    bool Fail(int iErrCode, int iPos) {
+        Report(iErrCode, iPos);
+        return false;
+    }
+
+    // Reduces the group opened by the last "(" left, or, when none is left, the whole
+    // list, which a stray ")" fails.
     bool ReduceNextGroup() {
+        const bool bOpen = !FArrays.Groups.empty();
+        if (bOpen && FArrays.Groups.back().iClose == kNone) return Fail(beNoClosing, PosOf(FTail));
+        if (!bOpen && !FArrays.StrayClosings.empty()) return Fail(beNoOpening, PosOf(FHead));
         Slot First = FHead, Last = FTail;
-        bool bOpen = false, bClose = false;
-        if (!FArrays.Groups.empty()) {
-            First = FArrays.Groups.back().iOpen;
-            bOpen = true;
-            if (FArrays.Groups.back().iClose != kNone) {
-                Last = FArrays.Groups.back().iClose;
-                bClose = true;
-            }
-        } else {
-            // Only stray ")" are left: the first one ends the group, and the build.
-            if (!FArrays.StrayClosings.empty()) {
-                Last = FArrays.StrayClosings.front();
-                bClose = true;
-            }
-        }
-        if (bOpen != bClose) {
-            if (!bOpen) Report(beNoOpening, PosOf(First));
-            else Report(beNoClosing, PosOf(Last));
-            return false;
+        if (bOpen) {
+            const TBuildScratch::TGroup Group = FArrays.Groups.back();
+            if (NextOf(Group.iOpen) == Group.iClose) return Fail(beOperand, PosOf(Group.iOpen));
+            FArrays.Groups.pop_back();
+            First = NextOf(Group.iOpen);
+            Last = PrevOf(Group.iClose);
+            Release(Group.iClose);
+            Release(Group.iOpen);
         }
 
         // Cut the group out into FArrays.Group; FArrays.GroupSlots keeps where its tokens stood,
@@ -220,37 +213,16 @@ private:
             FArrays.Group.push_back(FTokens[static_cast<std::size_t>(i)]);
             FArrays.GroupKinds.push_back(KindOf(i));
             FArrays.GroupSlots.push_back(i);
+            FTokens[static_cast<std::size_t>(i)] = nullptr;
             if (i == Last) break;
         }
-        if (FArrays.Group.size() == 2) {
-            Report(beOperand, OperandErrorPos());
-            return false;
-        }
-        if (bOpen) {
-            FArrays.Groups.pop_back();
-            Release(FArrays.GroupSlots.back());
-            Release(FArrays.GroupSlots.front());
-            FArrays.Group.pop_back();
-            FArrays.GroupKinds.pop_back();
-            FArrays.GroupSlots.pop_back();
-            FArrays.Group.erase(FArrays.Group.begin());
-            FArrays.GroupKinds.erase(FArrays.GroupKinds.begin());
-            FArrays.GroupSlots.erase(FArrays.GroupSlots.begin());
-        }
-        for (Slot i : FArrays.GroupSlots) FTokens[static_cast<std::size_t>(i)] = nullptr;
         FInGroup = true;
 
         for (std::size_t k = sCharOperator.size(); k-- > 0;) {
-            if (FArrays.Group.size() == 2) {
-                Report(beOperand, OperandErrorPos());
-                return false;
-            }
+            if (FArrays.Group.size() == 2) return Fail(beOperand, OperandErrorPos());
             Sweep(sCharOperator[k]);
         }
-        if (FArrays.Group.size() != 1) {
-            Report(beOperand, OperandErrorPos());
-            return false;
-        }
+        if (FArrays.Group.size() != 1) return Fail(beOperand, OperandErrorPos());
 
         // The node takes the group's first slot; the others leave the list.
         const Slot iNode = FArrays.GroupSlots.front();
@@ -315,22 +287,14 @@ private:
     TTie* TakeRoot() {
         const Slot i = FHead;
         const char cKind = KindOf(i);
-        if (IsOperatorKind(cKind)) {
-            Report(beOperand, PosOf(i));
-            Release(i);
-            return nullptr;
+        if (cKind == 0) {
+            TTie* pRoot = &At(i);
+            Unlink(i);
+            return pRoot;
         }
-        if (cKind == '(') {
-            Report(beNoClosing, PosOf(i));
-            return nullptr;
-        }
-        if (cKind == ')') {
-            Report(beNoOpening, PosOf(i));
-            return nullptr;
-        }
-        TTie* pRoot = &At(i);
-        Unlink(i);
-        return pRoot;
+        Report(cKind == '(' ? beNoClosing : cKind == ')' ? beNoOpening : beOperand, PosOf(i));
+        if (IsOperatorKind(cKind)) Release(i);
+        return nullptr;
     }
 
     // Puts the tokens still held back into the caller's list, in list order. A

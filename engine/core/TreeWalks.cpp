@@ -8,8 +8,8 @@ namespace quorix::core {
 namespace {
 
 // One node on the printer's stack and how far its printing has got: for an operator
-// 0 = not started, 1 = left done, 2 = right done; for a call, the index of the next
-// argument to print.
+// 0 = not started, 1 = left done, 2 = right done; for a call, how many of its
+// arguments are done.
 struct TPrintStep {
     const TTie* pTie;
     std::size_t iStage;
@@ -49,39 +49,29 @@ std::string PrintTree(const TTie* pNode, const TTie* pRoot, char cDelimiter, cha
         }
 
         if (!p->arrParams.empty()) {
-            std::size_t iArg = Step.iStage;
-            if (iArg == 0) {
+            const std::size_t iArg = Step.iStage;
+            if (iArg == p->arrParams.size()) {
+                sOut += ')';
+                continue;
+            }
+            if (iArg > 0) {
+                sOut += cSeparator;
+            } else {
                 if (bNegated) sOut += '-';
                 sOut += p->sName;
                 sOut += '(';
-            } else {
-                sOut += iArg < p->arrParams.size() ? cSeparator : ')';
-                if (iArg == p->arrParams.size()) continue;
             }
-            // String arguments print at once; a tree argument is printed before the
-            // step comes back for the next one.
-            for (; iArg < p->arrParams.size(); ++iArg) {
-                const rParam& Arg = p->arrParams[iArg];
-                if (!Arg.bIsString) {
-                    Stack.push_back({p, iArg + 1});
-                    Stack.push_back({Arg.pTie, 0});
-                    break;
-                }
-                sOut += cDelimiter;
-                sOut += Arg.sValue;
-                sOut += cDelimiter;
-                sOut += iArg + 1 < p->arrParams.size() ? cSeparator : ')';
-            }
+            // The step comes back for the next argument once this one is printed.
+            Stack.push_back({p, iArg + 1});
+            const rParam& Arg = p->arrParams[iArg];
+            if (Arg.bIsString) sOut.append(1, cDelimiter).append(Arg.sValue).append(1, cDelimiter);
+            else Stack.push_back({Arg.pTie, 0});
             continue;
         }
 
-        if (bNegated) {
-            sOut += "(-";
-            sOut += p->sName;
-            sOut += ')';
-        } else {
-            sOut += p->sName;
-        }
+        if (bNegated) sOut += "(-";
+        sOut += p->sName;
+        if (bNegated) sOut += ')';
     }
     return sOut;
 }

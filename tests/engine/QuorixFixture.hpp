@@ -5,18 +5,23 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <span>
 #include <string>
 #include <utility>
 
 #include "engine/Quorix.hpp"
 #include "tests/support/FlavourTest.hpp"
 #include "tests/support/Lines.hpp"
+#include "tests/support/ParseFailureSuites.hpp"
 
 namespace quorix::testing {
 
 struct THandlersFlavour {
     using TParser = TQuorix;
     static constexpr int iUnknownName = qeUnknownName;
+    static constexpr int iOpenString = qeOpenString;
+    static constexpr bool bOptimize = true;
+    static std::span<const quorix_test::TParseFailure> OwnParseFailures() { return {}; }
     static constexpr const char* sOperand = "2";
     static constexpr const char* sInput = "f";
     static void Answer(TQuorix& Q, std::function<void(rtl::Extended&)> Handler) {

@@ -1,5 +1,6 @@
-// The component's surface: initial state, character setters, Functions, the property
-// table and storing, the printer and the used-function queries.
+// The component's surface: its characters and their setters, the property table and
+// storing, the printer and the used-function queries; what it shares with the other
+// flavour is in tests/support/SurfaceSuites.hpp.
 #include <memory>
 
 #include "QuorixFixture.hpp"
@@ -11,18 +12,10 @@
 namespace quorix::testing {
 namespace {
 
-TEST(Surface, ANewComponentHasTheDeclaredInitialState) {
+TEST(Surface, ANewComponentHasTheDeclaredCharacters) {
     TQuorix Q(nullptr);
-    EXPECT_EQ(Q.Text(), "");
     EXPECT_EQ(Q.StringDelimiter(), '\'');
     EXPECT_EQ(Q.ParSeparator(), ';');
-    EXPECT_FALSE(Q.AutoCalc());
-    EXPECT_FALSE(Q.AutoParse());
-    EXPECT_TRUE(Q.Optimize());
-    EXPECT_EQ(Q.Value(), 0);
-    EXPECT_EQ(Q.GetParsedText(), "");
-    EXPECT_EQ(Q.GetUsedFun()->Count(), 0);
-    EXPECT_EQ(Q.Functions()->Count(), 0);
 }
 
 TEST(Surface, CharacterSettersRefuseOperatorsAndParenthesesAndKeepTheOldOne) {
@@ -54,20 +47,6 @@ TEST(Surface, RefusingACharacterLeavesTheParseAlone) {
     EXPECT_THROW(Q.SetParSeparator('('), rtl::Exception);
     EXPECT_EQ(Q.Value(), 3);
     EXPECT_EQ(Q.GetParsedText(), "1+2");
-}
-
-TEST(Surface, FunctionsAreCopiedAndLeaveAnExistingParseAlone) {
-    TQuorix Q(nullptr);
-    rtl::TStringList Names{"f"};
-    Q.SetFunctions(&Names);
-    Names.Add("g");
-    EXPECT_EQ(Lines(*Q.Functions()), (std::vector<std::string>{"f"}));
-    Q.SetText("f(1)");
-    ASSERT_TRUE(Q.Parse());
-    Q.SetFunctions(&Names);
-    Q.SetFunctions(Q.Functions());
-    EXPECT_EQ(Q.GetParsedText(), "f(1)");
-    EXPECT_EQ(Q.Functions()->Count(), 2);
 }
 
 TEST(Surface, PublishesItsPropertiesInOrderWithTheirDefaults) {
@@ -145,19 +124,6 @@ TEST_F(Printer, ListsUsedFunctionsOnceUpperCasedInPreOrder) {
     EXPECT_TRUE(Q.IsFunctionUsed("max"));
     EXPECT_TRUE(Q.IsFunctionUsed("MAX"));
     EXPECT_FALSE(Q.IsFunctionUsed("f"));
-}
-
-TEST_F(Printer, UsedFunctionsFollowTheTextNotLaterChangesOfFunctions) {
-    Q.SetText("f(1)+g(2)");
-    EXPECT_EQ(Q.GetUsedFun()->Count(), 0);  // not parsed yet: nothing is parsed for it
-    ASSERT_TRUE(Q.Parse());
-    EXPECT_EQ(Lines(*Q.GetUsedFun()), (std::vector<std::string>{"F", "G"}));
-    Q.Functions()->Delete(Q.Functions()->IndexOf("g"));
-    EXPECT_EQ(Lines(*Q.GetUsedFun()), (std::vector<std::string>{"F", "G"}));
-    Q.SetText("g(1)");
-    EXPECT_FALSE(Q.Parse());
-    EXPECT_EQ(Q.GetUsedFun()->Count(), 0);
-    EXPECT_FALSE(Q.IsFunctionUsed("g"));
 }
 
 // The parse's steps as a subclass calls them: tokens made with AddTie and built with

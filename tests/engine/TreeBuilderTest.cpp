@@ -32,39 +32,6 @@ TEST_F(TreeBuilder, GroupsByTheSweepOrderAndPrintsTheGrouping) {
     }
 }
 
-struct TErrorCase {
-    const char* sText;
-    TReport Report;
-};
-
-TEST_F(TreeBuilder, ReportsTheFirstProblemAtItsPositionAndLeavesNoTree) {
-    const TErrorCase Cases[] = {
-        {"+5", {0, 1}},      {"5-", {1, 1}},       {"+", {0, 1}},       {"()", {0, 1}},     {"(1+2", {3, 2}},
-        {"1+2)", {0, 3}},    {"((1+2)", {3, 2}},   {"(1+2))", {2, 3}},  {"(", {0, 2}},      {")", {0, 3}},
-        {"2(3)", {0, 1}},    {"(1-2)(3)", {2, 1}}, {"--3", {0, 1}},     {"f(1;)", {2, 5}},  {"f(1+)", {3, 1}},
-        {"f('abc)", {6, 6}}, {"f(1", {2, 2}},      {"f(g(1)", {5, 2}},  {"y", {0, 5}},      {"1+ f", {2, 5}},
-        {"f ", {0, 5}},      {"'a'", {0, 5}},      {"f( 'a')", {2, 5}}, {"1-2+*3", {1, 1}}, {"1e-5", {0, 5}},
-    };
-    for (const TErrorCase& Case : Cases) {
-        SCOPED_TRACE(Case.sText);
-        EXPECT_FALSE(ParseText(Case.sText));
-        EXPECT_EQ(Reports, (TReports{Case.Report}));
-        EXPECT_EQ(Q.GetParsedText(), "");
-        EXPECT_EQ(Q.GetUsedFun()->Count(), 0);
-    }
-}
-
-TEST_F(TreeBuilder, FailsTheSameWayWithoutAnErrorHandler) {
-    Q.SetOnError(nullptr);
-    for (const char* sText : {"f('abc)", "f(1", "f(g(1)", "+", "(", "1+2)", "y"}) {
-        SCOPED_TRACE(sText);
-        Q.SetText(sText);
-        EXPECT_FALSE(Q.Parse());
-        EXPECT_FALSE(Q.Calc());
-        EXPECT_EQ(Q.Value(), 0);
-    }
-}
-
 TEST_F(TreeBuilder, SplitsArgumentsAtTheSeparatorOutsideStringsAndParentheses) {
     std::vector<std::vector<std::string>> Calls;
     Q.SetOnGetFunction([&](const std::string&, std::span<const rParam> arrPar, int ParCount, int&,

@@ -1,5 +1,6 @@
-// Tokenizer, argument lists and tree builder of the variables flavour: what parses,
-// what fails, and the code and position of every failure.
+// Tokenizer, argument lists and tree builder of the variables flavour: what parses
+// and what fails (the texts it refuses are in tests/support/ParseFailureSuites.hpp
+// and the flavour's adapter).
 #include <string>
 
 #include "VarsHarness.hpp"
@@ -7,55 +8,6 @@
 
 namespace quorix_vars_test {
 namespace {
-
-struct ParseFailure {
-    const char* sText;
-    Report Expected;
-};
-
-// Positions count from 0 in the whole text, inside argument lists too.
-const ParseFailure kParseFailures[] = {
-    {"F()", {1, 5}},                                               // empty argument list: at the "("
-    {"x+G()", {3, 5}},       {"F", {0, 6}},                        // function without "("
-    {"F+1", {0, 6}},         {"2*G", {2, 6}},    {"y+1", {0, 7}},  // unknown name
-    {"x + 1", {0, 7}},                                             // the blank belongs to the name
-    {"1 2", {0, 7}},         {"'a'", {0, 7}},    // a string outside an argument list is a name
-    {"F(1;G(2;h))", {8, 7}},                     // nested: position in the whole text
-    {"F(x;F(1;q))", {8, 7}}, {"F(1;)", {2, 7}},  // a final ";" belongs to the last argument: "1;"
-    {"F(')", {3, 8}},                            // open string: last character of the text
-    {"F('abc)", {6, 8}},     {"F(1", {2, 2}},    // open argument list: last character of the text
-    {"F(G(1)", {5, 2}},      {"F(1+)", {3, 1}},  // an error inside an argument fails the whole parse
-    {"+5", {0, 1}},                              // no unary plus
-    {"5-", {1, 1}},          {"+", {0, 1}},      {"()", {0, 1}},   {"(1+2", {3, 2}}, {"1+2)", {0, 3}},
-    {"((1+2)", {3, 2}},      {"(1+2))", {2, 3}}, {"(", {0, 2}},    {")", {0, 3}},    {"2(3)", {0, 1}},
-    {"(1-2)(3)", {2, 1}},    {"--3", {0, 1}},    {"x(1)", {0, 1}},  // a variable before a group: two operands
-                                                                    // side by side
-};
-
-TEST(VarsParse, ReportsEachFailureOnceWithItsCodeAndPosition) {
-    for (const ParseFailure& Case : kParseFailures) {
-        SCOPED_TRACE(Case.sText);
-        VarsHarness H;
-        H.Parser->SetText(Case.sText);
-        EXPECT_FALSE(H.Parser->Parse());
-        EXPECT_EQ(H.Reports, Only(Case.Expected.iPos, Case.Expected.iErrCode));
-        EXPECT_EQ(H.Parser->GetParsedText(), "");
-        // The text stays unparsed, so the next attempt reports the error again.
-        EXPECT_FALSE(H.Parser->Calc());
-        EXPECT_EQ(H.Reports.size(), 2u);
-        EXPECT_EQ(H.Parser->Value(), 0);
-    }
-}
-
-TEST(VarsParse, FailsWithoutAnErrorHandlerToo) {
-    for (const ParseFailure& Case : kParseFailures) {
-        SCOPED_TRACE(Case.sText);
-        VarsHarness H;
-        H.Parser->SetOnError({});
-        H.Parser->SetText(Case.sText);
-        EXPECT_FALSE(H.Parser->Parse());
-    }
-}
 
 TEST(VarsParse, NameInBothListsIsAVariable) {
     VarsHarness H;

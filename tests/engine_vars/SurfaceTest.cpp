@@ -1,5 +1,6 @@
 // The component surface of the variables flavour: defaults, published properties
-// and the usage queries.
+// and the usage queries; what it shares with the other flavour is in
+// tests/support/SurfaceSuites.hpp.
 #include <string>
 #include <vector>
 
@@ -12,15 +13,7 @@ namespace {
 
 TEST(VarsSurface, NewComponentHasTheDocumentedDefaults) {
     TQuorix Parser(nullptr);
-    EXPECT_EQ(Parser.Text(), "");
-    EXPECT_FALSE(Parser.Optimize());
-    EXPECT_FALSE(Parser.AutoCalc());
-    EXPECT_FALSE(Parser.AutoParse());
-    EXPECT_EQ(Parser.Value(), 0);
-    EXPECT_EQ(Parser.Functions()->Count(), 0);
     EXPECT_EQ(Parser.Variables()->Count(), 0);
-    EXPECT_EQ(Parser.GetParsedText(), "");
-    EXPECT_EQ(Parser.GetUsedFun()->Count(), 0);
     EXPECT_EQ(Parser.GetUsedVar()->Count(), 0);
 }
 
@@ -37,14 +30,12 @@ TEST(VarsSurface, PublishesItsPropertiesInOrderWithoutDelimiterOrSeparator) {
     EXPECT_TRUE(Optimize->IsStoredValue(Parser));
 }
 
-TEST(VarsSurface, ListSettersCopyTheContents) {
+TEST(VarsSurface, VariablesAreCopied) {
     TQuorix Parser(nullptr);
     rtl::TStringList Source{"a", "b"};
     Parser.SetVariables(&Source);
-    Parser.SetFunctions(&Source);
     Source.Add("c");
     EXPECT_EQ(Lines(Parser.Variables()), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(Lines(Parser.Functions()), (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(VarsUsage, ListsEachNameOnceUpperCasedInOrderOfFirstAppearance) {

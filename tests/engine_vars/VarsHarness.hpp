@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "engine_vars/Quorix.hpp"
 #include "framework/base/StringList.hpp"
 #include "tests/support/Lines.hpp"
+#include "tests/support/ParseFailureSuites.hpp"
 #include "tests/support/Reports.hpp"
 
 namespace quorix_vars_test {
@@ -42,6 +44,18 @@ public:
 struct TVarsFlavour {
     using TParser = TQuorix;
     static constexpr int iUnknownName = quorix::qeUnknownName;
+    static constexpr int iOpenString = quorix::qeOpenString;
+    static constexpr bool bOptimize = false;
+    // What this flavour refuses and the other takes.
+    static std::span<const quorix_test::TParseFailure> OwnParseFailures() {
+        static constexpr quorix_test::TParseFailure Own[] = {
+            {"F()", 1, quorix::qeEmptyArguments},  // at the "("
+            {"x+G()", 3, quorix::qeEmptyArguments}, {"F", 0, quorix::qeNoArguments},
+            {"F+1", 0, quorix::qeNoArguments},      {"2*G", 2, quorix::qeNoArguments},
+            {"x(1)", 0, quorix::qeOperand},  // a variable before a group: two operands side by side
+        };
+        return Own;
+    }
     static constexpr const char* sOperand = "x";
     static constexpr const char* sInput = "x";
     static void Answer(TQuorix& Q, std::function<void(Extended&)> Handler) {
