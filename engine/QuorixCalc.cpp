@@ -19,11 +19,10 @@ public:
 
     bool Failed() const { return FSelf.FCalcError; }
     bool Stopped() const { return FSelf.FGeneration != FGeneration; }
-    rtl::Extended Read(TTie& Tie) { return FSelf.CallFunction(Tie); }  // not asked: BareName
-    bool CanCall(const TTie& Tie) const {
-        return FSelf.FOnGetFunction || Tie.bBuildIn || FSelf.FindBound(Tie);
-    }
-    rtl::Extended Call(TTie& Tie) { return FSelf.CallFunction(Tie); }
+    const rtl::Extended* Bound(const TTie& Tie) const { return FSelf.FindBound(Tie); }
+    rtl::Extended Read(TTie& Tie) { return FSelf.CallFunction(Tie, nullptr); }  // not asked: BareName
+    bool CanCall(const TTie& Tie) const { return FSelf.FOnGetFunction || Tie.bBuildIn; }
+    rtl::Extended Call(TTie& Tie, const void* pBuildIn) { return FSelf.CallFunction(Tie, pBuildIn); }
     rtl::Extended DivideByZero(const TTie& Tie) {
         FSelf.FCalcError = true;
         FSelf.ReportError(Tie.iPos, qeDivisionByZero);
@@ -60,6 +59,8 @@ bool TQuorix::Calc() {
 rtl::Extended TQuorix::EvaluateTree() {
     core::TProgram& Program = LinkedProgram();
     if (rtl::Extended rValue = 0; Program.RunQuick(FRow, rValue)) return rValue;
+    Program.ResolveCalls(
+        [this](const TTie& Tie) { return Tie.bBuildIn ? FindBuildIn(Tie.sUpperName) : nullptr; });
     TEvalRules Rules(*this);
     return Program.Run(Rules, FRow);
 }
@@ -69,13 +70,13 @@ rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {
     return core::WalkTree(pTie, Rules);
 }
 
-rtl::Extended TQuorix::CallFunction(TTie& Tie) {
-    // The compiled program reads bound names itself; the tree walker comes here.
-    if (const rtl::Extended* pBound = FindBound(Tie)) return core::ReadBound(*pBound, Tie.iSign == -1);
+rtl::Extended TQuorix::CallFunction(TTie& Tie, const void* pBuildIn) {
     int iErrCode = 0;
     rtl::Extended rResult = 0;
     const std::span<const rParam> arrPar(Tie.arrParams);
-    if (Tie.bBuildIn) {
+    if (pBuildIn) {
+        CallBuildIn(pBuildIn, arrPar, Tie.iParCount, iErrCode, rResult);
+    } else if (Tie.bBuildIn) {
         GetFunBuildIn(Tie.sUpperName, arrPar, Tie.iParCount, iErrCode, rResult);
     } else {
         // Held by FOnGetFunction: one replaced while it runs is retired, not released.

@@ -20,9 +20,10 @@ struct TQuorix::TEvalRules {
 
     static bool Failed() { return false; }
     static bool Stopped() { return false; }
+    const rtl::Extended* Bound(const TTie& Tie) const { return Self.FindBound(Tie); }
     rtl::Extended Read(TTie& Tie) { return Self.ReadVariable(Tie); }
     bool CanCall(const TTie&) const { return static_cast<bool>(Self.FOnGetFunction); }
-    rtl::Extended Call(TTie& Tie) { return Self.CallFunction(Tie); }
+    rtl::Extended Call(TTie& Tie, const void*) { return Self.CallFunction(Tie); }
     rtl::Extended DivideByZero(const TTie& Tie) {
         Self.ReportError(Tie.iPos, qeDivisionByZero);
         return 0;
@@ -60,8 +61,6 @@ rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {
 }
 
 rtl::Extended TQuorix::ReadVariable(const TTie& Tie) {
-    // The compiled program reads bound names itself; the tree walker comes here.
-    if (const rtl::Extended* pBound = FindBound(Tie)) return core::ReadBound(*pBound, Tie.iSign == -1);
     rtl::Extended v = 0;
     if (FOnGetVariable) (*FOnGetVariable)(Tie.sUpperName, v);
     return core::Signed(core::Finite(v), Tie.iSign == -1);
