@@ -12,6 +12,21 @@
 namespace quorix {
 inline namespace gen5 {
 
+// Inline: the compiled program calls these once per name it reads.
+inline rtl::Extended TQuorix::ReadVariable(const TTie& Tie) {
+    rtl::Extended v = 0;
+    if (FOnGetVariable) (*FOnGetVariable)(Tie.sUpperName, v);
+    return core::Signed(core::Finite(v), Tie.iSign == -1);
+}
+
+inline rtl::Extended TQuorix::CallFunction(TTie& Tie) {
+    rtl::Extended v = 0;
+    // An argument's handler may have removed this one meanwhile: then the call gives 0.
+    if (FOnGetFunction)
+        (*FOnGetFunction)(Tie.sUpperName, std::span<const rParam>(Tie.arrParams), Tie.iParCount, v);
+    return core::Signed(core::Finite(v), Tie.iSign == -1);
+}
+
 struct TQuorix::TEvalRules {
     static constexpr core::TBareName BareName = core::TBareName::Variable;
 
@@ -58,20 +73,6 @@ rtl::Extended TQuorix::EvaluateTree() {
 rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {
     TEvalRules Rules{*this};
     return core::WalkTree(pTie, Rules);
-}
-
-rtl::Extended TQuorix::ReadVariable(const TTie& Tie) {
-    rtl::Extended v = 0;
-    if (FOnGetVariable) (*FOnGetVariable)(Tie.sUpperName, v);
-    return core::Signed(core::Finite(v), Tie.iSign == -1);
-}
-
-rtl::Extended TQuorix::CallFunction(TTie& Tie) {
-    rtl::Extended v = 0;
-    // An argument's handler may have removed this one meanwhile: then the call gives 0.
-    if (FOnGetFunction)
-        (*FOnGetFunction)(Tie.sUpperName, std::span<const rParam>(Tie.arrParams), Tie.iParCount, v);
-    return core::Signed(core::Finite(v), Tie.iSign == -1);
 }
 
 }  // namespace gen5
