@@ -1,5 +1,7 @@
 #include "builtins/ExtParser.hpp"
 
+#include <typeinfo>
+
 #include "builtins/BuiltIns.hpp"
 #include "builtins/FunctionSets.hpp"
 #include "framework/base/Properties.hpp"
@@ -44,6 +46,16 @@ void TExtParser::GetFunBuildIn(const std::string& sName, std::span<const rParam>
     // A name added beyond the 54 evaluates to 0.
     if (const TBuiltIn* pRow = builtins::FindBuiltIn(sName))
         builtins::Call(*pRow, arrPar, ParCount, iErrCode, Result);
+}
+
+const void* TExtParser::FindBuildIn(const std::string& sUpperName) const {
+    if (typeid(*this) != typeid(TExtParser)) return nullptr;
+    return builtins::FindBuiltIn(sUpperName);
+}
+
+void TExtParser::CallBuildIn(const void* pBuildIn, std::span<const rParam> arrPar, int ParCount,
+                             int& iErrCode, rtl::Extended& Result) {
+    builtins::Call(*static_cast<const TBuiltIn*>(pBuildIn), arrPar, ParCount, iErrCode, Result);
 }
 
 }  // namespace quorix

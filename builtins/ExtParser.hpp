@@ -40,6 +40,11 @@ public:
 protected:
     void GetFunBuildIn(const std::string& sName, std::span<const rParam> arrPar, int ParCount, int& iErrCode,
                        rtl::Extended& Result) override;
+    // Only for this very class: a subclass may answer a built-in otherwise through its
+    // own GetFunBuildIn, which must then be asked.
+    const void* FindBuildIn(const std::string& sUpperName) const override;
+    void CallBuildIn(const void* pBuildIn, std::span<const rParam> arrPar, int ParCount, int& iErrCode,
+                     rtl::Extended& Result) override;
 };
 
 }  // namespace quorix

@@ -58,6 +58,12 @@ void TQuorix::GetFunBuildIn(const std::string&, std::span<const rParam>, int, in
     Result = 0;
 }
 
+const void* TQuorix::FindBuildIn(const std::string&) const { return nullptr; }
+
+void TQuorix::CallBuildIn(const void*, std::span<const rParam>, int, int&, rtl::Extended& Result) {
+    Result = 0;
+}
+
 void TQuorix::AddBuildInFun(const std::string& sName) { FBuildInFun->Add(sName); }
 
 void TQuorix::ReadUsedFun(TTie* pTie) {

@@ -59,6 +59,14 @@ protected:
     bool IsFunBuildIn(const std::string& sName) const;
     virtual void GetFunBuildIn(const std::string& sName, std::span<const rParam> arrPar, int ParCount,
                                int& iErrCode, rtl::Extended& Result);
+    // A built-in found once, when a text is compiled, rather than by name on every
+    // call: a handle for the built-in sUpperName that CallBuildIn takes in place of
+    // GetFunBuildIn, or nil to have GetFunBuildIn asked every time (the default). A
+    // subclass answers only for built-ins that GetFunBuildIn, as its class has it,
+    // would answer alike; the handle must stay valid while the component lives.
+    virtual const void* FindBuildIn(const std::string& sUpperName) const;
+    virtual void CallBuildIn(const void* pBuildIn, std::span<const rParam> arrPar, int ParCount,
+                             int& iErrCode, rtl::Extended& Result);
     void AddBuildInFun(const std::string& sName);
 
     // The component's own steps. InternalParse parses sText, which starts at iOffset
@@ -87,7 +95,8 @@ private:
     void SetCharacter(char& cField, char cValue);
     bool IsListedFunction(const TTie& Tie) const;
     void FoldConstant(TTie& Tie);
-    rtl::Extended CallFunction(TTie& Tie);
+    // Calls the handler, or the built-in (through CallBuildIn when pBuildIn is one).
+    rtl::Extended CallFunction(TTie& Tie, const void* pBuildIn);
 
     bool FCalculated = false;
     bool FCalcError = false;

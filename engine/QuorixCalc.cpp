@@ -10,6 +10,28 @@
 namespace quorix {
 inline namespace gen4 {
 
+// Inline: the compiled program calls these once per name it reads.
+inline rtl::Extended TQuorix::CallFunction(TTie& Tie, const void* pBuildIn) {
+    int iErrCode = 0;
+    rtl::Extended rResult = 0;
+    const std::span<const rParam> arrPar(Tie.arrParams);
+    if (pBuildIn) {
+        CallBuildIn(pBuildIn, arrPar, Tie.iParCount, iErrCode, rResult);
+    } else if (Tie.bBuildIn) {
+        GetFunBuildIn(Tie.sUpperName, arrPar, Tie.iParCount, iErrCode, rResult);
+    } else {
+        // Held by FOnGetFunction: one replaced while it runs is retired, not released.
+        if (FOnGetFunction) (*FOnGetFunction)(Tie.sUpperName, arrPar, Tie.iParCount, iErrCode, rResult);
+    }
+    if (iErrCode != 0) {
+        FCalcError = true;
+        ReportError(Tie.iPos, iErrCode);
+        return 0;
+    }
+    // A handler's infinity or NaN raises as the operators' would, never a success.
+    return core::Signed(core::Finite(rResult), Tie.iSign == -1);
+}
+
 // An error stops the evaluation; the rules count it in progress while they live.
 class TQuorix::TEvalRules {
 public:
@@ -19,11 +41,10 @@ public:
 
     bool Failed() const { return FSelf.FCalcError; }
     bool Stopped() const { return FSelf.FGeneration != FGeneration; }
-    rtl::Extended Read(TTie& Tie) { return FSelf.CallFunction(Tie); }  // not asked: BareName
-    bool CanCall(const TTie& Tie) const {
-        return FSelf.FOnGetFunction || Tie.bBuildIn || FSelf.FindBound(Tie);
-    }
-    rtl::Extended Call(TTie& Tie) { return FSelf.CallFunction(Tie); }
+    const rtl::Extended* Bound(const TTie& Tie) const { return FSelf.FindBound(Tie); }
+    rtl::Extended Read(TTie& Tie) { return FSelf.CallFunction(Tie, nullptr); }  // not asked: BareName
+    bool CanCall(const TTie& Tie) const { return FSelf.FOnGetFunction || Tie.bBuildIn; }
+    rtl::Extended Call(TTie& Tie, const void* pBuildIn) { return FSelf.CallFunction(Tie, pBuildIn); }
     rtl::Extended DivideByZero(const TTie& Tie) {
         FSelf.FCalcError = true;
         FSelf.ReportError(Tie.iPos, qeDivisionByZero);
@@ -60,6 +81,8 @@ bool TQuorix::Calc() {
 rtl::Extended TQuorix::EvaluateTree() {
     core::TProgram& Program = LinkedProgram();
     if (rtl::Extended rValue = 0; Program.RunQuick(FRow, rValue)) return rValue;
+    Program.ResolveCalls(
+        [this](const TTie& Tie) { return Tie.bBuildIn ? FindBuildIn(Tie.sUpperName) : nullptr; });
     TEvalRules Rules(*this);
     return Program.Run(Rules, FRow);
 }
@@ -67,27 +90,6 @@ rtl::Extended TQuorix::EvaluateTree() {
 rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {
     TEvalRules Rules(*this);
     return core::WalkTree(pTie, Rules);
-}
-
-rtl::Extended TQuorix::CallFunction(TTie& Tie) {
-    // The compiled program reads bound names itself; the tree walker comes here.
-    if (const rtl::Extended* pBound = FindBound(Tie)) return core::ReadBound(*pBound, Tie.iSign == -1);
-    int iErrCode = 0;
-    rtl::Extended rResult = 0;
-    const std::span<const rParam> arrPar(Tie.arrParams);
-    if (Tie.bBuildIn) {
-        GetFunBuildIn(Tie.sUpperName, arrPar, Tie.iParCount, iErrCode, rResult);
-    } else {
-        // Held by FOnGetFunction: one replaced while it runs is retired, not released.
-        if (FOnGetFunction) (*FOnGetFunction)(Tie.sUpperName, arrPar, Tie.iParCount, iErrCode, rResult);
-    }
-    if (iErrCode != 0) {
-        FCalcError = true;
-        ReportError(Tie.iPos, iErrCode);
-        return 0;
-    }
-    // A handler's infinity or NaN raises as the operators' would, never a success.
-    return core::Signed(core::Finite(rResult), Tie.iSign == -1);
 }
 
 }  // namespace gen4

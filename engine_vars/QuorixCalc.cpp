@@ -12,6 +12,21 @@
 namespace quorix {
 inline namespace gen5 {
 
+// Inline: the compiled program calls these once per name it reads.
+inline rtl::Extended TQuorix::ReadVariable(const TTie& Tie) {
+    rtl::Extended v = 0;
+    if (FOnGetVariable) (*FOnGetVariable)(Tie.sUpperName, v);
+    return core::Signed(core::Finite(v), Tie.iSign == -1);
+}
+
+inline rtl::Extended TQuorix::CallFunction(TTie& Tie) {
+    rtl::Extended v = 0;
+    // An argument's handler may have removed this one meanwhile: then the call gives 0.
+    if (FOnGetFunction)
+        (*FOnGetFunction)(Tie.sUpperName, std::span<const rParam>(Tie.arrParams), Tie.iParCount, v);
+    return core::Signed(core::Finite(v), Tie.iSign == -1);
+}
+
 struct TQuorix::TEvalRules {
     static constexpr core::TBareName BareName = core::TBareName::Variable;
 
@@ -20,9 +35,10 @@ struct TQuorix::TEvalRules {
 
     static bool Failed() { return false; }
     static bool Stopped() { return false; }
+    const rtl::Extended* Bound(const TTie& Tie) const { return Self.FindBound(Tie); }
     rtl::Extended Read(TTie& Tie) { return Self.ReadVariable(Tie); }
     bool CanCall(const TTie&) const { return static_cast<bool>(Self.FOnGetFunction); }
-    rtl::Extended Call(TTie& Tie) { return Self.CallFunction(Tie); }
+    rtl::Extended Call(TTie& Tie, const void*) { return Self.CallFunction(Tie); }
     rtl::Extended DivideByZero(const TTie& Tie) {
         Self.ReportError(Tie.iPos, qeDivisionByZero);
         return 0;
@@ -57,22 +73,6 @@ rtl::Extended TQuorix::EvaluateTree() {
 rtl::Extended TQuorix::CalcOnBST(TTie* pTie) {
     TEvalRules Rules{*this};
     return core::WalkTree(pTie, Rules);
-}
-
-rtl::Extended TQuorix::ReadVariable(const TTie& Tie) {
-    // The compiled program reads bound names itself; the tree walker comes here.
-    if (const rtl::Extended* pBound = FindBound(Tie)) return core::ReadBound(*pBound, Tie.iSign == -1);
-    rtl::Extended v = 0;
-    if (FOnGetVariable) (*FOnGetVariable)(Tie.sUpperName, v);
-    return core::Signed(core::Finite(v), Tie.iSign == -1);
-}
-
-rtl::Extended TQuorix::CallFunction(TTie& Tie) {
-    rtl::Extended v = 0;
-    // An argument's handler may have removed this one meanwhile: then the call gives 0.
-    if (FOnGetFunction)
-        (*FOnGetFunction)(Tie.sUpperName, std::span<const rParam>(Tie.arrParams), Tie.iParCount, v);
-    return core::Signed(core::Finite(v), Tie.iSign == -1);
 }
 
 }  // namespace gen5

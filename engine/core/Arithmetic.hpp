@@ -29,7 +29,12 @@ inline rtl::Extended ApplyOperator(char cOperator, rtl::Extended rLeft, rtl::Ext
         case '+': return Finite(rLeft + rRight);
         case '-': return Finite(rLeft - rRight);
         case '*': return Finite(rLeft * rRight);
-        case '/': return rtl::FiniteOrRaise(rLeft / rRight, rRight == 0);
+        case '/': {
+            const rtl::Extended rQuotient = rLeft / rRight;
+            if (!std::isfinite(rQuotient)) [[unlikely]]
+                return rtl::FiniteOrRaise(rQuotient, rRight == 0);
+            return rQuotient;
+        }
         case '^': return rtl::Power(rLeft, rRight);
         default: rtl::RaiseInvalidOp();
     }

@@ -19,6 +19,7 @@ public:
     // during a run changes under it.
     void Set(const std::string& sName, const rtl::Extended* pValue, bool bDefer);
     void ApplyPending();
+    bool HasPending() const { return !FPending.empty(); }
 
     // The value bound to sName, or nil.
     const rtl::Extended* Find(const std::string& sName) const;

@@ -125,8 +125,8 @@ protected:
     // handlers go, bindings made meanwhile take effect.
     void CatchUpWhenIdle() {
         if (IsBusy()) return;
-        FRetired.clear();
-        FBindings.ApplyPending();
+        if (!FRetired.empty()) FRetired.clear();
+        if (FBindings.HasPending()) FBindings.ApplyPending();
     }
 
     // Counts an evaluation in progress for as long as it lives: meanwhile a discarded

@@ -17,17 +17,25 @@ namespace quorix::core {
 enum class TBareName { Variable, Call };
 
 // Stopped is asked after every call and every operator; when it says so the
-// evaluation returns 0 at once and the caller discards the value.
+// evaluation returns 0 at once and the caller discards the value. Read, CanCall and
+// Call serve names that are not bound: a compiled program knows those from its link,
+// the walker asks Bound first. Call's pResolved is what the flavour's resolver found
+// for the node when the program was compiled (nil from the walker).
 template <class R>
-concept EvaluationRules = requires(R& Rules, TTie& Tie) {
+concept EvaluationRules = requires(R& Rules, TTie& Tie, const void* pResolved) {
     { R::BareName } -> std::convertible_to<TBareName>;
     { Rules.Failed() } -> std::same_as<bool>;                    // an error now skips every subtree started
     { Rules.Stopped() } -> std::same_as<bool>;                   // the evaluation must end (the text changed)
+    { Rules.Bound(Tie) } -> std::same_as<const rtl::Extended*>;  // a name's bound value, or nil
     { Rules.Read(Tie) } -> std::same_as<rtl::Extended>;          // a variable's value, sign applied
     { Rules.CanCall(Tie) } -> std::same_as<bool>;                // anyone answers this call
-    { Rules.Call(Tie) } -> std::same_as<rtl::Extended>;          // its arguments' values already stored
-    { Rules.DivideByZero(Tie) } -> std::same_as<rtl::Extended>;  // a division by exactly 0
+    { Rules.Call(Tie, pResolved) } -> std::same_as<rtl::Extended>;  // its arguments' values already stored
+    { Rules.DivideByZero(Tie) } -> std::same_as<rtl::Extended>;     // a division by exactly 0
 };
+
+// A bound value as the engine takes it: a value that is not finite raises as a
+// handler's would, and the node's sign applies.
+inline rtl::Extended ReadBound(rtl::Extended rValue, bool bNegate) { return Signed(Finite(rValue), bNegate); }
 
 // Operator cOperator of node Tie applied to two values, negated when bNegate (the
 // node's sign). A division by exactly 0 is the rules' to answer.
@@ -68,6 +76,8 @@ rtl::Extended WalkTree(TTie* pRoot, TRules& Rules) {
                 } else if (IsOperatorNode(*p)) {
                     Step.Stage = esLeftDone;
                     Stack.push_back({p->pLeft, esStart, 0});
+                } else if (const rtl::Extended* pBound = p->iParCount == 0 ? Rules.Bound(*p) : nullptr) {
+                    Finish(ReadBound(*pBound, p->iSign == -1));
                 } else if (p->iParCount == 0 && TRules::BareName == TBareName::Variable) {
                     Finish(Rules.Read(*p));
                 } else if (!Rules.CanCall(*p)) {
@@ -99,7 +109,7 @@ rtl::Extended WalkTree(TTie* pRoot, TRules& Rules) {
                     Stack.push_back({p->arrParams[static_cast<std::size_t>(iArg)].pTie, esStart, 0});
                     break;
                 }
-                Finish(Rules.Call(*p));
+                Finish(Rules.Call(*p, nullptr));
                 if (Rules.Stopped()) return 0;
                 break;
             }

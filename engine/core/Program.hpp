@@ -50,6 +50,7 @@ struct TInstruction {
     rtl::Extended rValue = 0;               // a constant, or an operator's constant operand
     TTie* pTie = nullptr;                   // the node, for names, calls and operators
     const rtl::Extended* pBound = nullptr;  // Bound: the value, or the start of its column
+    const void* pResolved = nullptr;        // a call: what the flavour resolved it to, if anything
     // For an instruction that starts a subtree (Constant, Read, Bound, CallLeaf,
     // CallStart):
     // the index just past the outermost subtree that starts here, where an evaluation
@@ -78,6 +79,19 @@ public:
     template <EvaluationRules TRules>
     rtl::Extended Run(TRules& Rules, std::size_t iRow = 0);
 
+    // Has Find(node) resolve every call once, for the program's life; what it returns
+    // reaches the rules' Call with the node.
+    template <class F>
+    void ResolveCalls(F&& Find) {
+        if (FResolved) return;
+        FResolved = true;
+        for (TInstruction& In : FCode)
+            if (In.Opcode == TOpcode::Call) In.pResolved = Find(*In.pTie);
+        // Names without arguments are calls too when not bound, whatever they are now.
+        if (FNameOpcode == TOpcode::CallLeaf)
+            for (const uint32_t iName : FNames) FCode[iName].pResolved = Find(*FCode[iName].pTie);
+    }
+
     // Only constants, bound names and operators, so that RunQuick and RunColumns can
     // evaluate it.
     bool IsColumnar() const { return FColumnar; }
@@ -93,6 +107,11 @@ public:
     bool RunColumns(std::size_t iFirst, std::size_t nRows, rtl::Extended* pResults);
 
 private:
+    // Runs from instruction p on, pTop one past the top value; bFailed: the
+    // evaluation has failed.
+    template <bool bFailed, EvaluationRules TRules>
+    rtl::Extended RunFrom(TRules& Rules, std::size_t iRow, const TInstruction* p, rtl::Extended* pTop);
+
     TTie* FRoot;
     std::vector<TInstruction> FCode;
     std::vector<rtl::Extended> FStack;    // sized for the deepest point, so a run allocates nothing
@@ -101,12 +120,9 @@ private:
     TOpcode FNameOpcode;                  // how they are read when not bound
     bool FHasCalls = false;
     bool FColumnar = false;
+    bool FResolved = false;
     uint64_t FLinked = 0;  // the bindings' version last linked
 };
-
-// A bound value as the engine takes it: a value that is not finite raises as a
-// handler's would, and the node's sign applies.
-inline rtl::Extended ReadBound(rtl::Extended rValue, bool bNegate) { return Signed(Finite(rValue), bNegate); }
 
 // The operator character of an operator opcode, in the order of sCharOperator.
 constexpr char OperatorOf(TOpcode Operator) {
@@ -114,86 +130,101 @@ constexpr char OperatorOf(TOpcode Operator) {
 }
 
 // Stopped is asked after every call and every division by zero, where handlers run.
-// An operator with a constant operand takes it from its own instruction. A constant
-// right operand is started after the left one ends, with nothing run in between, so
-// the operator tests Failed for it; a constant left operand starts with the operator's
-// whole subtree, whose first instruction tests Failed for both.
+// An operator with a constant operand takes it from its own instruction. Only a call
+// or a division by zero can make the evaluation fail, so the run tests Failed after
+// those alone; once it has failed, the rest runs in the mode that gives 0 for every
+// subtree started (a constant right operand is started after the left one ends, with
+// nothing run in between, so the operator tests Failed for it; a constant left
+// operand starts with the operator's whole subtree, whose first instruction tests
+// Failed for both).
 template <EvaluationRules TRules>
 rtl::Extended TProgram::Run(TRules& Rules, std::size_t iRow) {
+    if (Rules.Failed()) [[unlikely]]
+        return RunFrom<true>(Rules, iRow, FCode.data(), FStack.data());
+    return RunFrom<false>(Rules, iRow, FCode.data(), FStack.data());
+}
+
+template <bool bFailed, EvaluationRules TRules>
+rtl::Extended TProgram::RunFrom(TRules& Rules, std::size_t iRow, const TInstruction* p, rtl::Extended* pTop) {
     using rtl::Extended;
     const TInstruction* const pCode = FCode.data();
     const TInstruction* const pEnd = pCode + FCode.size();
-    Extended* pTop = FStack.data();  // one past the top value
-    for (const TInstruction* p = pCode; p != pEnd;) {
+    // pTop is one past the top value.
+    const auto Push = [&](Extended rValue) { *pTop++ = rValue; };
+    for (; p != pEnd; ++p) {
         const TInstruction& In = *p;
         // Only an instruction that starts a subtree has iSkip; after an error the
         // subtree gives 0.
-        if (In.iSkip != 0 && Rules.Failed()) [[unlikely]] {
-            *pTop++ = 0;
-            p = pCode + In.iSkip;
-            continue;
+        if constexpr (bFailed) {
+            if (In.iSkip != 0 && Rules.Failed()) {
+                Push(0);
+                p = pCode + In.iSkip - 1;
+                continue;
+            }
         }
+        // What a step that may have run a handler asks before the run goes on: 0 when
+        // the text changed, the failed mode when the evaluation failed.
+        bool bHandled = false;
+        // The operators, their operands on the stack or in the instruction.
+        const auto OnStack = [&](char cOperator) {
+            const Extended rRight = *--pTop;
+            pTop[-1] = Operate(cOperator, pTop[-1], rRight, *In.pTie, In.bNegate, Rules);
+            bHandled = cOperator == '/' && rRight == 0;
+        };
+        const auto WithRight = [&](char cOperator) {
+            const Extended rRight = bFailed && Rules.Failed() ? 0 : In.rValue;
+            pTop[-1] = Operate(cOperator, pTop[-1], rRight, *In.pTie, In.bNegate, Rules);
+            bHandled = cOperator == '/' && rRight == 0;
+        };
+        const auto WithLeft = [&](char cOperator) {
+            const Extended rRight = pTop[-1];
+            pTop[-1] = Operate(cOperator, In.rValue, rRight, *In.pTie, In.bNegate, Rules);
+            bHandled = cOperator == '/' && rRight == 0;
+        };
         switch (In.Opcode) {
-            case TOpcode::Constant: *pTop++ = In.rValue; break;
-            case TOpcode::Read: *pTop++ = Rules.Read(*In.pTie); break;
-            case TOpcode::Bound: *pTop++ = ReadBound(In.pBound[iRow], In.bNegate); break;
+            case TOpcode::Constant: Push(In.rValue); break;
+            case TOpcode::Read: Push(Rules.Read(*In.pTie)); break;
+            case TOpcode::Bound: Push(ReadBound(In.pBound[iRow], In.bNegate)); break;
             case TOpcode::CallLeaf:
-                if (!Rules.CanCall(*In.pTie)) {
-                    *pTop++ = 0;
-                    break;
-                }
-                *pTop++ = Rules.Call(*In.pTie);
-                if (Rules.Stopped()) return 0;
+                bHandled = Rules.CanCall(*In.pTie);
+                Push(bHandled ? Rules.Call(*In.pTie, In.pResolved) : 0);
                 break;
             case TOpcode::CallStart:
                 if (!Rules.CanCall(*In.pTie)) {
                     // Nobody answers: 0, and the arguments are not evaluated.
-                    *pTop++ = 0;
-                    p = pCode + In.iEnd;
-                    continue;
+                    Push(0);
+                    p = pCode + In.iEnd - 1;
                 }
                 break;
-            case TOpcode::Call: {
+            case TOpcode::Call:
                 // Arguments were evaluated from the last to the first, so the first is on top.
                 for (rParam& Arg : In.pTie->arrParams)
                     if (!Arg.bIsString) Arg.rValue = *--pTop;
-                *pTop++ = Rules.Call(*In.pTie);
-                if (Rules.Stopped()) return 0;
+                Push(Rules.Call(*In.pTie, In.pResolved));
+                bHandled = true;
                 break;
-            }
-            case TOpcode::Add:
-            case TOpcode::Subtract:
-            case TOpcode::Multiply:
-            case TOpcode::Divide:
-            case TOpcode::Power:
-                --pTop;
-                pTop[-1] = Operate(OperatorOf(In.Opcode), pTop[-1], pTop[0], *In.pTie, In.bNegate, Rules);
-                if (In.Opcode == TOpcode::Divide && pTop[0] == 0 && Rules.Stopped()) return 0;
-                break;
-            case TOpcode::AddConstant:
-            case TOpcode::SubtractConstant:
-            case TOpcode::MultiplyByConstant:
-            case TOpcode::DivideByConstant:
-            case TOpcode::PowerOfConstant: {
-                const auto Operator = static_cast<TOpcode>(static_cast<int>(In.Opcode) - 5);
-                const Extended rRight = Rules.Failed() ? 0 : In.rValue;
-                pTop[-1] = Operate(OperatorOf(Operator), pTop[-1], rRight, *In.pTie, In.bNegate, Rules);
-                if (Operator == TOpcode::Divide && rRight == 0 && Rules.Stopped()) return 0;
-                break;
-            }
-            case TOpcode::ConstantPlus:
-            case TOpcode::ConstantMinus:
-            case TOpcode::ConstantTimes:
-            case TOpcode::ConstantDividedBy:
-            case TOpcode::ConstantToThePower: {
-                const auto Operator = static_cast<TOpcode>(static_cast<int>(In.Opcode) - 10);
-                const Extended rRight = pTop[-1];
-                pTop[-1] = Operate(OperatorOf(Operator), In.rValue, rRight, *In.pTie, In.bNegate, Rules);
-                if (Operator == TOpcode::Divide && rRight == 0 && Rules.Stopped()) return 0;
-                break;
-            }
+            case TOpcode::Add: OnStack('+'); break;
+            case TOpcode::Subtract: OnStack('-'); break;
+            case TOpcode::Multiply: OnStack('*'); break;
+            case TOpcode::Divide: OnStack('/'); break;
+            case TOpcode::Power: OnStack('^'); break;
+            case TOpcode::AddConstant: WithRight('+'); break;
+            case TOpcode::SubtractConstant: WithRight('-'); break;
+            case TOpcode::MultiplyByConstant: WithRight('*'); break;
+            case TOpcode::DivideByConstant: WithRight('/'); break;
+            case TOpcode::PowerOfConstant: WithRight('^'); break;
+            case TOpcode::ConstantPlus: WithLeft('+'); break;
+            case TOpcode::ConstantMinus: WithLeft('-'); break;
+            case TOpcode::ConstantTimes: WithLeft('*'); break;
+            case TOpcode::ConstantDividedBy: WithLeft('/'); break;
+            case TOpcode::ConstantToThePower: WithLeft('^'); break;
         }
-        ++p;
+        if (bHandled) {
+            if (Rules.Stopped()) return 0;
+            if constexpr (!bFailed)
+                if (Rules.Failed()) [[unlikely]]
+                    return RunFrom<true>(Rules, iRow, p + 1, pTop);
+        }
     }
     return pTop[-1];
 }
