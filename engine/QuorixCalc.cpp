@@ -59,7 +59,7 @@ bool TQuorix::Calc() {
 
 rtl::Extended TQuorix::EvaluateTree() {
     core::TProgram& Program = LinkedProgram();
-    if (rtl::Extended rValue = 0; Program.RunQuick(FRow, rValue)) return rValue;
+    if (rtl::Extended rValue; Program.RunQuick(FRow, rValue)) return rValue;
     TEvalRules Rules(*this);
     return Program.Run(Rules, FRow);
 }
