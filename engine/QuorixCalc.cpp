@@ -1,5 +1,6 @@
 // TQuorix: Calc, the compiled evaluation and the tree walker, with this flavour's
 // rules: an error stops the evaluation, which then gives 0.
+#include <cmath>
 #include <span>
 
 #include "engine/Quorix.hpp"
@@ -59,7 +60,8 @@ bool TQuorix::Calc() {
 
 rtl::Extended TQuorix::EvaluateTree() {
     core::TProgram& Program = LinkedProgram();
-    if (rtl::Extended rValue; Program.RunQuick(FRow, rValue)) return rValue;
+    if (const rtl::Extended rValue = Program.RunQuick(FRow); !std::isnan(rValue)) [[likely]]
+        return rValue;
     TEvalRules Rules(*this);
     return Program.Run(Rules, FRow);
 }

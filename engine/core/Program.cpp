@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <limits>
 #include <utility>
 
 #include "engine/core/QuickForm.hpp"
@@ -143,8 +144,8 @@ void TProgram::Relink(const TBindings& Bindings) {
 
 TProgram::~TProgram() = default;
 
-bool TProgram::RunQuick(std::size_t iRow, rtl::Extended& rResult) const {
-    return FQuick && FQuick->Run(iRow, rResult);
+rtl::Extended TProgram::RunQuick(std::size_t iRow) const {
+    return FQuick ? FQuick->Run(iRow) : std::numeric_limits<rtl::Extended>::quiet_NaN();
 }
 
 bool TProgram::RunQuickRows(std::size_t iFirst, std::size_t nRows, rtl::Extended* pResults) const {

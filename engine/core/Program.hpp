@@ -86,10 +86,10 @@ public:
     // Whether the linked program has a quick form (QuickForm.hpp): only constants,
     // bound names and operators, not nested too deep. No handler is then called.
     bool IsQuick() const { return FQuick != nullptr; }
-    // Evaluates a quick program at iRow without testing each step. False, with
-    // rResult unset, when there is no quick form or the row needs Run, which reports
-    // and raises.
-    bool RunQuick(std::size_t iRow, rtl::Extended& rResult) const;
+    // Evaluates a quick program at iRow without testing each step. A NaN, which no
+    // quick run that succeeds gives, when there is no quick form or the row needs Run,
+    // which reports and raises.
+    rtl::Extended RunQuick(std::size_t iRow) const;
     // Evaluates a quick program for rows iFirst to iFirst + nRows - 1 into pResults.
     // False, with pResults in any state, when there is no quick form or a row needs
     // the checked evaluation: a division by zero, a value that is not finite, a math

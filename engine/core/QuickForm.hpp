@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -43,19 +44,19 @@ public:
     explicit TQuickForm(std::span<const TInstruction> Code);
 
     bool Ready() const { return FRoot != nullptr; }
-    // The value at iRow of the bound columns, for a Ready form; false, rResult unset,
-    // when the row needs the checked evaluation.
-    bool Run(std::size_t iRow, rtl::Extended& rResult) const {
-        if (!InputsFinite(iRow)) return false;
+    // The value at iRow of the bound columns, for a Ready form; a NaN, which no run
+    // that succeeds gives, when the row needs the checked evaluation. Returned in a
+    // register: an 80-bit value stored and loaded back at once stalls.
+    rtl::Extended Run(std::size_t iRow) const {
+        constexpr rtl::Extended kNeedsCheckedRun = std::numeric_limits<rtl::Extended>::quiet_NaN();
+        if (!InputsFinite(iRow)) return kNeedsCheckedRun;
         rtl::Extended rValue;
         try {
             rValue = FRoot->Eval(*FRoot, iRow);
         } catch (const rtl::EMathError&) {
-            return false;
+            return kNeedsCheckedRun;
         }
-        if (NotFiniteRaised()) return false;
-        rResult = rValue;
-        return true;
+        return NotFiniteRaised() ? kNeedsCheckedRun : rValue;
     }
     // Rows iFirst to iFirst + nRows - 1 into pResults, for a Ready form; false, with
     // pResults in any state, when one of them needs the checked evaluation.
