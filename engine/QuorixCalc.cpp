@@ -1,5 +1,6 @@
 // TQuorix: Calc, the compiled evaluation and the tree walker, with this flavour's
 // rules: an error stops the evaluation, which then gives 0.
+#include <cmath>
 #include <span>
 
 #include "engine/Quorix.hpp"
@@ -80,7 +81,8 @@ bool TQuorix::Calc() {
 
 rtl::Extended TQuorix::EvaluateTree() {
     core::TProgram& Program = LinkedProgram();
-    if (rtl::Extended rValue = 0; Program.RunQuick(FRow, rValue)) return rValue;
+    if (const rtl::Extended rValue = Program.RunQuick(FRow); !std::isnan(rValue)) [[likely]]
+        return rValue;
     Program.ResolveCalls(
         [this](const TTie& Tie) { return Tie.bBuildIn ? FindBuildIn(Tie.sUpperName) : nullptr; });
     TEvalRules Rules(*this);

@@ -1,6 +1,7 @@
 // TQuorix, variables flavour: Calc, the compiled evaluation and the tree walker, with
 // this flavour's rules. There is no error flag: an error is reported and the
 // evaluation goes on with 0 for the failed operation.
+#include <cmath>
 #include <span>
 
 #include "engine/core/Arithmetic.hpp"
@@ -65,7 +66,8 @@ bool TQuorix::Calc() {
 
 rtl::Extended TQuorix::EvaluateTree() {
     core::TProgram& Program = LinkedProgram();
-    if (rtl::Extended rValue = 0; Program.RunQuick(FRow, rValue)) return rValue;
+    if (const rtl::Extended rValue = Program.RunQuick(FRow); !std::isnan(rValue)) [[likely]]
+        return rValue;
     TEvalRules Rules{*this};
     return Program.Run(Rules, FRow);
 }

@@ -70,7 +70,7 @@ void TEngineComponent::ReportError(int iPos, int iErrCode) {
     if (FOnError) (*FOnError)(iPos, iErrCode);
 }
 
-bool TEngineComponent::Parse() {
+bool TEngineComponent::ParseNow() {
     // Which names are listed has changed with the bindings: the text may read otherwise.
     if (NeedsReparse()) DiscardParse();
     if (!FParsed) {

@@ -46,7 +46,12 @@ public:
 
     rtl::Extended Value() const { return FValue; }
 
-    bool Parse();
+    bool Parse() {
+        // Every Calc parses first: a text parsed already, with nothing to redo, is the
+        // common case.
+        if (FParsed && !FAutoCalc && !NeedsReparse()) return true;
+        return ParseNow();
+    }
     virtual bool Calc() = 0;
 
     // Ties sName (any letter case) to the value at pValue, which every evaluation then
@@ -78,6 +83,7 @@ public:
     virtual void ReadUsedFun(TTie* pTie) = 0;
 
 private:
+    bool ParseNow();
     enum class TBlockRun { Done, NeedsParse, Refused };
     TBlockRun CalcBlock(std::size_t iFirst, std::size_t nRows, rtl::Extended* pResults);
     TRowStatus CalcRow(std::size_t iRow, rtl::Extended& rResult);

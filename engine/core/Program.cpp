@@ -1,12 +1,11 @@
 #include "engine/core/Program.hpp"
 
 #include <algorithm>
-#include <cfenv>
-#include <cmath>
 #include <cstddef>
-#include <functional>
+#include <limits>
+#include <utility>
 
-#include "framework/base/Exceptions.hpp"
+#include "engine/core/QuickForm.hpp"
 
 namespace quorix::core {
 
@@ -127,203 +126,30 @@ TProgram::TProgram(TTie* pRoot, TBareName BareName)
     FStack.resize(iMaxDepth);
 }
 
-void TProgram::Link(const TBindings& Bindings) {
-    if (FLinked == Bindings.Version()) return;
+void TProgram::Relink(const TBindings& Bindings) {
     FLinked = Bindings.Version();
-    FColumnar = !FHasCalls;
+    bool bQuick = !FHasCalls;
     for (const uint32_t iName : FNames) {
         TInstruction& In = FCode[iName];
         In.pBound = Bindings.Find(In.pTie->sName);
         In.Opcode = In.pBound ? TOpcode::Bound : FNameOpcode;
-        FColumnar = FColumnar && In.pBound;
+        bQuick = bQuick && In.pBound;
+    }
+    FQuick.reset();
+    if (bQuick) {
+        auto pQuick = std::make_unique<TQuickForm>(FCode);
+        if (pQuick->Ready()) FQuick = std::move(pQuick);
     }
 }
 
-namespace {
+TProgram::~TProgram() = default;
 
-using rtl::Extended;
-
-// Out[i] = Left[i] op Right[i] for i below nRows, negated when bNegate; an operand
-// that is no column is one value for every row (a constant), kept in a register.
-// False for a division by zero, which the checked evaluation reports.
-template <class TOperation>
-bool OperateColumn(TOperation Operation, const Extended* pLeft, bool bLeftColumn, const Extended* pRight,
-                   bool bRightColumn, Extended* pOut, std::size_t nRows, bool bNegate) {
-    if (!bLeftColumn) {
-        const Extended rLeft = *pLeft;
-        for (std::size_t i = 0; i < nRows; ++i) pOut[i] = Operation(rLeft, pRight[i]);
-    } else if (!bRightColumn) {
-        const Extended rRight = *pRight;
-        for (std::size_t i = 0; i < nRows; ++i) pOut[i] = Operation(pLeft[i], rRight);
-    } else {
-        for (std::size_t i = 0; i < nRows; ++i) pOut[i] = Operation(pLeft[i], pRight[i]);
-    }
-    if (bNegate)
-        for (std::size_t i = 0; i < nRows; ++i) pOut[i] = -pOut[i];
-    return true;
+rtl::Extended TProgram::RunQuick(std::size_t iRow) const {
+    return FQuick ? FQuick->Run(iRow) : std::numeric_limits<rtl::Extended>::quiet_NaN();
 }
 
-bool OperateColumn(char cOperator, const Extended* pLeft, bool bLeftColumn, const Extended* pRight,
-                   bool bRightColumn, Extended* pOut, std::size_t nRows, bool bNegate) {
-    switch (cOperator) {
-        case '+':
-            return OperateColumn(std::plus<Extended>(), pLeft, bLeftColumn, pRight, bRightColumn, pOut, nRows,
-                                 bNegate);
-        case '-':
-            return OperateColumn(std::minus<Extended>(), pLeft, bLeftColumn, pRight, bRightColumn, pOut,
-                                 nRows, bNegate);
-        case '*':
-            return OperateColumn(std::multiplies<Extended>(), pLeft, bLeftColumn, pRight, bRightColumn, pOut,
-                                 nRows, bNegate);
-        case '/':
-            for (std::size_t i = 0; i < (bRightColumn ? nRows : 1); ++i)
-                if (pRight[i] == 0) return false;
-            return OperateColumn(std::divides<Extended>(), pLeft, bLeftColumn, pRight, bRightColumn, pOut,
-                                 nRows, bNegate);
-        default:
-            return OperateColumn([](Extended a, Extended b) { return rtl::Power(a, b); }, pLeft, bLeftColumn,
-                                 pRight, bRightColumn, pOut, nRows, bNegate);
-    }
-}
-
-// The operator character of an operator opcode of any form.
-char OperatorOfForm(TOpcode Opcode) {
-    return sCharOperator[static_cast<std::size_t>(static_cast<int>(Opcode) - static_cast<int>(TOpcode::Add)) %
-                         5];
-}
-
-// The flags an operator raises when its finite operands give a result that is not
-// finite. Division by zero never gets that far.
-constexpr int kNotFinite = FE_OVERFLOW | FE_INVALID | FE_DIVBYZERO;
-
-}  // namespace
-
-bool TProgram::RunQuick(std::size_t iRow, Extended& rResult) {
-    if (!FColumnar) return false;
-    Extended* pBelow = FStack.data();  // the values under rTop; the first is a dummy
-    Extended rTop = 0;
-    const auto Push = [&](Extended rValue) {
-        *pBelow++ = rTop;
-        rTop = rValue;
-    };
-    try {
-        for (const TInstruction& In : FCode) {
-            switch (In.Opcode) {
-                case TOpcode::Constant: Push(In.rValue); break;
-                case TOpcode::Bound: {
-                    const Extended rValue = In.pBound[iRow];
-                    if (!std::isfinite(rValue)) return false;
-                    Push(Signed(rValue, In.bNegate));
-                    break;
-                }
-                case TOpcode::Add: rTop = Signed(*--pBelow + rTop, In.bNegate); break;
-                case TOpcode::Subtract: rTop = Signed(*--pBelow - rTop, In.bNegate); break;
-                case TOpcode::Multiply: rTop = Signed(*--pBelow * rTop, In.bNegate); break;
-                case TOpcode::Divide:
-                    if (rTop == 0) return false;
-                    rTop = Signed(*--pBelow / rTop, In.bNegate);
-                    break;
-                case TOpcode::Power: rTop = Signed(rtl::Power(*--pBelow, rTop), In.bNegate); break;
-                case TOpcode::AddConstant: rTop = Signed(rTop + In.rValue, In.bNegate); break;
-                case TOpcode::SubtractConstant: rTop = Signed(rTop - In.rValue, In.bNegate); break;
-                case TOpcode::MultiplyByConstant: rTop = Signed(rTop * In.rValue, In.bNegate); break;
-                case TOpcode::DivideByConstant:
-                    if (In.rValue == 0) return false;
-                    rTop = Signed(rTop / In.rValue, In.bNegate);
-                    break;
-                case TOpcode::PowerOfConstant: rTop = Signed(rtl::Power(rTop, In.rValue), In.bNegate); break;
-                case TOpcode::ConstantPlus: rTop = Signed(In.rValue + rTop, In.bNegate); break;
-                case TOpcode::ConstantMinus: rTop = Signed(In.rValue - rTop, In.bNegate); break;
-                case TOpcode::ConstantTimes: rTop = Signed(In.rValue * rTop, In.bNegate); break;
-                case TOpcode::ConstantDividedBy:
-                    if (rTop == 0) return false;
-                    rTop = Signed(In.rValue / rTop, In.bNegate);
-                    break;
-                case TOpcode::ConstantToThePower:
-                    rTop = Signed(rtl::Power(In.rValue, rTop), In.bNegate);
-                    break;
-                case TOpcode::Read:
-                case TOpcode::CallLeaf:
-                case TOpcode::CallStart:
-                case TOpcode::Call: return false;  // not columnar
-            }
-        }
-    } catch (const rtl::EMathError&) {
-        return false;
-    }
-    // Flags left by earlier work send one evaluation to Run, which is always right,
-    // and are cleared for the next.
-    if (std::fetestexcept(kNotFinite)) [[unlikely]] {
-        std::feclearexcept(kNotFinite);
-        return false;
-    }
-    rResult = rTop;
-    return true;
-}
-
-// The stack holds columns of kBlockRows values; pTop is the start of the column just
-// above the top one. Operators with finite operands are tested once, by the
-// floating-point status flags after the whole block.
-bool TProgram::RunColumns(std::size_t iFirst, std::size_t nRows, Extended* pResults) {
-    FColumns.resize(FStack.size() * kBlockRows);
-    Extended* pTop = FColumns.data();
-    std::feclearexcept(kNotFinite);
-    try {
-        for (const TInstruction& In : FCode) {
-            const char cOperator = In.Opcode >= TOpcode::Add ? OperatorOfForm(In.Opcode) : 0;
-            bool bDone = true;
-            switch (In.Opcode) {
-                case TOpcode::Constant:
-                    std::fill_n(pTop, nRows, In.rValue);
-                    pTop += kBlockRows;
-                    break;
-                case TOpcode::Bound: {
-                    const Extended* pColumn = In.pBound + iFirst;
-                    for (std::size_t i = 0; i < nRows; ++i) {
-                        if (!std::isfinite(pColumn[i])) return false;
-                        pTop[i] = Signed(pColumn[i], In.bNegate);
-                    }
-                    pTop += kBlockRows;
-                    break;
-                }
-                case TOpcode::Add:
-                case TOpcode::Subtract:
-                case TOpcode::Multiply:
-                case TOpcode::Divide:
-                case TOpcode::Power:
-                    pTop -= kBlockRows;
-                    bDone = OperateColumn(cOperator, pTop - kBlockRows, true, pTop, true, pTop - kBlockRows,
-                                          nRows, In.bNegate);
-                    break;
-                case TOpcode::AddConstant:
-                case TOpcode::SubtractConstant:
-                case TOpcode::MultiplyByConstant:
-                case TOpcode::DivideByConstant:
-                case TOpcode::PowerOfConstant:
-                    bDone = OperateColumn(cOperator, pTop - kBlockRows, true, &In.rValue, false,
-                                          pTop - kBlockRows, nRows, In.bNegate);
-                    break;
-                case TOpcode::ConstantPlus:
-                case TOpcode::ConstantMinus:
-                case TOpcode::ConstantTimes:
-                case TOpcode::ConstantDividedBy:
-                case TOpcode::ConstantToThePower:
-                    bDone = OperateColumn(cOperator, &In.rValue, false, pTop - kBlockRows, true,
-                                          pTop - kBlockRows, nRows, In.bNegate);
-                    break;
-                case TOpcode::Read:
-                case TOpcode::CallLeaf:
-                case TOpcode::CallStart:
-                case TOpcode::Call: return false;  // not columnar
-            }
-            if (!bDone) return false;
-        }
-    } catch (const rtl::EMathError&) {
-        return false;
-    }
-    if (std::fetestexcept(kNotFinite)) return false;
-    std::copy_n(FColumns.data(), nRows, pResults);
-    return true;
+bool TProgram::RunQuickRows(std::size_t iFirst, std::size_t nRows, rtl::Extended* pResults) const {
+    return FQuick && FQuick->RunRows(iFirst, nRows, pResults);
 }
 
 }  // namespace quorix::core

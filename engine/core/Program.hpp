@@ -61,17 +61,22 @@ struct TInstruction {
     bool bNegate = false;  // the node's sign is -1
 };
 
+class TQuickForm;
+
 class TProgram {
 public:
     // Compiles the tree at pRoot (nil evaluates to 0). The tree must stay unchanged
     // and alive as long as the program; only its arguments' values are written.
     TProgram(TTie* pRoot, TBareName BareName);
+    ~TProgram();
 
     const TTie* Root() const { return FRoot; }
 
     // Points the names without arguments at their bound values, the others back at
     // their handlers. Does nothing while the bindings stay as last linked.
-    void Link(const TBindings& Bindings);
+    void Link(const TBindings& Bindings) {
+        if (FLinked != Bindings.Version()) Relink(Bindings);
+    }
 
     // Runs the program with the flavour's rules, which evaluate as WalkTree does with
     // them; bound values are read at iRow of their columns. Not reentrant: a program
@@ -92,21 +97,21 @@ public:
             for (const uint32_t iName : FNames) FCode[iName].pResolved = Find(*FCode[iName].pTie);
     }
 
-    // Only constants, bound names and operators, so that RunQuick and RunColumns can
-    // evaluate it.
-    bool IsColumnar() const { return FColumnar; }
-    // Evaluates a columnar program at iRow without testing each step: the value on
-    // top stays in a register, and a result that is not finite is found from the
-    // floating-point status flags at the end. False, with rResult unset, when the
-    // program is not columnar or the row needs Run, which reports and raises.
-    bool RunQuick(std::size_t iRow, rtl::Extended& rResult);
-    // Evaluates a columnar program for rows iFirst to iFirst + nRows - 1 (nRows at most
-    // kBlockRows) one instruction at a time over all of them, into pResults. False,
-    // with nothing written, when a row needs the checked evaluation: a division by
-    // zero, a value that is not finite, a math failure. No handler is called.
-    bool RunColumns(std::size_t iFirst, std::size_t nRows, rtl::Extended* pResults);
+    // Whether the linked program has a quick form (QuickForm.hpp): only constants,
+    // bound names and operators, not nested too deep. No handler is then called.
+    bool IsQuick() const { return FQuick != nullptr; }
+    // Evaluates a quick program at iRow without testing each step. A NaN, which no
+    // quick run that succeeds gives, when there is no quick form or the row needs Run,
+    // which reports and raises.
+    rtl::Extended RunQuick(std::size_t iRow) const;
+    // Evaluates a quick program for rows iFirst to iFirst + nRows - 1 into pResults.
+    // False, with pResults in any state, when there is no quick form or a row needs
+    // the checked evaluation: a division by zero, a value that is not finite, a math
+    // failure.
+    bool RunQuickRows(std::size_t iFirst, std::size_t nRows, rtl::Extended* pResults) const;
 
 private:
+    void Relink(const TBindings& Bindings);
     // Runs from instruction p on, pTop one past the top value; bFailed: the
     // evaluation has failed.
     template <bool bFailed, EvaluationRules TRules>
@@ -114,19 +119,19 @@ private:
 
     TTie* FRoot;
     std::vector<TInstruction> FCode;
-    std::vector<rtl::Extended> FStack;    // sized for the deepest point, so a run allocates nothing
-    std::vector<rtl::Extended> FColumns;  // RunColumns' stack: kBlockRows values a level
-    std::vector<uint32_t> FNames;         // where the names without arguments are
-    TOpcode FNameOpcode;                  // how they are read when not bound
+    std::vector<rtl::Extended> FStack;   // sized for the deepest point, so a run allocates nothing
+    std::unique_ptr<TQuickForm> FQuick;  // of the linked program, when it has one
+    std::vector<uint32_t> FNames;        // where the names without arguments are
+    TOpcode FNameOpcode;                 // how they are read when not bound
     bool FHasCalls = false;
-    bool FColumnar = false;
     bool FResolved = false;
     uint64_t FLinked = 0;  // the bindings' version last linked
 };
 
-// The operator character of an operator opcode, in the order of sCharOperator.
+// The operator character of an operator opcode of any form, in the order of
+// sCharOperator.
 constexpr char OperatorOf(TOpcode Operator) {
-    return sCharOperator[static_cast<std::size_t>(Operator) - static_cast<std::size_t>(TOpcode::Add)];
+    return sCharOperator[(static_cast<std::size_t>(Operator) - static_cast<std::size_t>(TOpcode::Add)) % 5];
 }
 
 // Stopped is asked after every call and every division by zero, where handlers run.

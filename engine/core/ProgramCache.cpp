@@ -9,8 +9,9 @@ namespace quorix::core {
 TProgramCache::TProgramCache(TBareName BareName) : FBareName(BareName) {}
 TProgramCache::~TProgramCache() = default;
 
-TProgram& TProgramCache::Of(TTie* pRoot) {
-    if (!FProgram || FProgram->Root() != pRoot) FProgram = std::make_unique<TProgram>(pRoot, FBareName);
+TProgram& TProgramCache::Compile(TTie* pRoot) {
+    FProgram = std::make_unique<TProgram>(pRoot, FBareName);
+    FCompiledRoot = pRoot;
     return *FProgram;
 }
 

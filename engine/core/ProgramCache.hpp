@@ -21,7 +21,7 @@ public:
     ~TProgramCache();
 
     // The program of pRoot's tree, compiled at the first demand.
-    TProgram& Of(TTie* pRoot);
+    TProgram& Of(TTie* pRoot) { return FProgram && FCompiledRoot == pRoot ? *FProgram : Compile(pRoot); }
     // Drops the program, so that a tree whose nodes changed is compiled afresh.
     void Forget();
     // Releases pRoot's tree and its program now and sets pRoot to nil.
@@ -30,7 +30,10 @@ public:
     void Retire(TTie*& pRoot, TRetired& Retired);
 
 private:
+    TProgram& Compile(TTie* pRoot);
+
     std::unique_ptr<TProgram> FProgram;
+    TTie* FCompiledRoot = nullptr;  // FProgram's tree
     TBareName FBareName;
 };
 

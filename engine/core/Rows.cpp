@@ -1,5 +1,5 @@
-// TEngineComponent::CalcRows: blocks of rows column by column where the text needs
-// no handler, every other row (and every row of a block that meets an error) by a
+// TEngineComponent::CalcRows: blocks of rows through the program's quick form where
+// the text needs no handler, every other row (and every row of a block that meets an error) by a
 // Calc of its own.
 #include <algorithm>
 #include <utility>
@@ -52,7 +52,7 @@ TEngineComponent::TBlockRun TEngineComponent::CalcBlock(std::size_t iFirst, std:
     FInCalc = true;
     const TScopeExit CalcEnd([this] { FInCalc = false; });
     TProgram& Program = LinkedProgram();
-    if (!Program.IsColumnar() || !Program.RunColumns(iFirst, nRows, pResults)) return TBlockRun::Refused;
+    if (!Program.RunQuickRows(iFirst, nRows, pResults)) return TBlockRun::Refused;
     FValue = pResults[nRows - 1];
     return TBlockRun::Done;
 }

@@ -92,6 +92,9 @@ Extended IntPowerOrInfinity(Extended Base, int Exponent) {
 }  // namespace power
 
 Extended IntPower(Extended Base, int Exponent) { return WholePower(bits::Unpacked(Base), Exponent); }
+Extended IntPowerAt(const Extended& Base, int Exponent) {
+    return WholePower(bits::UnpackedInPlace(Base), Exponent);
+}
 
 namespace {
 
