@@ -28,19 +28,18 @@ struct TQuorix::TParseRules {
 };
 
 bool TQuorix::InternalParse(TTie*& pRoot, std::string_view sText, int iOffset) {
-    return WithParser(TParseRules{*this}, sText, [&](auto& Parser) { return Parser.Parse(pRoot, iOffset); });
+    return ParserFor(TParseRules{*this}, sText).Parse(pRoot, iOffset);
 }
 
 bool TQuorix::CalcParams(TTie*& pTie) {
-    return ForgetArguments(pTie) && WithParser(TParseRules{*this}, pTie->sParams.view(), [&](auto& Parser) {
-               return Parser.ParseArgumentsOf(*pTie, 1);
-           });
+    return ForgetArguments(pTie) &&
+           ParserFor(TParseRules{*this}, pTie->sParams.view()).ParseArgumentsOf(*pTie, 1);
 }
 
 TTie* TQuorix::AddTie(TTieList& Tokens) { return core::AddTie(Tokens, *FPool); }
 
 void TQuorix::CreateBST(TTie*& pRoot, TTieList& Tokens) {
-    pRoot = WithParser(TParseRules{*this}, {}, [&](auto& Parser) { return Parser.Build(Tokens); });
+    pRoot = ParserFor(TParseRules{*this}, {}).Build(Tokens);
 }
 
 bool TQuorix::IsListedFunction(const TTie& Tie) const {

@@ -33,20 +33,17 @@ struct TQuorix::TParseRules {
     void Report(int iPos, int iErrCode) { Self.ReportError(iPos, iErrCode); }
 };
 
-bool TQuorix::ParseText(TTie*& pRoot) {
-    return WithParser(TParseRules{*this}, FText, [&](auto& Parser) { return Parser.Parse(pRoot); });
-}
+bool TQuorix::ParseText(TTie*& pRoot) { return ParserFor(TParseRules{*this}, FText).Parse(pRoot); }
 
 void TQuorix::CreateBST() {
     if (IsBusy() || FTieList.empty()) return;
-    TTie* pRoot = WithParser(TParseRules{*this}, {}, [&](auto& Parser) { return Parser.Build(FTieList); });
+    TTie* pRoot = ParserFor(TParseRules{*this}, {}).Build(FTieList);
     if (pRoot) AdoptTree(pRoot);
 }
 
 bool TQuorix::CalcParams(TTie*& pTie) {
     return ForgetArguments(pTie) && !pTie->sParams.empty() &&
-           WithParser(TParseRules{*this}, pTie->sParams.view(),
-                      [&](auto& Parser) { return Parser.ParseArgumentsOf(*pTie, 1); });
+           ParserFor(TParseRules{*this}, pTie->sParams.view()).ParseArgumentsOf(*pTie, 1);
 }
 
 }  // namespace gen5

@@ -89,12 +89,10 @@ bool TEngineComponent::ParseNow() {
             });
             bParsed = ParseText(pRoot);
         }
-        if (FGeneration != iGeneration) {
-            // A handler changed the text: this tree belongs to the old one.
-            ClearBST(pRoot);
-            return false;
-        }
-        if (!bParsed) return false;
+        // Else a handler changed the text, and this tree belongs to the old one.
+        const bool bCurrent = FGeneration == iGeneration;
+        if (!bCurrent) ClearBST(pRoot);
+        if (!bCurrent || !bParsed) return false;
         FRoot = pRoot;
     }
     FParsed = true;

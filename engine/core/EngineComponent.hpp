@@ -106,10 +106,10 @@ protected:
     bool IsBoundName(const std::string& sName) const { return FBindings.Find(sName) != nullptr; }
     // The program of the present tree, its names pointed at the present bindings.
     TProgram& LinkedProgram();
-    // Runs Use on a parser with a flavour's Rules over one copy of sText, which the
-    // nodes made from it share (see Parser.hpp).
-    template <class TRules, class F>
-    auto WithParser(TRules Rules, std::string_view sText, F&& Use);
+    // A parser with a flavour's Rules over one copy of sText, which the nodes made from
+    // it share (see Parser.hpp).
+    template <class TRules>
+    auto ParserFor(TRules Rules, std::string_view sText);
     // A list property's setter: a copy of Value, or empty for nil.
     static void AssignList(rtl::TStrings& List, const rtl::TStrings* Value);
     bool IsFunctionName(const std::string& sName) const { return FFunctions->IndexOf(sName) >= 0; }

@@ -3,6 +3,7 @@
 // errors have, how deep calls may nest and whether and how constants fold.
 #pragma once
 
+#include <climits>
 #include <concepts>
 #include <cstddef>
 #include <memory>
@@ -55,7 +56,7 @@ template <ParseRules TRules>
 class TParser {
 public:
     // The delimiter and separator are the component's, read as the parse goes.
-    TParser(TRules& Rules, TTiePool& Pool, TSharedText pText, const char& cDelimiter, const char& cSeparator)
+    TParser(TRules Rules, TTiePool& Pool, TSharedText pText, const char& cDelimiter, const char& cSeparator)
         : FRules(Rules),
           FPool(Pool),
           FText(std::move(pText)),
@@ -69,11 +70,14 @@ public:
     // The parse's steps on their own, for a flavour's entry points. Build makes one
     // tree of Tokens as the whole text's are made (see BuildTree for what is left on
     // failure). ParseArgumentsOf splits the text, which is the argument list of Call,
-    // a call inside iLevel calls, and parses each argument that is no string.
+    // a call inside iLevel calls whose arguments are gone, and parses each that is no
+    // string.
     TTie* Build(TTieList& Tokens) { return BuildTree(Tokens, BuildRules(0)); }
     bool ParseArgumentsOf(TTie& Call, int iLevel) { return ParseArguments(Call, *FText, iLevel); }
 
 private:
+    static constexpr TParseTraits Traits = TRules::Traits;
+
     // What the tokenizer hands the builder: one token per slot, its kind (see
     // BuildTree), and the parentheses, which have no node.
     struct TTokens {
@@ -120,12 +124,8 @@ private:
             const std::size_t iStart = i;
             while (i < sText.size() && !IsOneChar(sText[i])) ++i;
             Tie.sName = sText.substr(iStart, i - iStart);
-            if (rtl::TryStrToFloat(Tie.sName, Tie.rValue)) {
-                Tie.bNumber = true;
-                Tie.bConst = true;
-            } else if (!TakeName(Tie, sText, iOffset, iLevel, i)) {
-                return false;
-            }
+            if (rtl::TryStrToFloat(Tie.sName, Tie.rValue)) Tie.bNumber = Tie.bConst = true;
+            else if (!TakeName(Tie, sText, iOffset, iLevel, i)) return false;
         }
         return true;
     }
@@ -134,39 +134,35 @@ private:
     // that the name takes, if any. False after an error has been reported.
     bool TakeName(TTie& Tie, std::string_view sText, int iOffset, int iLevel, std::size_t& iEnd) {
         const TNameUse Use = FRules.Use(Tie);
-        if (Use == TNameUse::Unknown) return Fail(Tie.iPos, TRules::Traits.iUnknownName);
+        if (Use == TNameUse::Unknown) return Fail(Tie.iPos, Traits.iUnknownName);
         // Upper-cased once here, so that evaluation hands out the name without copying.
         Tie.sUpperName = FPool.Intern(FRules.UpperName(Tie));
         if (Use == TNameUse::Plain) return true;
         if (iEnd >= sText.size() || sText[iEnd] != '(')
-            return !TRules::Traits.bCallsNeedArguments || Fail(Tie.iPos, TRules::Traits.iNoArguments);
+            return !Traits.bCallsNeedArguments || Fail(Tie.iPos, Traits.iNoArguments);
 
         const int iCallLevel = iLevel + 1;
-        const bool bTooDeep = iCallLevel > TRules::Traits.iMaxCallNesting;
+        const bool bTooDeep = iCallLevel > Traits.iMaxCallNesting;
+        const bool bAhead = Traits.bRefuseDeepCallsAhead;
         const TArgumentList List =
-            TRules::Traits.bRefuseDeepCallsAhead
-                ? ScanArgumentList(sText, iEnd, FDelimiter, iCallLevel, TRules::Traits.iMaxCallNesting)
-                : ScanArgumentList(sText, iEnd, FDelimiter);
-        if (TRules::Traits.bRefuseDeepCallsAhead && (List.bTooDeep || bTooDeep))
-            return Fail(Tie.iPos, TRules::Traits.iTooDeep);
+            ScanArgumentList(sText, iEnd, FDelimiter, iCallLevel, bAhead ? Traits.iMaxCallNesting : INT_MAX);
+        if (List.bTooDeep || (bAhead && bTooDeep)) return Fail(Tie.iPos, Traits.iTooDeep);
         if (List.bQuoted || List.iDepth != 0) {
             const int iLast = iOffset + static_cast<int>(sText.size()) - 1;
-            return Fail(iLast, List.bQuoted ? TRules::Traits.iOpenString : beNoClosing);
+            return Fail(iLast, List.bQuoted ? Traits.iOpenString : beNoClosing);
         }
         const std::string_view sList = sText.substr(iEnd + 1, List.iEnd - 1 - (iEnd + 1));
         Tie.sParams.Assign(FText, sList);
-        if (TRules::Traits.bCallsNeedArguments && sList.empty())
-            return Fail(Tie.iPos + static_cast<int>(Tie.sName.size()), TRules::Traits.iEmptyArguments);
-        if (bTooDeep) return Fail(Tie.iPos, TRules::Traits.iTooDeep);
+        if (Traits.bCallsNeedArguments && sList.empty())
+            return Fail(Tie.iPos + static_cast<int>(Tie.sName.size()), Traits.iEmptyArguments);
+        if (bTooDeep) return Fail(Tie.iPos, Traits.iTooDeep);
         iEnd = List.iEnd;
         return ParseArguments(Tie, sList, iCallLevel);
     }
 
-    // Splits the argument list sList of Call, which lies inside iLevel calls, into
-    // Call's arguments, and parses each that is no string.
+    // Splits the argument list sList of Call, which lies inside iLevel calls and has
+    // no arguments yet, into Call's arguments, and parses each that is no string.
     bool ParseArguments(TTie& Call, std::string_view sList, int iLevel) {
-        Call.iParCount = 0;
-        Call.arrParams.clear();
         const int iFirst = Call.iPos + static_cast<int>(Call.sName.size()) + 1;
         return SplitArguments(sList, FDelimiter, FSeparator, [&](std::string_view sArg, std::size_t iStart) {
             rParam& Arg = Call.arrParams.emplace_back();
@@ -196,7 +192,7 @@ private:
         return false;
     }
 
-    TRules& FRules;
+    TRules FRules;
     TTiePool& FPool;
     TSharedText FText;
     const char& FDelimiter;
@@ -205,11 +201,10 @@ private:
 
 // A handler may assign the component a new text while the parse reads it: the parse
 // reads its own copy.
-template <class TRules, class F>
-auto TEngineComponent::WithParser(TRules Rules, std::string_view sText, F&& Use) {
-    TParser Parser(Rules, *FPool, std::make_shared<const std::string>(sText), FStringDelimiter,
+template <class TRules>
+auto TEngineComponent::ParserFor(TRules Rules, std::string_view sText) {
+    return TParser(Rules, *FPool, std::make_shared<const std::string>(sText), FStringDelimiter,
                    FParSeparator);
-    return Use(Parser);
 }
 
 }  // namespace quorix::core

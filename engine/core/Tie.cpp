@@ -79,12 +79,8 @@ void ClearBST(TTie*& pRoot) {
 }
 
 void ClearTokens(TTieList& Tokens) {
-    // From the last to the first, as tokens were made; the order is not observable.
-    while (!Tokens.empty()) {
-        TTie* pTie = Tokens.back();
-        Tokens.pop_back();
-        ClearBST(pTie);
-    }
+    for (TTie*& pTie : Tokens) ClearBST(pTie);
+    Tokens.clear();
 }
 
 }  // namespace quorix::core

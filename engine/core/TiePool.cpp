@@ -39,10 +39,9 @@ TTie* TTiePool::New() {
     if (FChunk == FChunks.size()) {
         const std::size_t iNodes = std::clamp(FHeld / 4, kFirstChunkNodes, kLargestChunkNodes);
         // Room for one alignment step more, so that every node starts a cache line.
-        TChunk Chunk{std::make_unique_for_overwrite<std::byte[]>(iNodes * sizeof(TTie) + alignof(TTie) - 1),
-                     nullptr, iNodes};
-        void* pFirst = Chunk.pRoom.get();
         std::size_t iSpace = iNodes * sizeof(TTie) + alignof(TTie) - 1;
+        TChunk Chunk{std::make_unique_for_overwrite<std::byte[]>(iSpace), nullptr, iNodes};
+        void* pFirst = Chunk.pRoom.get();
         Chunk.pNodes =
             static_cast<std::byte*>(std::align(alignof(TTie), iNodes * sizeof(TTie), pFirst, iSpace));
         FChunks.push_back(std::move(Chunk));

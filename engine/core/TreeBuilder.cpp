@@ -74,14 +74,7 @@ private:
     // Where the token in slot i starts in the text, node or not.
     int PosOf(Slot i) const {
         if (const TTie* pTie = FTokens[static_cast<std::size_t>(i)]) return pTie->iPos;
-        const auto Found =
-            std::lower_bound(FParentheses.begin(), FParentheses.end(), i,
-                             [](const TParenthesis& P, Slot iSlot) { return P.iSlot < iSlot; });
-        return Found->iPos;
-    }
-
-    void Report(int iErrCode, int iPos) const {
-        if (FRules.Report) FRules.Report(iErrCode, iPos);
+        return std::ranges::lower_bound(FParentheses, i, {}, &TParenthesis::iSlot)->iPos;
     }
 
     void Link() {
@@ -104,12 +97,8 @@ private:
             if (KindOf(i) == ')') {
                 Closings.push_back(i);
             } else if (KindOf(i) == '(') {
-                Slot iClose = kNone;
-                if (!Closings.empty()) {
-                    iClose = Closings.back();
-                    Closings.pop_back();
-                }
-                FArrays.Groups.push_back({i, iClose});
+                FArrays.Groups.push_back({i, Closings.empty() ? kNone : Closings.back()});
+                if (!Closings.empty()) Closings.pop_back();
             }
         }
         std::reverse(FArrays.Groups.begin(), FArrays.Groups.end());
@@ -166,9 +155,8 @@ private:
         FArrays.Ready.clear();
         // In list order, as a walk would meet them: a minus applied makes the one
         // before it ready only for the next pass.
-        std::sort(FArrays.Applying.begin(), FArrays.Applying.end());
-        FArrays.Applying.erase(std::unique(FArrays.Applying.begin(), FArrays.Applying.end()),
-                               FArrays.Applying.end());
+        std::ranges::sort(FArrays.Applying);
+        FArrays.Applying.erase(std::ranges::unique(FArrays.Applying).begin(), FArrays.Applying.end());
         for (Slot i : FArrays.Applying)
             if (FTokens[static_cast<std::size_t>(i)]) ApplyPrefixMinus(i);
         FArrays.Applying.clear();
@@ -182,8 +170,8 @@ private:
         return (bLast ? FArrays.Group.back() : FArrays.Group.front())->iPos;
     }
 
-    bool Fail(int iErrCode, int iPos) {
-        Report(iErrCode, iPos);
+    bool Fail(int iErrCode, int iPos) const {
+        if (FRules.Report) FRules.Report(iErrCode, iPos);
         return false;
     }
 
@@ -246,18 +234,16 @@ private:
         std::size_t w = 0;  // the node before the one being looked at
         std::size_t r = 1;
         const std::size_t n = FArrays.Group.size();
-        bool bMade = false;
         std::exception_ptr pFoldFailure;
-        while (r + 1 < n) {
+        while (r < n) {
             TTie* pTie = FArrays.Group[r];
-            if (FArrays.GroupKinds[r] == cOperator && !IsOperatorKind(FArrays.GroupKinds[w]) &&
+            if (r + 1 < n && FArrays.GroupKinds[r] == cOperator && !IsOperatorKind(FArrays.GroupKinds[w]) &&
                 !IsOperatorKind(FArrays.GroupKinds[r + 1])) {
                 pTie->bResolved = true;
                 pTie->pLeft = FArrays.Group[w];
                 pTie->pRight = FArrays.Group[r + 1];
                 FArrays.Group[w] = pTie;
                 FArrays.GroupKinds[w] = 0;
-                bMade = true;
                 r += 2;
                 if (FRules.Fold && !pFoldFailure && pTie->pLeft->bConst && pTie->pRight->bConst) {
                     try {
@@ -273,12 +259,6 @@ private:
                 ++r;
             }
         }
-        if (!bMade) return;
-        for (; r < n; ++r) {
-            ++w;
-            FArrays.Group[w] = FArrays.Group[r];
-            FArrays.GroupKinds[w] = FArrays.GroupKinds[r];
-        }
         FArrays.Group.resize(w + 1);
         FArrays.GroupKinds.resize(w + 1);
         if (pFoldFailure) std::rethrow_exception(pFoldFailure);
@@ -292,7 +272,7 @@ private:
             Unlink(i);
             return pRoot;
         }
-        Report(cKind == '(' ? beNoClosing : cKind == ')' ? beNoOpening : beOperand, PosOf(i));
+        Fail(cKind == '(' ? beNoClosing : cKind == ')' ? beNoOpening : beOperand, PosOf(i));
         if (IsOperatorKind(cKind)) Release(i);
         return nullptr;
     }
@@ -305,10 +285,7 @@ private:
         if (FInGroup)
             for (std::size_t k = 0; k < FArrays.Group.size(); ++k)
                 FTokens[static_cast<std::size_t>(FArrays.GroupSlots[k])] = FArrays.Group[k];
-        std::size_t w = 0;
-        for (TTie* pTie : FTokens)
-            if (pTie) FTokens[w++] = pTie;
-        FTokens.resize(w);
+        std::erase(FTokens, nullptr);
     }
 
     TTieList& FTokens;  // by slot; nil once a token has left the list

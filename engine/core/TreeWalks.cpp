@@ -1,77 +1,57 @@
 #include "engine/core/TreeWalks.hpp"
 
-#include <cstddef>
+#include <string_view>
 #include <vector>
 
 namespace quorix::core {
 
 namespace {
 
-// One node on the printer's stack and how far its printing has got: for an operator
-// 0 = not started, 1 = left done, 2 = right done; for a call, how many of its
-// arguments are done.
+// What is left to print: a subtree, or, when pTie is nil, a piece of text.
 struct TPrintStep {
     const TTie* pTie;
-    std::size_t iStage;
+    std::string_view sText;
 };
 
 }  // namespace
 
 std::string PrintTree(const TTie* pNode, const TTie* pRoot, char cDelimiter, char cSeparator) {
+    const std::string_view sDelimiter(&cDelimiter, 1), sSeparator(&cSeparator, 1);
     std::string sOut;
-    std::vector<TPrintStep> Stack{{pNode, 0}};
+    std::vector<TPrintStep> Stack{{pNode, {}}};
     while (!Stack.empty()) {
         const TPrintStep Step = Stack.back();
         Stack.pop_back();
         const TTie* p = Step.pTie;
-        if (!p) continue;
+        if (!p) {
+            sOut += Step.sText;
+            continue;
+        }
         const bool bNegated = p->iSign == -1;
-
         if (p->pLeft || p->pRight) {
             const bool bBracketed = p != pRoot || bNegated;
-            switch (Step.iStage) {
-                case 0:
-                    if (bNegated) sOut += '-';
-                    if (bBracketed) sOut += '(';
-                    Stack.push_back({p, 1});
-                    Stack.push_back({p->pLeft, 0});
-                    break;
-                case 1:
-                    sOut += p->sName;
-                    Stack.push_back({p, 2});
-                    Stack.push_back({p->pRight, 0});
-                    break;
-                default:
-                    if (bBracketed) sOut += ')';
-                    break;
+            if (bNegated) sOut += '-';
+            if (bBracketed) sOut += '(';
+            Stack.insert(
+                Stack.end(),
+                {{nullptr, bBracketed ? ")" : ""}, {p->pRight, {}}, {nullptr, p->sName}, {p->pLeft, {}}});
+        } else if (!p->arrParams.empty()) {
+            if (bNegated) sOut += '-';
+            sOut.append(p->sName).append(1, '(');
+            // Pushed from the last argument to the first, so that the first is printed first.
+            Stack.push_back({nullptr, ")"});
+            for (auto Arg = p->arrParams.rbegin(); Arg != p->arrParams.rend(); ++Arg) {
+                if (Arg->bIsString)
+                    Stack.insert(Stack.end(),
+                                 {{nullptr, sDelimiter}, {nullptr, Arg->sValue}, {nullptr, sDelimiter}});
+                else Stack.push_back({Arg->pTie, {}});
+                if (Arg + 1 != p->arrParams.rend()) Stack.push_back({nullptr, sSeparator});
             }
-            continue;
+        } else if (bNegated) {
+            sOut.append("(-").append(p->sName).append(1, ')');
+        } else {
+            sOut += p->sName;
         }
-
-        if (!p->arrParams.empty()) {
-            const std::size_t iArg = Step.iStage;
-            if (iArg == p->arrParams.size()) {
-                sOut += ')';
-                continue;
-            }
-            if (iArg > 0) {
-                sOut += cSeparator;
-            } else {
-                if (bNegated) sOut += '-';
-                sOut += p->sName;
-                sOut += '(';
-            }
-            // The step comes back for the next argument once this one is printed.
-            Stack.push_back({p, iArg + 1});
-            const rParam& Arg = p->arrParams[iArg];
-            if (Arg.bIsString) sOut.append(1, cDelimiter).append(Arg.sValue).append(1, cDelimiter);
-            else Stack.push_back({Arg.pTie, 0});
-            continue;
-        }
-
-        if (bNegated) sOut += "(-";
-        sOut += p->sName;
-        if (bNegated) sOut += ')';
     }
     return sOut;
 }

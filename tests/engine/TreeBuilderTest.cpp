@@ -96,5 +96,18 @@ TEST_F(TreeBuilder, ChangingACharacterReleasesTheTreeAndTheNextCalcUsesIt) {
     EXPECT_EQ(Q.Value(), 1);
 }
 
+TEST_F(TreeBuilder, PrintsCallsWithTheComponentsCharactersAndReadsThePrintBack) {
+    Q.SetStringDelimiter('"');
+    Q.SetParSeparator(',');
+    Q.SetText("-f(\"x\",,-g(1-2),\"\",-X)");
+    ASSERT_TRUE(Q.Parse());
+    const std::string sPrinted = Q.GetParsedText();
+    EXPECT_EQ(sPrinted, "-f(\"x\",,-g((1-2)),\"\",(-X))");
+    Q.SetText(sPrinted);
+    ASSERT_TRUE(Q.Parse());
+    EXPECT_EQ(Q.GetParsedText(), sPrinted);
+    EXPECT_EQ(Reports, TReports{});
+}
+
 }  // namespace
 }  // namespace quorix::testing
