@@ -156,7 +156,8 @@ private:
         // In list order, as a walk would meet them: a minus applied makes the one
         // before it ready only for the next pass.
         std::ranges::sort(FArrays.Applying);
-        FArrays.Applying.erase(std::ranges::unique(FArrays.Applying).begin(), FArrays.Applying.end());
+        FArrays.Applying.erase(std::unique(FArrays.Applying.begin(), FArrays.Applying.end()),
+                               FArrays.Applying.end());
         for (Slot i : FArrays.Applying)
             if (FTokens[static_cast<std::size_t>(i)]) ApplyPrefixMinus(i);
         FArrays.Applying.clear();
