@@ -20,7 +20,8 @@ struct TRowStatus {
     bool Failed() const { return !bOk || iErrCode != 0 || Fault != TRowFault::None; }
 };
 
-// CalcRows evaluates rows column by column in blocks of this many.
+// CalcRows evaluates handler-free rows in blocks of this many, testing the
+// floating-point status once a block.
 inline constexpr std::size_t kBlockRows = 128;
 
 }  // namespace quorix::core
