@@ -4,7 +4,6 @@
 #include <cfenv>
 #include <cfloat>
 #include <cmath>
-#include <cstdint>
 
 #include "engine/core/Arithmetic.hpp"
 #include "framework/base/Exceptions.hpp"
@@ -19,15 +18,6 @@ using rtl::Extended;
 // Deeper subtrees would recurse too far on a small thread stack; the checked
 // interpreter, which keeps its own stack, takes them.
 constexpr int kMaxDepth = 200;
-
-// A whole power's exponent from a constant, when it is one within the range that
-// rtl::Power hands to its whole-power routine.
-bool IsWholeExponent(Extended rExponent, int& iExponent) {
-    if (!(rExponent >= INT32_MIN && rExponent <= INT32_MAX) || rExponent != std::trunc(rExponent))
-        return false;
-    iExponent = static_cast<int>(rExponent);
-    return true;
-}
 
 // x * x is the square rounded once, as rtl::Power gives it, wherever it is a normal
 // number; an overflow is left to the status flags, a result near or below the least
@@ -207,7 +197,7 @@ TQuickForm::TQuickForm(std::span<const TInstruction> Code) {
             TQuickNode Node{nullptr, Left.Operand, Right.Operand, 0};
             const char cOperator = OperatorOf(In.Opcode);
             if (cOperator == '^' && Right.Kind == TKind::Constant &&
-                IsWholeExponent(Right.Operand.rValue, Node.iExponent))
+                rtl::IsWholeExponent(Right.Operand.rValue, Node.iExponent))
                 Node.Eval = PickWholePower(Node.iExponent, Left.Kind, In.bNegate);
             else Node.Eval = PickOperator(cOperator, Left.Kind, Right.Kind, In.bNegate);
             bShallow = AddNode(Node, std::max(Left.iDepth, Right.iDepth) + 1);

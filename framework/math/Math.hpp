@@ -88,6 +88,9 @@ Extended IntPowerAt(const Extended& Base, int Exponent);
 // the 32-bit range goes through IntPower, so a negative base works; otherwise a
 // negative base raises EInvalidOp.
 Extended Power(Extended Base, Extended Exponent);
+// Whether Power takes Exponent as a whole power, and which (n): a whole number within
+// the 32-bit range.
+bool IsWholeExponent(Extended Exponent, int& n);
 
 // Coefficients[0] + Coefficients[1] * X + Coefficients[2] * X^2 + ...
 Extended Poly(Extended X, std::span<const double> Coefficients);

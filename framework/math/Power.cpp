@@ -146,6 +146,8 @@ bool IsWholeInt(bits::TUnpacked x, int& n) {
 
 }  // namespace
 
+bool IsWholeExponent(Extended Exponent, int& n) { return IsWholeInt(bits::Unpacked(Exponent), n); }
+
 Extended Power(Extended Base, Extended Exponent) {
     int n = 0;
     if (IsWholeInt(bits::Unpacked(Exponent), n)) return WholePower(bits::Unpacked(Base), n);
