@@ -13,7 +13,6 @@
 #include "engine/core/Arithmetic.hpp"
 #include "engine/core/Bindings.hpp"
 #include "engine/core/Evaluation.hpp"
-#include "engine/core/Rows.hpp"
 #include "engine/core/Tie.hpp"
 #include "framework/base/Types.hpp"
 #include "framework/math/Math.hpp"
