@@ -29,12 +29,13 @@ Extended Squared(Extended x) {
     return rSquare;
 }
 
-enum class TKind { Node, Bound, Constant };
+enum class TKind { Node, Bound, Constant, Double };
 
 template <TKind Kind>
 Extended Operand(const TQuickOperand& Operand, std::size_t iRow) {
     if constexpr (Kind == TKind::Node) return Operand.pNode->Eval(*Operand.pNode, iRow);
     else if constexpr (Kind == TKind::Bound) return Operand.pBound[iRow];
+    else if constexpr (Kind == TKind::Double) return Operand.dValue;
     else return Operand.rValue;
 }
 
@@ -77,7 +78,8 @@ Extended WholePower(const TQuickNode& Node, std::size_t iRow) {
     } else if constexpr (Power == TWholePower::One) return Operand<Left>(Node.Left, iRow);
     else if constexpr (Power == TWholePower::Square) return Squared(Operand<Left>(Node.Left, iRow));
     else if constexpr (Left == TKind::Bound) return rtl::IntPowerAt(Node.Left.pBound[iRow], Node.iExponent);
-    else if constexpr (Left == TKind::Constant) return rtl::IntPowerAt(Node.Left.rValue, Node.iExponent);
+    else if constexpr (Left == TKind::Constant || Left == TKind::Double)
+        return rtl::IntPowerAt(Node.Left.rValue, Node.iExponent);
     else return rtl::IntPower(Operand<Left>(Node.Left, iRow), Node.iExponent);
 }
 
@@ -96,7 +98,8 @@ TQuickEval PickWholePowerBase(TKind Left, bool bNegate) {
     switch (Left) {
         case TKind::Node: return PickWholePowerSign<Power, TKind::Node>(bNegate);
         case TKind::Bound: return PickWholePowerSign<Power, TKind::Bound>(bNegate);
-        case TKind::Constant: return PickWholePowerSign<Power, TKind::Constant>(bNegate);
+        case TKind::Constant:
+        case TKind::Double: return PickWholePowerSign<Power, TKind::Constant>(bNegate);
     }
     return nullptr;
 }
@@ -127,6 +130,7 @@ TQuickEval PickRight(TKind Right, bool bNegate) {
         case TKind::Node: return PickSign<cOperator, Left, TKind::Node>(bNegate);
         case TKind::Bound: return PickSign<cOperator, Left, TKind::Bound>(bNegate);
         case TKind::Constant: return PickSign<cOperator, Left, TKind::Constant>(bNegate);
+        case TKind::Double: return PickSign<cOperator, Left, TKind::Double>(bNegate);
     }
     return nullptr;
 }
@@ -137,6 +141,7 @@ TQuickEval PickLeft(TKind Left, TKind Right, bool bNegate) {
         case TKind::Node: return PickRight<cOperator, TKind::Node>(Right, bNegate);
         case TKind::Bound: return PickRight<cOperator, TKind::Bound>(Right, bNegate);
         case TKind::Constant: return PickRight<cOperator, TKind::Constant>(Right, bNegate);
+        case TKind::Double: return PickRight<cOperator, TKind::Double>(Right, bNegate);
     }
     return nullptr;
 }
@@ -158,7 +163,11 @@ struct TPending {
     int iDepth = 0;
 };
 
-TPending ConstantOperand(Extended rValue) { return {{nullptr, nullptr, rValue}, TKind::Constant, 0}; }
+TPending ConstantOperand(Extended rValue) {
+    const double dValue = static_cast<double>(rValue);
+    const TKind Kind = static_cast<Extended>(dValue) == rValue ? TKind::Double : TKind::Constant;
+    return {{nullptr, nullptr, rValue, dValue}, Kind, 0};
+}
 
 // Which operands of an operator opcode come from its own instruction.
 bool HasConstantRight(TOpcode Opcode) {
@@ -196,7 +205,7 @@ TQuickForm::TQuickForm(std::span<const TInstruction> Code) {
             const TPending Left = HasConstantLeft(In.Opcode) ? ConstantOperand(In.rValue) : Pop();
             TQuickNode Node{nullptr, Left.Operand, Right.Operand, 0};
             const char cOperator = OperatorOf(In.Opcode);
-            if (cOperator == '^' && Right.Kind == TKind::Constant &&
+            if (cOperator == '^' && (Right.Kind == TKind::Constant || Right.Kind == TKind::Double) &&
                 rtl::IsWholeExponent(Right.Operand.rValue, Node.iExponent))
                 Node.Eval = PickWholePower(Node.iExponent, Left.Kind, In.bNegate);
             else Node.Eval = PickOperator(cOperator, Left.Kind, Right.Kind, In.bNegate);

@@ -29,6 +29,7 @@ struct TQuickOperand {
     const TQuickNode* pNode = nullptr;
     const rtl::Extended* pBound = nullptr;
     rtl::Extended rValue = 0;
+    double dValue = 0;  // a constant that a double holds exactly, read quicker
 };
 
 struct TQuickNode {
