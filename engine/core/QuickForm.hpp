@@ -23,6 +23,10 @@ namespace quorix::core {
 
 struct TQuickNode;
 using TQuickEval = rtl::Extended (*)(const TQuickNode& Node, std::size_t iRow);
+// The values of two rows at once, which the x87 returns in two registers: a call serves
+// both rows, and their independent chains of operations overlap.
+__extension__ typedef __complex__ long double TQuickPair;
+using TQuickEvalPair = TQuickPair (*)(const TQuickNode& Node, std::size_t iRow);
 
 // An operand as its node reads it: one of a subtree, a bound column, a constant.
 struct TQuickOperand {
@@ -34,8 +38,9 @@ struct TQuickOperand {
 
 struct TQuickNode {
     TQuickEval Eval = nullptr;
-    TQuickOperand Left, Right;  // a leaf keeps its value or column in Left
-    int iExponent = 0;          // a whole power's constant exponent
+    TQuickEvalPair EvalPair = nullptr;  // rows iRow and iRow + 1
+    TQuickOperand Left, Right;          // a leaf keeps its value or column in Left
+    int iExponent = 0;                  // a whole power's constant exponent
 };
 
 class TQuickForm {
