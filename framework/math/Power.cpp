@@ -6,6 +6,7 @@
 #include "framework/math/ExpLog.hpp"
 #include "framework/math/ExtendedBits.hpp"
 #include "framework/math/Math.hpp"
+#include "framework/math/QuickPower.hpp"
 #include "framework/math/Wide.hpp"
 
 namespace rtl {
@@ -17,18 +18,11 @@ namespace {
 using wide::TUInt128;
 using wide::TWide;
 
-TWide Squared(TWide a) {
-    const std::uint64_t hi = std::uint64_t(a.iSignificand >> 64), lo = std::uint64_t(a.iSignificand);
-    // The top half of the 256-bit square; lo * lo and the carries below it are dropped.
-    const TUInt128 iTop = TUInt128(hi) * hi + ((TUInt128(hi) * lo) >> 63);
-    return wide::Normalized(iTop, 2 * a.iExponent);
-}
+TWide Squared(TWide a) { return wide::Normalized(wide::HighSquare(a.iSignificand), 2 * a.iExponent); }
 
 // a * b, b a 64-bit significand iFactor * 2^(iExponent - 63).
 TWide Times(TWide a, std::uint64_t iFactor, int iExponent) {
-    const std::uint64_t hi = std::uint64_t(a.iSignificand >> 64), lo = std::uint64_t(a.iSignificand);
-    const TUInt128 iTop = TUInt128(hi) * iFactor + ((TUInt128(lo) * iFactor) >> 64);
-    return wide::Normalized(iTop, a.iExponent + iExponent);
+    return wide::Normalized(wide::HighProduct(a.iSignificand, iFactor), a.iExponent + iExponent);
 }
 
 // |x|^n for n >= 1, by squaring from the top bit of n down.
@@ -62,13 +56,13 @@ Extended Magnitude(bits::TUnpacked base, int Exponent) {
 
 // Base^Exponent from the bits of Base, which the callers take from their argument in
 // memory: handing an Extended to a function costs an 80-bit store and load.
-Extended SignedPower(bits::TUnpacked base, int Exponent) {
+[[gnu::noinline]] Extended SignedPower(bits::TUnpacked base, int Exponent) {
     if (Exponent == 0) return 1;
     const Extended rMagnitude = Magnitude(base, Exponent);
     return base.bNegative && (Exponent & 1) ? -rMagnitude : rMagnitude;
 }
 
-Extended WholePower(bits::TUnpacked base, int Exponent) {
+[[gnu::noinline]] Extended FullWholePower(bits::TUnpacked base, int Exponent) {
     if (Exponent == 0) return 1;
     // An infinity (significand 1.0) or a NaN: the greatest exponent field. As in IEEE
     // arithmetic, an infinity to a negative power is 0.
@@ -81,12 +75,30 @@ Extended WholePower(bits::TUnpacked base, int Exponent) {
     return explog::Finite(SignedPower(base, Exponent), base.iSignificand == 0);
 }
 
+// The quick kernel's result, when it takes Base^Exponent and decides its rounding;
+// its results are always finite and normal.
+[[gnu::always_inline]] inline bool QuickWholePower(bits::TUnpacked base, int Exponent, Extended& rResult) {
+    TWide power;
+    if (!wide::IsQuickPower(base, Exponent) || !wide::QuickPower(base, Exponent, power)) return false;
+    rResult = wide::Rounded(power, base.bNegative && (Exponent & 1));
+    return true;
+}
+
+Extended WholePower(bits::TUnpacked base, int Exponent) {
+    Extended rResult;
+    if (QuickWholePower(base, Exponent, rResult)) return rResult;
+    return FullWholePower(base, Exponent);
+}
+
 }  // namespace
 
 namespace power {
 
 Extended IntPowerOrInfinity(Extended Base, int Exponent) {
-    return SignedPower(bits::Unpacked(Base), Exponent);
+    const bits::TUnpacked base = bits::Unpacked(Base);
+    Extended rResult;
+    if (QuickWholePower(base, Exponent, rResult)) return rResult;
+    return SignedPower(base, Exponent);
 }
 
 }  // namespace power
