@@ -56,13 +56,14 @@ Extended Magnitude(bits::TUnpacked base, int Exponent) {
 
 // Base^Exponent from the bits of Base, which the callers take from their argument in
 // memory: handing an Extended to a function costs an 80-bit store and load.
-[[gnu::noinline]] Extended SignedPower(bits::TUnpacked base, int Exponent) {
+Extended SignedPower(bits::TUnpacked base, int Exponent) {
     if (Exponent == 0) return 1;
     const Extended rMagnitude = Magnitude(base, Exponent);
     return base.bNegative && (Exponent & 1) ? -rMagnitude : rMagnitude;
 }
 
-[[gnu::noinline]] Extended FullWholePower(bits::TUnpacked base, int Exponent) {
+// The same with the failures of IntPower.
+Extended FullWholePower(bits::TUnpacked base, int Exponent) {
     if (Exponent == 0) return 1;
     // An infinity (significand 1.0) or a NaN: the greatest exponent field. As in IEEE
     // arithmetic, an infinity to a negative power is 0.
@@ -75,19 +76,28 @@ Extended Magnitude(bits::TUnpacked base, int Exponent) {
     return explog::Finite(SignedPower(base, Exponent), base.iSignificand == 0);
 }
 
-// The quick kernel's result, when it takes Base^Exponent and decides its rounding;
-// its results are always finite and normal.
-[[gnu::always_inline]] inline bool QuickWholePower(bits::TUnpacked base, int Exponent, Extended& rResult) {
+// Base^Exponent when the quick kernel takes it and decides its rounding, else Full's.
+// Only the positive powers stay inline: the negative ones and Full, out of line, would
+// otherwise burden the common path with their registers.
+template <Extended (*Full)(bits::TUnpacked, int)>
+[[gnu::noinline]] Extended ReciprocalOrFullPower(bits::TUnpacked base, int Exponent) {
     TWide power;
-    if (!wide::IsQuickPower(base, Exponent) || !wide::QuickPower(base, Exponent, power)) return false;
-    rResult = wide::Rounded(power, base.bNegative && (Exponent & 1));
-    return true;
+    if (Exponent < 0 && wide::IsQuickPower(base, Exponent) &&
+        wide::QuickReciprocalPower(base, Exponent, power))
+        return wide::Rounded(power, base.bNegative && (Exponent & 1));
+    return Full(base, Exponent);
+}
+
+template <Extended (*Full)(bits::TUnpacked, int)>
+Extended QuickOrFullPower(bits::TUnpacked base, int Exponent) {
+    TWide power;
+    if (Exponent > 0 && wide::IsQuickPower(base, Exponent) && wide::QuickPower(base, Exponent, power))
+        return wide::Rounded(power, base.bNegative && (Exponent & 1));
+    return ReciprocalOrFullPower<Full>(base, Exponent);
 }
 
 Extended WholePower(bits::TUnpacked base, int Exponent) {
-    Extended rResult;
-    if (QuickWholePower(base, Exponent, rResult)) return rResult;
-    return FullWholePower(base, Exponent);
+    return QuickOrFullPower<FullWholePower>(base, Exponent);
 }
 
 }  // namespace
@@ -95,10 +105,7 @@ Extended WholePower(bits::TUnpacked base, int Exponent) {
 namespace power {
 
 Extended IntPowerOrInfinity(Extended Base, int Exponent) {
-    const bits::TUnpacked base = bits::Unpacked(Base);
-    Extended rResult;
-    if (QuickWholePower(base, Exponent, rResult)) return rResult;
-    return SignedPower(base, Exponent);
+    return QuickOrFullPower<SignedPower>(bits::Unpacked(Base), Exponent);
 }
 
 }  // namespace power

@@ -70,11 +70,16 @@ inline TWide Reciprocal(TWide w) {
     return {iQuotient << iShift, -w.iExponent - iShift};
 }
 
-// |x|^n for IsQuickPower(x, n); false when the rounding is left undecided.
+// x^n for IsQuickPower(x, n) and n > 0, its sign aside; false when the rounding is left
+// undecided.
 inline bool QuickPower(bits::TUnpacked x, int n, TWide& power) {
-    power = QuickMagnitude(x, AbsoluteExponent(n));
-    if (n > 0) return IsFarFromTie(power, kQuickPowerSlack);
-    power = Reciprocal(power);
+    power = QuickMagnitude(x, unsigned(n));
+    return IsFarFromTie(power, kQuickPowerSlack);
+}
+
+// The same for n < 0.
+inline bool QuickReciprocalPower(bits::TUnpacked x, int n, TWide& power) {
+    power = Reciprocal(QuickMagnitude(x, AbsoluteExponent(n)));
     return IsFarFromTie(power, kQuickReciprocalSlack);
 }
 
