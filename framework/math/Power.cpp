@@ -56,14 +56,14 @@ Extended Magnitude(bits::TUnpacked base, int Exponent) {
 
 // Base^Exponent from the bits of Base, which the callers take from their argument in
 // memory: handing an Extended to a function costs an 80-bit store and load.
-Extended SignedPower(bits::TUnpacked base, int Exponent) {
+[[gnu::noinline]] Extended SignedPower(bits::TUnpacked base, int Exponent) {
     if (Exponent == 0) return 1;
     const Extended rMagnitude = Magnitude(base, Exponent);
     return base.bNegative && (Exponent & 1) ? -rMagnitude : rMagnitude;
 }
 
 // The same with the failures of IntPower.
-Extended FullWholePower(bits::TUnpacked base, int Exponent) {
+[[gnu::noinline]] Extended FullWholePower(bits::TUnpacked base, int Exponent) {
     if (Exponent == 0) return 1;
     // An infinity (significand 1.0) or a NaN: the greatest exponent field. As in IEEE
     // arithmetic, an infinity to a negative power is 0.
@@ -82,18 +82,19 @@ Extended FullWholePower(bits::TUnpacked base, int Exponent) {
 template <Extended (*Full)(bits::TUnpacked, int)>
 [[gnu::noinline]] Extended ReciprocalOrFullPower(bits::TUnpacked base, int Exponent) {
     TWide power;
-    if (Exponent < 0 && wide::IsQuickPower(base, Exponent) &&
-        wide::QuickReciprocalPower(base, Exponent, power))
+    if (wide::QuickReciprocalPower(base, Exponent, power))
         return wide::Rounded(power, base.bNegative && (Exponent & 1));
     return Full(base, Exponent);
 }
 
 template <Extended (*Full)(bits::TUnpacked, int)>
 Extended QuickOrFullPower(bits::TUnpacked base, int Exponent) {
+    if (!wide::IsQuickPower(base, Exponent)) return Full(base, Exponent);
+    if (Exponent < 0) return ReciprocalOrFullPower<Full>(base, Exponent);
     TWide power;
-    if (Exponent > 0 && wide::IsQuickPower(base, Exponent) && wide::QuickPower(base, Exponent, power))
+    if (wide::QuickPower(base, Exponent, power))
         return wide::Rounded(power, base.bNegative && (Exponent & 1));
-    return ReciprocalOrFullPower<Full>(base, Exponent);
+    return Full(base, Exponent);
 }
 
 Extended WholePower(bits::TUnpacked base, int Exponent) {

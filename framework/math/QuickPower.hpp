@@ -1,4 +1,4 @@
-// Internal to the math unit: the quick kernel for whole powers x^n with 3 <= |n| <= 8.
+// Internal to the math unit: the quick kernel for whole powers x^n with 1 <= |n| <= 8.
 // The significand's power comes from four truncated 128-bit products, a negative power
 // from one Newton step on a double's reciprocal. The result is known to within 2^kQuickPowerSlack units of
 // its 128th bit (2^kQuickReciprocalSlack for a negative power), which decides the rounding for all but about
@@ -25,30 +25,40 @@ inline constexpr int kQuickPowerExponentBound = 16320;
 
 inline unsigned AbsoluteExponent(int n) { return n < 0 ? 0u - unsigned(n) : unsigned(n); }
 
-// Whether the kernel takes x^n: 3 <= |n| <= 8, x normal (its leading bit set) and its
+// Whether the kernel takes x^n: 1 <= |n| <= 8, x normal (its leading bit set) and its
 // power far from both ends of the range, which also keeps out 0, the denormals, INF
 // and NaN.
 inline bool IsQuickPower(bits::TUnpacked x, int n) {
     const unsigned k = AbsoluteExponent(n);
     const std::int64_t iExponent = std::int64_t(k) * x.iExponent;
-    return k - 3 <= 5 && (x.iSignificand >> 63) != 0 && iExponent <= kQuickPowerExponentBound &&
+    return k - 1 <= 7 && (x.iSignificand >> 63) != 0 && iExponent <= kQuickPowerExponentBound &&
            iExponent >= -kQuickPowerExponentBound;
 }
 
-// m^k / 2^(64 (k - 2)) for a significand m (top bit set) and 3 <= k <= 8: at least
+// bCondition ? a : b, chosen half by half: the compiler would copy a whole 128-bit
+// value through memory in two halves and read it back at once, which stalls.
+inline TUInt128 Chosen(bool bCondition, TUInt128 a, TUInt128 b) {
+    const std::uint64_t iHigh = bCondition ? High(a) : High(b), iLow = bCondition ? Low(a) : Low(b);
+    return TUInt128(iHigh) << 64 | iLow;
+}
+
+// m^k / 2^(64 (k - 2)) for a significand m (top bit set) and 1 <= k <= 8: at least
 // 2^(128 - k), at most 7 below the exact value (2 from each factor, 3 from their
-// product). m^k is m^2 m^(k-2) up to k = 4, then m^4 m^(k-4).
+// product), exact for k <= 2. From k = 3, m^k is m^2 m^(k-2) up to k = 4, then
+// m^4 m^(k-4).
 inline TUInt128 ScaledPower(std::uint64_t m, unsigned k) {
-    const TUInt128 iFirst = TUInt128(m) << 64;       // m 2^64, exact
-    const TUInt128 iSquare = TUInt128(m) * m;        // m^2, exact
+    const TUInt128 iFirst = TUInt128(m) << 64;  // m 2^64, exact
+    const TUInt128 iSquare = TUInt128(m) * m;   // m^2, exact
+    if (k <= 2) return k == 1 ? iFirst : iSquare;
     const TUInt128 iCube = HighProduct(iSquare, m);  // m^3 / 2^64, at most 1 below
     const TUInt128 iFourth = HighSquare(iSquare);    // m^4 / 2^128, at most 2 below
     const unsigned iRest = k > 4 ? k - 4 : k - 2;
-    const TUInt128 iRight = iRest > 2 ? (iRest == 4 ? iFourth : iCube) : (iRest == 2 ? iSquare : iFirst);
-    return HighProduct(k > 4 ? iFourth : iSquare, iRight);
+    const TUInt128 iRight =
+        Chosen(iRest > 2, Chosen(iRest == 4, iFourth, iCube), Chosen(iRest == 2, iSquare, iFirst));
+    return HighProduct(Chosen(k > 4, iFourth, iSquare), iRight);
 }
 
-// |x|^k for 3 <= k <= 8, below the exact value by at most 2^kQuickPowerSlack units.
+// |x|^k for 1 <= k <= 8, below the exact value by at most 2^kQuickPowerSlack units.
 inline TWide QuickMagnitude(bits::TUnpacked x, unsigned k) {
     const TUInt128 iPower = ScaledPower(x.iSignificand, k);
     const int iShift = LeadingZeros(iPower);  // at most 8
