@@ -56,7 +56,7 @@ Extended Magnitude(bits::TUnpacked base, int Exponent) {
 
 // Base^Exponent from the bits of Base, which the callers take from their argument in
 // memory: handing an Extended to a function costs an 80-bit store and load.
-[[gnu::noinline]] Extended SignedPower(bits::TUnpacked base, int Exponent) {
+Extended SignedPower(bits::TUnpacked base, int Exponent) {
     if (Exponent == 0) return 1;
     const Extended rMagnitude = Magnitude(base, Exponent);
     return base.bNegative && (Exponent & 1) ? -rMagnitude : rMagnitude;
@@ -76,25 +76,21 @@ Extended Magnitude(bits::TUnpacked base, int Exponent) {
     return explog::Finite(SignedPower(base, Exponent), base.iSignificand == 0);
 }
 
-// Base^Exponent when the quick kernel takes it and decides its rounding, else Full's.
-// Only the positive powers stay inline: the negative ones and Full, out of line, would
-// otherwise burden the common path with their registers.
+// Base^Exponent for IsQuickPower(base, Exponent): the quick kernel's when it decides
+// the rounding, else Full's. Out of line, so that the callers keep few registers and
+// reach either routine by a jump.
 template <Extended (*Full)(bits::TUnpacked, int)>
-[[gnu::noinline]] Extended ReciprocalOrFullPower(bits::TUnpacked base, int Exponent) {
+[[gnu::noinline]] Extended QuickPower(bits::TUnpacked base, int Exponent) {
     TWide power;
-    if (wide::QuickReciprocalPower(base, Exponent, power))
+    if (Exponent > 0 ? wide::QuickPower(base, Exponent, power)
+                     : wide::QuickReciprocalPower(base, Exponent, power))
         return wide::Rounded(power, base.bNegative && (Exponent & 1));
     return Full(base, Exponent);
 }
 
 template <Extended (*Full)(bits::TUnpacked, int)>
 Extended QuickOrFullPower(bits::TUnpacked base, int Exponent) {
-    if (!wide::IsQuickPower(base, Exponent)) return Full(base, Exponent);
-    if (Exponent < 0) return ReciprocalOrFullPower<Full>(base, Exponent);
-    TWide power;
-    if (wide::QuickPower(base, Exponent, power))
-        return wide::Rounded(power, base.bNegative && (Exponent & 1));
-    return Full(base, Exponent);
+    return wide::IsQuickPower(base, Exponent) ? QuickPower<Full>(base, Exponent) : Full(base, Exponent);
 }
 
 Extended WholePower(bits::TUnpacked base, int Exponent) {
