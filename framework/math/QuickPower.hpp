@@ -1,8 +1,9 @@
 // Internal to the math unit: the quick kernel for whole powers x^n with 1 <= |n| <= 8.
-// The significand's power comes from four truncated 128-bit products, a negative power
-// from one Newton step on a double's reciprocal. The result is known to within 2^kQuickPowerSlack units of
-// its 128th bit (2^kQuickReciprocalSlack for a negative power), which decides the rounding for all but about
-// one argument in 2^50 (2^36); those, and results near the ends of the range, are left to the full routine,
+// The significand's power comes from at most four truncated 128-bit products, a
+// negative power from one Newton step on a double's reciprocal. The result is known to
+// within 2^kQuickPowerSlack units of its 128th bit (2^kQuickReciprocalSlack for a
+// negative power), which decides the rounding for all but about one argument in 2^50
+// (2^36); those, and results near the ends of the range, are left to the full routine,
 // which rounds them alike.
 #pragma once
 
