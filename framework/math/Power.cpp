@@ -6,6 +6,7 @@
 #include "framework/math/ExpLog.hpp"
 #include "framework/math/ExtendedBits.hpp"
 #include "framework/math/Math.hpp"
+#include "framework/math/QuickPower.hpp"
 #include "framework/math/Wide.hpp"
 
 namespace rtl {
@@ -17,18 +18,11 @@ namespace {
 using wide::TUInt128;
 using wide::TWide;
 
-TWide Squared(TWide a) {
-    const std::uint64_t hi = std::uint64_t(a.iSignificand >> 64), lo = std::uint64_t(a.iSignificand);
-    // The top half of the 256-bit square; lo * lo and the carries below it are dropped.
-    const TUInt128 iTop = TUInt128(hi) * hi + ((TUInt128(hi) * lo) >> 63);
-    return wide::Normalized(iTop, 2 * a.iExponent);
-}
+TWide Squared(TWide a) { return wide::Normalized(wide::HighSquare(a.iSignificand), 2 * a.iExponent); }
 
 // a * b, b a 64-bit significand iFactor * 2^(iExponent - 63).
 TWide Times(TWide a, std::uint64_t iFactor, int iExponent) {
-    const std::uint64_t hi = std::uint64_t(a.iSignificand >> 64), lo = std::uint64_t(a.iSignificand);
-    const TUInt128 iTop = TUInt128(hi) * iFactor + ((TUInt128(lo) * iFactor) >> 64);
-    return wide::Normalized(iTop, a.iExponent + iExponent);
+    return wide::Normalized(wide::HighProduct(a.iSignificand, iFactor), a.iExponent + iExponent);
 }
 
 // |x|^n for n >= 1, by squaring from the top bit of n down.
@@ -68,7 +62,8 @@ Extended SignedPower(bits::TUnpacked base, int Exponent) {
     return base.bNegative && (Exponent & 1) ? -rMagnitude : rMagnitude;
 }
 
-Extended WholePower(bits::TUnpacked base, int Exponent) {
+// The same with the failures of IntPower.
+[[gnu::noinline]] Extended FullWholePower(bits::TUnpacked base, int Exponent) {
     if (Exponent == 0) return 1;
     // An infinity (significand 1.0) or a NaN: the greatest exponent field. As in IEEE
     // arithmetic, an infinity to a negative power is 0.
@@ -81,12 +76,33 @@ Extended WholePower(bits::TUnpacked base, int Exponent) {
     return explog::Finite(SignedPower(base, Exponent), base.iSignificand == 0);
 }
 
+// Base^Exponent for IsQuickPower(base, Exponent): the quick kernel's when it decides
+// the rounding, else Full's. Out of line, so that the callers keep few registers and
+// reach either routine by a jump.
+template <Extended (*Full)(bits::TUnpacked, int)>
+[[gnu::noinline]] Extended QuickPower(bits::TUnpacked base, int Exponent) {
+    TWide power;
+    if (Exponent > 0 ? wide::QuickPower(base, Exponent, power)
+                     : wide::QuickReciprocalPower(base, Exponent, power))
+        return wide::Rounded(power, base.bNegative && (Exponent & 1));
+    return Full(base, Exponent);
+}
+
+template <Extended (*Full)(bits::TUnpacked, int)>
+Extended QuickOrFullPower(bits::TUnpacked base, int Exponent) {
+    return wide::IsQuickPower(base, Exponent) ? QuickPower<Full>(base, Exponent) : Full(base, Exponent);
+}
+
+Extended WholePower(bits::TUnpacked base, int Exponent) {
+    return QuickOrFullPower<FullWholePower>(base, Exponent);
+}
+
 }  // namespace
 
 namespace power {
 
 Extended IntPowerOrInfinity(Extended Base, int Exponent) {
-    return SignedPower(bits::Unpacked(Base), Exponent);
+    return QuickOrFullPower<SignedPower>(bits::Unpacked(Base), Exponent);
 }
 
 }  // namespace power

@@ -52,6 +52,12 @@ inline TUInt128 HighProduct(TUInt128 a, std::uint64_t b) {
     return TUInt128(High(a)) * b + ((TUInt128(Low(a)) * b) >> 64);
 }
 
+// The top 128 bits of a * a, at most 2 below the exact top: the cross product counts
+// twice, the product of the low halves is dropped.
+inline TUInt128 HighSquare(TUInt128 a) {
+    return TUInt128(High(a)) * High(a) + ((TUInt128(High(a)) * Low(a)) >> 63);
+}
+
 // (a * b) / 2^127 for signed fixed-point numbers, b with 127 fraction bits: the product
 // keeps a's format. The low halves' product is dropped, as above; the result must fit.
 inline TInt128 FixedProduct(TInt128 a, TInt128 b) {

@@ -179,14 +179,23 @@ TArguments DrawPower(TDraws& d) {
     }
 }
 
+// Small exponents, which a quick kernel takes, to bases of every size and to bases next
+// to 1 and to powers of two, whose powers fall next to ties.
+TArguments DrawSmallPower(TDraws& d) {
+    const Extended n = 3 + d.Below(6);
+    const Extended rBase = d.Below(2) ? d.Magnitude(-2000, 2000) : d.Near(std::ldexp(1.0L, d.Below(41) - 20));
+    return {d.Signed(rBase), d.Below(2) ? n : -n};
+}
+
 TArguments DrawIntPower(TDraws& d) {
-    switch (d.Below(4)) {
+    switch (d.Below(5)) {
         case 0: {
             const Extended rBase = d.Signed(AnyMagnitude(d));
             return {rBase, std::trunc(ExponentSpanningTheRange(d, rBase))};
         }
         case 1: return {d.Signed(d.Magnitude(-8, 8)), Extended(2 + d.Below(63))};
         case 2: return {1 + d.Signed(d.Magnitude(-64, -25)), d.Signed(std::trunc(d.Magnitude(20, 30)))};
+        case 3: return DrawSmallPower(d);
         default: return {0, Extended(d.Below(21) - 10)};
     }
 }

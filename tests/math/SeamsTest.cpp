@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -226,4 +227,32 @@ TEST(MathSeams, TangentAndCotangentNextToTheirZerosAndPoles) {
             Cases.push_back({k * kHalfPi + rOffset});
     }
     for (const char* sRoutine : {"Tan", "Cotan"}) ExpectCorrectlyRounded(sRoutine, Cases);
+}
+
+// Whole powers from 3 to 8 and their negatives take a quick kernel and leave to the full
+// routine the results it cannot round for sure: exact ties (odd m whose m^n has 65
+// bits), powers of bases next to 1 and to powers of two, which fall next to ties, and
+// powers on both sides of where the kernel stops short of the ends of the range. The
+// engine reads the x87 status word after a run, so those that succeed must leave no
+// invalid-operation, division-by-zero or overflow flag behind.
+TEST(MathSeams, WholePowersNextToTiesAndWhereTheQuickKernelHandsOver) {
+    std::vector<TArguments> Cases;
+    for (Extended n = 3; n <= 8; ++n) {
+        const Extended rFirstTie = Extended(std::uint64_t(std::ceil(std::exp2(64 / n))) | 1);
+        for (Extended j : {0, 2, 4}) Cases.push_back({rFirstTie + j, n});
+        const int iLast = 16320 / int(n);
+        for (Extended rBase : {1.0L, 2.0L, 0x1p-100L, std::ldexp(1.7L, iLast), std::ldexp(-1.7L, iLast + 1),
+                               std::ldexp(1.7L, -iLast), std::ldexp(-1.7L, -iLast - 1)})
+            for (const TArguments& Near : Around(rBase, -64, 3))
+                Cases.insert(Cases.end(), {{Near.A, n}, {Near.A, -n}});
+    }
+    ExpectCorrectlyRounded("IntPower", Cases);
+    for (const TArguments& Arguments : Cases) {
+        std::uint16_t iStatus = 0;
+        asm volatile("fnclex" ::: "memory");
+        const Extended rPower = rtl::IntPower(Arguments.A, int(Arguments.B));
+        asm volatile("fnstsw %0" : "=am"(iStatus)::"memory");
+        constexpr std::uint16_t kFailureFlags = 0x0D;  // invalid, division by zero, overflow
+        EXPECT_EQ(iStatus & kFailureFlags, 0) << Arguments.A << " ^ " << Arguments.B << " = " << rPower;
+    }
 }
