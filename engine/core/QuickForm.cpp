@@ -4,6 +4,7 @@
 #include <cfenv>
 #include <cfloat>
 #include <cmath>
+#include <optional>
 
 #include "engine/core/Arithmetic.hpp"
 #include "framework/base/Exceptions.hpp"
@@ -38,6 +39,21 @@ Extended Operand(const TQuickOperand& Operand, std::size_t iRow) {
     else return Operand.rValue;
 }
 
+// Both operands of a node. A subtree on the right is evaluated first when the left
+// operand is a leaf, so that no value waits in memory across its call. The order is
+// free: nothing observable happens in a run, and a run that raises is redone by the
+// checked interpreter.
+template <TKind Left, TKind Right>
+void Operands(const TQuickNode& Node, std::size_t iRow, Extended& rLeft, Extended& rRight) {
+    if constexpr (Left != TKind::Node && Right == TKind::Node) {
+        rRight = Operand<Right>(Node.Right, iRow);
+        rLeft = Operand<Left>(Node.Left, iRow);
+    } else {
+        rLeft = Operand<Left>(Node.Left, iRow);
+        rRight = Operand<Right>(Node.Right, iRow);
+    }
+}
+
 template <char cOperator>
 Extended Apply(Extended rLeft, Extended rRight) {
     if constexpr (cOperator == '+') return rLeft + rRight;
@@ -47,19 +63,10 @@ Extended Apply(Extended rLeft, Extended rRight) {
     else return rtl::Power(rLeft, rRight);
 }
 
-// A subtree on the right is evaluated first when the left operand is a leaf, so that
-// no value waits in memory across its call. The order is free: nothing observable
-// happens in a run, and a run that raises is redone by the checked interpreter.
 template <char cOperator, TKind Left, TKind Right, bool bNegate>
 Extended OperatorNode(const TQuickNode& Node, std::size_t iRow) {
     Extended rLeft, rRight;
-    if constexpr (Left != TKind::Node && Right == TKind::Node) {
-        rRight = Operand<Right>(Node.Right, iRow);
-        rLeft = Operand<Left>(Node.Left, iRow);
-    } else {
-        rLeft = Operand<Left>(Node.Left, iRow);
-        rRight = Operand<Right>(Node.Right, iRow);
-    }
+    Operands<Left, Right>(Node, iRow, rLeft, rRight);
     return Signed(Apply<cOperator>(rLeft, rRight), bNegate);
 }
 
@@ -86,27 +93,50 @@ Extended WholePowerNode(const TQuickNode& Node, std::size_t iRow) {
     return Signed(WholePower<Power, Left>(Node, iRow), bNegate);
 }
 
-template <TWholePower Power, TKind Left>
-TQuickEval PickWholePowerSign(bool bNegate) {
-    return bNegate ? &WholePowerNode<Power, Left, true> : &WholePowerNode<Power, Left, false>;
+// What a call node gives when its row needs the checked evaluation: a NaN made by an
+// invalid operation, whose flag the run finds afterwards even where the value itself
+// is dropped (a power 0 discards its base).
+[[gnu::cold, gnu::noinline]] Extended NeedsCheckedRun() {
+    volatile Extended rZero = 0;
+    return rZero / rZero;
 }
 
-template <TWholePower Power>
-TQuickEval PickWholePowerBase(TKind Left, bool bNegate) {
-    switch (Left) {
-        case TKind::Node: return PickWholePowerSign<Power, TKind::Node>(bNegate);
-        case TKind::Bound: return PickWholePowerSign<Power, TKind::Bound>(bNegate);
-        case TKind::Constant: return PickWholePowerSign<Power, TKind::Constant>(bNegate);
-    }
-    return nullptr;
+// Whether a call's arguments fail one of its domain tests.
+bool OutOfDomain(const TPureCall& Call, Extended rFirst, Extended rSecond) {
+    const Extended Arguments[] = {0, rFirst, rSecond};  // by position; 0 where none
+    for (const TDomainTest& Test : Call.Tests)
+        if (Test.Fails(Arguments[Test.iPosition], Arguments[Test.iOther])) return true;
+    return false;
 }
 
-TQuickEval PickWholePower(int iExponent, TKind Left, bool bNegate) {
-    switch (iExponent) {
-        case 0: return PickWholePowerBase<TWholePower::Zero>(Left, bNegate);
-        case 1: return PickWholePowerBase<TWholePower::One>(Left, bNegate);
-        case 2: return PickWholePowerBase<TWholePower::Square>(Left, bNegate);
-        default: return PickWholePowerBase<TWholePower::Other>(Left, bNegate);
+// Whether an argument may not be handed to a routine, which takes finite numbers
+// only. A bound value was tested before the run, and constants are finite (the parser
+// makes no others); a subtree gives a value that is not finite only where a flag is
+// up already.
+template <TKind Kind>
+bool NotFinite(Extended rValue) {
+    if constexpr (Kind == TKind::Node) return !std::isfinite(rValue);
+    else return false;
+}
+
+// A call of a pure routine with iArity arguments, First and Second; bTested: it has
+// domain tests.
+template <int iArity, TKind First, TKind Second, bool bTested, bool bNegate>
+Extended CallNode(const TQuickNode& Node, std::size_t iRow) {
+    const TPureCall& Call = *Node.pCall;
+    if constexpr (iArity == 0) {
+        return Signed(Call.Nullary(), bNegate);
+    } else if constexpr (iArity == 1) {
+        const Extended x = Operand<First>(Node.Left, iRow);
+        if (NotFinite<First>(x) || (bTested && OutOfDomain(Call, x, 0))) [[unlikely]]
+            return NeedsCheckedRun();
+        return Signed(Call.Unary(x), bNegate);
+    } else {
+        Extended x, y;
+        Operands<First, Second>(Node, iRow, x, y);
+        if (NotFinite<First>(x) || NotFinite<Second>(y) || (bTested && OutOfDomain(Call, x, y))) [[unlikely]]
+            return NeedsCheckedRun();
+        return Signed(Call.Binary(x, y), bNegate);
     }
 }
 
@@ -115,39 +145,78 @@ Extended LeafNode(const TQuickNode& Node, std::size_t iRow) {
     return Signed(Operand<Kind>(Node.Left, iRow), bNegate);
 }
 
-template <char cOperator, TKind Left, TKind Right>
-TQuickEval PickSign(bool bNegate) {
-    return bNegate ? &OperatorNode<cOperator, Left, Right, true>
-                   : &OperatorNode<cOperator, Left, Right, false>;
-}
-
-template <char cOperator, TKind Left>
-TQuickEval PickRight(TKind Right, bool bNegate) {
-    switch (Right) {
-        case TKind::Node: return PickSign<cOperator, Left, TKind::Node>(bNegate);
-        case TKind::Bound: return PickSign<cOperator, Left, TKind::Bound>(bNegate);
-        case TKind::Constant: return PickSign<cOperator, Left, TKind::Constant>(bNegate);
+// The node functions are picked by turning each run-time choice into a compile-time
+// one: Pick is a lambda templated on the kind, or on the flag.
+template <class F>
+TQuickEval ByKind(TKind Kind, F Pick) {
+    switch (Kind) {
+        case TKind::Node: return Pick.template operator()<TKind::Node>();
+        case TKind::Bound: return Pick.template operator()<TKind::Bound>();
+        case TKind::Constant: return Pick.template operator()<TKind::Constant>();
     }
     return nullptr;
+}
+
+template <class F>
+TQuickEval ByFlag(bool bFlag, F Pick) {
+    return bFlag ? Pick.template operator()<true>() : Pick.template operator()<false>();
 }
 
 template <char cOperator>
-TQuickEval PickLeft(TKind Left, TKind Right, bool bNegate) {
-    switch (Left) {
-        case TKind::Node: return PickRight<cOperator, TKind::Node>(Right, bNegate);
-        case TKind::Bound: return PickRight<cOperator, TKind::Bound>(Right, bNegate);
-        case TKind::Constant: return PickRight<cOperator, TKind::Constant>(Right, bNegate);
-    }
-    return nullptr;
+TQuickEval PickOperatorFor(TKind Left, TKind Right, bool bNegate) {
+    return ByKind(Left, [=]<TKind L>() {
+        return ByKind(Right, [=]<TKind R>() {
+            return ByFlag(bNegate, []<bool N>() { return &OperatorNode<cOperator, L, R, N>; });
+        });
+    });
 }
 
 TQuickEval PickOperator(char cOperator, TKind Left, TKind Right, bool bNegate) {
     switch (cOperator) {
-        case '+': return PickLeft<'+'>(Left, Right, bNegate);
-        case '-': return PickLeft<'-'>(Left, Right, bNegate);
-        case '*': return PickLeft<'*'>(Left, Right, bNegate);
-        case '/': return PickLeft<'/'>(Left, Right, bNegate);
-        default: return PickLeft<'^'>(Left, Right, bNegate);
+        case '+': return PickOperatorFor<'+'>(Left, Right, bNegate);
+        case '-': return PickOperatorFor<'-'>(Left, Right, bNegate);
+        case '*': return PickOperatorFor<'*'>(Left, Right, bNegate);
+        case '/': return PickOperatorFor<'/'>(Left, Right, bNegate);
+        default: return PickOperatorFor<'^'>(Left, Right, bNegate);
+    }
+}
+
+template <TWholePower Power>
+TQuickEval PickWholePowerFor(TKind Left, bool bNegate) {
+    return ByKind(Left, [=]<TKind L>() {
+        return ByFlag(bNegate, []<bool N>() { return &WholePowerNode<Power, L, N>; });
+    });
+}
+
+TQuickEval PickWholePower(int iExponent, TKind Left, bool bNegate) {
+    switch (iExponent) {
+        case 0: return PickWholePowerFor<TWholePower::Zero>(Left, bNegate);
+        case 1: return PickWholePowerFor<TWholePower::One>(Left, bNegate);
+        case 2: return PickWholePowerFor<TWholePower::Square>(Left, bNegate);
+        default: return PickWholePowerFor<TWholePower::Other>(Left, bNegate);
+    }
+}
+
+// Kinds past a call's arguments are taken as constants, which it never reads.
+template <int iArity>
+TQuickEval PickCallFor(TKind First, TKind Second, bool bTested, bool bNegate) {
+    if (iArity < 2) Second = TKind::Constant;
+    if (iArity < 1) First = TKind::Constant;
+    return ByKind(First, [=]<TKind A>() {
+        return ByKind(Second, [=]<TKind B>() {
+            return ByFlag(bTested, [=]<bool T>() {
+                return ByFlag(bNegate, []<bool N>() { return &CallNode<iArity, A, B, T, N>; });
+            });
+        });
+    });
+}
+
+TQuickEval PickCall(const TPureCall& Call, TKind First, TKind Second, bool bNegate) {
+    const bool bTested = !Call.Tests.empty();
+    switch (Call.Arity()) {
+        case 0: return PickCallFor<0>(First, Second, bTested, bNegate);
+        case 1: return PickCallFor<1>(First, Second, bTested, bNegate);
+        default: return PickCallFor<2>(First, Second, bTested, bNegate);
     }
 }
 
@@ -166,15 +235,48 @@ bool HasConstantRight(TOpcode Opcode) {
 }
 bool HasConstantLeft(TOpcode Opcode) { return Opcode >= TOpcode::ConstantPlus; }
 
+// Whether a pure call's node can stand for the call In: it has exactly the routine's
+// count of arguments, all of them numbers written out (no string, none left empty),
+// and its domain tests read only those.
+bool IsQuickCall(const TInstruction& In) {
+    if (!In.pPure) return false;
+    const int iArity = In.pPure->Arity();
+    if (In.pTie->iParCount != iArity) return false;
+    for (const rParam& Arg : In.pTie->arrParams)
+        if (Arg.bIsString || !Arg.pTie) return false;
+    for (const TDomainTest& Test : In.pPure->Tests)
+        if (Test.iPosition < 1 || Test.iPosition > iArity || Test.iOther < 0 || Test.iOther > iArity)
+            return false;
+    return true;
+}
+
 }  // namespace
 
+bool TQuickForm::Takes(std::span<const TInstruction> Code) {
+    return std::all_of(Code.begin(), Code.end(), [](const TInstruction& In) {
+        switch (In.Opcode) {
+            case TOpcode::Read: return false;
+            case TOpcode::CallLeaf:
+            case TOpcode::Call: return In.pPure != nullptr;
+            default: return true;
+        }
+    });
+}
+
 TQuickForm::TQuickForm(std::span<const TInstruction> Code) {
+    if (!Takes(Code)) return;
     // At most one node per instruction, so that nodes never move while pointed at.
     FNodes.reserve(Code.size() + 1);
     std::vector<TPending> Stack;
-    const auto AddNode = [&](const TQuickNode& Node, int iDepth) {
-        Stack.push_back({{&FNodes.emplace_back(Node), nullptr, 0}, TKind::Node, iDepth});
-        return iDepth <= kMaxDepth;
+    // Adds Node over operands whose deepest subtree is iDepth deep; a node of constants
+    // alone becomes a constant where it evaluates cleanly.
+    const auto AddNode = [&](const TQuickNode& Node, int iDepth, bool bConstants) {
+        if (const std::optional<Extended> rValue = bConstants ? Folded(Node) : std::nullopt) {
+            Stack.push_back(ConstantOperand(*rValue));
+            return true;
+        }
+        Stack.push_back({{&FNodes.emplace_back(Node), nullptr, 0}, TKind::Node, iDepth + 1});
+        return iDepth < kMaxDepth;
     };
     const auto Pop = [&] {
         const TPending Top = Stack.back();
@@ -189,20 +291,32 @@ TQuickForm::TQuickForm(std::span<const TInstruction> Code) {
             if (std::find(FInputs.begin(), FInputs.end(), In.pBound) == FInputs.end())
                 FInputs.push_back(In.pBound);
             const TQuickOperand Column{nullptr, In.pBound, 0};
-            if (In.bNegate) bShallow = AddNode({&LeafNode<TKind::Bound, true>, Column, {}, 0}, 1);
+            if (In.bNegate) bShallow = AddNode({&LeafNode<TKind::Bound, true>, Column, {}}, 0, false);
             else Stack.push_back({Column, TKind::Bound, 0});
         } else if (In.Opcode >= TOpcode::Add) {
             const TPending Right = HasConstantRight(In.Opcode) ? ConstantOperand(In.rValue) : Pop();
             const TPending Left = HasConstantLeft(In.Opcode) ? ConstantOperand(In.rValue) : Pop();
-            TQuickNode Node{nullptr, Left.Operand, Right.Operand, 0};
+            TQuickNode Node{nullptr, Left.Operand, Right.Operand};
             const char cOperator = OperatorOf(In.Opcode);
             if (cOperator == '^' && Right.Kind == TKind::Constant &&
                 rtl::IsWholeExponent(Right.Operand.rValue, Node.iExponent))
                 Node.Eval = PickWholePower(Node.iExponent, Left.Kind, In.bNegate);
             else Node.Eval = PickOperator(cOperator, Left.Kind, Right.Kind, In.bNegate);
-            bShallow = AddNode(Node, std::max(Left.iDepth, Right.iDepth) + 1);
+            bShallow = AddNode(Node, std::max(Left.iDepth, Right.iDepth),
+                               Left.Kind == TKind::Constant && Right.Kind == TKind::Constant);
+        } else if (In.Opcode == TOpcode::CallStart) {
+            continue;  // a pure call is always answered: its node comes with its Call
         } else {
-            return;  // a variable or a call: not for this form
+            if (!IsQuickCall(In)) return;
+            // The first argument is on top; past the arguments, constants never read.
+            TPending Arguments[2] = {ConstantOperand(0), ConstantOperand(0)};
+            for (int i = 0; i < In.pPure->Arity(); ++i) Arguments[i] = Pop();
+            const TPending &First = Arguments[0], &Second = Arguments[1];
+            TQuickNode Node{PickCall(*In.pPure, First.Kind, Second.Kind, In.bNegate), First.Operand,
+                            Second.Operand};
+            Node.pCall = In.pPure;
+            bShallow = AddNode(Node, std::max(First.iDepth, Second.iDepth),
+                               First.Kind == TKind::Constant && Second.Kind == TKind::Constant);
         }
         if (!bShallow) return;
     }
@@ -212,9 +326,21 @@ TQuickForm::TQuickForm(std::span<const TInstruction> Code) {
     else
         FRoot = &FNodes.emplace_back(TQuickNode{
             Root.Kind == TKind::Bound ? &LeafNode<TKind::Bound, false> : &LeafNode<TKind::Constant, false>,
-            Root.Operand,
-            {},
-            0});
+            Root.Operand});
+}
+
+std::optional<Extended> TQuickForm::Folded(const TQuickNode& Node) {
+    // The status flags are left as they were found: only this evaluation's are read.
+    std::fexcept_t Before;
+    std::fegetexceptflag(&Before, FE_ALL_EXCEPT);
+    ClearNotFinite();
+    std::optional<Extended> rFolded;
+    try {
+        const Extended rValue = Node.Eval(Node, 0);
+        if (!NotFiniteRaised() && std::isfinite(rValue)) rFolded = rValue;
+    } catch (const rtl::EMathError&) {}
+    std::fesetexceptflag(&Before, FE_ALL_EXCEPT);
+    return rFolded;
 }
 
 void TQuickForm::ClearNotFinite() { std::feclearexcept(FE_OVERFLOW | FE_INVALID | FE_DIVBYZERO); }
