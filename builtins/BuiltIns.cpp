@@ -115,12 +115,20 @@ void Call(const TBuiltIn& Row, std::span<const rParam> arrPar, int ParCount, int
 }
 
 TBuiltIn OneNumber(TBuiltInSignature Signature, TUnary Routine, std::vector<TDomainTest> Domain) {
-    return {Signature, {}, true, 1, 1, {{N, 1, 1}}, std::move(Domain), [Routine](TCallArguments& Args) {
-                return Routine(Args.Number(1));
-            }};
+    core::TPureCall Pure{nullptr, Routine, nullptr, Domain};
+    return {Signature,
+            {},
+            true,
+            1,
+            1,
+            {{N, 1, 1}},
+            std::move(Domain),
+            [Routine](TCallArguments& Args) { return Routine(Args.Number(1)); },
+            std::move(Pure)};
 }
 
 TBuiltIn TwoNumbers(TBuiltInSignature Signature, TBinary Routine, std::vector<TDomainTest> Domain) {
+    core::TPureCall Pure{nullptr, nullptr, Routine, Domain};
     return {Signature,
             {},
             true,
@@ -128,7 +136,13 @@ TBuiltIn TwoNumbers(TBuiltInSignature Signature, TBinary Routine, std::vector<TD
             2,
             {{N, 1, 1}, {N, 2, 2}},
             std::move(Domain),
-            [Routine](TCallArguments& Args) { return Routine(Args.Number(1), Args.Number(2)); }};
+            [Routine](TCallArguments& Args) { return Routine(Args.Number(1), Args.Number(2)); },
+            std::move(Pure)};
+}
+
+TBuiltIn Impure(TBuiltIn Row) {
+    Row.Pure = {};
+    return Row;
 }
 
 TBuiltIn Numbers(TBuiltInSignature Signature, std::function<Extended(TCallArguments& Args)> Compute) {
@@ -137,8 +151,9 @@ TBuiltIn Numbers(TBuiltInSignature Signature, std::function<Extended(TCallArgume
 
 namespace {
 
-TBuiltIn Constant(TBuiltInSignature Signature, std::function<Extended()> Value) {
-    return {Signature, {}, false, 0, kUnbounded, {}, {}, [Value](TCallArguments&) { return Value(); }};
+TBuiltIn Constant(TBuiltInSignature Signature, TNullary Value) {
+    return {Signature, {}, false, 0, kUnbounded, {}, {}, [Value](TCallArguments&) { return Value(); },
+            {Value}};
 }
 
 TBuiltIn Rounding(TBuiltInSignature Signature, int (*Routine)(Extended)) {
@@ -224,7 +239,7 @@ std::vector<TBuiltIn> MakeBuiltIns() {
         ListOf({"PopnVariance", "x1; x2; ..."}, rtl::PopnVariance),
         ListOf({"TotalVariance", "x1; x2; ..."}, rtl::TotalVariance),
         ListOf({"Norm", "x1; x2; ..."}, rtl::Norm),
-        TwoNumbers({"RandG", "mean; standard deviation"}, rtl::RandG),
+        Impure(TwoNumbers({"RandG", "mean; standard deviation"}, rtl::RandG)),
         Financial({"DoubleDecliningBalance", "cost; salvage; life; period"}, 4,
                   {{N, 1, kLast}, {W, 3, 3}, {W, 4, 4}},
                   [](TCallArguments& a) {
@@ -297,7 +312,7 @@ std::vector<TBuiltIn> MakeBuiltIns() {
                       return rtl::SYDDepreciation(a.Number(1), a.Number(2), a.Whole(3), a.Whole(4));
                   }),
         Constant({"Pi", ""}, [] { return rtl::Pi; }),
-        Constant({"Random", ""}, [] { return rtl::Random(); }),
+        Impure(Constant({"Random", ""}, rtl::Random)),
     };
     for (TBuiltIn& row : rows) row.sUpperName = rtl::UpperCase(row.Signature.sName);
     return rows;

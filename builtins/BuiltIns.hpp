@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "builtins/FunctionCodes.hpp"
+#include "engine/core/ResolvedCall.hpp"
 #include "engine/core/Tie.hpp"
 #include "framework/base/Types.hpp"
 #include "framework/math/Finance.hpp"
@@ -49,12 +50,7 @@ struct TKindTest {
 
 // Fails(value at iPosition, value at iOther) gives iCode; iOther 0 for a test of one
 // argument. Skipped when a position lies beyond the arguments written.
-struct TDomainTest {
-    int iPosition;
-    int iOther;
-    bool (*Fails)(rtl::Extended rFirst, rtl::Extended rSecond);
-    int iCode;
-};
+using core::TDomainTest;
 
 // A call's arguments in the forms the routines take them. Lists go through one buffer
 // of doubles that belongs to the call and is released with it, however the call ends.
@@ -86,14 +82,20 @@ struct TBuiltIn {
     std::vector<TKindTest> KindTests;
     std::vector<TDomainTest> DomainTests;
     std::function<rtl::Extended(TCallArguments& Args)> Compute;
+    // Compute's routine with DomainTests, for a row of one or two numbers or a constant
+    // whose value depends on its numbers alone. Empty for every other row.
+    core::TPureCall Pure{};
 };
 
 // The row shapes the catalogues are written in.
 using TUnary = rtl::Extended (*)(rtl::Extended);
 using TBinary = rtl::Extended (*)(rtl::Extended, rtl::Extended);
+using TNullary = rtl::Extended (*)();
 inline constexpr int kUnbounded = INT_MAX;
 TBuiltIn OneNumber(TBuiltInSignature Signature, TUnary Routine, std::vector<TDomainTest> Domain = {});
 TBuiltIn TwoNumbers(TBuiltInSignature Signature, TBinary Routine, std::vector<TDomainTest> Domain = {});
+// A row whose value differs from call to call: it has no pure routine.
+TBuiltIn Impure(TBuiltIn Row);
 // At least one number, no maximum; Compute reads them through its arguments.
 TBuiltIn Numbers(TBuiltInSignature Signature, std::function<rtl::Extended(TCallArguments& Args)> Compute);
 

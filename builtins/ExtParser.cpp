@@ -53,6 +53,12 @@ const void* TExtParser::FindBuildIn(const std::string& sUpperName) const {
     return builtins::FindBuiltIn(sUpperName);
 }
 
+const core::TPureCall* TExtParser::PureBuildIn(const void* pBuildIn) const {
+    if (typeid(*this) != typeid(TExtParser)) return nullptr;
+    const core::TPureCall& Pure = static_cast<const TBuiltIn*>(pBuildIn)->Pure;
+    return Pure.Exists() ? &Pure : nullptr;
+}
+
 void TExtParser::CallBuildIn(const void* pBuildIn, std::span<const rParam> arrPar, int ParCount,
                              int& iErrCode, rtl::Extended& Result) {
     builtins::Call(*static_cast<const TBuiltIn*>(pBuildIn), arrPar, ParCount, iErrCode, Result);

@@ -45,6 +45,9 @@ protected:
     const void* FindBuildIn(const std::string& sUpperName) const override;
     void CallBuildIn(const void* pBuildIn, std::span<const rParam> arrPar, int ParCount, int& iErrCode,
                      rtl::Extended& Result) override;
+    // Only for a handle of this very class's FindBuildIn, and only for rows whose
+    // value depends on their numbers alone (not Random, not lists or whole numbers).
+    const core::TPureCall* PureBuildIn(const void* pBuildIn) const override;
 };
 
 }  // namespace quorix

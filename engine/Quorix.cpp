@@ -60,6 +60,13 @@ void TQuorix::GetFunBuildIn(const std::string&, std::span<const rParam>, int, in
 
 const void* TQuorix::FindBuildIn(const std::string&) const { return nullptr; }
 
+const core::TPureCall* TQuorix::PureBuildIn(const void*) const { return nullptr; }
+
+core::TResolvedCall TQuorix::ResolveCall(const TTie& Tie) const {
+    const void* pBuildIn = Tie.bBuildIn ? FindBuildIn(Tie.sUpperName) : nullptr;
+    return {pBuildIn, pBuildIn ? PureBuildIn(pBuildIn) : nullptr};
+}
+
 void TQuorix::CallBuildIn(const void*, std::span<const rParam>, int, int&, rtl::Extended& Result) {
     Result = 0;
 }

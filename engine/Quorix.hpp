@@ -67,6 +67,10 @@ protected:
     virtual const void* FindBuildIn(const std::string& sUpperName) const;
     virtual void CallBuildIn(const void* pBuildIn, std::span<const rParam> arrPar, int ParCount,
                              int& iErrCode, rtl::Extended& Result);
+    // The pure routine (see engine/core/ResolvedCall.hpp) that a handle FindBuildIn
+    // gave computes by, which a handler-free text may run directly in place of
+    // CallBuildIn; nil (the default) to have every call go through CallBuildIn.
+    virtual const core::TPureCall* PureBuildIn(const void* pBuildIn) const;
     void AddBuildInFun(const std::string& sName);
 
     // The component's own steps. InternalParse parses sText, which starts at iOffset
@@ -86,6 +90,7 @@ protected:
     // tree's compiled program.
     virtual rtl::Extended EvaluateTree();
     void ReadUsedFun(TTie* pTie) override;
+    core::TResolvedCall ResolveCall(const TTie& Tie) const override;
 
 private:
     struct TParseRules;

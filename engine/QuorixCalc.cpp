@@ -83,8 +83,6 @@ rtl::Extended TQuorix::EvaluateTree() {
     core::TProgram& Program = LinkedProgram();
     if (const rtl::Extended rValue = Program.RunQuick(FRow); !std::isnan(rValue)) [[likely]]
         return rValue;
-    Program.ResolveCalls(
-        [this](const TTie& Tie) { return Tie.bBuildIn ? FindBuildIn(Tie.sUpperName) : nullptr; });
     TEvalRules Rules(*this);
     return Program.Run(Rules, FRow);
 }

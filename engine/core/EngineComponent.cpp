@@ -61,9 +61,11 @@ void TEngineComponent::Bind(const std::string& sName, const rtl::Extended* pValu
 
 TProgram& TEngineComponent::LinkedProgram() {
     TProgram& Program = FProgram.Of(FRoot);
-    Program.Link(FBindings);
+    Program.Link(FBindings, [this](const TTie& Tie) { return ResolveCall(Tie); });
     return Program;
 }
+
+TResolvedCall TEngineComponent::ResolveCall(const TTie&) const { return {}; }
 
 void TEngineComponent::ReportError(int iPos, int iErrCode) {
     if (FRowError == 0) FRowError = iErrCode;

@@ -16,6 +16,7 @@
 #include "engine/core/Bindings.hpp"
 #include "engine/core/Errors.hpp"
 #include "engine/core/ProgramCache.hpp"
+#include "engine/core/ResolvedCall.hpp"
 #include "engine/core/Retired.hpp"
 #include "engine/core/Rows.hpp"
 #include "engine/core/Tie.hpp"
@@ -106,6 +107,10 @@ protected:
     bool IsBoundName(const std::string& sName) const { return FBindings.Find(sName) != nullptr; }
     // The program of the present tree, its names pointed at the present bindings.
     TProgram& LinkedProgram();
+    // What the call at Tie (or the name without arguments, when not bound) resolves
+    // to, asked once per compiled program: by default nothing, so that every call goes
+    // to the flavour's rules by name.
+    virtual TResolvedCall ResolveCall(const TTie& Tie) const;
     // A parser with a flavour's Rules over one copy of sText, which the nodes made from
     // it share (see Parser.hpp).
     template <class TRules>

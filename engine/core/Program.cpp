@@ -83,7 +83,6 @@ TProgram::TProgram(TTie* pRoot, TBareName BareName)
             Push();
             Finish(iStart);
         } else {
-            FHasCalls = true;
             Emit(TOpcode::CallStart, pNode);
             Stack.push_back({pNode, iStart, pNode->iParCount});
         }
@@ -128,15 +127,13 @@ TProgram::TProgram(TTie* pRoot, TBareName BareName)
 
 void TProgram::Relink(const TBindings& Bindings) {
     FLinked = Bindings.Version();
-    bool bQuick = !FHasCalls;
     for (const uint32_t iName : FNames) {
         TInstruction& In = FCode[iName];
         In.pBound = Bindings.Find(In.pTie->sName);
         In.Opcode = In.pBound ? TOpcode::Bound : FNameOpcode;
-        bQuick = bQuick && In.pBound;
     }
     FQuick.reset();
-    if (bQuick) {
+    if (TQuickForm::Takes(FCode)) {
         auto pQuick = std::make_unique<TQuickForm>(FCode);
         if (pQuick->Ready()) FQuick = std::move(pQuick);
     }

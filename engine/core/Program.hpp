@@ -13,6 +13,7 @@
 #include "engine/core/Arithmetic.hpp"
 #include "engine/core/Bindings.hpp"
 #include "engine/core/Evaluation.hpp"
+#include "engine/core/ResolvedCall.hpp"
 #include "engine/core/Tie.hpp"
 #include "framework/base/Types.hpp"
 #include "framework/math/Math.hpp"
@@ -50,6 +51,7 @@ struct TInstruction {
     TTie* pTie = nullptr;                   // the node, for names, calls and operators
     const rtl::Extended* pBound = nullptr;  // Bound: the value, or the start of its column
     const void* pResolved = nullptr;        // a call: what the flavour resolved it to, if anything
+    const TPureCall* pPure = nullptr;       // a call: the routine a quick form may run, if any
     // For an instruction that starts a subtree (Constant, Read, Bound, CallLeaf,
     // CallStart):
     // the index just past the outermost subtree that starts here, where an evaluation
@@ -72,9 +74,14 @@ public:
     const TTie* Root() const { return FRoot; }
 
     // Points the names without arguments at their bound values, the others back at
-    // their handlers. Does nothing while the bindings stay as last linked.
-    void Link(const TBindings& Bindings) {
-        if (FLinked != Bindings.Version()) Relink(Bindings);
+    // their handlers. Does nothing while the bindings stay as last linked. At the first
+    // link, Resolve(node), giving a TResolvedCall, resolves every call once for the
+    // program's life; the handle reaches the rules' Call with the node.
+    template <class F>
+    void Link(const TBindings& Bindings, F&& Resolve) {
+        if (FLinked == Bindings.Version()) return;
+        if (!FResolved) ResolveCalls(Resolve);
+        Relink(Bindings);
     }
 
     // Runs the program with the flavour's rules, which evaluate as WalkTree does with
@@ -83,21 +90,9 @@ public:
     template <EvaluationRules TRules>
     rtl::Extended Run(TRules& Rules, std::size_t iRow = 0);
 
-    // Has Find(node) resolve every call once, for the program's life; what it returns
-    // reaches the rules' Call with the node.
-    template <class F>
-    void ResolveCalls(F&& Find) {
-        if (FResolved) return;
-        FResolved = true;
-        for (TInstruction& In : FCode)
-            if (In.Opcode == TOpcode::Call) In.pResolved = Find(*In.pTie);
-        // Names without arguments are calls too when not bound, whatever they are now.
-        if (FNameOpcode == TOpcode::CallLeaf)
-            for (const uint32_t iName : FNames) FCode[iName].pResolved = Find(*FCode[iName].pTie);
-    }
-
     // Whether the linked program has a quick form (QuickForm.hpp): only constants,
-    // bound names and operators, not nested too deep. No handler is then called.
+    // bound names, operators and calls resolved to pure routines with numeric
+    // arguments, not nested too deep. No handler is then called.
     bool IsQuick() const { return FQuick != nullptr; }
     // Evaluates a quick program at iRow without testing each step. A NaN, which no
     // quick run that succeeds gives, when there is no quick form or the row needs Run,
@@ -110,6 +105,20 @@ public:
     bool RunQuickRows(std::size_t iFirst, std::size_t nRows, rtl::Extended* pResults) const;
 
 private:
+    template <class F>
+    void ResolveCalls(F& Resolve) {
+        FResolved = true;
+        const auto Take = [&Resolve](TInstruction& In) {
+            const TResolvedCall Resolved = Resolve(*In.pTie);
+            In.pResolved = Resolved.pHandle;
+            In.pPure = Resolved.pPure;
+        };
+        for (TInstruction& In : FCode)
+            if (In.Opcode == TOpcode::Call) Take(In);
+        // Names without arguments are calls too when not bound, whatever they are now.
+        if (FNameOpcode == TOpcode::CallLeaf)
+            for (const uint32_t iName : FNames) Take(FCode[iName]);
+    }
     void Relink(const TBindings& Bindings);
     // Runs from instruction p on, pTop one past the top value; bFailed: the
     // evaluation has failed.
@@ -122,7 +131,6 @@ private:
     std::unique_ptr<TQuickForm> FQuick;  // of the linked program, when it has one
     std::vector<uint32_t> FNames;        // where the names without arguments are
     TOpcode FNameOpcode;                 // how they are read when not bound
-    bool FHasCalls = false;
     bool FResolved = false;
     uint64_t FLinked = 0;  // the bindings' version last linked
 };

@@ -4,6 +4,7 @@
 #include <cfenv>
 #include <cfloat>
 #include <cmath>
+#include <optional>
 #include <type_traits>
 
 #include "engine/core/Arithmetic.hpp"
@@ -32,6 +33,8 @@ Extended Squared(Extended x) {
 
 // The kinds of operand, the constants last.
 enum class TKind { Node, Bound, Constant, Double };
+
+constexpr bool IsConstant(TKind Kind) { return Kind >= TKind::Constant; }
 
 // A node's function is written once over its lane type V: one row (Extended) or two
 // (TQuickPair), whose every operation acts on each row alone.
@@ -85,6 +88,21 @@ V SignedRows(V Value, bool bNegate) {
     return EachRow([bNegate](Extended r) { return Signed(r, bNegate); }, Value);
 }
 
+// Both operands of a node. A subtree on the right is evaluated first when the left
+// operand is a leaf, so that no value waits in memory across its call. The order is
+// free: nothing observable happens in a run, and a run that raises is redone by the
+// checked interpreter.
+template <class V, TKind Left, TKind Right>
+void Operands(const TQuickNode& Node, std::size_t iRow, V& Lhs, V& Rhs) {
+    if constexpr (Left != TKind::Node && Right == TKind::Node) {
+        Rhs = Operand<V, Right>(Node.Right, iRow);
+        Lhs = Operand<V, Left>(Node.Left, iRow);
+    } else {
+        Lhs = Operand<V, Left>(Node.Left, iRow);
+        Rhs = Operand<V, Right>(Node.Right, iRow);
+    }
+}
+
 template <char cOperator>
 Extended Apply(Extended rLeft, Extended rRight) {
     if constexpr (cOperator == '+') return rLeft + rRight;
@@ -94,19 +112,10 @@ Extended Apply(Extended rLeft, Extended rRight) {
     else return rtl::Power(rLeft, rRight);
 }
 
-// A subtree on the right is evaluated first when the left operand is a leaf, so that
-// no value waits in memory across its call. The order is free: nothing observable
-// happens in a run, and a run that raises is redone by the checked interpreter.
 template <class V, char cOperator, TKind Left, TKind Right, bool bNegate>
 V OperatorNode(const TQuickNode& Node, std::size_t iRow) {
     V Lhs, Rhs;
-    if constexpr (Left != TKind::Node && Right == TKind::Node) {
-        Rhs = Operand<V, Right>(Node.Right, iRow);
-        Lhs = Operand<V, Left>(Node.Left, iRow);
-    } else {
-        Lhs = Operand<V, Left>(Node.Left, iRow);
-        Rhs = Operand<V, Right>(Node.Right, iRow);
-    }
+    Operands<V, Left, Right>(Node, iRow, Lhs, Rhs);
     return SignedRows(EachRow([](Extended l, Extended r) { return Apply<cOperator>(l, r); }, Lhs, Rhs),
                       bNegate);
 }
@@ -145,6 +154,60 @@ V WholePowerNode(const TQuickNode& Node, std::size_t iRow) {
     return SignedRows(WholePower<V, Power, Left>(Node, iRow), bNegate);
 }
 
+// What a call node gives when its row needs the checked evaluation: a NaN made by an
+// invalid operation, whose flag the run finds afterwards even where the value itself
+// is dropped (a power 0 discards its base).
+[[gnu::cold, gnu::noinline]] Extended NeedsCheckedRun() {
+    volatile Extended rZero = 0;
+    return rZero / rZero;
+}
+
+// Whether a call's arguments fail one of its domain tests.
+bool OutOfDomain(const TPureCall& Call, Extended rFirst, Extended rSecond) {
+    const Extended Arguments[] = {0, rFirst, rSecond};  // by position; 0 where none
+    for (const TDomainTest& Test : Call.Tests)
+        if (Test.Fails(Arguments[Test.iPosition], Arguments[Test.iOther])) return true;
+    return false;
+}
+
+// Whether an argument may not be handed to a routine, which takes finite numbers
+// only. A bound value was tested before the run, and constants are finite (the parser
+// makes no others); a subtree gives a value that is not finite only where a flag is
+// up already.
+template <TKind Kind>
+bool NotFinite(Extended rValue) {
+    if constexpr (Kind == TKind::Node) return !std::isfinite(rValue);
+    else return false;
+}
+
+// One row's call of a pure routine with iArity arguments, x and y; bTested: it has
+// domain tests.
+template <int iArity, TKind First, TKind Second, bool bTested>
+Extended CallRow(const TPureCall& Call, Extended x, Extended y) {
+    if constexpr (iArity == 0) return Call.Nullary();
+    else if constexpr (iArity == 1) {
+        if (NotFinite<First>(x) || (bTested && OutOfDomain(Call, x, 0))) [[unlikely]]
+            return NeedsCheckedRun();
+        return Call.Unary(x);
+    } else {
+        if (NotFinite<First>(x) || NotFinite<Second>(y) || (bTested && OutOfDomain(Call, x, y))) [[unlikely]]
+            return NeedsCheckedRun();
+        return Call.Binary(x, y);
+    }
+}
+
+template <class V, int iArity, TKind First, TKind Second, bool bTested, bool bNegate>
+V CallNode(const TQuickNode& Node, std::size_t iRow) {
+    const TPureCall& Call = *Node.pCall;
+    V x = Splat<V>(0), y = Splat<V>(0);
+    if constexpr (iArity == 1) x = Operand<V, First>(Node.Left, iRow);
+    else if constexpr (iArity == 2) Operands<V, First, Second>(Node, iRow, x, y);
+    const auto Row = [&Call](Extended rFirst, Extended rSecond) {
+        return CallRow<iArity, First, Second, bTested>(Call, rFirst, rSecond);
+    };
+    return SignedRows(EachRow(Row, x, y), bNegate);
+}
+
 template <class V, TKind Kind, bool bNegate>
 V LeafNode(const TQuickNode& Node, std::size_t iRow) {
     return SignedRows(Operand<V, Kind>(Node.Left, iRow), bNegate);
@@ -156,89 +219,95 @@ struct TEvals {
     TQuickEvalPair EvalPair = nullptr;
 };
 
-template <TWholePower Power, TKind Left, bool bNegate>
-TEvals WholePowerEvals() {
-    return {&WholePowerNode<Extended, Power, Left, bNegate>,
-            &WholePowerNode<TQuickPair, Power, Left, bNegate>};
-}
-
-template <TWholePower Power, TKind Left>
-TEvals PickWholePowerSign(bool bNegate) {
-    return bNegate ? WholePowerEvals<Power, Left, true>() : WholePowerEvals<Power, Left, false>();
-}
-
-template <TWholePower Power>
-TEvals PickWholePowerBase(TKind Left, bool bNegate) {
-    switch (Left) {
-        case TKind::Node: return PickWholePowerSign<Power, TKind::Node>(bNegate);
-        case TKind::Bound: return PickWholePowerSign<Power, TKind::Bound>(bNegate);
-        case TKind::Constant:
-        case TKind::Double: return PickWholePowerSign<Power, TKind::Constant>(bNegate);
+// The node functions are picked by turning each run-time choice into a compile-time
+// one: Pick is a lambda templated on the kind, or on the flag.
+template <class F>
+TEvals ByKind(TKind Kind, F Pick) {
+    switch (Kind) {
+        case TKind::Node: return Pick.template operator()<TKind::Node>();
+        case TKind::Bound: return Pick.template operator()<TKind::Bound>();
+        case TKind::Constant: return Pick.template operator()<TKind::Constant>();
+        case TKind::Double: return Pick.template operator()<TKind::Double>();
     }
     return {};
 }
 
+template <class F>
+TEvals ByFlag(bool bFlag, F Pick) {
+    return bFlag ? Pick.template operator()<true>() : Pick.template operator()<false>();
+}
+
+template <char cOperator>
+TEvals PickOperatorFor(TKind Left, TKind Right, bool bNegate) {
+    return ByKind(Left, [=]<TKind L>() {
+        return ByKind(Right, [=]<TKind R>() {
+            return ByFlag(bNegate, []<bool N>() {
+                return TEvals{&OperatorNode<Extended, cOperator, L, R, N>,
+                              &OperatorNode<TQuickPair, cOperator, L, R, N>};
+            });
+        });
+    });
+}
+
+TEvals PickOperator(char cOperator, TKind Left, TKind Right, bool bNegate) {
+    switch (cOperator) {
+        case '+': return PickOperatorFor<'+'>(Left, Right, bNegate);
+        case '-': return PickOperatorFor<'-'>(Left, Right, bNegate);
+        case '*': return PickOperatorFor<'*'>(Left, Right, bNegate);
+        case '/': return PickOperatorFor<'/'>(Left, Right, bNegate);
+        default: return PickOperatorFor<'^'>(Left, Right, bNegate);
+    }
+}
+
+template <TWholePower Power>
+TEvals PickWholePowerFor(TKind Left, bool bNegate) {
+    // A constant base is read where it lies, as an Extended.
+    if (IsConstant(Left)) Left = TKind::Constant;
+    return ByKind(Left, [=]<TKind L>() {
+        return ByFlag(bNegate, []<bool N>() {
+            return TEvals{&WholePowerNode<Extended, Power, L, N>, &WholePowerNode<TQuickPair, Power, L, N>};
+        });
+    });
+}
+
 TEvals PickWholePower(int iExponent, TKind Left, bool bNegate) {
     switch (iExponent) {
-        case 0: return PickWholePowerBase<TWholePower::Zero>(Left, bNegate);
-        case 1: return PickWholePowerBase<TWholePower::One>(Left, bNegate);
-        case 2: return PickWholePowerBase<TWholePower::Square>(Left, bNegate);
-        default: return PickWholePowerBase<TWholePower::Other>(Left, bNegate);
+        case 0: return PickWholePowerFor<TWholePower::Zero>(Left, bNegate);
+        case 1: return PickWholePowerFor<TWholePower::One>(Left, bNegate);
+        case 2: return PickWholePowerFor<TWholePower::Square>(Left, bNegate);
+        default: return PickWholePowerFor<TWholePower::Other>(Left, bNegate);
+    }
+}
+
+// Kinds past a call's arguments are taken as constants, which it never reads.
+template <int iArity>
+TEvals PickCallFor(TKind First, TKind Second, bool bTested, bool bNegate) {
+    if (iArity < 2) Second = TKind::Constant;
+    if (iArity < 1) First = TKind::Constant;
+    return ByKind(First, [=]<TKind A>() {
+        return ByKind(Second, [=]<TKind B>() {
+            return ByFlag(bTested, [=]<bool T>() {
+                return ByFlag(bNegate, []<bool N>() {
+                    return TEvals{&CallNode<Extended, iArity, A, B, T, N>,
+                                  &CallNode<TQuickPair, iArity, A, B, T, N>};
+                });
+            });
+        });
+    });
+}
+
+TEvals PickCall(const TPureCall& Call, TKind First, TKind Second, bool bNegate) {
+    const bool bTested = !Call.Tests.empty();
+    switch (Call.Arity()) {
+        case 0: return PickCallFor<0>(First, Second, bTested, bNegate);
+        case 1: return PickCallFor<1>(First, Second, bTested, bNegate);
+        default: return PickCallFor<2>(First, Second, bTested, bNegate);
     }
 }
 
 template <TKind Kind, bool bNegate>
 TEvals LeafEvals() {
     return {&LeafNode<Extended, Kind, bNegate>, &LeafNode<TQuickPair, Kind, bNegate>};
-}
-
-template <char cOperator, TKind Left, TKind Right, bool bNegate>
-TEvals OperatorEvals() {
-    return {&OperatorNode<Extended, cOperator, Left, Right, bNegate>,
-            &OperatorNode<TQuickPair, cOperator, Left, Right, bNegate>};
-}
-
-template <char cOperator, TKind Left, TKind Right>
-TEvals PickSign(bool bNegate) {
-    return bNegate ? OperatorEvals<cOperator, Left, Right, true>()
-                   : OperatorEvals<cOperator, Left, Right, false>();
-}
-
-template <char cOperator, TKind Left>
-TEvals PickRight(TKind Right, bool bNegate) {
-    switch (Right) {
-        case TKind::Node: return PickSign<cOperator, Left, TKind::Node>(bNegate);
-        case TKind::Bound: return PickSign<cOperator, Left, TKind::Bound>(bNegate);
-        case TKind::Constant: return PickSign<cOperator, Left, TKind::Constant>(bNegate);
-        case TKind::Double: return PickSign<cOperator, Left, TKind::Double>(bNegate);
-    }
-    return {};
-}
-
-template <char cOperator>
-TEvals PickLeft(TKind Left, TKind Right, bool bNegate) {
-    switch (Left) {
-        case TKind::Node: return PickRight<cOperator, TKind::Node>(Right, bNegate);
-        case TKind::Bound: return PickRight<cOperator, TKind::Bound>(Right, bNegate);
-        case TKind::Constant: return PickRight<cOperator, TKind::Constant>(Right, bNegate);
-        case TKind::Double: return PickRight<cOperator, TKind::Double>(Right, bNegate);
-    }
-    return {};
-}
-
-TEvals PickOperator(char cOperator, TKind Left, TKind Right, bool bNegate) {
-    switch (cOperator) {
-        case '+': return PickLeft<'+'>(Left, Right, bNegate);
-        case '-': return PickLeft<'-'>(Left, Right, bNegate);
-        case '*': return PickLeft<'*'>(Left, Right, bNegate);
-        case '/': return PickLeft<'/'>(Left, Right, bNegate);
-        default: return PickLeft<'^'>(Left, Right, bNegate);
-    }
-}
-
-TQuickNode NodeOf(TEvals Evals, const TQuickOperand& Left, const TQuickOperand& Right = {},
-                  int iExponent = 0) {
-    return {Evals.Eval, Evals.EvalPair, Left, Right, iExponent};
 }
 
 // An operand while the form is built, with the depth of its subtree.
@@ -254,21 +323,59 @@ TPending ConstantOperand(Extended rValue) {
     return {{nullptr, nullptr, rValue, dValue}, Kind, 0};
 }
 
+TQuickNode NodeOf(TEvals Evals, const TQuickOperand& Left, const TQuickOperand& Right = {}, int iExponent = 0,
+                  const TPureCall* pCall = nullptr) {
+    return {Evals.Eval, Evals.EvalPair, Left, Right, iExponent, pCall};
+}
+
 // Which operands of an operator opcode come from its own instruction.
 bool HasConstantRight(TOpcode Opcode) {
     return Opcode >= TOpcode::AddConstant && Opcode <= TOpcode::PowerOfConstant;
 }
 bool HasConstantLeft(TOpcode Opcode) { return Opcode >= TOpcode::ConstantPlus; }
 
+// Whether a pure call's node can stand for the call In: it has exactly the routine's
+// count of arguments, all of them numbers written out (no string, none left empty),
+// and its domain tests read only those.
+bool IsQuickCall(const TInstruction& In) {
+    if (!In.pPure) return false;
+    const int iArity = In.pPure->Arity();
+    if (In.pTie->iParCount != iArity) return false;
+    for (const rParam& Arg : In.pTie->arrParams)
+        if (Arg.bIsString || !Arg.pTie) return false;
+    for (const TDomainTest& Test : In.pPure->Tests)
+        if (Test.iPosition < 1 || Test.iPosition > iArity || Test.iOther < 0 || Test.iOther > iArity)
+            return false;
+    return true;
+}
+
 }  // namespace
 
+bool TQuickForm::Takes(std::span<const TInstruction> Code) {
+    return std::all_of(Code.begin(), Code.end(), [](const TInstruction& In) {
+        switch (In.Opcode) {
+            case TOpcode::Read: return false;
+            case TOpcode::CallLeaf:
+            case TOpcode::Call: return In.pPure != nullptr;
+            default: return true;
+        }
+    });
+}
+
 TQuickForm::TQuickForm(std::span<const TInstruction> Code) {
+    if (!Takes(Code)) return;
     // At most one node per instruction, so that nodes never move while pointed at.
     FNodes.reserve(Code.size() + 1);
     std::vector<TPending> Stack;
-    const auto AddNode = [&](const TQuickNode& Node, int iDepth) {
-        Stack.push_back({{&FNodes.emplace_back(Node), nullptr, 0}, TKind::Node, iDepth});
-        return iDepth <= kMaxDepth;
+    // Adds Node over operands whose deepest subtree is iDepth deep; a node of constants
+    // alone becomes a constant where it evaluates cleanly.
+    const auto AddNode = [&](const TQuickNode& Node, int iDepth, bool bConstants) {
+        if (const std::optional<Extended> rValue = bConstants ? Folded(Node) : std::nullopt) {
+            Stack.push_back(ConstantOperand(*rValue));
+            return true;
+        }
+        Stack.push_back({{&FNodes.emplace_back(Node), nullptr, 0}, TKind::Node, iDepth + 1});
+        return iDepth < kMaxDepth;
     };
     const auto Pop = [&] {
         const TPending Top = Stack.back();
@@ -283,21 +390,32 @@ TQuickForm::TQuickForm(std::span<const TInstruction> Code) {
             if (std::find(FInputs.begin(), FInputs.end(), In.pBound) == FInputs.end())
                 FInputs.push_back(In.pBound);
             const TQuickOperand Column{nullptr, In.pBound, 0};
-            if (In.bNegate) bShallow = AddNode(NodeOf(LeafEvals<TKind::Bound, true>(), Column), 1);
+            if (In.bNegate) bShallow = AddNode(NodeOf(LeafEvals<TKind::Bound, true>(), Column), 0, false);
             else Stack.push_back({Column, TKind::Bound, 0});
         } else if (In.Opcode >= TOpcode::Add) {
             const TPending Right = HasConstantRight(In.Opcode) ? ConstantOperand(In.rValue) : Pop();
             const TPending Left = HasConstantLeft(In.Opcode) ? ConstantOperand(In.rValue) : Pop();
             const char cOperator = OperatorOf(In.Opcode);
             int iExponent = 0;
-            const TEvals Evals = cOperator == '^' && Right.Kind >= TKind::Constant &&
+            const TEvals Evals = cOperator == '^' && IsConstant(Right.Kind) &&
                                          rtl::IsWholeExponent(Right.Operand.rValue, iExponent)
                                      ? PickWholePower(iExponent, Left.Kind, In.bNegate)
                                      : PickOperator(cOperator, Left.Kind, Right.Kind, In.bNegate);
-            bShallow = AddNode(NodeOf(Evals, Left.Operand, Right.Operand, iExponent),
-                               std::max(Left.iDepth, Right.iDepth) + 1);
+            bShallow =
+                AddNode(NodeOf(Evals, Left.Operand, Right.Operand, iExponent),
+                        std::max(Left.iDepth, Right.iDepth), IsConstant(Left.Kind) && IsConstant(Right.Kind));
+        } else if (In.Opcode == TOpcode::CallStart) {
+            continue;  // a pure call is always answered: its node comes with its Call
         } else {
-            return;  // a variable or a call: not for this form
+            if (!IsQuickCall(In)) return;
+            // The first argument is on top; past the arguments, constants never read.
+            TPending Arguments[2] = {ConstantOperand(0), ConstantOperand(0)};
+            for (int i = 0; i < In.pPure->Arity(); ++i) Arguments[i] = Pop();
+            const TPending &First = Arguments[0], &Second = Arguments[1];
+            const TEvals Evals = PickCall(*In.pPure, First.Kind, Second.Kind, In.bNegate);
+            bShallow = AddNode(NodeOf(Evals, First.Operand, Second.Operand, 0, In.pPure),
+                               std::max(First.iDepth, Second.iDepth),
+                               IsConstant(First.Kind) && IsConstant(Second.Kind));
         }
         if (!bShallow) return;
     }
@@ -308,6 +426,20 @@ TQuickForm::TQuickForm(std::span<const TInstruction> Code) {
         FRoot = &FNodes.emplace_back(NodeOf(Root.Kind == TKind::Bound ? LeafEvals<TKind::Bound, false>()
                                                                       : LeafEvals<TKind::Constant, false>(),
                                             Root.Operand));
+}
+
+std::optional<Extended> TQuickForm::Folded(const TQuickNode& Node) {
+    // The status flags are left as they were found: only this evaluation's are read.
+    std::fexcept_t Before;
+    std::fegetexceptflag(&Before, FE_ALL_EXCEPT);
+    ClearNotFinite();
+    std::optional<Extended> rFolded;
+    try {
+        const Extended rValue = Node.Eval(Node, 0);
+        if (!NotFiniteRaised() && std::isfinite(rValue)) rFolded = rValue;
+    } catch (const rtl::EMathError&) {}
+    std::fesetexceptflag(&Before, FE_ALL_EXCEPT);
+    return rFolded;
 }
 
 void TQuickForm::ClearNotFinite() { std::feclearexcept(FE_OVERFLOW | FE_INVALID | FE_DIVBYZERO); }

@@ -1,10 +1,12 @@
-// A program of only constants, bound names and operators, compiled again into a tree
-// of small nodes whose functions return their value: each operator node reads its
-// operands itself (a bound value, a constant, or a subtree's call) and keeps them in
-// registers, so a run neither dispatches per step nor goes through a stack in memory.
-// Nothing is tested per step: the bound values are tested once before the run, and a
-// result that is not finite is found from the floating-point status after it; any
-// doubt leaves the row to the checked interpreter, which reports and raises.
+// A program of only constants, bound names, operators and calls resolved to pure
+// routines (ResolvedCall.hpp), compiled again into a tree of small nodes whose
+// functions return their value: each node reads its operands itself (a bound value, a
+// constant, or a subtree's call) and keeps them in registers, so a run neither
+// dispatches per step nor goes through a stack in memory. Nothing is tested per step
+// but a call's domain: the bound values are tested once before the run, and a result
+// that is not finite is found from the floating-point status after it; any doubt
+// leaves the row to the checked interpreter, which reports and raises. A node of
+// constants alone is evaluated once, when the form is built.
 #pragma once
 
 #include <cfenv>
@@ -12,10 +14,12 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "engine/core/Program.hpp"
+#include "engine/core/ResolvedCall.hpp"
 #include "framework/base/Exceptions.hpp"
 #include "framework/base/Types.hpp"
 
@@ -39,8 +43,9 @@ struct TQuickOperand {
 struct TQuickNode {
     TQuickEval Eval = nullptr;
     TQuickEvalPair EvalPair = nullptr;  // rows iRow and iRow + 1
-    TQuickOperand Left, Right;          // a leaf keeps its value or column in Left
+    TQuickOperand Left{}, Right{};      // a leaf keeps its value or column in Left; a call its arguments
     int iExponent = 0;                  // a whole power's constant exponent
+    const TPureCall* pCall = nullptr;
 };
 
 class TQuickForm {
@@ -48,6 +53,9 @@ public:
     // Compiles a program's code; a form that is not Ready when the code has other
     // instructions, or nests too deep for the machine stack.
     explicit TQuickForm(std::span<const TInstruction> Code);
+    // Whether every instruction is of a kind the form runs, which a program must pass
+    // before the form is worth building.
+    static bool Takes(std::span<const TInstruction> Code);
 
     bool Ready() const { return FRoot != nullptr; }
     // The value at iRow of the bound columns, for a Ready form; a NaN, which no run
@@ -99,6 +107,8 @@ private:
         return true;
     }
     static void ClearNotFinite();
+    // The value of a node of constants alone, where evaluating it succeeds.
+    static std::optional<rtl::Extended> Folded(const TQuickNode& Node);
 
     std::vector<TQuickNode> FNodes;
     std::vector<const rtl::Extended*> FInputs;  // the distinct bound columns

@@ -55,7 +55,7 @@ void ExpectBoundAsAnswered(uint64_t iDefaultCount, uint64_t iRandomSeed, const T
     TRandomTokens Random(iRandomSeed);
     int iMismatches = 0;
     for (uint64_t i = 0; i < iCount && iMismatches < 5; ++i) {
-        const std::string sText = RandomText(Random, Names);
+        const std::string sText = TextOf(Random, Names);
         const bool bOptimize = (i & 1) != 0;
         std::vector<long double> Values;
         std::vector<std::string> Bound;  // a name, in any case, or empty when not bound
@@ -153,7 +153,7 @@ void ExpectRowsAsCalcs(uint64_t iDefaultCount, uint64_t iRandomSeed, const TText
     TRandomTokens Random(iRandomSeed);
     int iMismatches = 0;
     for (uint64_t i = 0; i < iCount && iMismatches < 5; ++i) {
-        const std::string sText = RandomText(Random, Names);
+        const std::string sText = TextOf(Random, Names);
         // Mostly short runs, some over several blocks; inputs mostly ordinary.
         const std::size_t nRows =
             1 + static_cast<std::size_t>(Random.Chance(4) ? Random.Pick(400) : Random.Pick(8));

@@ -29,6 +29,8 @@ struct TTextNames {
     std::vector<std::string> Bare;    // written without arguments
     std::vector<std::string> Called;  // written with an argument list
     std::string sUnknown;             // a name no list knows, drawn rarely
+    // What draws a text of these names, when not RandomText.
+    std::string (*Draw)(TRandomTokens& Random, const TTextNames& Names) = nullptr;
 };
 
 inline std::string NumberText(long double rValue) {
@@ -63,6 +65,10 @@ inline std::string RandomText(TRandomTokens& Random, const TTextNames& Names, in
         }
     }
     return sText;
+}
+
+inline std::string TextOf(TRandomTokens& Random, const TTextNames& Names) {
+    return Names.Draw ? Names.Draw(Random, Names) : RandomText(Random, Names);
 }
 
 // What a handler does at one call.
@@ -145,7 +151,7 @@ void ExpectProgramAsWalker(uint64_t iDefaultCount, uint64_t iRandomSeed, const T
     };
     int iMismatches = 0;
     for (uint64_t i = 0; i < iCount && iMismatches < 5; ++i) {
-        const std::string sText = RandomText(Random, Names);
+        const std::string sText = TextOf(Random, Names);
         const bool bOptimize = (i & 1) != 0;
         const std::string sProgram = Outcome(false, i, sText, bOptimize);
         const std::string sWalker = Outcome(true, i, sText, bOptimize);
