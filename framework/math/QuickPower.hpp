@@ -1,0 +1,85 @@
+// Internal to the math unit: a quick Base^Exponent for a positive finite Base and an
+// Exponent below 2^11 in size, as 2^t with t = Exponent log2(Base). The logarithm is
+// the quick one (QuickLog.hpp); t = k/256 + f, |f| <= 2^-9, and 2^f = e^(f ln 2) comes
+// from the quick exponential's series and table (QuickHyperbolic.hpp).
+//
+// The error bound, relative to the result: the logarithm is within 2^kQuickLogError,
+// so t within |Exponent| 2^-82 (the products' truncations lie below 2^-100), which
+// costs the result ln(2) |Exponent| 2^-82; the series leaves out f^7/7! < 2^-79 and its
+// doubles round below 2^-82. Results whose rounding that bound does not decide (about
+// one in 2^10 for small exponents), and those outside the normal range, take the full
+// kernel.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/math/QuickHyperbolic.hpp"
+#include "framework/math/QuickLog.hpp"
+
+namespace rtl::wide {
+
+// Larger exponents are left to the full kernel: t's error grows with them.
+inline constexpr int kQuickPowerMaxExponent = 10;
+
+// The slack that decides the rounding, in units of the result's 128th bit, for an
+// exponent below 2^(iExponent + 1) in size: the bound above is at most 2^50.2 units
+// for iExponent <= 2 and 2^(iExponent + 47) beyond, with a margin of four or more.
+inline int QuickPowerSlackBits(int iExponent) { return (iExponent > 2 ? iExponent : 2) + 50; }
+
+// A signed fixed-point number and its count of fraction bits.
+struct TFixed {
+    TInt128 iValue;
+    int iFractionBits;
+};
+
+// t = Exponent log2(Base), with 111 - y's exponent fraction bits, at most 127 (then
+// for exponents below 2^-16, a t below 2^-127 is 0); t's whole value stays below 2^127.
+inline TFixed PowerOfTwoArgument(bits::TUnpacked base, bits::TUnpacked y) {
+    const TInt128 iLog = QuickLogFixed<tables::kQuickLog2>(base.iSignificand, base.iExponent);
+    // |log2(Base)| < 2^14.01 with 112 fraction bits, times y's significand, top 128 bits.
+    const TUInt128 iProduct = HighProduct(TUInt128(iLog < 0 ? -iLog : iLog), y.iSignificand);
+    const int iExcess = 111 - y.iExponent - 127;
+    const TUInt128 iMagnitude = iExcess <= 0 ? iProduct : iExcess < 128 ? iProduct >> iExcess : 0;
+    const bool bNegative = (iLog < 0) != y.bNegative;
+    return {bNegative ? -TInt128(iMagnitude) : TInt128(iMagnitude), iExcess <= 0 ? 111 - y.iExponent : 127};
+}
+
+// 2^t for |t| < 2^14 with 101 to 127 fraction bits: 2^(k/256) e^(f ln 2).
+inline TWide QuickExp2(TFixed t) {
+    const int iStepShift = t.iFractionBits - 8;
+    const TInt128 iHalfStep = TInt128(1) << (iStepShift - 1);
+    const TInt128 iShifted = t.iValue + iHalfStep;
+    const int k = int(iShifted >> iStepShift);
+    // f = t - k/256, from the bits below the step, with 127 fraction bits.
+    const TUInt128 iBelow = TUInt128(iShifted & (2 * iHalfStep - 1)) - TUInt128(iHalfStep);
+    const TInt128 f = TInt128(iBelow << (127 - t.iFractionBits));
+    // kLn2 is ln 2 with 127 fraction bits; r = f ln 2 with kQuickExpFractionBits.
+    const TInt128 r = FixedProduct(f, TInt128(Value(tables::kLn2))) >> (127 - kQuickExpFractionBits);
+    const TQuickExpM1 m = QuickExpM1(r);
+    const TQuickScaled s = QuickTimesStep(k, m.iOdd + m.iEven, m.rOdd + m.rEven);
+    TWide w = FromFixed(TUInt128(s.iValue + Fixed91(s.rValue)), kQuickExpFractionBits);
+    w.iExponent += k >> 8;
+    return w;
+}
+
+// Base^Exponent rounded once, or false when the quick kernel does not decide it. It
+// leaves alone a Base that is 0, negative, infinite or a NaN, large (or infinite, or NaN)
+// exponents, results that overflow or are denormal, and operands without their leading
+// bit (0, and encodings the x87 takes for invalid).
+inline bool QuickPower(bits::TUnpacked base, bits::TUnpacked y, Extended& rResult) {
+    if (base.bNegative || ((base.iSignificand & y.iSignificand) >> 63) == 0 ||
+        base.iExponent > bits::kMaxExponent || y.iExponent > kQuickPowerMaxExponent)
+        return false;
+    const TFixed t = PowerOfTwoArgument(base, y);
+    const TUInt128 iWhole = TUInt128(t.iValue < 0 ? -t.iValue : t.iValue) >> t.iFractionBits;
+    if (iWhole >= 1 << 14) return false;
+    const TWide w = QuickExp2(t);
+    // The top binade is left out too: its rounding may carry to INF.
+    if (w.iExponent < bits::kMinNormalExponent || w.iExponent >= bits::kMaxExponent ||
+        !IsFarFromTie(w, QuickPowerSlackBits(y.iExponent)))
+        return false;
+    rResult = Rounded(w, false);
+    return true;
+}
+
+}  // namespace rtl::wide
