@@ -34,7 +34,7 @@ struct TFixed {
 
 // t = Exponent log2(Base), with 111 - y's exponent fraction bits, at most 127 (then
 // for exponents below 2^-16, a t below 2^-127 is 0); t's whole value stays below 2^127.
-inline TFixed PowerOfTwoArgument(bits::TUnpacked base, bits::TUnpacked y) {
+[[gnu::always_inline]] inline TFixed PowerOfTwoArgument(bits::TUnpacked base, bits::TUnpacked y) {
     const TInt128 iLog = QuickLogFixed<tables::kQuickLog2>(base.iSignificand, base.iExponent);
     // |log2(Base)| < 2^14.01 with 112 fraction bits, times y's significand, top 128 bits.
     const TUInt128 iProduct = HighProduct(TUInt128(iLog < 0 ? -iLog : iLog), y.iSignificand);
@@ -44,15 +44,23 @@ inline TFixed PowerOfTwoArgument(bits::TUnpacked base, bits::TUnpacked y) {
     return {bNegative ? -TInt128(iMagnitude) : TInt128(iMagnitude), iExcess <= 0 ? 111 - y.iExponent : 127};
 }
 
-// 2^t for |t| < 2^14 with 101 to 127 fraction bits: 2^(k/256) e^(f ln 2).
-inline TWide QuickExp2(TFixed t) {
+// t = k/256 + f, |f| <= 2^-9, f with 127 fraction bits.
+struct TPowerOfTwoSteps {
+    std::int64_t k;
+    TInt128 f;
+};
+
+[[gnu::always_inline]] inline TPowerOfTwoSteps PowerOfTwoSteps(TFixed t) {
     const int iStepShift = t.iFractionBits - 8;
     const TInt128 iHalfStep = TInt128(1) << (iStepShift - 1);
     const TInt128 iShifted = t.iValue + iHalfStep;
-    const int k = int(iShifted >> iStepShift);
-    // f = t - k/256, from the bits below the step, with 127 fraction bits.
+    // f from the bits below the step.
     const TUInt128 iBelow = TUInt128(iShifted & (2 * iHalfStep - 1)) - TUInt128(iHalfStep);
-    const TInt128 f = TInt128(iBelow << (127 - t.iFractionBits));
+    return {std::int64_t(iShifted >> iStepShift), TInt128(iBelow << (127 - t.iFractionBits))};
+}
+
+// 2^(k/256 + f) for |k| < 2^22: 2^(k/256) e^(f ln 2).
+[[gnu::always_inline]] inline TWide QuickExp2(int k, TInt128 f) {
     // kLn2 is ln 2 with 127 fraction bits; r = f ln 2 with kQuickExpFractionBits.
     const TInt128 r = FixedProduct(f, TInt128(Value(tables::kLn2))) >> (127 - kQuickExpFractionBits);
     const TQuickExpM1 m = QuickExpM1(r);
@@ -70,10 +78,11 @@ inline bool QuickPower(bits::TUnpacked base, bits::TUnpacked y, Extended& rResul
     if (base.bNegative || ((base.iSignificand & y.iSignificand) >> 63) == 0 ||
         base.iExponent > bits::kMaxExponent || y.iExponent > kQuickPowerMaxExponent)
         return false;
-    const TFixed t = PowerOfTwoArgument(base, y);
-    const TUInt128 iWhole = TUInt128(t.iValue < 0 ? -t.iValue : t.iValue) >> t.iFractionBits;
-    if (iWhole >= 1 << 14) return false;
-    const TWide w = QuickExp2(t);
+    const TPowerOfTwoSteps steps = PowerOfTwoSteps(PowerOfTwoArgument(base, y));
+    // From |t| = 2^14 on, the result lies far beyond the range.
+    constexpr std::int64_t kStepLimit = std::int64_t(1) << 22;
+    if (steps.k >= kStepLimit || steps.k <= -kStepLimit) return false;
+    const TWide w = QuickExp2(int(steps.k), steps.f);
     // The top binade is left out too: its rounding may carry to INF.
     if (w.iExponent < bits::kMinNormalExponent || w.iExponent >= bits::kMaxExponent ||
         !IsFarFromTie(w, QuickPowerSlackBits(y.iExponent)))
