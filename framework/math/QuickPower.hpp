@@ -4,7 +4,7 @@
 // from the quick exponential's series and table (QuickHyperbolic.hpp).
 //
 // The error bound, relative to the result: the logarithm is within 2^kQuickLogError,
-// so t within |Exponent| 2^-82 (the products' truncations lie below 2^-100), which
+// so t within |Exponent| 2^-82 (the truncations to 101 fraction bits add 2^-100), which
 // costs the result ln(2) |Exponent| 2^-82; the series leaves out f^7/7! < 2^-79 and its
 // doubles round below 2^-82. Results whose rounding that bound does not decide (about
 // one in 2^10 for small exponents), and those outside the normal range, take the full
@@ -26,22 +26,19 @@ inline constexpr int kQuickPowerMaxExponent = 10;
 // for iExponent <= 2 and 2^(iExponent + 47) beyond, with a margin of four or more.
 inline int QuickPowerSlackBits(int iExponent) { return (iExponent > 2 ? iExponent : 2) + 50; }
 
-// A signed fixed-point number and its count of fraction bits.
-struct TFixed {
-    TInt128 iValue;
-    int iFractionBits;
-};
+inline constexpr int kPowerArgumentFractionBits = 101;
 
-// t = Exponent log2(Base), with 111 - y's exponent fraction bits, at most 127 (then
-// for exponents below 2^-16, a t below 2^-127 is 0); t's whole value stays below 2^127.
-[[gnu::always_inline]] inline TFixed PowerOfTwoArgument(bits::TUnpacked base, bits::TUnpacked y) {
+// t = Exponent log2(Base) with kPowerArgumentFractionBits fraction bits, for an
+// exponent below 2^(kQuickPowerMaxExponent + 1) in size, however small (the cut costs
+// the result 2^-100 of itself at most); |t| < 2^25.1.
+[[gnu::always_inline]] inline TInt128 PowerOfTwoArgument(bits::TUnpacked base, bits::TUnpacked y) {
     const TInt128 iLog = QuickLogFixed<tables::kQuickLog2>(base.iSignificand, base.iExponent);
-    // |log2(Base)| < 2^14.01 with 112 fraction bits, times y's significand, top 128 bits.
+    // |log2(Base)| < 2^14.01 with 112 fraction bits, times y's significand: the top 128
+    // bits have 111 - y.iExponent fraction bits.
     const TUInt128 iProduct = HighProduct(TUInt128(iLog < 0 ? -iLog : iLog), y.iSignificand);
-    const int iExcess = 111 - y.iExponent - 127;
-    const TUInt128 iMagnitude = iExcess <= 0 ? iProduct : iExcess < 128 ? iProduct >> iExcess : 0;
-    const bool bNegative = (iLog < 0) != y.bNegative;
-    return {bNegative ? -TInt128(iMagnitude) : TInt128(iMagnitude), iExcess <= 0 ? 111 - y.iExponent : 127};
+    const int iShift = 111 - kPowerArgumentFractionBits - y.iExponent;
+    const TUInt128 iMagnitude = iShift < 128 ? iProduct >> iShift : 0;
+    return (iLog < 0) != y.bNegative ? -TInt128(iMagnitude) : TInt128(iMagnitude);
 }
 
 // t = k/256 + f, |f| <= 2^-9, f with 127 fraction bits.
@@ -50,13 +47,13 @@ struct TPowerOfTwoSteps {
     TInt128 f;
 };
 
-[[gnu::always_inline]] inline TPowerOfTwoSteps PowerOfTwoSteps(TFixed t) {
-    const int iStepShift = t.iFractionBits - 8;
-    const TInt128 iHalfStep = TInt128(1) << (iStepShift - 1);
-    const TInt128 iShifted = t.iValue + iHalfStep;
+inline TPowerOfTwoSteps PowerOfTwoSteps(TInt128 t) {
+    constexpr int kStepShift = kPowerArgumentFractionBits - 8;
+    constexpr TInt128 kHalfStep = TInt128(1) << (kStepShift - 1);
+    const TInt128 iShifted = t + kHalfStep;
     // f from the bits below the step.
-    const TUInt128 iBelow = TUInt128(iShifted & (2 * iHalfStep - 1)) - TUInt128(iHalfStep);
-    return {std::int64_t(iShifted >> iStepShift), TInt128(iBelow << (127 - t.iFractionBits))};
+    const TUInt128 iBelow = TUInt128(iShifted & (2 * kHalfStep - 1)) - TUInt128(kHalfStep);
+    return {std::int64_t(iShifted >> kStepShift), TInt128(iBelow << (127 - kPowerArgumentFractionBits))};
 }
 
 // 2^(k/256 + f) for |k| < 2^22: 2^(k/256) e^(f ln 2).
