@@ -80,7 +80,7 @@ const TComparison kComparisons[] = {
      {1e-3L, 1e3L, true},
      {-20, 20},
      false,
-     6},
+     13},
     {"Power x^n",
      rtl::Power,
      [](Extended A, Extended B) { return std::pow(A, B); },
