@@ -6,6 +6,7 @@
 #include "framework/math/ExpLog.hpp"
 #include "framework/math/ExtendedBits.hpp"
 #include "framework/math/Math.hpp"
+#include "framework/math/QuickFractionalPower.hpp"
 #include "framework/math/QuickPower.hpp"
 #include "framework/math/Wide.hpp"
 
@@ -134,7 +135,12 @@ bool IsWholeInt(bits::TUnpacked x, int& n) {
 // Base^Exponent for a fractional (or huge) Exponent: e^(Exponent ln Base), the logarithm
 // and the product in 128-bit integers. Kept out of Power: its registers would make
 // Power copy Base for the whole powers too.
-[[gnu::noinline]] Extended FractionalPower(Extended Base, Extended Exponent) {
+[[gnu::noinline]] Extended FractionalPower(const Extended& Base, const Extended& Exponent) {
+    const bits::TUnpacked base = bits::UnpackedInPlace(Base), y = bits::UnpackedInPlace(Exponent);
+    // The quick kernel decides the common case from the bits alone; it leaves the
+    // failures and the special operands to the checks below.
+    Extended rQuick;
+    if (__builtin_expect(wide::QuickFractionalPower(base, y, rQuick), 1)) return rQuick;
     if (Base == 0) {
         if (Exponent < 0) RaiseZeroDivide();
         return 0;
@@ -144,7 +150,6 @@ bool IsWholeInt(bits::TUnpacked x, int& n) {
     explog::Finite(Exponent);
     // ln 1 = 0: one raised to any exponent is one.
     if (Base == 1) return 1;
-    const bits::TUnpacked base = bits::Unpacked(Base), y = bits::Unpacked(Exponent);
     const wide::TSigned ln = wide::LnWide(TUInt128(base.iSignificand) << 64, base.iExponent);
     // Exponent * ln(Base): the product of the significands keeps its top 128 bits.
     const TWide product = wide::Normalized(wide::HighProduct(ln.magnitude.iSignificand, y.iSignificand),

@@ -112,7 +112,7 @@ inline pair::TPair SignificandPair(TUInt128 iSignificand) {
     return bits::ScaledByPowerOfTwo(Extended(iKept), bits::kMinDenormalExponent);
 }
 
-// +-2^k for |k| <= 1022, as a double.
+// +-2^k for -1022 <= k <= 1023, as a double.
 inline double SignedPowerOfTwo(int k, bool bNegative) {
     return std::bit_cast<double>(std::uint64_t(k + 1023) << 52 | std::uint64_t(bNegative) << 63);
 }
@@ -140,10 +140,11 @@ inline Extended Rounded(TWide w, bool bNegative) {
         // Up when the rest's top bit is set and either another bit below it or the last
         // kept bit is.
         iKept += (iRest >> 63) & ((iRest << 1 != 0) | (iKept & 1));
-        // A carry out of the top bit leaves 2^64 as 0.
+        // A carry out of the top bit leaves 2^64 as 0: the result is 2^63 one binade up
+        // (2^(e + 1) itself may lie beyond a double's range).
         if (__builtin_expect(iKept != 0, 1))
             return FromSignificand(iKept) * SignedPowerOfTwo(int(e) - 63, bNegative);
-        return SignedPowerOfTwo(int(e) + 1, bNegative);
+        return 0x1p63L * SignedPowerOfTwo(int(e) - 62, bNegative);
     }
     Extended rResult;
     if (w.iSignificand == 0) {

@@ -53,6 +53,17 @@ TEST(MathExact, PowersOfTenAndTwoAreExact) {
         "Power(2, k)", kLeastExponent, kGreatestExponent, [](int k) { return rtl::Power(2, k); }, PowerOfTwo);
 }
 
+TEST(MathExact, FractionalPowersOfPowersOfTwoAreExact) {
+    // (2^j)^(k/j) = 2^k for every binade, through the quick kernel and the full one: the
+    // logarithms are inexact, so results come from either side of the power of two, and
+    // those from below carry into it (above 2^1022 too).
+    for (int j : {8, -8, 32, -64, 64}) {
+        ExpectExactForEach(("Power(2^" + std::to_string(j) + ", k/" + std::to_string(j) + ")").c_str(),
+                           kLeastExponent, kGreatestExponent,
+                           [j](int k) { return rtl::Power(PowerOfTwo(j), Extended(k) / j); }, PowerOfTwo);
+    }
+}
+
 TEST(MathExact, RoutinesGiveExactValuesAtTheirSimplestPoints) {
     EXPECT_EQ(rtl::Hypot(3, 4), 5);
     EXPECT_EQ(rtl::Exp(0), 1);

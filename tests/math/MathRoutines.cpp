@@ -166,7 +166,10 @@ Extended ExponentSpanningTheRange(TDraws& d, Extended Base) {
 }
 
 TArguments DrawPower(TDraws& d) {
-    switch (d.Below(6)) {
+    switch (d.Below(8)) {
+        // The everyday range, and exponents about where the quick kernel hands over.
+        case 6: return {d.Magnitude(-10, 10), d.Uniform(-20, 20)};
+        case 7: return {1 + d.Signed(d.Magnitude(-40, -4)), d.Signed(d.Magnitude(8, 12))};
         case 0: {
             const Extended rBase = AnyMagnitude(d);
             return {rBase, ExponentSpanningTheRange(d, rBase)};

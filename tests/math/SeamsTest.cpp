@@ -114,6 +114,26 @@ TEST(MathSeams, ExponentialsAtTheEdgesOfTheRange) {
                                      {1.0000001L, 1.0e11L}});
 }
 
+// Power where its quick kernel hands over: exponents about 2^11 (the error of
+// Exponent log2(Base) grows with them), results about the top binade (whose rounding
+// may carry to INF) and the least normal number, exponents far below an ulp of 1, and
+// fractional powers that are whole numbers, (m^4)^1.25 = m^5; and everyday arguments
+// whose results lie within 2^-19 to 2^-22 of an ulp from a tie, which the quick kernel
+// must leave to the exact one.
+TEST(MathSeams, PowerWhereTheQuickKernelHandsOver) {
+    std::vector<TArguments> Cases = {
+        {0xd.bd083c3b6f8c486p-7L, 0x9.9b30000168d8cp+1L},  {0x9.4d355fbe00bbbadp-1L, 0x9.b40000aaa79cp-3L},
+        {0xc.4f22d27085aa07ep-4L, 0xb.3b000004c73eep+0L},  {0xd.31a4a3073f160c4p-7L, -0xd.0affff3b4c68p-3L},
+        {0xc.9ded8c4bea5dadcp-6L, 0xb.54000073b9cd8p-2L},  {0xc.834a023ad3fa3fcp-4L, -0x8.237ffff22a7a6p+1L},
+        {0xe.6311e1684dc741dp-11L, 0x9.84c000082d0cbp+1L}, {0xe.2e9eefe33963135p-4L, 0xe.d2e0000638176p+0L}};
+    for (Extended y : {2047.75L, 2048.25L, -2047.75L, -2048.25L}) Cases.push_back({1 + 0x1p-20L, y});
+    for (Extended t : {16382.999L, 16383.001L, 16384 - 0x1p-50L, -16381.999L, -16382.001L, -16382.5L})
+        Cases.push_back({2, t});
+    for (Extended y : {1e-30L, -1e-30L, 0x1p-70L}) Cases.push_back({3, y});
+    for (Extended m : {3, 1001, 4095}) Cases.push_back({m * m * m * m, 1.25L});
+    ExpectCorrectlyRounded("Power", Cases);
+}
+
 // Hypot: exact results (3-4-5 at every scale), equal sides (the sum carries out of 128
 // bits), a side 2^-34 and 2^-35 times the other, zeros beside denormals, results near
 // the top of the range and among the denormals, results exactly between neighbours.
