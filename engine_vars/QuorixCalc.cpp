@@ -17,7 +17,7 @@ inline namespace gen5 {
 inline rtl::Extended TQuorix::ReadVariable(const TTie& Tie) {
     rtl::Extended v = 0;
     if (FOnGetVariable) (*FOnGetVariable)(Tie.sUpperName, v);
-    return core::Signed(core::Finite(v), Tie.iSign == -1);
+    return core::Signed(core::FiniteStored(v), Tie.iSign == -1);
 }
 
 inline rtl::Extended TQuorix::CallFunction(TTie& Tie) {
@@ -25,7 +25,7 @@ inline rtl::Extended TQuorix::CallFunction(TTie& Tie) {
     // An argument's handler may have removed this one meanwhile: then the call gives 0.
     if (FOnGetFunction)
         (*FOnGetFunction)(Tie.sUpperName, std::span<const rParam>(Tie.arrParams), Tie.iParCount, v);
-    return core::Signed(core::Finite(v), Tie.iSign == -1);
+    return core::Signed(core::FiniteStored(v), Tie.iSign == -1);
 }
 
 struct TQuorix::TEvalRules {
