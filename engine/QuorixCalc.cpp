@@ -17,7 +17,8 @@ inline rtl::Extended TQuorix::CallFunction(TTie& Tie, const void* pBuildIn) {
     // An argument's handler may have removed this one meanwhile: then the call gives 0.
     if (!pBuildIn && !Tie.bBuildIn && !FOnGetFunction) return core::Signed(0, bNegate);
     int iErrCode = 0;
-    rtl::Extended rResult = 0;
+    rtl::Extended rResult;
+    core::ZeroInPlace(rResult);
     const std::span<const rParam> arrPar(Tie.arrParams);
     if (pBuildIn) CallBuildIn(pBuildIn, arrPar, Tie.iParCount, iErrCode, rResult);
     else if (Tie.bBuildIn) GetFunBuildIn(Tie.sUpperName, arrPar, Tie.iParCount, iErrCode, rResult);

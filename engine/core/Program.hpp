@@ -228,6 +228,15 @@ rtl::Extended TProgram::RunFrom(TRules& Rules, std::size_t iRow, const TInstruct
         const auto MakeRoom = [&] {
             if (UseOf(In) != TValueUse::RightOperand) *pBelow++ = rTop;
         };
+        // Runs Step, which may call a handler. Unless the operator after it takes the top
+        // too, the top moves down first and is no longer held, so that it is not kept in
+        // a register across the call: Step is inlined on each way for that.
+        const auto CallWithRoom = [&](auto&& Step) {
+            if (UseOf(In) == TValueUse::RightOperand) return Step();
+            *pBelow++ = rTop;
+            rTop = 0;
+            return Step();
+        };
         Extended rValue = 0;  // what a leaf or a call gives
         switch (In.Opcode) {
             case TOpcode::Constant:
@@ -236,8 +245,7 @@ rtl::Extended TProgram::RunFrom(TRules& Rules, std::size_t iRow, const TInstruct
                 break;
             case TOpcode::Read:
             case TOpcode::CallLeaf:
-                MakeRoom();
-                rValue = ReadName(Rules, In, bHandled);
+                rValue = CallWithRoom([&] { return ReadName(Rules, In, bHandled); });
                 break;
             case TOpcode::Bound:
                 MakeRoom();
@@ -258,8 +266,7 @@ rtl::Extended TProgram::RunFrom(TRules& Rules, std::size_t iRow, const TInstruct
                     Arg.rValue = rTop;
                     rTop = *--pBelow;
                 }
-                MakeRoom();
-                rValue = Rules.Call(*In.pTie, In.pResolved);
+                rValue = CallWithRoom([&] { return Rules.Call(*In.pTie, In.pResolved); });
                 bHandled = true;
                 break;
             default: {
