@@ -13,24 +13,24 @@ inline namespace gen4 {
 
 // Inline: the compiled program calls these once per name it reads.
 inline rtl::Extended TQuorix::CallFunction(TTie& Tie, const void* pBuildIn) {
+    const bool bNegate = Tie.iSign == -1;
+    // An argument's handler may have removed this one meanwhile: then the call gives 0.
+    if (!pBuildIn && !Tie.bBuildIn && !FOnGetFunction) return core::Signed(0, bNegate);
     int iErrCode = 0;
-    rtl::Extended rResult = 0;
+    rtl::Extended rResult;
+    core::ZeroInPlace(rResult);
     const std::span<const rParam> arrPar(Tie.arrParams);
-    if (pBuildIn) {
-        CallBuildIn(pBuildIn, arrPar, Tie.iParCount, iErrCode, rResult);
-    } else if (Tie.bBuildIn) {
-        GetFunBuildIn(Tie.sUpperName, arrPar, Tie.iParCount, iErrCode, rResult);
-    } else {
-        // Held by FOnGetFunction: one replaced while it runs is retired, not released.
-        if (FOnGetFunction) (*FOnGetFunction)(Tie.sUpperName, arrPar, Tie.iParCount, iErrCode, rResult);
-    }
+    if (pBuildIn) CallBuildIn(pBuildIn, arrPar, Tie.iParCount, iErrCode, rResult);
+    else if (Tie.bBuildIn) GetFunBuildIn(Tie.sUpperName, arrPar, Tie.iParCount, iErrCode, rResult);
+    // Held by FOnGetFunction: one replaced while it runs is retired, not released.
+    else (*FOnGetFunction)(Tie.sUpperName, arrPar, Tie.iParCount, iErrCode, rResult);
     if (iErrCode != 0) {
         FCalcError = true;
         ReportError(Tie.iPos, iErrCode);
         return 0;
     }
     // A handler's infinity or NaN raises as the operators' would, never a success.
-    return core::Signed(core::Finite(rResult), Tie.iSign == -1);
+    return core::Signed(core::FiniteStored(rResult), bNegate);
 }
 
 // An error stops the evaluation; the rules count it in progress while they live.

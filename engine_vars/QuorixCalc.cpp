@@ -15,17 +15,19 @@ inline namespace gen5 {
 
 // Inline: the compiled program calls these once per name it reads.
 inline rtl::Extended TQuorix::ReadVariable(const TTie& Tie) {
-    rtl::Extended v = 0;
+    rtl::Extended v;
+    core::ZeroInPlace(v);
     if (FOnGetVariable) (*FOnGetVariable)(Tie.sUpperName, v);
-    return core::Signed(core::Finite(v), Tie.iSign == -1);
+    return core::Signed(core::FiniteStored(v), Tie.iSign == -1);
 }
 
 inline rtl::Extended TQuorix::CallFunction(TTie& Tie) {
-    rtl::Extended v = 0;
+    rtl::Extended v;
+    core::ZeroInPlace(v);
     // An argument's handler may have removed this one meanwhile: then the call gives 0.
     if (FOnGetFunction)
         (*FOnGetFunction)(Tie.sUpperName, std::span<const rParam>(Tie.arrParams), Tie.iParCount, v);
-    return core::Signed(core::Finite(v), Tie.iSign == -1);
+    return core::Signed(core::FiniteStored(v), Tie.iSign == -1);
 }
 
 struct TQuorix::TEvalRules {

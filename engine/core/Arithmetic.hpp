@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "framework/base/Types.hpp"
 #include "framework/math/Math.hpp"
@@ -15,6 +17,25 @@ inline rtl::Extended Finite(rtl::Extended rResult) {
         return rtl::FiniteOrRaise(rResult);
     return rResult;
 }
+
+// Finite for a value a handler has just stored through a reference: its exponent
+// field and integer bit are read as integers where it lies, since comparing it on the
+// x87 would wait for the 80-bit store to complete. Any doubt (an infinity, a NaN, an
+// unnormal, a denormal) takes the x87's test.
+inline rtl::Extended FiniteStored(const rtl::Extended& rValue) {
+    std::uint64_t iSignificand = 0;
+    std::uint16_t iSignAndExponent = 0;
+    std::memcpy(&iSignificand, &rValue, sizeof iSignificand);
+    std::memcpy(&iSignAndExponent, reinterpret_cast<const char*>(&rValue) + 8, sizeof iSignAndExponent);
+    const unsigned iField = iSignAndExponent & 0x7FFFu;
+    if (iField - 1 < 0x7FFEu && iSignificand >> 63) [[likely]]
+        return rValue;
+    return Finite(rValue);
+}
+
+// Sets to 0 a value that a handler is about to write through a reference, with
+// integer stores: an 80-bit store of it would be slower than the handler's own.
+inline void ZeroInPlace(rtl::Extended& rValue) { std::memset(&rValue, 0, sizeof rValue); }
 
 // rValue * iSign for a node's sign of +1 or -1: exact either way, so negating gives
 // the same bits as the multiplication, without converting the sign.

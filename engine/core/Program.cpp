@@ -122,6 +122,12 @@ TProgram::TProgram(TTie* pRoot, TBareName BareName)
         Stack.pop_back();
         Finish(iStart);
     }
+    // A leaf or a call that an operator takes at once.
+    for (std::size_t i = 0; i + 1 < FCode.size(); ++i) {
+        const TOpcode Opcode = FCode[i].Opcode, Next = FCode[i + 1].Opcode;
+        if (Opcode >= TOpcode::Add || Opcode == TOpcode::CallStart || Next < TOpcode::Add) continue;
+        FCode[i].Use = TakesTwo(Next) ? TValueUse::RightOperand : TValueUse::Operand;
+    }
     FStack.resize(iMaxDepth);
 }
 

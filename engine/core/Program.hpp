@@ -46,6 +46,14 @@ enum class TOpcode : uint8_t {
     ConstantToThePower,
 };
 
+// What happens to the value a leaf or a call gives. The run applies an operator that
+// takes it at once in the same step, so that the value never goes through memory.
+enum class TValueUse : uint8_t {
+    Pushed,        // onto the stack
+    Operand,       // the next instruction is an operator that takes it alone (a constant beside it)
+    RightOperand,  // the next instruction is an operator that takes it and the value below it
+};
+
 struct TInstruction {
     rtl::Extended rValue = 0;               // a constant, or an operator's constant operand
     TTie* pTie = nullptr;                   // the node, for names, calls and operators
@@ -59,8 +67,12 @@ struct TInstruction {
     uint32_t iSkip = 0;
     uint32_t iEnd = 0;
     TOpcode Opcode = TOpcode::Constant;
-    bool bNegate = false;  // the node's sign is -1
+    bool bNegate = false;               // the node's sign is -1
+    TValueUse Use = TValueUse::Pushed;  // of the value of Constant, a name, Call
 };
+
+// Whether operator opcode Operator takes both operands from the stack.
+constexpr bool TakesTwo(TOpcode Operator) { return Operator <= TOpcode::Power; }
 
 class TQuickForm;
 
@@ -120,10 +132,22 @@ private:
             for (const uint32_t iName : FNames) Take(FCode[iName]);
     }
     void Relink(const TBindings& Bindings);
-    // Runs from instruction p on, pTop one past the top value; bFailed: the
-    // evaluation has failed.
+    // Runs from instruction p on, rTop the top value and pBelow one past the values
+    // below it; bFailed: the evaluation has failed.
     template <bool bFailed, EvaluationRules TRules>
-    rtl::Extended RunFrom(TRules& Rules, std::size_t iRow, const TInstruction* p, rtl::Extended* pTop);
+    rtl::Extended RunFrom(TRules& Rules, std::size_t iRow, const TInstruction* p, rtl::Extended* pBelow,
+                          rtl::Extended rTop);
+    // The value of a name that is not bound, read or called as the flavour takes it.
+    template <EvaluationRules TRules>
+    [[gnu::always_inline]] static inline rtl::Extended ReadName(TRules& Rules, const TInstruction& In,
+                                                                bool& bHandled);
+    // Operator instruction In applied to the value on top and, when it takes both
+    // operands from the stack, the value below it.
+    // Always inline: a call would pass its 80-bit operands through memory.
+    template <bool bFailed, EvaluationRules TRules>
+    [[gnu::always_inline]] static inline rtl::Extended Operator(TRules& Rules, const TInstruction& In,
+                                                                rtl::Extended rBelow, rtl::Extended rTop,
+                                                                bool& bHandled);
 
     TTie* FRoot;
     std::vector<TInstruction> FCode;
@@ -149,27 +173,57 @@ constexpr char OperatorOf(TOpcode Operator) {
 // nothing run in between, so the operator tests Failed for it; a constant left
 // operand starts with the operator's whole subtree, whose first instruction tests
 // Failed for both).
+//
+// The top of the value stack is kept in a local, so that a value that is used at once
+// never goes through memory: an 80-bit value stored and loaded straight back stalls.
+// The stack in memory holds the values below it, the lowest slot a spare one that the
+// first push fills.
 template <EvaluationRules TRules>
 rtl::Extended TProgram::Run(TRules& Rules, std::size_t iRow) {
     if (Rules.Failed()) [[unlikely]]
-        return RunFrom<true>(Rules, iRow, FCode.data(), FStack.data());
-    return RunFrom<false>(Rules, iRow, FCode.data(), FStack.data());
+        return RunFrom<true>(Rules, iRow, FCode.data(), FStack.data(), 0);
+    return RunFrom<false>(Rules, iRow, FCode.data(), FStack.data(), 0);
+}
+
+template <EvaluationRules TRules>
+inline rtl::Extended TProgram::ReadName(TRules& Rules, const TInstruction& In, bool& bHandled) {
+    if constexpr (TRules::BareName == TBareName::Variable) {
+        bHandled = true;
+        return Rules.Read(*In.pTie);
+    } else {
+        bHandled = Rules.CanCall(*In.pTie);
+        return bHandled ? Rules.Call(*In.pTie, In.pResolved) : 0;
+    }
 }
 
 template <bool bFailed, EvaluationRules TRules>
-rtl::Extended TProgram::RunFrom(TRules& Rules, std::size_t iRow, const TInstruction* p, rtl::Extended* pTop) {
+inline rtl::Extended TProgram::Operator(TRules& Rules, const TInstruction& In, rtl::Extended rBelow,
+                                        rtl::Extended rTop, bool& bHandled) {
+    rtl::Extended rLeft = rTop, rRight = rTop;
+    if (TakesTwo(In.Opcode)) rLeft = rBelow;
+    else if (In.Opcode <= TOpcode::PowerOfConstant) rRight = bFailed && Rules.Failed() ? 0 : In.rValue;
+    else rLeft = In.rValue;
+    const char cOperator = OperatorOf(In.Opcode);
+    bHandled = cOperator == '/' && rRight == 0;
+    return Operate(cOperator, rLeft, rRight, *In.pTie, In.bNegate, Rules);
+}
+
+template <bool bFailed, EvaluationRules TRules>
+rtl::Extended TProgram::RunFrom(TRules& Rules, std::size_t iRow, const TInstruction* p, rtl::Extended* pBelow,
+                                rtl::Extended rTop) {
     using rtl::Extended;
     const TInstruction* const pCode = FCode.data();
     const TInstruction* const pEnd = pCode + FCode.size();
-    // pTop is one past the top value.
-    const auto Push = [&](Extended rValue) { *pTop++ = rValue; };
+    // Where a value goes: on the stack, or straight into the operator after it.
+    const auto UseOf = [](const TInstruction& In) { return bFailed ? TValueUse::Pushed : In.Use; };
     for (; p != pEnd; ++p) {
         const TInstruction& In = *p;
         // Only an instruction that starts a subtree has iSkip; after an error the
         // subtree gives 0.
         if constexpr (bFailed) {
             if (In.iSkip != 0 && Rules.Failed()) {
-                Push(0);
+                *pBelow++ = rTop;
+                rTop = 0;
                 p = pCode + In.iSkip - 1;
                 continue;
             }
@@ -177,68 +231,88 @@ rtl::Extended TProgram::RunFrom(TRules& Rules, std::size_t iRow, const TInstruct
         // What a step that may have run a handler asks before the run goes on: 0 when
         // the text changed, the failed mode when the evaluation failed.
         bool bHandled = false;
-        // The operators, their operands on the stack or in the instruction.
-        const auto OnStack = [&](char cOperator) {
-            const Extended rRight = *--pTop;
-            pTop[-1] = Operate(cOperator, pTop[-1], rRight, *In.pTie, In.bNegate, Rules);
-            bHandled = cOperator == '/' && rRight == 0;
+        // The top moves down before a leaf or a call is evaluated, unless the operator
+        // after it takes both: it is then not held across a handler's call.
+        const auto MakeRoom = [&] {
+            if (UseOf(In) != TValueUse::RightOperand) *pBelow++ = rTop;
         };
-        const auto WithRight = [&](char cOperator) {
-            const Extended rRight = bFailed && Rules.Failed() ? 0 : In.rValue;
-            pTop[-1] = Operate(cOperator, pTop[-1], rRight, *In.pTie, In.bNegate, Rules);
-            bHandled = cOperator == '/' && rRight == 0;
+        // Runs Step, which may call a handler. Unless the operator after it takes the top
+        // too, the top moves down first and is no longer held, so that it is not kept in
+        // a register across the call: Step is inlined on each way for that.
+        const auto CallWithRoom = [&](auto&& Step) {
+            if (UseOf(In) == TValueUse::RightOperand) return Step();
+            *pBelow++ = rTop;
+            rTop = 0;
+            return Step();
         };
-        const auto WithLeft = [&](char cOperator) {
-            const Extended rRight = pTop[-1];
-            pTop[-1] = Operate(cOperator, In.rValue, rRight, *In.pTie, In.bNegate, Rules);
-            bHandled = cOperator == '/' && rRight == 0;
-        };
+        Extended rValue = 0;  // what a leaf or a call gives
         switch (In.Opcode) {
-            case TOpcode::Constant: Push(In.rValue); break;
-            case TOpcode::Read: Push(Rules.Read(*In.pTie)); break;
-            case TOpcode::Bound: Push(ReadBound(In.pBound[iRow], In.bNegate)); break;
+            case TOpcode::Constant:
+                MakeRoom();
+                rValue = In.rValue;
+                break;
+            case TOpcode::Read:
             case TOpcode::CallLeaf:
-                bHandled = Rules.CanCall(*In.pTie);
-                Push(bHandled ? Rules.Call(*In.pTie, In.pResolved) : 0);
+                rValue = CallWithRoom([&] { return ReadName(Rules, In, bHandled); });
+                break;
+            case TOpcode::Bound:
+                MakeRoom();
+                rValue = ReadBound(In.pBound[iRow], In.bNegate);
                 break;
             case TOpcode::CallStart:
+                // Nobody answers: 0, and the arguments are not evaluated.
                 if (!Rules.CanCall(*In.pTie)) {
-                    // Nobody answers: 0, and the arguments are not evaluated.
-                    Push(0);
+                    *pBelow++ = rTop;
+                    rTop = 0;
                     p = pCode + In.iEnd - 1;
                 }
-                break;
+                continue;
             case TOpcode::Call:
                 // Arguments were evaluated from the last to the first, so the first is on top.
-                for (rParam& Arg : In.pTie->arrParams)
-                    if (!Arg.bIsString) Arg.rValue = *--pTop;
-                Push(Rules.Call(*In.pTie, In.pResolved));
+                for (rParam& Arg : In.pTie->arrParams) {
+                    if (Arg.bIsString) continue;
+                    Arg.rValue = rTop;
+                    rTop = *--pBelow;
+                }
+                rValue = CallWithRoom([&] { return Rules.Call(*In.pTie, In.pResolved); });
                 bHandled = true;
                 break;
-            case TOpcode::Add: OnStack('+'); break;
-            case TOpcode::Subtract: OnStack('-'); break;
-            case TOpcode::Multiply: OnStack('*'); break;
-            case TOpcode::Divide: OnStack('/'); break;
-            case TOpcode::Power: OnStack('^'); break;
-            case TOpcode::AddConstant: WithRight('+'); break;
-            case TOpcode::SubtractConstant: WithRight('-'); break;
-            case TOpcode::MultiplyByConstant: WithRight('*'); break;
-            case TOpcode::DivideByConstant: WithRight('/'); break;
-            case TOpcode::PowerOfConstant: WithRight('^'); break;
-            case TOpcode::ConstantPlus: WithLeft('+'); break;
-            case TOpcode::ConstantMinus: WithLeft('-'); break;
-            case TOpcode::ConstantTimes: WithLeft('*'); break;
-            case TOpcode::ConstantDividedBy: WithLeft('/'); break;
-            case TOpcode::ConstantToThePower: WithLeft('^'); break;
+            default: {
+                const Extended rBelow = TakesTwo(In.Opcode) ? *--pBelow : 0;
+                rTop = Operator<bFailed>(Rules, In, rBelow, rTop, bHandled);
+                if (bHandled) {
+                    if (Rules.Stopped()) return 0;
+                    if constexpr (!bFailed)
+                        if (Rules.Failed()) [[unlikely]]
+                            return RunFrom<true>(Rules, iRow, p + 1, pBelow, rTop);
+                }
+                continue;
+            }
         }
         if (bHandled) {
             if (Rules.Stopped()) return 0;
-            if constexpr (!bFailed)
-                if (Rules.Failed()) [[unlikely]]
-                    return RunFrom<true>(Rules, iRow, p + 1, pTop);
+            if constexpr (!bFailed) {
+                if (Rules.Failed()) [[unlikely]] {
+                    if (In.Use == TValueUse::RightOperand) *pBelow++ = rTop;
+                    return RunFrom<true>(Rules, iRow, p + 1, pBelow, rValue);
+                }
+            }
+        }
+        if (UseOf(In) == TValueUse::Pushed) {
+            rTop = rValue;
+            continue;
+        }
+        // The operator after it takes the value at once, in the same step, and runs as
+        // it would alone, its checks included.
+        ++p;
+        rTop = Operator<false>(Rules, *p, rTop, rValue, bHandled);
+        if (bHandled) {
+            if (Rules.Stopped()) return 0;
+            if (Rules.Failed()) [[unlikely]]
+                return RunFrom<true>(Rules, iRow, p + 1, pBelow, rTop);
         }
     }
-    return pTop[-1];
+    return rTop;
 }
 
 }  // namespace quorix::core
