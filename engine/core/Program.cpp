@@ -138,11 +138,8 @@ void TProgram::Relink(const TBindings& Bindings) {
         In.pBound = Bindings.Find(In.pTie->sName);
         In.Opcode = In.pBound ? TOpcode::Bound : FNameOpcode;
     }
-    FQuick.reset();
-    if (TQuickForm::Takes(FCode)) {
-        auto pQuick = std::make_unique<TQuickForm>(FCode);
-        if (pQuick->Ready()) FQuick = std::move(pQuick);
-    }
+    auto pQuick = std::make_unique<TQuickForm>(FCode);
+    FQuick = pQuick->Ready() ? std::move(pQuick) : nullptr;
 }
 
 TProgram::~TProgram() = default;

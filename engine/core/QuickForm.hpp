@@ -53,9 +53,6 @@ public:
     // Compiles a program's code; a form that is not Ready when the code has other
     // instructions, or nests too deep for the machine stack.
     explicit TQuickForm(std::span<const TInstruction> Code);
-    // Whether every instruction is of a kind the form runs, which a program must pass
-    // before the form is worth building.
-    static bool Takes(std::span<const TInstruction> Code);
 
     bool Ready() const { return FRoot != nullptr; }
     // The value at iRow of the bound columns, for a Ready form; a NaN, which no run
@@ -77,6 +74,9 @@ public:
     bool RunRows(std::size_t iFirst, std::size_t nRows, rtl::Extended* pResults) const;
 
 private:
+    // Whether every instruction is of a kind the form runs, tested before any node is
+    // built.
+    static bool Takes(std::span<const TInstruction> Code);
     // Whether a value in memory is finite, from its exponent field: no 80-bit load.
     static bool IsFiniteInPlace(const rtl::Extended& rValue) {
         std::uint16_t iSignAndExponent = 0;
