@@ -74,7 +74,7 @@ Extended TangentAt(unsigned j, const TPair& t, bool bReciprocal) {
 // The full kernel from the start, for the rare argument whose rounding the quick one
 // leaves open: reducing X again spares the common path from keeping the remainder.
 [[gnu::noinline]] Extended FullTangent(Extended X, bool bReciprocal) {
-    const TReduced reduced = Reduce(X);
+    const TReduced reduced = Reduce(X, kTangentZerosAndPoles);
     return TangentAt(reduced.iStep, reduced.t, bReciprocal);
 }
 
@@ -82,7 +82,7 @@ Extended TangentAt(unsigned j, const TPair& t, bool bReciprocal) {
 // Inline, so that the remainder reaches the kernel in registers: an Extended stored
 // and loaded again costs more than the kernel's first steps.
 [[gnu::always_inline]] inline Extended TangentOf(Extended X, bool bReciprocal) {
-    const TReduced reduced = Reduce(X);
+    const TReduced reduced = Reduce(X, kTangentZerosAndPoles);
     Extended rResult;
     if (RoundedForSure(QuickTangentAt(reduced.iStep, reduced.t, bReciprocal), rResult)) [[likely]]
         return rResult;
@@ -116,13 +116,13 @@ Extended Sin(Extended X) {
     RequireFinite(X);
     if (std::fabs(X) < kOwnSine) [[unlikely]]
         return X;
-    const TReduced reduced = Reduce(X);
+    const TReduced reduced = Reduce(X, kSineZeros);
     return pair::Value(SineAt(reduced.iStep, RemainderOf(reduced.t)));
 }
 
 Extended Cos(Extended X) {
     RequireFinite(X);
-    const TReduced reduced = Reduce(X);
+    const TReduced reduced = Reduce(X, kCosineZeros);
     return pair::Value(SineAt(reduced.iStep + kQuarterTurn, RemainderOf(reduced.t)));
 }
 
