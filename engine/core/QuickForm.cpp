@@ -144,8 +144,9 @@ V WholePower(const TQuickNode& Node, std::size_t iRow) {
     else if constexpr (Left == TKind::Node)
         return EachRow([&Node](Extended r) { return rtl::IntPower(r, Node.iExponent); },
                        Operand<V, Left>(Node.Left, iRow));
-    else if constexpr (kPair<V>)
-        return MakePair(WholePowerAt<Left>(Node, iRow), WholePowerAt<Left>(Node, iRow + 1));
+    else if constexpr (kPair<V> && Left == TKind::Bound)
+        return rtl::IntPowersAt(Node.Left.pBound[iRow], Node.Left.pBound[iRow + 1], Node.iExponent);
+    else if constexpr (kPair<V>) return Splat<V>(WholePowerAt<Left>(Node, iRow));
     else return WholePowerAt<Left>(Node, iRow);
 }
 

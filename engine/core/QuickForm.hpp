@@ -27,9 +27,9 @@ namespace quorix::core {
 
 struct TQuickNode;
 using TQuickEval = rtl::Extended (*)(const TQuickNode& Node, std::size_t iRow);
-// The values of two rows at once, which the x87 returns in two registers: a call serves
-// both rows, and their independent chains of operations overlap.
-__extension__ typedef __complex__ long double TQuickPair;
+// The values of two rows at once: a call serves both rows, and their independent chains
+// of operations overlap.
+using TQuickPair = rtl::TExtendedTwo;
 using TQuickEvalPair = TQuickPair (*)(const TQuickNode& Node, std::size_t iRow);
 
 // An operand as its node reads it: one of a subtree, a bound column, a constant.

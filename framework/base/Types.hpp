@@ -12,4 +12,9 @@ using Extended = long double;
 static_assert(std::numeric_limits<Extended>::digits == 64,
               "rtl::Extended must be the 80-bit x87 format with a 64-bit significand");
 
+// Two values at once, which a function returns in the x87's two registers (the first
+// as the real part): through memory, an 80-bit value stored and loaded back at once
+// stalls.
+__extension__ typedef __complex__ long double TExtendedTwo;
+
 }  // namespace rtl

@@ -82,6 +82,8 @@ Extended IntPower(Extended Base, int Exponent);
 // IntPower of a Base that lies in memory, its bits read there: quicker for a caller
 // that holds it so, since handing an Extended over costs an 80-bit store and load.
 Extended IntPowerAt(const Extended& Base, int Exponent);
+// IntPowerAt of two bases to one exponent: the two run side by side.
+TExtendedTwo IntPowersAt(const Extended& Base1, const Extended& Base2, int Exponent);
 
 // Base raised to any power: exponent 0 gives 1 (base 0 too); base 0 with a positive
 // exponent gives 0 and with a negative one raises EZeroDivide; a whole exponent within

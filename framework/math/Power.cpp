@@ -108,9 +108,83 @@ Extended IntPowerOrInfinity(Extended Base, int Exponent) {
 
 }  // namespace power
 
+namespace {
+
+// The quick kernel for a whole exponent n known at compile time, false when it leaves
+// the result to the full routine. Its products then fold to the few that n needs; the
+// shared kernel picks among them without a branch, for exponents that vary from call
+// to call.
+template <int n>
+[[gnu::always_inline]] inline bool QuickKnownPower(bits::TUnpacked base, TWide& power) {
+    if (!wide::IsQuickPower(base, n)) return false;
+    if constexpr (n > 0) return wide::QuickPower(base, n, power);
+    else return wide::QuickReciprocalPower(base, n, power);
+}
+
+template <int n>
+[[gnu::noinline]] Extended KnownWholePower(bits::TUnpacked base) {
+    TWide power;
+    if (QuickKnownPower<n>(base, power)) return wide::Rounded(power, base.bNegative && (n & 1));
+    return FullWholePower(base, n);
+}
+
+TExtendedTwo Two(Extended rFirst, Extended rSecond) {
+    TExtendedTwo Values;
+    __real__ Values = rFirst;
+    __imag__ Values = rSecond;
+    return Values;
+}
+
+// Both kernels in one body, so that their independent chains interleave.
+template <int n>
+[[gnu::noinline]] TExtendedTwo KnownWholePowers(bits::TUnpacked first, bits::TUnpacked second) {
+    TWide power1{}, power2{};
+    if (QuickKnownPower<n>(first, power1) & QuickKnownPower<n>(second, power2)) [[likely]]
+        return Two(wide::Rounded(power1, first.bNegative && (n & 1)),
+                   wide::Rounded(power2, second.bNegative && (n & 1)));
+    return Two(KnownWholePower<n>(first), KnownWholePower<n>(second));
+}
+
+// The quick exponents from 3 up (a square is a single product, which callers take
+// themselves) and their negatives, each with its own code; f is called with the
+// exponent as a template argument, or with 0 for any other.
+template <class F>
+decltype(auto) ByKnownExponent(int Exponent, F f) {
+    switch (Exponent) {
+        case 3: return f.template operator()<3>();
+        case 4: return f.template operator()<4>();
+        case 5: return f.template operator()<5>();
+        case 6: return f.template operator()<6>();
+        case 7: return f.template operator()<7>();
+        case 8: return f.template operator()<8>();
+        case -3: return f.template operator()<-3>();
+        case -4: return f.template operator()<-4>();
+        case -5: return f.template operator()<-5>();
+        case -6: return f.template operator()<-6>();
+        case -7: return f.template operator()<-7>();
+        case -8: return f.template operator()<-8>();
+        default: return f.template operator()<0>();
+    }
+}
+
+}  // namespace
+
 Extended IntPower(Extended Base, int Exponent) { return WholePower(bits::Unpacked(Base), Exponent); }
+
 Extended IntPowerAt(const Extended& Base, int Exponent) {
-    return WholePower(bits::UnpackedInPlace(Base), Exponent);
+    const bits::TUnpacked base = bits::UnpackedInPlace(Base);
+    return ByKnownExponent(Exponent, [&]<int n>() {
+        if constexpr (n == 0) return WholePower(base, Exponent);
+        else return KnownWholePower<n>(base);
+    });
+}
+
+TExtendedTwo IntPowersAt(const Extended& Base1, const Extended& Base2, int Exponent) {
+    const bits::TUnpacked first = bits::UnpackedInPlace(Base1), second = bits::UnpackedInPlace(Base2);
+    return ByKnownExponent(Exponent, [&]<int n>() {
+        if constexpr (n == 0) return Two(WholePower(first, Exponent), WholePower(second, Exponent));
+        else return KnownWholePowers<n>(first, second);
+    });
 }
 
 namespace {

@@ -275,4 +275,14 @@ TEST(MathSeams, WholePowersNextToTiesAndWhereTheQuickKernelHandsOver) {
         constexpr std::uint16_t kFailureFlags = 0x0D;  // invalid, division by zero, overflow
         EXPECT_EQ(iStatus & kFailureFlags, 0) << Arguments.A << " ^ " << Arguments.B << " = " << rPower;
     }
+    // The entries for a known exponent, one base or two side by side (the second one
+    // case on, so that one may take the kernel where the other cannot), agree bit for bit.
+    for (std::size_t i = 0; i + 1 < Cases.size(); ++i) {
+        const Extended a = Cases[i].A, b = Cases[i + 1].A;
+        const int n = int(Cases[i].B);
+        const rtl::TExtendedTwo Both = rtl::IntPowersAt(a, b, n);
+        EXPECT_EQ(rtl::IntPowerAt(a, n), rtl::IntPower(a, n)) << a << " ^ " << n;
+        EXPECT_EQ(__real__ Both, rtl::IntPower(a, n)) << a << " ^ " << n;
+        EXPECT_EQ(__imag__ Both, rtl::IntPower(b, n)) << b << " ^ " << n;
+    }
 }
