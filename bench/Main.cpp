@@ -300,8 +300,15 @@ void PrintTables(const TCollector& Results, const std::map<std::string, std::siz
 int main(int argc, char** argv) {
     using namespace quorix::bench;
     if (!ValuesAgree()) return 1;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    // The repetitions run in a random order across all benchmarks, so that a slow spell
+    // of a shared machine weighs on every engine alike, not on whichever ran then. A
+    // flag given on the command line comes after this one and wins.
+    static char sInterleave[] = "--benchmark_enable_random_interleaving=true";
+    std::vector<char*> Arguments(argv, argv + argc);
+    Arguments.insert(Arguments.begin() + 1, sInterleave);
+    int nArguments = static_cast<int>(Arguments.size());
+    benchmark::Initialize(&nArguments, Arguments.data());
+    if (benchmark::ReportUnrecognizedArguments(nArguments, Arguments.data())) return 1;
     std::map<std::string, std::size_t> Tokens;
     RegisterAll(Tokens);
     TCollector Results;
