@@ -2,10 +2,13 @@
 // constant folding of both engine flavours.
 #pragma once
 
+#include <cfenv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
+#include "framework/base/Exceptions.hpp"
 #include "framework/base/Types.hpp"
 #include "framework/math/Math.hpp"
 
@@ -59,6 +62,26 @@ inline rtl::Extended ApplyOperator(char cOperator, rtl::Extended rLeft, rtl::Ext
         case '^': return rtl::Power(rLeft, rRight);
         default: rtl::RaiseInvalidOp();
     }
+}
+
+// What Compute gives where it succeeds cleanly: a finite value, no math exception, no
+// overflow, invalid-operation or division-by-zero flag raised on the way. For folding
+// constants once, which is only right where every evaluation would succeed alike. The
+// floating-point status is left as it was found: evaluations that read the flags
+// afterwards see only their own.
+template <class F>
+std::optional<rtl::Extended> CleanValue(F&& Compute) {
+    constexpr int kFailures = FE_OVERFLOW | FE_INVALID | FE_DIVBYZERO;
+    std::fexcept_t Before;
+    std::fegetexceptflag(&Before, FE_ALL_EXCEPT);
+    std::feclearexcept(kFailures);
+    std::optional<rtl::Extended> rClean;
+    try {
+        const rtl::Extended rValue = Compute();
+        if (!std::fetestexcept(kFailures) && std::isfinite(rValue)) rClean = rValue;
+    } catch (const rtl::EMathError&) {}
+    std::fesetexceptflag(&Before, FE_ALL_EXCEPT);
+    return rClean;
 }
 
 }  // namespace quorix::core

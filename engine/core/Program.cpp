@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <limits>
+#include <optional>
 #include <utility>
 
 #include "engine/core/QuickForm.hpp"
@@ -67,6 +68,29 @@ TProgram::TProgram(TTie* pRoot, TBareName BareName)
     // A subtree ends: the instruction that started it (and every subtree around it that
     // started there too) skips to here.
     const auto Finish = [&](uint32_t iStart) { FCode[iStart].iSkip = static_cast<uint32_t>(FCode.size()); };
+    // An operator node over constants alone, its operands' code from iStart on, becomes
+    // one constant where it evaluates cleanly, so that no evaluation repeats it. One that
+    // fails stays, to be reported by every evaluation, as does a division by 0.
+    const auto Folds = [&](const TTie& Node, TForm Form, uint32_t iStart) {
+        const std::size_t nOnStack = Form == TForm::BothOnStack ? 2 : 1;
+        if (FCode.size() != iStart + nOnStack ||
+            !std::all_of(FCode.begin() + iStart, FCode.end(),
+                         [](const TInstruction& In) { return In.Opcode == TOpcode::Constant; }))
+            return false;
+        const rtl::Extended rLeft =
+            Form == TForm::ConstantLeft ? ConstantOf(Node.pLeft) : FCode[iStart].rValue;
+        const rtl::Extended rRight =
+            Form == TForm::ConstantRight ? ConstantOf(Node.pRight) : FCode.back().rValue;
+        const char cOperator = Node.sName[0];
+        if (cOperator == '/' && rRight == 0) return false;
+        const std::optional<rtl::Extended> rValue =
+            CleanValue([&] { return Signed(ApplyOperator(cOperator, rLeft, rRight), Node.iSign == -1); });
+        if (!rValue) return false;
+        FCode.resize(iStart + 1);
+        FCode[iStart].rValue = *rValue;
+        FCode[iStart].bNegate = false;
+        return true;
+    };
 
     // Begins the subtree at pNode; a leaf is emitted whole, anything else is stacked.
     const auto Begin = [&](TTie* pNode) {
@@ -101,9 +125,12 @@ TProgram::TProgram(TTie* pRoot, TBareName BareName)
                 Begin(bLeft ? p->pLeft : p->pRight);  // may invalidate Step
                 continue;
             }
-            TInstruction& In = Emit(OperatorOpcode(p->sName[0], Form), p);
             if (Form == TForm::BothOnStack) --iDepth;
-            else In.rValue = ConstantOf(Form == TForm::ConstantRight ? p->pRight : p->pLeft);
+            if (!Folds(*p, Form, Step.iStart)) {
+                TInstruction& In = Emit(OperatorOpcode(p->sName[0], Form), p);
+                if (Form != TForm::BothOnStack)
+                    In.rValue = ConstantOf(Form == TForm::ConstantRight ? p->pRight : p->pLeft);
+            }
         } else {
             // Arguments from the last to the first; strings take no code.
             int iArg = Step.iNext - 1;

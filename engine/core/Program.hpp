@@ -78,8 +78,9 @@ class TQuickForm;
 
 class TProgram {
 public:
-    // Compiles the tree at pRoot (nil evaluates to 0). The tree must stay unchanged
-    // and alive as long as the program; only its arguments' values are written.
+    // Compiles the tree at pRoot (nil evaluates to 0); an operator over constants alone
+    // becomes their value where it evaluates cleanly. The tree must stay unchanged and
+    // alive as long as the program; only its arguments' values are written.
     TProgram(TTie* pRoot, TBareName BareName);
     ~TProgram();
 

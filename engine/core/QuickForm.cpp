@@ -371,7 +371,8 @@ TQuickForm::TQuickForm(std::span<const TInstruction> Code) {
     // Adds Node over operands whose deepest subtree is iDepth deep; a node of constants
     // alone becomes a constant where it evaluates cleanly.
     const auto AddNode = [&](const TQuickNode& Node, int iDepth, bool bConstants) {
-        if (const std::optional<Extended> rValue = bConstants ? Folded(Node) : std::nullopt) {
+        const auto Evaluated = [&Node] { return Node.Eval(Node, 0); };
+        if (const std::optional<Extended> rValue = bConstants ? CleanValue(Evaluated) : std::nullopt) {
             Stack.push_back(ConstantOperand(*rValue));
             return true;
         }
@@ -427,20 +428,6 @@ TQuickForm::TQuickForm(std::span<const TInstruction> Code) {
         FRoot = &FNodes.emplace_back(NodeOf(Root.Kind == TKind::Bound ? LeafEvals<TKind::Bound, false>()
                                                                       : LeafEvals<TKind::Constant, false>(),
                                             Root.Operand));
-}
-
-std::optional<Extended> TQuickForm::Folded(const TQuickNode& Node) {
-    // The status flags are left as they were found: only this evaluation's are read.
-    std::fexcept_t Before;
-    std::fegetexceptflag(&Before, FE_ALL_EXCEPT);
-    ClearNotFinite();
-    std::optional<Extended> rFolded;
-    try {
-        const Extended rValue = Node.Eval(Node, 0);
-        if (!NotFiniteRaised() && std::isfinite(rValue)) rFolded = rValue;
-    } catch (const rtl::EMathError&) {}
-    std::fesetexceptflag(&Before, FE_ALL_EXCEPT);
-    return rFolded;
 }
 
 void TQuickForm::ClearNotFinite() { std::feclearexcept(FE_OVERFLOW | FE_INVALID | FE_DIVBYZERO); }

@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <optional>
 #include <span>
 #include <vector>
 
@@ -107,8 +106,6 @@ private:
         return true;
     }
     static void ClearNotFinite();
-    // The value of a node of constants alone, where evaluating it succeeds.
-    static std::optional<rtl::Extended> Folded(const TQuickNode& Node);
 
     std::vector<TQuickNode> FNodes;
     std::vector<const rtl::Extended*> FInputs;  // the distinct bound columns

@@ -129,6 +129,22 @@ TEST(VarsEvaluate, DivisionByZeroIsReportedAndEvaluationGoesOn) {
     EXPECT_EQ(H.Parser->Value(), 3);
 }
 
+// Operators over constants alone are computed once, not at every evaluation; one that
+// fails is left as it is, so that every evaluation reports or raises it again.
+TEST(VarsEvaluate, ConstantsAloneGiveTheirValueAndTheirFailuresEveryTime) {
+    VarsHarness H;
+    ASSERT_TRUE(H.CalcText("x*(2^3-(1+1))/(4/8)-(10-(3*1))+-(2*3)"));
+    EXPECT_EQ(H.Parser->Value(), 23);
+    H.Parser->SetText("x+1/0");
+    for (int i = 0; i < 2; ++i) {
+        H.Reports.clear();
+        EXPECT_TRUE(H.Parser->Calc());
+        EXPECT_EQ(H.Reports, Only(3, 9));
+    }
+    H.Parser->SetText("x+10^5000*0");
+    for (int i = 0; i < 2; ++i) EXPECT_THROW(H.Parser->Calc(), rtl::EOverflow);
+}
+
 TEST(VarsEvaluate, OptimizeFoldsAConstantDivisionByZeroWhileParsing) {
     VarsHarness H;
     H.Parser->SetOptimize(true);
