@@ -41,29 +41,22 @@ constexpr bool IsConstant(TKind Kind) { return Kind >= TKind::Constant; }
 template <class V>
 constexpr bool kPair = std::is_same_v<V, TQuickPair>;
 
-TQuickPair MakePair(Extended rFirst, Extended rSecond) {
-    TQuickPair Pair;
-    __real__ Pair = rFirst;
-    __imag__ Pair = rSecond;
-    return Pair;
-}
-
 template <class V>
 V Splat(Extended rValue) {
-    if constexpr (kPair<V>) return MakePair(rValue, rValue);
+    if constexpr (kPair<V>) return rtl::ExtendedTwo(rValue, rValue);
     else return rValue;
 }
 
 template <class V, class F>
 V EachRow(F&& Apply, V Value) {
-    if constexpr (kPair<V>) return MakePair(Apply(__real__ Value), Apply(__imag__ Value));
+    if constexpr (kPair<V>) return rtl::ExtendedTwo(Apply(__real__ Value), Apply(__imag__ Value));
     else return Apply(Value);
 }
 
 template <class V, class F>
 V EachRow(F&& Apply, V Left, V Right) {
     if constexpr (kPair<V>)
-        return MakePair(Apply(__real__ Left, __real__ Right), Apply(__imag__ Left, __imag__ Right));
+        return rtl::ExtendedTwo(Apply(__real__ Left, __real__ Right), Apply(__imag__ Left, __imag__ Right));
     else return Apply(Left, Right);
 }
 
@@ -77,7 +70,7 @@ template <class V, TKind Kind>
 V Operand(const TQuickOperand& Operand, std::size_t iRow) {
     if constexpr (Kind == TKind::Node) return EvalOf<V>(*Operand.pNode, iRow);
     else if constexpr (Kind == TKind::Bound) {
-        if constexpr (kPair<V>) return MakePair(Operand.pBound[iRow], Operand.pBound[iRow + 1]);
+        if constexpr (kPair<V>) return rtl::ExtendedTwo(Operand.pBound[iRow], Operand.pBound[iRow + 1]);
         else return Operand.pBound[iRow];
     } else if constexpr (Kind == TKind::Double) return Splat<V>(Operand.dValue);
     else return Splat<V>(Operand.rValue);

@@ -17,4 +17,11 @@ static_assert(std::numeric_limits<Extended>::digits == 64,
 // stalls.
 __extension__ typedef __complex__ long double TExtendedTwo;
 
+inline TExtendedTwo ExtendedTwo(Extended rFirst, Extended rSecond) {
+    TExtendedTwo Values;
+    __real__ Values = rFirst;
+    __imag__ Values = rSecond;
+    return Values;
+}
+
 }  // namespace rtl

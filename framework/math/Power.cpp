@@ -128,21 +128,14 @@ template <int n>
     return FullWholePower(base, n);
 }
 
-TExtendedTwo Two(Extended rFirst, Extended rSecond) {
-    TExtendedTwo Values;
-    __real__ Values = rFirst;
-    __imag__ Values = rSecond;
-    return Values;
-}
-
 // Both kernels in one body, so that their independent chains interleave.
 template <int n>
 [[gnu::noinline]] TExtendedTwo KnownWholePowers(bits::TUnpacked first, bits::TUnpacked second) {
     TWide power1{}, power2{};
     if (QuickKnownPower<n>(first, power1) & QuickKnownPower<n>(second, power2)) [[likely]]
-        return Two(wide::Rounded(power1, first.bNegative && (n & 1)),
-                   wide::Rounded(power2, second.bNegative && (n & 1)));
-    return Two(KnownWholePower<n>(first), KnownWholePower<n>(second));
+        return ExtendedTwo(wide::Rounded(power1, first.bNegative && (n & 1)),
+                           wide::Rounded(power2, second.bNegative && (n & 1)));
+    return ExtendedTwo(KnownWholePower<n>(first), KnownWholePower<n>(second));
 }
 
 // The quick exponents from 3 up (a square is a single product, which callers take
@@ -182,7 +175,7 @@ Extended IntPowerAt(const Extended& Base, int Exponent) {
 TExtendedTwo IntPowersAt(const Extended& Base1, const Extended& Base2, int Exponent) {
     const bits::TUnpacked first = bits::UnpackedInPlace(Base1), second = bits::UnpackedInPlace(Base2);
     return ByKnownExponent(Exponent, [&]<int n>() {
-        if constexpr (n == 0) return Two(WholePower(first, Exponent), WholePower(second, Exponent));
+        if constexpr (n == 0) return ExtendedTwo(WholePower(first, Exponent), WholePower(second, Exponent));
         else return KnownWholePowers<n>(first, second);
     });
 }
