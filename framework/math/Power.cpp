@@ -77,15 +77,25 @@ Extended SignedPower(bits::TUnpacked base, int Exponent) {
     return explog::Finite(SignedPower(base, Exponent), base.iSignificand == 0);
 }
 
+// |base|^n by the quick kernel, for IsQuickPower(base, n); false when it leaves the
+// rounding undecided. Inline: where n is known, the kernel's products fold to the few
+// that n needs.
+[[gnu::always_inline]] inline bool QuickWholePower(bits::TUnpacked base, int n, TWide& power) {
+    return n > 0 ? wide::QuickPower(base, n, power) : wide::QuickReciprocalPower(base, n, power);
+}
+
+// The quick kernel's |base|^n rounded, with the sign of base^n.
+inline Extended RoundedPower(TWide power, bits::TUnpacked base, int n) {
+    return wide::Rounded(power, base.bNegative && (n & 1));
+}
+
 // Base^Exponent for IsQuickPower(base, Exponent): the quick kernel's when it decides
 // the rounding, else Full's. Out of line, so that the callers keep few registers and
 // reach either routine by a jump.
 template <Extended (*Full)(bits::TUnpacked, int)>
 [[gnu::noinline]] Extended QuickPower(bits::TUnpacked base, int Exponent) {
     TWide power;
-    if (Exponent > 0 ? wide::QuickPower(base, Exponent, power)
-                     : wide::QuickReciprocalPower(base, Exponent, power))
-        return wide::Rounded(power, base.bNegative && (Exponent & 1));
+    if (QuickWholePower(base, Exponent, power)) return RoundedPower(power, base, Exponent);
     return Full(base, Exponent);
 }
 
@@ -111,20 +121,17 @@ Extended IntPowerOrInfinity(Extended Base, int Exponent) {
 namespace {
 
 // The quick kernel for a whole exponent n known at compile time, false when it leaves
-// the result to the full routine. Its products then fold to the few that n needs; the
-// shared kernel picks among them without a branch, for exponents that vary from call
-// to call.
+// the result to the full routine: code of its own for each n, where the shared kernel
+// picks among its products without a branch, for exponents that vary from call to call.
 template <int n>
 [[gnu::always_inline]] inline bool QuickKnownPower(bits::TUnpacked base, TWide& power) {
-    if (!wide::IsQuickPower(base, n)) return false;
-    if constexpr (n > 0) return wide::QuickPower(base, n, power);
-    else return wide::QuickReciprocalPower(base, n, power);
+    return wide::IsQuickPower(base, n) && QuickWholePower(base, n, power);
 }
 
 template <int n>
 [[gnu::noinline]] Extended KnownWholePower(bits::TUnpacked base) {
     TWide power;
-    if (QuickKnownPower<n>(base, power)) return wide::Rounded(power, base.bNegative && (n & 1));
+    if (QuickKnownPower<n>(base, power)) return RoundedPower(power, base, n);
     return FullWholePower(base, n);
 }
 
@@ -133,8 +140,7 @@ template <int n>
 [[gnu::noinline]] TExtendedTwo KnownWholePowers(bits::TUnpacked first, bits::TUnpacked second) {
     TWide power1{}, power2{};
     if (QuickKnownPower<n>(first, power1) & QuickKnownPower<n>(second, power2)) [[likely]]
-        return ExtendedTwo(wide::Rounded(power1, first.bNegative && (n & 1)),
-                           wide::Rounded(power2, second.bNegative && (n & 1)));
+        return ExtendedTwo(RoundedPower(power1, first, n), RoundedPower(power2, second, n));
     return ExtendedTwo(KnownWholePower<n>(first), KnownWholePower<n>(second));
 }
 
