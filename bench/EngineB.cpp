@@ -23,6 +23,13 @@ public:
             if (sName.size() == 1 && Inputs.Find(sName[0], rInput)) Result = rInput;
             else if (sName == "PI") Result = rtl::Pi;
         });
+        // Bound inputs come with bound functions: the same routines, called directly.
+        if (Way != TInputWay::Handlers) {
+            FParser.BindFunction("sin", rtl::Sin);
+            FParser.BindFunction("cos", rtl::Cos);
+            FParser.BindFunction("log10", rtl::Log10);
+            FParser.BindFunction("hypot", rtl::Hypot);
+        }
         FParser.SetOnGetFunction([](const std::string& sName, std::span<const rParam> arrPar, int ParCount,
                                     rtl::Extended& Result) {
             if (sName == "SIN" && ParCount == 1) Result = rtl::Sin(arrPar[0].rValue);

@@ -76,8 +76,7 @@ void TQuorix::AddBuildInFun(const std::string& sName) { FBuildInFun->Add(sName);
 void TQuorix::ReadUsedFun(TTie* pTie) {
     core::WalkPreOrder(pTie, [this](const TTie& Tie) {
         if (!core::IsNameNode(Tie)) return false;
-        const bool bUsed =
-            IsFunBuildIn(Tie.sName) || (FFunctions->IndexOf(Tie.sName) >= 0 && Tie.iParCount > 0);
+        const bool bUsed = IsFunBuildIn(Tie.sName) || (IsFunctionName(Tie.sName) && Tie.iParCount > 0);
         if (bUsed) AddUsed(*FUsedFun, Tie.sName);
         return bUsed;
     });

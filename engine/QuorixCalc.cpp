@@ -43,6 +43,7 @@ public:
     bool Failed() const { return FSelf.FCalcError; }
     bool Stopped() const { return FSelf.FGeneration != FGeneration; }
     const rtl::Extended* Bound(const TTie& Tie) const { return FSelf.FindBound(Tie); }
+    const core::TPureCall* Routine(const TTie& Tie) const { return FSelf.FindRoutine(Tie); }
     rtl::Extended Read(TTie& Tie) { return FSelf.CallFunction(Tie, nullptr); }  // not asked: BareName
     bool CanCall(const TTie& Tie) const { return FSelf.FOnGetFunction || Tie.bBuildIn; }
     rtl::Extended Call(TTie& Tie, const void* pBuildIn) { return FSelf.CallFunction(Tie, pBuildIn); }

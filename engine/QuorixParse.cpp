@@ -43,7 +43,7 @@ void TQuorix::CreateBST(TTie*& pRoot, TTieList& Tokens) {
 }
 
 bool TQuorix::IsListedFunction(const TTie& Tie) const {
-    return Tie.bBuildIn || FFunctions->IndexOf(Tie.sName) >= 0 || IsBoundName(Tie.sName);
+    return Tie.bBuildIn || IsFunctionName(Tie.sName) || IsBoundName(Tie.sName);
 }
 
 // A constant division by zero is not folded: the node stays for the evaluator, which

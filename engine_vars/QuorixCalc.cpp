@@ -39,6 +39,7 @@ struct TQuorix::TEvalRules {
     static bool Failed() { return false; }
     static bool Stopped() { return false; }
     const rtl::Extended* Bound(const TTie& Tie) const { return Self.FindBound(Tie); }
+    const core::TPureCall* Routine(const TTie& Tie) const { return Self.FindRoutine(Tie); }
     rtl::Extended Read(TTie& Tie) { return Self.ReadVariable(Tie); }
     bool CanCall(const TTie&) const { return static_cast<bool>(Self.FOnGetFunction); }
     rtl::Extended Call(TTie& Tie, const void*) { return Self.CallFunction(Tie); }

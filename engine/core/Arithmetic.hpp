@@ -68,7 +68,8 @@ inline rtl::Extended ApplyOperator(char cOperator, rtl::Extended rLeft, rtl::Ext
 // overflow, invalid-operation or division-by-zero flag raised on the way. For folding
 // constants once, which is only right where every evaluation would succeed alike. The
 // floating-point status is left as it was found: evaluations that read the flags
-// afterwards see only their own.
+// afterwards see only their own. Whatever Compute throws (a caller's routine may throw
+// anything) leaves the value to the evaluations, which meet it where they would.
 template <class F>
 std::optional<rtl::Extended> CleanValue(F&& Compute) {
     constexpr int kFailures = FE_OVERFLOW | FE_INVALID | FE_DIVBYZERO;
@@ -79,7 +80,7 @@ std::optional<rtl::Extended> CleanValue(F&& Compute) {
     try {
         const rtl::Extended rValue = Compute();
         if (!std::fetestexcept(kFailures) && std::isfinite(rValue)) rClean = rValue;
-    } catch (const rtl::EMathError&) {}
+    } catch (...) {}
     std::fesetexceptflag(&Before, FE_ALL_EXCEPT);
     return rClean;
 }

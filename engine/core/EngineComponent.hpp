@@ -62,6 +62,22 @@ public:
     // while it is bound. Safe from inside a handler; takes effect at the next Calc.
     void Bind(const std::string& sName, const rtl::Extended* pValue);
     void Unbind(const std::string& sName) { Bind(sName, nullptr); }
+    // Ties the function sName (any letter case) to pRoutine, which then answers every
+    // call of it with exactly the routine's count of arguments, all numbers, in the
+    // handler's place and without calling it; nil unties it. Other calls of the name,
+    // and calls of a built-in's name, are answered as before. The name counts as
+    // listed in Functions without being added to it, and is never stored with the
+    // component. The routine must compute from its arguments alone, with no other
+    // effect: calls whose arguments are constants may be computed once, and a row in
+    // doubt computed again. Its value is taken as a handler's: one that is not finite
+    // raises, and what it throws propagates. Changes take effect as Bind's do.
+    void BindFunction(const std::string& sName, rtl::Extended (*pRoutine)(rtl::Extended)) {
+        BindRoutine(sName, {nullptr, pRoutine, nullptr, {}, true});
+    }
+    void BindFunction(const std::string& sName, rtl::Extended (*pRoutine)(rtl::Extended, rtl::Extended)) {
+        BindRoutine(sName, {nullptr, nullptr, pRoutine, {}, true});
+    }
+    void UnbindFunction(const std::string& sName) { BindRoutine(sName, {}); }
 
     // Evaluates the text for nRows rows: each bound pointer is then the start of a
     // column of nRows values. Row i's value goes to Results[i], and, if Statuses is
@@ -88,6 +104,9 @@ private:
     enum class TBlockRun { Done, NeedsParse, Refused };
     TBlockRun CalcBlock(std::size_t iFirst, std::size_t nRows, rtl::Extended* pResults);
     TRowStatus CalcRow(std::size_t iRow, rtl::Extended& rResult);
+    void BindRoutine(const std::string& sName, const TPureCall& Routine) {
+        FBindings.SetRoutine(sName, Routine, IsBusy());
+    }
     bool NeedsReparse() const { return FParsed && FParsedNames != FBindings.NamesVersion() && !IsBusy(); }
 
 protected:
@@ -105,6 +124,8 @@ protected:
         return Tie.iParCount == 0 ? FBindings.Find(Tie.sName) : nullptr;
     }
     bool IsBoundName(const std::string& sName) const { return FBindings.Find(sName) != nullptr; }
+    // The bound routine that answers the call at Tie, or nil.
+    const TPureCall* FindRoutine(const TTie& Tie) const { return FBindings.RoutineFor(Tie); }
     // The program of the present tree, its names pointed at the present bindings.
     TProgram& LinkedProgram();
     // What the call at Tie (or the name without arguments, when not bound) resolves
@@ -117,7 +138,10 @@ protected:
     auto ParserFor(TRules Rules, std::string_view sText);
     // A list property's setter: a copy of Value, or empty for nil.
     static void AssignList(rtl::TStrings& List, const rtl::TStrings* Value);
-    bool IsFunctionName(const std::string& sName) const { return FFunctions->IndexOf(sName) >= 0; }
+    // Listed in Functions, or bound to a routine.
+    bool IsFunctionName(const std::string& sName) const {
+        return FFunctions->IndexOf(sName) >= 0 || FBindings.FindRoutine(sName) != nullptr;
+    }
     // Fills List by Read on first demand after a parse; before one it stays as it is.
     rtl::TStrings* UsedList(rtl::TStrings& List, bool& bValid, const std::function<void()>& Read);
     // Adds sName upper-cased to a used list, unless it is there.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/core/Arithmetic.hpp"
+#include "engine/core/ResolvedCall.hpp"
 #include "engine/core/Tie.hpp"
 #include "framework/base/Types.hpp"
 
@@ -18,8 +19,8 @@ enum class TBareName { Variable, Call };
 
 // Stopped is asked after every call and every operator; when it says so the
 // evaluation returns 0 at once and the caller discards the value. Read, CanCall and
-// Call serve names that are not bound: a compiled program knows those from its link,
-// the walker asks Bound first. Call's pResolved is what the flavour's resolver found
+// Call serve names and calls that are not bound: a compiled program knows those from
+// its link, the walker asks Bound and Routine first. Call's pResolved is what the flavour's resolver found
 // for the node when the program was compiled (nil from the walker).
 template <class R>
 concept EvaluationRules = requires(R& Rules, TTie& Tie, const void* pResolved) {
@@ -27,6 +28,7 @@ concept EvaluationRules = requires(R& Rules, TTie& Tie, const void* pResolved) {
     { Rules.Failed() } -> std::same_as<bool>;                    // an error now skips every subtree started
     { Rules.Stopped() } -> std::same_as<bool>;                   // the evaluation must end (the text changed)
     { Rules.Bound(Tie) } -> std::same_as<const rtl::Extended*>;  // a name's bound value, or nil
+    { Rules.Routine(Tie) } -> std::same_as<const TPureCall*>;    // the bound routine answering a call, or nil
     { Rules.Read(Tie) } -> std::same_as<rtl::Extended>;          // a variable's value, sign applied
     { Rules.CanCall(Tie) } -> std::same_as<bool>;                // anyone answers this call
     { Rules.Call(Tie, pResolved) } -> std::same_as<rtl::Extended>;  // its arguments' values already stored
@@ -36,6 +38,16 @@ concept EvaluationRules = requires(R& Rules, TTie& Tie, const void* pResolved) {
 // A bound value as the engine takes it: a value that is not finite raises as a
 // handler's would, and the node's sign applies.
 inline rtl::Extended ReadBound(rtl::Extended rValue, bool bNegate) { return Signed(Finite(rValue), bNegate); }
+
+// The call at Tie answered by its bound routine, its arguments' values already
+// stored: taken as a handler's answer, so a value that is not finite raises, and the
+// node's sign applies.
+inline rtl::Extended CallRoutine(const TPureCall& Routine, const TTie& Tie) {
+    const rtl::Extended rFirst = Tie.arrParams[0].rValue;
+    const rtl::Extended rValue =
+        Routine.Binary ? Routine.Binary(rFirst, Tie.arrParams[1].rValue) : Routine.Unary(rFirst);
+    return Signed(Finite(rValue), Tie.iSign == -1);
+}
 
 // Operator cOperator of node Tie applied to two values, negated when bNegate (the
 // node's sign). A division by exactly 0 is the rules' to answer.
@@ -80,7 +92,7 @@ rtl::Extended WalkTree(TTie* pRoot, TRules& Rules) {
                     Finish(ReadBound(*pBound, p->iSign == -1));
                 } else if (p->iParCount == 0 && TRules::BareName == TBareName::Variable) {
                     Finish(Rules.Read(*p));
-                } else if (!Rules.CanCall(*p)) {
+                } else if (!Rules.Routine(*p) && !Rules.CanCall(*p)) {
                     Finish(0);  // nobody answers: the arguments are not even evaluated
                 } else {
                     Step.Stage = esNextArgument;
@@ -109,7 +121,8 @@ rtl::Extended WalkTree(TTie* pRoot, TRules& Rules) {
                     Stack.push_back({p->arrParams[static_cast<std::size_t>(iArg)].pTie, esStart, 0});
                     break;
                 }
-                Finish(Rules.Call(*p, nullptr));
+                const TPureCall* pRoutine = Rules.Routine(*p);
+                Finish(pRoutine ? CallRoutine(*pRoutine, *p) : Rules.Call(*p, nullptr));
                 if (Rules.Stopped()) return 0;
                 break;
             }

@@ -159,14 +159,20 @@ TProgram::TProgram(TTie* pRoot, TBareName BareName)
 }
 
 void TProgram::Relink(const TBindings& Bindings) {
-    FLinked = Bindings.Version();
+    // Nothing of the last link stays in use should this one be left by an exception.
+    FQuick.reset();
+    FLinked = 0;
     for (const uint32_t iName : FNames) {
         TInstruction& In = FCode[iName];
         In.pBound = Bindings.Find(In.pTie->sName);
         In.Opcode = In.pBound ? TOpcode::Bound : FNameOpcode;
     }
+    for (TInstruction& In : FCode)
+        if (In.Opcode == TOpcode::CallStart || In.Opcode == TOpcode::Call)
+            In.pRoutine = Bindings.RoutineFor(*In.pTie);
     auto pQuick = std::make_unique<TQuickForm>(FCode);
-    FQuick = pQuick->Ready() ? std::move(pQuick) : nullptr;
+    if (pQuick->Ready()) FQuick = std::move(pQuick);
+    FLinked = Bindings.Version();
 }
 
 TProgram::~TProgram() = default;

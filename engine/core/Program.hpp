@@ -59,7 +59,8 @@ struct TInstruction {
     TTie* pTie = nullptr;                   // the node, for names, calls and operators
     const rtl::Extended* pBound = nullptr;  // Bound: the value, or the start of its column
     const void* pResolved = nullptr;        // a call: what the flavour resolved it to, if anything
-    const TPureCall* pPure = nullptr;       // a call: the routine a quick form may run, if any
+    const TPureCall* pPure = nullptr;       // a call: the built-in's routine a quick form may run, if any
+    const TPureCall* pRoutine = nullptr;    // a call (and its CallStart): the bound routine that answers it
     // For an instruction that starts a subtree (Constant, Read, Bound, CallLeaf,
     // CallStart):
     // the index just past the outermost subtree that starts here, where an evaluation
@@ -69,6 +70,9 @@ struct TInstruction {
     TOpcode Opcode = TOpcode::Constant;
     bool bNegate = false;               // the node's sign is -1
     TValueUse Use = TValueUse::Pushed;  // of the value of Constant, a name, Call
+
+    // The routine a quick form may run in a call's place: a bound one, or the built-in's.
+    const TPureCall* QuickCall() const { return pRoutine ? pRoutine : pPure; }
 };
 
 // Whether operator opcode Operator takes both operands from the stack.
@@ -87,7 +91,8 @@ public:
     const TTie* Root() const { return FRoot; }
 
     // Points the names without arguments at their bound values, the others back at
-    // their handlers. Does nothing while the bindings stay as last linked. At the first
+    // their handlers, and the calls at their bound routines, the others back at their
+    // handlers. Does nothing while the bindings stay as last linked. At the first
     // link, Resolve(node), giving a TResolvedCall, resolves every call once for the
     // program's life; the handle reaches the rules' Call with the node.
     template <class F>
@@ -262,7 +267,7 @@ rtl::Extended TProgram::RunFrom(TRules& Rules, std::size_t iRow, const TInstruct
                 break;
             case TOpcode::CallStart:
                 // Nobody answers: 0, and the arguments are not evaluated.
-                if (!Rules.CanCall(*In.pTie)) {
+                if (!In.pRoutine && !Rules.CanCall(*In.pTie)) {
                     *pBelow++ = rTop;
                     rTop = 0;
                     p = pCode + In.iEnd - 1;
@@ -275,7 +280,10 @@ rtl::Extended TProgram::RunFrom(TRules& Rules, std::size_t iRow, const TInstruct
                     Arg.rValue = rTop;
                     rTop = *--pBelow;
                 }
-                rValue = CallWithRoom([&] { return Rules.Call(*In.pTie, In.pResolved); });
+                rValue = CallWithRoom([&] {
+                    return In.pRoutine ? CallRoutine(*In.pRoutine, *In.pTie)
+                                       : Rules.Call(*In.pTie, In.pResolved);
+                });
                 bHandled = true;
                 break;
             default: {

@@ -174,30 +174,46 @@ bool NotFinite(Extended rValue) {
     else return false;
 }
 
-// One row's call of a pure routine with iArity arguments, x and y; bTested: it has
-// domain tests.
-template <int iArity, TKind First, TKind Second, bool bTested>
+// What a call node tests beside its arguments' finiteness: nothing, the built-in's
+// domain before the call, or the value of a caller's routine after it.
+enum class TCallTest { None, Domain, Result };
+
+TCallTest TestOf(const TPureCall& Call) {
+    return !Call.Tests.empty() ? TCallTest::Domain : Call.bResultTested ? TCallTest::Result : TCallTest::None;
+}
+
+// A value of a caller's routine that is not finite is taken in the checked run.
+template <TCallTest Test>
+Extended Tested(Extended rValue) {
+    if (Test == TCallTest::Result && !std::isfinite(rValue)) [[unlikely]]
+        return NeedsCheckedRun();
+    return rValue;
+}
+
+// One row's call of a pure routine with iArity arguments, x and y.
+template <int iArity, TKind First, TKind Second, TCallTest Test>
 Extended CallRow(const TPureCall& Call, Extended x, Extended y) {
+    constexpr bool bDomain = Test == TCallTest::Domain;
     if constexpr (iArity == 0) return Call.Nullary();
     else if constexpr (iArity == 1) {
-        if (NotFinite<First>(x) || (bTested && OutOfDomain(Call, x, 0))) [[unlikely]]
+        if (NotFinite<First>(x) || (bDomain && OutOfDomain(Call, x, 0))) [[unlikely]]
             return NeedsCheckedRun();
-        return Call.Unary(x);
+        return Tested<Test>(Call.Unary(x));
     } else {
-        if (NotFinite<First>(x) || NotFinite<Second>(y) || (bTested && OutOfDomain(Call, x, y))) [[unlikely]]
+        if (NotFinite<First>(x) || NotFinite<Second>(y) || (bDomain && OutOfDomain(Call, x, y))) [[unlikely]]
             return NeedsCheckedRun();
-        return Call.Binary(x, y);
+        return Tested<Test>(Call.Binary(x, y));
     }
 }
 
-template <class V, int iArity, TKind First, TKind Second, bool bTested, bool bNegate>
+template <class V, int iArity, TKind First, TKind Second, TCallTest Test, bool bNegate>
 V CallNode(const TQuickNode& Node, std::size_t iRow) {
     const TPureCall& Call = *Node.pCall;
     V x = Splat<V>(0), y = Splat<V>(0);
     if constexpr (iArity == 1) x = Operand<V, First>(Node.Left, iRow);
     else if constexpr (iArity == 2) Operands<V, First, Second>(Node, iRow, x, y);
     const auto Row = [&Call](Extended rFirst, Extended rSecond) {
-        return CallRow<iArity, First, Second, bTested>(Call, rFirst, rSecond);
+        return CallRow<iArity, First, Second, Test>(Call, rFirst, rSecond);
     };
     return SignedRows(EachRow(Row, x, y), bNegate);
 }
@@ -229,6 +245,16 @@ TEvals ByKind(TKind Kind, F Pick) {
 template <class F>
 TEvals ByFlag(bool bFlag, F Pick) {
     return bFlag ? Pick.template operator()<true>() : Pick.template operator()<false>();
+}
+
+template <class F>
+TEvals ByTest(TCallTest Test, F Pick) {
+    switch (Test) {
+        case TCallTest::None: return Pick.template operator()<TCallTest::None>();
+        case TCallTest::Domain: return Pick.template operator()<TCallTest::Domain>();
+        case TCallTest::Result: return Pick.template operator()<TCallTest::Result>();
+    }
+    return {};
 }
 
 template <char cOperator>
@@ -275,12 +301,12 @@ TEvals PickWholePower(int iExponent, TKind Left, bool bNegate) {
 
 // Kinds past a call's arguments are taken as constants, which it never reads.
 template <int iArity>
-TEvals PickCallFor(TKind First, TKind Second, bool bTested, bool bNegate) {
+TEvals PickCallFor(TKind First, TKind Second, TCallTest Test, bool bNegate) {
     if (iArity < 2) Second = TKind::Constant;
     if (iArity < 1) First = TKind::Constant;
     return ByKind(First, [=]<TKind A>() {
         return ByKind(Second, [=]<TKind B>() {
-            return ByFlag(bTested, [=]<bool T>() {
+            return ByTest(Test, [=]<TCallTest T>() {
                 return ByFlag(bNegate, []<bool N>() {
                     return TEvals{&CallNode<Extended, iArity, A, B, T, N>,
                                   &CallNode<TQuickPair, iArity, A, B, T, N>};
@@ -291,11 +317,11 @@ TEvals PickCallFor(TKind First, TKind Second, bool bTested, bool bNegate) {
 }
 
 TEvals PickCall(const TPureCall& Call, TKind First, TKind Second, bool bNegate) {
-    const bool bTested = !Call.Tests.empty();
+    const TCallTest Test = TestOf(Call);
     switch (Call.Arity()) {
-        case 0: return PickCallFor<0>(First, Second, bTested, bNegate);
-        case 1: return PickCallFor<1>(First, Second, bTested, bNegate);
-        default: return PickCallFor<2>(First, Second, bTested, bNegate);
+        case 0: return PickCallFor<0>(First, Second, Test, bNegate);
+        case 1: return PickCallFor<1>(First, Second, Test, bNegate);
+        default: return PickCallFor<2>(First, Second, Test, bNegate);
     }
 }
 
@@ -329,15 +355,13 @@ bool HasConstantRight(TOpcode Opcode) {
 bool HasConstantLeft(TOpcode Opcode) { return Opcode >= TOpcode::ConstantPlus; }
 
 // Whether a pure call's node can stand for the call In: it has exactly the routine's
-// count of arguments, all of them numbers written out (no string, none left empty),
-// and its domain tests read only those.
+// count of arguments, all of them numbers written out, and its domain tests read only
+// those.
 bool IsQuickCall(const TInstruction& In) {
-    if (!In.pPure) return false;
-    const int iArity = In.pPure->Arity();
-    if (In.pTie->iParCount != iArity) return false;
-    for (const rParam& Arg : In.pTie->arrParams)
-        if (Arg.bIsString || !Arg.pTie) return false;
-    for (const TDomainTest& Test : In.pPure->Tests)
+    const TPureCall* pCall = In.QuickCall();
+    if (!pCall || !TakesNumbers(*pCall, *In.pTie)) return false;
+    const int iArity = pCall->Arity();
+    for (const TDomainTest& Test : pCall->Tests)
         if (Test.iPosition < 1 || Test.iPosition > iArity || Test.iOther < 0 || Test.iOther > iArity)
             return false;
     return true;
@@ -350,7 +374,7 @@ bool TQuickForm::Takes(std::span<const TInstruction> Code) {
         switch (In.Opcode) {
             case TOpcode::Read: return false;
             case TOpcode::CallLeaf:
-            case TOpcode::Call: return In.pPure != nullptr;
+            case TOpcode::Call: return In.QuickCall() != nullptr;
             default: return true;
         }
     });
@@ -403,12 +427,13 @@ TQuickForm::TQuickForm(std::span<const TInstruction> Code) {
             continue;  // a pure call is always answered: its node comes with its Call
         } else {
             if (!IsQuickCall(In)) return;
+            const TPureCall& Call = *In.QuickCall();
             // The first argument is on top; past the arguments, constants never read.
             TPending Arguments[2] = {ConstantOperand(0), ConstantOperand(0)};
-            for (int i = 0; i < In.pPure->Arity(); ++i) Arguments[i] = Pop();
+            for (int i = 0; i < Call.Arity(); ++i) Arguments[i] = Pop();
             const TPending &First = Arguments[0], &Second = Arguments[1];
-            const TEvals Evals = PickCall(*In.pPure, First.Kind, Second.Kind, In.bNegate);
-            bShallow = AddNode(NodeOf(Evals, First.Operand, Second.Operand, 0, In.pPure),
+            const TEvals Evals = PickCall(Call, First.Kind, Second.Kind, In.bNegate);
+            bShallow = AddNode(NodeOf(Evals, First.Operand, Second.Operand, 0, &Call),
                                std::max(First.iDepth, Second.iDepth),
                                IsConstant(First.Kind) && IsConstant(Second.Kind));
         }
@@ -438,8 +463,8 @@ bool TQuickForm::RunRows(std::size_t iFirst, std::size_t nRows, Extended* pResul
             if (!InputsFinite(iFirst + i)) return false;
             pResults[i] = FRoot->Eval(*FRoot, iFirst + i);
         }
-    } catch (const rtl::EMathError&) {
-        return false;
+    } catch (...) {
+        return false;  // the rows are run again, checked, where it is met as it would be
     }
     return !NotFiniteRaised();
 }

@@ -3,8 +3,8 @@
 // functions return their value: each node reads its operands itself (a bound value, a
 // constant, or a subtree's call) and keeps them in registers, so a run neither
 // dispatches per step nor goes through a stack in memory. Nothing is tested per step
-// but a call's domain: the bound values are tested once before the run, and a result
-// that is not finite is found from the floating-point status after it; any doubt
+// but a built-in call's domain and the value of a caller's bound routine: the bound values are tested once
+// before the run, and a result that is not finite is found from the floating-point status after it; any doubt
 // leaves the row to the checked interpreter, which reports and raises. A node of
 // constants alone is evaluated once, when the form is built.
 #pragma once
@@ -63,8 +63,8 @@ public:
         rtl::Extended rValue;
         try {
             rValue = FRoot->Eval(*FRoot, iRow);
-        } catch (const rtl::EMathError&) {
-            return kNeedsCheckedRun;
+        } catch (...) {
+            return kNeedsCheckedRun;  // met again, where it would be, by the checked run
         }
         return NotFiniteRaised() ? kNeedsCheckedRun : rValue;
     }

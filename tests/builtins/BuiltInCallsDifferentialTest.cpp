@@ -3,6 +3,7 @@
 // answers every built-in by name.
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -60,8 +61,9 @@ std::string CallText(TRandomTokens& Random, const TTextNames& Names, int iDepth)
     return sText;
 }
 
-// A TExtParser, or the walker, logged as the suites read it; names outside Fixed
-// answer by the count of calls so far, the same in two evaluations.
+// A TExtParser, or the walker, logged as the suites read it; names outside Fixed (and
+// calls outside the routines', with RoutinesAnswer) answer by the count of calls so
+// far, the same in two evaluations.
 class TRecordedExtParser {
 public:
     static TTextNames Names() {
@@ -77,6 +79,7 @@ public:
     std::string Log;
     std::map<std::string, long double> Fixed;
     bool KeepHandler = true;  // this handler stays
+    bool RoutinesAnswer = false;
     int FirstError = 0;
 
     TRecordedExtParser(bool bWalk, uint64_t)
@@ -93,6 +96,11 @@ public:
                     Result = It->second;
                     return;
                 }
+                if (const std::optional<long double> rValue =
+                        RoutinesAnswer ? RoutineAnswer(sName, arrPar) : std::nullopt) {
+                    Result = *rValue;
+                    return;
+                }
                 Log += sName + '(';
                 for (const rParam& Par : arrPar) Log += Bits(Par.rValue) + ' ';
                 Log += ")\n";
@@ -104,6 +112,10 @@ public:
     void SetText(const std::string& sText) { FParser->SetText(sText); }
     const std::string& Text() const { return FParser->Text(); }
     void Bind(const std::string& sName, const Extended* pValue) { FParser->Bind(sName, pValue); }
+    template <class TRoutine>
+    void BindFunction(const std::string& sName, TRoutine pRoutine) {
+        FParser->BindFunction(sName, pRoutine);
+    }
     bool Calc() { return FParser->Calc(); }
     Extended Value() const { return FParser->Value(); }
     std::size_t CalcRows(std::size_t nRows, std::span<Extended> Results, std::span<TRowStatus> Statuses) {

@@ -1,9 +1,10 @@
-// Differential tests of bound names and of CalcRows, for both flavours: a scripted
-// component (see RandomTexts.hpp) whose handlers answer the names in Fixed with their
-// fixed value, without a script step, so that a bound name and a handler-answered
-// one must give the same. TScripted has Fixed (by upper-cased name), KeepHandler (its
-// script never drops the function handler: a bound name needs none) and FirstError
-// (the first code OnError got since it was cleared).
+// Differential tests of bound names and routines and of CalcRows, for both flavours:
+// a scripted component (see RandomTexts.hpp) whose handlers answer the names in Fixed
+// with their fixed value, and, with RoutinesAnswer, the calls a bound routine takes
+// with its value, without a script step, so that bound and handler-answered ones
+// must give the same. TScripted has Fixed (by upper-cased name), KeepHandler (its
+// script never drops the function handler: a bound name needs none), RoutinesAnswer
+// and FirstError (the first code OnError got since it was cleared).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,12 +12,16 @@
 #include <cctype>
 #include <cmath>
 #include <exception>
+#include <optional>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <typeinfo>
 #include <vector>
 
 #include "RandomTexts.hpp"
 #include "engine/core/Rows.hpp"
+#include "engine/core/Tie.hpp"
 #include "framework/base/Exceptions.hpp"
 
 namespace quorix::testing {
@@ -46,9 +51,52 @@ inline std::string Upper(std::string sName) {
     return sName;
 }
 
-// For random texts and a random choice of bound names: the handlers' answers, the
-// bound values through the program and the bound values through the tree walker
-// must give the same logs.
+// The routines bound to F (one argument) and G (two), which the scripted handlers
+// answer those calls with when their RoutinesAnswer is set. Some arguments give a
+// value that is not finite, quietly or with a flag raised, and one throws.
+inline long double RoutineOfF(long double x) {
+    if (x == 1) return HUGE_VALL;
+    if (x == 0.75L) throw std::runtime_error("routine");
+    return 1 / (x - 0.5L);
+}
+inline long double RoutineOfG(long double x, long double y) { return x * y - x; }
+
+// What a bound routine answers the call sName(arrPar) with, or none: F (and B) with
+// one number, G with two, each written out.
+inline std::optional<long double> RoutineAnswer(const std::string& sUpperName,
+                                                std::span<const core::rParam> arrPar) {
+    for (const core::rParam& Par : arrPar)
+        if (Par.bIsString || !Par.pTie) return std::nullopt;
+    if ((sUpperName == "F" || sUpperName == "B") && arrPar.size() == 1) return RoutineOfF(arrPar[0].rValue);
+    if (sUpperName == "G" && arrPar.size() == 2) return RoutineOfG(arrPar[0].rValue, arrPar[1].rValue);
+    return std::nullopt;
+}
+
+// A random choice of the routines to bind, each name in any case or empty when not
+// bound; B is a built-in's name in one flavour, whose calls stay the built-in's.
+struct TRoutineChoice {
+    std::string sF, sG, sB;
+
+    explicit TRoutineChoice(TRandomTokens& Random) {
+        const auto Pick = [&Random](const char* sName) {
+            return Random.Chance(3) ? std::string() : AnyCase(Random, sName);
+        };
+        sF = Pick("f");
+        sG = Pick("g");
+        sB = Pick("b");
+    }
+    template <class TScripted>
+    void BindTo(TScripted& Q) const {
+        Q.RoutinesAnswer = true;
+        if (!sF.empty()) Q.BindFunction(sF, RoutineOfF);
+        if (!sG.empty()) Q.BindFunction(sG, RoutineOfG);
+        if (!sB.empty()) Q.BindFunction(sB, RoutineOfF);
+    }
+};
+
+// For random texts and a random choice of bound names and routines: the handlers'
+// answers, the bound values and routines through the program and through the tree
+// walker must give the same logs.
 template <class TScripted>
 void ExpectBoundAsAnswered(uint64_t iDefaultCount, uint64_t iRandomSeed, const TTextNames& Names) {
     const uint64_t iCount = CountFromEnvironment(iDefaultCount);
@@ -63,13 +111,16 @@ void ExpectBoundAsAnswered(uint64_t iDefaultCount, uint64_t iRandomSeed, const T
             Values.push_back(RandomInput(Random));
             Bound.push_back(Random.Chance(3) ? std::string() : AnyCase(Random, sName));
         }
+        const TRoutineChoice Routines(Random);
         const auto Outcome = [&](bool bWalk, bool bBind) {
             TScripted Q(bWalk, i);
             Q.KeepHandler = true;
+            Q.RoutinesAnswer = true;
             for (std::size_t k = 0; k < Values.size(); ++k) {
                 Q.Fixed[Upper(Names.Bare[k])] = Values[k];
                 if (bBind && !Bound[k].empty()) Q.Bind(Bound[k], &Values[k]);
             }
+            if (bBind) Routines.BindTo(Q);
             return TwoCalcs(Q, sText, bOptimize);
         };
         const std::string sAnswered = Outcome(false, false);
@@ -167,8 +218,10 @@ void ExpectRowsAsCalcs(uint64_t iDefaultCount, uint64_t iRandomSeed, const TText
                                                              : RandomInput(Random));
             Bound.push_back(Random.Chance(4) ? std::string() : AnyCase(Random, sName));
         }
+        const TRoutineChoice Routines(Random);
         const auto Outcome = [&](bool bRows) {
             TScripted Q(false, i);
+            Routines.BindTo(Q);
             Q.SetOptimize((i & 1) != 0);
             Q.SetText(sText);
             const std::string sRows =

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -33,6 +34,7 @@ public:
     std::string Log;
     std::map<std::string, long double> Fixed;
     bool KeepHandler = false;
+    bool RoutinesAnswer = false;
     int FirstError = 0;
 
 protected:
@@ -54,11 +56,17 @@ protected:
     virtual void AssignFunctionHandler() = 0;
 
     // Answers a call of sName, written to Log after sKind: a name without arguments
-    // in Fixed with its value, any other as the script's next step says.
+    // in Fixed with its value, a call a bound routine takes (with RoutinesAnswer) with
+    // the routine's, any other as the script's next step says.
     TAnswer Answer(const std::string& sKind, const std::string& sName, std::span<const core::rParam> arrPar,
                    long double& Result) {
         if (const auto It = Fixed.find(sName); arrPar.empty() && It != Fixed.end()) {
             Result = It->second;
+            return TAnswer::Value;
+        }
+        if (const std::optional<long double> rValue =
+                RoutinesAnswer && sKind.empty() ? RoutineAnswer(sName, arrPar) : std::nullopt) {
+            Result = *rValue;
             return TAnswer::Value;
         }
         Log += sKind + sName + '/' + std::to_string(arrPar.size()) + '(';
