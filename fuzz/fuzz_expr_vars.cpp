@@ -1,6 +1,7 @@
 // Expression text for the variables flavour, with and without Optimize, with
 // OnGetFunction and OnGetVariable handlers that answer with ordinary and extreme
-// values and now and then raise.
+// values and now and then raise, and two functions bound to routines (Hyp, and Inv,
+// whose value at 0 is not finite).
 //
 // Properties, for the first text and then for a second one assigned over it:
 // - every OnError position lies inside the text, and no code is 0;
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include "engine_vars/Quorix.hpp"
+#include "framework/math/Math.hpp"
 #include "fuzz/ExpressionChecks.hpp"
 
 namespace {
@@ -37,6 +39,9 @@ public:
     TProbe(bool bOptimize, uint64_t iSeed) : FOptimize(bOptimize), FSeed(iSeed), FAnswers(iSeed) {
         for (const char* sName : {"F", "g", "Max", "A"}) Q.Functions()->Add(sName);
         for (const char* sName : {"x", "Y", "A", "long_name_2"}) Q.Variables()->Add(sName);
+        Q.BindFunction("Hyp", rtl::Hypot);
+        Q.BindFunction(
+            "inv", +[](rtl::Extended x) -> rtl::Extended { return 1 / x; });
         Q.SetOptimize(bOptimize);
         Q.SetOnError(Log.Handler());
         Q.SetOnGetFunction([this](const std::string& sName, std::span<const rParam> arrPar, int ParCount,

@@ -29,7 +29,6 @@ public:
 
     // The value bound to sName, or nil.
     const rtl::Extended* Find(const std::string& sName) const;
-    bool Empty() const { return FValues.empty(); }
     // The routine bound to the function sName, or nil.
     const TPureCall* FindRoutine(const std::string& sName) const;
     // The routine that answers the call at Tie: one bound to its name, taking exactly

@@ -20,8 +20,9 @@ enum class TBareName { Variable, Call };
 // Stopped is asked after every call and every operator; when it says so the
 // evaluation returns 0 at once and the caller discards the value. Read, CanCall and
 // Call serve names and calls that are not bound: a compiled program knows those from
-// its link, the walker asks Bound and Routine first. Call's pResolved is what the flavour's resolver found
-// for the node when the program was compiled (nil from the walker).
+// its link, the walker asks Bound and Routine first. Call's pResolved is what the
+// flavour's resolver found for the node when the program was compiled (nil from the
+// walker).
 template <class R>
 concept EvaluationRules = requires(R& Rules, TTie& Tie, const void* pResolved) {
     { R::BareName } -> std::convertible_to<TBareName>;
