@@ -61,9 +61,8 @@ std::string CallText(TRandomTokens& Random, const TTextNames& Names, int iDepth)
     return sText;
 }
 
-// A TExtParser, or the walker, logged as the suites read it; names outside Fixed (and
-// calls outside the routines', with RoutinesAnswer) answer by the count of calls so
-// far, the same in two evaluations.
+// A TExtParser, or the walker, logged as the suites read it; names outside Fixed and
+// the routines' calls answer by the count of calls so far, the same in two evaluations.
 class TRecordedExtParser {
 public:
     static TTextNames Names() {

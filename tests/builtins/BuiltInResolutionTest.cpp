@@ -89,14 +89,3 @@ TEST(BuiltInResolution, ChangedFunctionsAndTextsReachTheRightEntries) {
     ASSERT_TRUE(Parser.Calc());
     EXPECT_EQ(Parser.Value(), 20);
 }
-
-TEST(BuiltInResolution, ABuiltInsNameBoundToARoutineStaysTheBuiltIns) {
-    TExtParser Parser(nullptr);
-    Parser.BindFunction(
-        "cos", +[](rtl::Extended) -> rtl::Extended { return 7; });
-    Parser.BindFunction(
-        "twice", +[](rtl::Extended x) -> rtl::Extended { return 2 * x; });
-    Parser.SetText("Cos(0)+twice(Cos(0))");
-    ASSERT_TRUE(Parser.Calc());
-    EXPECT_EQ(Parser.Value(), 3);
-}

@@ -1,10 +1,10 @@
-// Differential tests of bound names and routines and of CalcRows, for both flavours:
-// a scripted component (see RandomTexts.hpp) whose handlers answer the names in Fixed
-// with their fixed value, and, with RoutinesAnswer, the calls a bound routine takes
-// with its value, without a script step, so that bound and handler-answered ones
-// must give the same. TScripted has Fixed (by upper-cased name), KeepHandler (its
-// script never drops the function handler: a bound name needs none), RoutinesAnswer
-// and FirstError (the first code OnError got since it was cleared).
+// Differential tests of bound names and of CalcRows, for both flavours: a scripted
+// component (see RandomTexts.hpp) whose handlers answer the names in Fixed with their
+// fixed value, and with RoutinesAnswer the calls a bound routine takes with its value,
+// without a script step, so that bound and handler-answered ones must give the same.
+// TScripted has Fixed (by upper-cased name), KeepHandler (its script never drops the
+// function handler: a bound name needs none), RoutinesAnswer and FirstError (the first
+// code OnError got since it was cleared).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -51,48 +51,33 @@ inline std::string Upper(std::string sName) {
     return sName;
 }
 
-// The routines bound to F (one argument) and G (two), which the scripted handlers
-// answer those calls with when their RoutinesAnswer is set. Some arguments give a
-// value that is not finite, quietly or with a flag raised, and one throws.
+// The routines bound to F (and B) and G; some arguments give a value that is not
+// finite, quietly or with a flag raised, and one throws.
 inline long double RoutineOfF(long double x) {
-    if (x == 1) return HUGE_VALL;
     if (x == 0.75L) throw std::runtime_error("routine");
-    return 1 / (x - 0.5L);
+    return x == 1 ? HUGE_VALL : 1 / (x - 0.5L);
 }
 inline long double RoutineOfG(long double x, long double y) { return x * y - x; }
 
-// What a bound routine answers the call sName(arrPar) with, or none: F (and B) with
-// one number, G with two, each written out.
-inline std::optional<long double> RoutineAnswer(const std::string& sUpperName,
+// What a bound routine answers the call sName(arrPar) with, or none.
+inline std::optional<long double> RoutineAnswer(const std::string& sName,
                                                 std::span<const core::rParam> arrPar) {
     for (const core::rParam& Par : arrPar)
         if (Par.bIsString || !Par.pTie) return std::nullopt;
-    if ((sUpperName == "F" || sUpperName == "B") && arrPar.size() == 1) return RoutineOfF(arrPar[0].rValue);
-    if (sUpperName == "G" && arrPar.size() == 2) return RoutineOfG(arrPar[0].rValue, arrPar[1].rValue);
+    if ((sName == "F" || sName == "B") && arrPar.size() == 1) return RoutineOfF(arrPar[0].rValue);
+    if (sName == "G" && arrPar.size() == 2) return RoutineOfG(arrPar[0].rValue, arrPar[1].rValue);
     return std::nullopt;
 }
 
-// A random choice of the routines to bind, each name in any case or empty when not
-// bound; B is a built-in's name in one flavour, whose calls stay the built-in's.
-struct TRoutineChoice {
-    std::string sF, sG, sB;
-
-    explicit TRoutineChoice(TRandomTokens& Random) {
-        const auto Pick = [&Random](const char* sName) {
-            return Random.Chance(3) ? std::string() : AnyCase(Random, sName);
-        };
-        sF = Pick("f");
-        sG = Pick("g");
-        sB = Pick("b");
-    }
-    template <class TScripted>
-    void BindTo(TScripted& Q) const {
-        Q.RoutinesAnswer = true;
-        if (!sF.empty()) Q.BindFunction(sF, RoutineOfF);
-        if (!sG.empty()) Q.BindFunction(sG, RoutineOfG);
-        if (!sB.empty()) Q.BindFunction(sB, RoutineOfF);
-    }
-};
+// Binds the routines of the bits set in iChoice; B is a built-in's name in one
+// flavour, whose calls stay the built-in's.
+template <class TScripted>
+void BindRoutines(TScripted& Q, int iChoice) {
+    Q.RoutinesAnswer = true;
+    if (iChoice & 1) Q.BindFunction("f", RoutineOfF);
+    if (iChoice & 2) Q.BindFunction("G", RoutineOfG);
+    if (iChoice & 4) Q.BindFunction("b", RoutineOfF);
+}
 
 // For random texts and a random choice of bound names and routines: the handlers'
 // answers, the bound values and routines through the program and through the tree
@@ -111,16 +96,15 @@ void ExpectBoundAsAnswered(uint64_t iDefaultCount, uint64_t iRandomSeed, const T
             Values.push_back(RandomInput(Random));
             Bound.push_back(Random.Chance(3) ? std::string() : AnyCase(Random, sName));
         }
-        const TRoutineChoice Routines(Random);
+        const int iRoutines = Random.Pick(8);
         const auto Outcome = [&](bool bWalk, bool bBind) {
             TScripted Q(bWalk, i);
             Q.KeepHandler = true;
-            Q.RoutinesAnswer = true;
+            BindRoutines(Q, bBind ? iRoutines : 0);
             for (std::size_t k = 0; k < Values.size(); ++k) {
                 Q.Fixed[Upper(Names.Bare[k])] = Values[k];
                 if (bBind && !Bound[k].empty()) Q.Bind(Bound[k], &Values[k]);
             }
-            if (bBind) Routines.BindTo(Q);
             return TwoCalcs(Q, sText, bOptimize);
         };
         const std::string sAnswered = Outcome(false, false);
@@ -218,10 +202,10 @@ void ExpectRowsAsCalcs(uint64_t iDefaultCount, uint64_t iRandomSeed, const TText
                                                              : RandomInput(Random));
             Bound.push_back(Random.Chance(4) ? std::string() : AnyCase(Random, sName));
         }
-        const TRoutineChoice Routines(Random);
+        const int iRoutines = Random.Pick(8);
         const auto Outcome = [&](bool bRows) {
             TScripted Q(false, i);
-            Routines.BindTo(Q);
+            BindRoutines(Q, iRoutines);
             Q.SetOptimize((i & 1) != 0);
             Q.SetText(sText);
             const std::string sRows =

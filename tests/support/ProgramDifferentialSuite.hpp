@@ -56,8 +56,7 @@ protected:
     virtual void AssignFunctionHandler() = 0;
 
     // Answers a call of sName, written to Log after sKind: a name without arguments
-    // in Fixed with its value, a call a bound routine takes (with RoutinesAnswer) with
-    // the routine's, any other as the script's next step says.
+    // in Fixed or a routine's call with its value, any other as the script's next step says.
     TAnswer Answer(const std::string& sKind, const std::string& sName, std::span<const core::rParam> arrPar,
                    long double& Result) {
         if (const auto It = Fixed.find(sName); arrPar.empty() && It != Fixed.end()) {
