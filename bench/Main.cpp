@@ -147,8 +147,8 @@ void RegisterAll(std::map<std::string, std::size_t>& Tokens) {
                                                  else Parse(State, Kind, sText);
                                              })
                     ->Unit(benchmark::kNanosecond)
-                    ->MinTime(0.2)
-                    ->Repetitions(5)
+                    ->MinTime(0.1)
+                    ->Repetitions(9)
                     ->ReportAggregatesOnly(true);
             }
     for (TShape Shape : Shapes)
@@ -244,7 +244,7 @@ void PrintTables(const TCollector& Results, const std::map<std::string, std::siz
     PrintEvaluationTable(Results);
     {
         const char* sWhat = "parse";
-        std::printf("\nParse and evaluate once (ns, median of 5; ratio = ours / muparser)\n\n");
+        std::printf("\nParse and evaluate once (ns, median of 9; ratio = ours / muparser)\n\n");
         std::printf("| # | expression | A | B | muparser | A/mu | B/mu |\n|---|---|---|---|---|---|---|\n");
         double rWorst = 0;
         for (std::size_t i = 0; i < Set.size(); ++i) {
