@@ -9,7 +9,7 @@ namespace {
 
 class TFlavourA final : public TOurEngine<TExtParser> {
 public:
-    explicit TFlavourA(TInputWay Way) : TOurEngine(Way) {
+    explicit TFlavourA(TInputWay Way) : TOurEngine(Way, kInputNames) {
         for (const char* sName : {"a", "b", "c", "x", "y", "z", "w", "f"}) FParser.Functions()->Add(sName);
         // Inputs are functions without arguments; f adds its arguments.
         FParser.SetOnGetFunction([](const std::string& sName, std::span<const rParam> arrPar, int ParCount,

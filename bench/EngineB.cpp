@@ -11,7 +11,7 @@ namespace {
 
 class TFlavourB final : public TOurEngine<TQuorix> {
 public:
-    explicit TFlavourB(TInputWay Way) : TOurEngine(Way) {
+    explicit TFlavourB(TInputWay Way) : TOurEngine(Way, std::size(BoundNames)) {
         rtl::TStringList Variables;
         for (const char* sName : {"a", "b", "c", "x", "y", "z", "w", "pi"}) Variables.Add(sName);
         rtl::TStringList Functions;

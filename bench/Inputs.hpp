@@ -36,6 +36,8 @@ extern TInputs Inputs;
 
 // The names of the bound inputs, in the order of TInputs::Bound.
 inline constexpr const char* BoundNames[8] = {"a", "b", "c", "x", "y", "z", "w", "pi"};
+// BoundNames but pi: the inputs proper.
+inline constexpr std::size_t kInputNames = 7;
 
 // The inputs of the rows runs: a column of kRows values per bound input, in which the
 // rows alternate between the inputs and their swapped values.

@@ -14,9 +14,11 @@ namespace quorix::bench {
 template <class TParser>
 class TOurEngine : public TEngine {
 public:
-    explicit TOurEngine(TInputWay Way) : FParser(nullptr), FWay(Way) {
+    // nBound: how many of BoundNames are inputs that the handlers answer, and so are
+    // bound in the other ways (in TExtParser pi is its built-in constant throughout).
+    TOurEngine(TInputWay Way, std::size_t nBound) : FParser(nullptr), FWay(Way) {
         if (Way == TInputWay::Rows) FColumns = std::make_unique<TInputColumns>();
-        for (std::size_t k = 0; k < 8; ++k)
+        for (std::size_t k = 0; k < nBound; ++k)
             if (Way != TInputWay::Handlers)
                 FParser.Bind(BoundNames[k],
                              Way == TInputWay::Rows ? FColumns->Columns[k].data() : &Inputs.Bound[k]);
