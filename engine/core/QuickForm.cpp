@@ -230,31 +230,33 @@ struct TEvals {
 };
 
 // The node functions are picked by turning each run-time choice into a compile-time
-// one: Pick is a lambda templated on the kind, or on the flag.
+// one: Pick is a lambda templated on the choice, called with the one of First and Rest
+// that Value is.
+template <auto First, auto... Rest, class F>
+TEvals ByValue(decltype(First) Value, F Pick) {
+    TEvals Evals;
+    const auto Try = [&]<auto Candidate>() {
+        if (Value != Candidate) return false;
+        Evals = Pick.template operator()<Candidate>();
+        return true;
+    };
+    (Try.template operator()<First>() || ... || Try.template operator()<Rest>());
+    return Evals;
+}
+
 template <class F>
 TEvals ByKind(TKind Kind, F Pick) {
-    switch (Kind) {
-        case TKind::Node: return Pick.template operator()<TKind::Node>();
-        case TKind::Bound: return Pick.template operator()<TKind::Bound>();
-        case TKind::Constant: return Pick.template operator()<TKind::Constant>();
-        case TKind::Double: return Pick.template operator()<TKind::Double>();
-    }
-    return {};
+    return ByValue<TKind::Node, TKind::Bound, TKind::Constant, TKind::Double>(Kind, Pick);
 }
 
 template <class F>
 TEvals ByFlag(bool bFlag, F Pick) {
-    return bFlag ? Pick.template operator()<true>() : Pick.template operator()<false>();
+    return ByValue<true, false>(bFlag, Pick);
 }
 
 template <class F>
 TEvals ByTest(TCallTest Test, F Pick) {
-    switch (Test) {
-        case TCallTest::None: return Pick.template operator()<TCallTest::None>();
-        case TCallTest::Domain: return Pick.template operator()<TCallTest::Domain>();
-        case TCallTest::Result: return Pick.template operator()<TCallTest::Result>();
-    }
-    return {};
+    return ByValue<TCallTest::None, TCallTest::Domain, TCallTest::Result>(Test, Pick);
 }
 
 template <char cOperator>
