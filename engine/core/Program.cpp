@@ -167,9 +167,10 @@ void TProgram::Relink(const TBindings& Bindings) {
         In.pBound = Bindings.Find(In.pTie->sName);
         In.Opcode = In.pBound ? TOpcode::Bound : FNameOpcode;
     }
+    // Every call with arguments starts with a CallStart, whose iEnd is just past its Call.
     for (TInstruction& In : FCode)
-        if (In.Opcode == TOpcode::CallStart || In.Opcode == TOpcode::Call)
-            In.pRoutine = Bindings.RoutineFor(*In.pTie);
+        if (In.Opcode == TOpcode::CallStart)
+            In.pRoutine = FCode[In.iEnd - 1].pRoutine = Bindings.RoutineFor(*In.pTie);
     auto pQuick = std::make_unique<TQuickForm>(FCode);
     if (pQuick->Ready()) FQuick = std::move(pQuick);
     FLinked = Bindings.Version();

@@ -8,7 +8,6 @@
 #include <type_traits>
 
 #include "engine/core/Arithmetic.hpp"
-#include "framework/base/Exceptions.hpp"
 #include "framework/math/Math.hpp"
 
 namespace quorix::core {

@@ -19,7 +19,6 @@
 
 #include "engine/core/Program.hpp"
 #include "engine/core/ResolvedCall.hpp"
-#include "framework/base/Exceptions.hpp"
 #include "framework/base/Types.hpp"
 
 namespace quorix::core {
