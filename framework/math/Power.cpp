@@ -67,10 +67,10 @@ Extended SignedPower(bits::TUnpacked base, int Exponent) {
 [[gnu::noinline]] Extended FullWholePower(bits::TUnpacked base, int Exponent) {
     if (Exponent == 0) return 1;
     // An infinity (significand 1.0) or a NaN: the greatest exponent field. As in IEEE
-    // arithmetic, an infinity to a negative power is 0.
+    // arithmetic, an infinity to a negative power is 0, signed as 1 / INF^|n| is.
     if (base.iExponent > bits::kMaxExponent) {
         if (base.iSignificand << 1 != 0) RaiseInvalidOp();
-        if (Exponent < 0) return 0;
+        if (Exponent < 0) return base.bNegative && (Exponent & 1) ? -0.0L : 0.0L;
         RaiseOverflow();
     }
     // 0 to a negative power is a pole; any other infinity an overflow.

@@ -78,6 +78,8 @@ TEST(ExpLog, FailOrUnderflowAtTheEdges) {
     // Infinite arguments keep the finite results IEEE arithmetic gives them.
     EXPECT_EQ(rtl::Tanh(-std::numeric_limits<Extended>::infinity()), -1);
     EXPECT_EQ(rtl::IntPower(std::numeric_limits<Extended>::infinity(), -2), 0);
+    EXPECT_TRUE(std::signbit(rtl::IntPower(-std::numeric_limits<Extended>::infinity(), -3)));
+    EXPECT_FALSE(std::signbit(rtl::IntPower(-std::numeric_limits<Extended>::infinity(), -2)));
     EXPECT_EQ(rtl::IntPower(std::numeric_limits<Extended>::quiet_NaN(), 0), 1);
 }
 
