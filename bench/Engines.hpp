@@ -23,6 +23,9 @@ enum class TInputWay {
     Handlers,  // through its handlers, as Inputs says
     Bound,     // bound to Inputs.Bound
     Rows,      // Evaluate runs CalcRows over a TInputColumns, giving the last row
+    // Evaluate makes only the handler calls that an evaluation through the handlers
+    // makes (variables flavour only): their cost, the handler column's floor.
+    HandlerCalls,
 };
 
 std::unique_ptr<TEngine> MakeFlavourA(TInputWay Way);  // TExtParser; handler: OnGetFunction
