@@ -205,6 +205,45 @@ bool IsWholeInt(bits::TUnpacked x, int& n) {
     return true;
 }
 
+// The whole square root of m, where m is a perfect square.
+bool ExactSquareRoot(std::uint64_t m, std::uint64_t& iRoot) {
+    std::uint64_t r = std::uint64_t(std::sqrt(double(m)));  // within one of the root
+    while (TUInt128(r) * r > m) --r;
+    while (TUInt128(r + 1) * (r + 1) <= m) ++r;
+    iRoot = r;
+    return TUInt128(r) * r == m;
+}
+
+// Base^Exponent where it is a number of at most 65 significant bits. One of 65 lies
+// exactly halfway between two Extended values, where no approximation, however
+// close, tells which way to round. With Exponent = n / 2^s (n odd, s >= 1) and
+// Base = m 2^e (m odd), the power is such a number only where Base is the 2^s-th
+// power of r 2^(e / 2^s), r whole and odd: then it is r^n 2^(e n / 2^s). False for
+// every other power (r = 1 gives a power of two, which any close approximation
+// rounds right).
+bool ExactFractionalPower(bits::TUnpacked base, bits::TUnpacked y, TWide& power) {
+    const int iBaseZeros = __builtin_ctzll(base.iSignificand),
+              iExponentZeros = __builtin_ctzll(y.iSignificand);
+    const std::int64_t iShift = std::int64_t(63) - iExponentZeros - y.iExponent;  // s
+    // Past s = 6 the root of a 64-bit m is below 2: m = 1.
+    if (y.bNegative || iShift < 1 || iShift > 6) return false;
+    const std::int64_t n = std::int64_t(y.iSignificand >> iExponentZeros),
+                       e = base.iExponent - 63 + iBaseZeros;
+    std::uint64_t r = base.iSignificand >> iBaseZeros;
+    if (r == 1 || e % (std::int64_t(1) << iShift) != 0) return false;
+    for (std::int64_t k = 0; k < iShift; ++k)
+        if (!ExactSquareRoot(r, r)) return false;
+    // r >= 3: more than 41 factors exceed 65 bits.
+    if (n > 41) return false;
+    TUInt128 iPower = 1;
+    for (std::int64_t k = 0; k < n; ++k) {
+        iPower *= r;
+        if (iPower >> 65 != 0) return false;
+    }
+    power = wide::FromFixed(iPower, int(-(e / (std::int64_t(1) << iShift)) * n));
+    return true;
+}
+
 // Base^Exponent for a fractional (or huge) Exponent: e^(Exponent ln Base), the logarithm
 // and the product in 128-bit integers. Kept out of Power: its registers would make
 // Power copy Base for the whole powers too.
@@ -223,6 +262,7 @@ bool IsWholeInt(bits::TUnpacked x, int& n) {
     explog::Finite(Exponent);
     // ln 1 = 0: one raised to any exponent is one.
     if (Base == 1) return 1;
+    if (TWide exact; ExactFractionalPower(base, y, exact)) return explog::Finite(wide::Rounded(exact, false));
     const wide::TSigned ln = wide::LnWide(TUInt128(base.iSignificand) << 64, base.iExponent);
     // Exponent * ln(Base): the product of the significands keeps its top 128 bits.
     const TWide product = wide::Normalized(wide::HighProduct(ln.magnitude.iSignificand, y.iSignificand),

@@ -134,6 +134,17 @@ TEST(MathSeams, PowerWhereTheQuickKernelHandsOver) {
     ExpectCorrectlyRounded("Power", Cases);
 }
 
+// Fractional powers that fall exactly halfway between two Extended values, which
+// round to even: (k^2)^1.5 = k^3 and (k^4)^1.25 = k^5 for odd k whose power has 65
+// bits, at three scales, rounding down and up by turns.
+TEST(MathSeams, PowersExactlyBetweenTwoValues) {
+    std::vector<TArguments> Cases;
+    for (Extended k = 2642247; k < 2642247 + 16; k += 2)
+        for (Extended rScale : {1.0L, 0x1p-400L, 0x1p1000L}) Cases.push_back({k * k * rScale * rScale, 1.5L});
+    for (Extended k = 7133; k < 7133 + 16; k += 2) Cases.push_back({k * k * k * k, 1.25L});
+    ExpectCorrectlyRounded("Power", Cases);
+}
+
 // Hypot: exact results (3-4-5 at every scale), equal sides (the sum carries out of 128
 // bits), a side 2^-34 and 2^-35 times the other, zeros beside denormals, results near
 // the top of the range and among the denormals, results exactly between neighbours.
