@@ -102,6 +102,9 @@ private:
     void FoldConstant(TTie& Tie);
     // Calls the handler, or the built-in (through CallBuildIn when pBuildIn is one).
     rtl::Extended CallFunction(TTie& Tie, const void* pBuildIn);
+    // The same for a name without arguments; bAnswered false when nobody answers it.
+    rtl::Extended CallName(TTie& Tie, const void* pBuildIn, bool& bAnswered);
+    rtl::Extended AnsweredValue(const TTie& Tie, int iErrCode, const rtl::Extended& rResult);
 
     bool FCalculated = false;
     bool FCalcError = false;

@@ -38,6 +38,7 @@ struct TQuorix::TEvalRules {
 
     static bool Failed() { return false; }
     static bool Stopped() { return false; }
+    static bool FailedOrStopped() { return false; }
     const rtl::Extended* Bound(const TTie& Tie) const { return Self.FindBound(Tie); }
     const core::TPureCall* Routine(const TTie& Tie) const { return Self.FindRoutine(Tie); }
     rtl::Extended Read(TTie& Tie) { return Self.ReadVariable(Tie); }

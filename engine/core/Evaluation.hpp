@@ -26,15 +26,22 @@ enum class TBareName { Variable, Call };
 template <class R>
 concept EvaluationRules = requires(R& Rules, TTie& Tie, const void* pResolved) {
     { R::BareName } -> std::convertible_to<TBareName>;
-    { Rules.Failed() } -> std::same_as<bool>;                    // an error now skips every subtree started
-    { Rules.Stopped() } -> std::same_as<bool>;                   // the evaluation must end (the text changed)
+    { Rules.Failed() } -> std::same_as<bool>;           // an error now skips every subtree started
+    { Rules.Stopped() } -> std::same_as<bool>;          // the evaluation must end (the text changed)
+    { Rules.FailedOrStopped() } -> std::same_as<bool>;  // either, in one test: asked after every handler
     { Rules.Bound(Tie) } -> std::same_as<const rtl::Extended*>;  // a name's bound value, or nil
     { Rules.Routine(Tie) } -> std::same_as<const TPureCall*>;    // the bound routine answering a call, or nil
     { Rules.Read(Tie) } -> std::same_as<rtl::Extended>;          // a variable's value, sign applied
     { Rules.CanCall(Tie) } -> std::same_as<bool>;                // anyone answers this call
     { Rules.Call(Tie, pResolved) } -> std::same_as<rtl::Extended>;  // its arguments' values already stored
     { Rules.DivideByZero(Tie) } -> std::same_as<rtl::Extended>;     // a division by exactly 0
-};
+}
+&&(R::BareName == TBareName::Variable ||
+   requires(R & Rules, TTie& Tie, const void* pResolved, bool& bAnswered) {
+       // A name without arguments: CanCall and Call in one step, 0 with bAnswered false
+       // when nobody answers it (nothing runs between the two).
+       { Rules.CallName(Tie, pResolved, bAnswered) } -> std::same_as<rtl::Extended>;
+   });
 
 // A bound value as the engine takes it: a value that is not finite raises as a
 // handler's would, and the node's sign applies.

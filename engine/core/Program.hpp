@@ -197,8 +197,7 @@ inline rtl::Extended TProgram::ReadName(TRules& Rules, const TInstruction& In, b
         bHandled = true;
         return Rules.Read(*In.pTie);
     } else {
-        bHandled = Rules.CanCall(*In.pTie);
-        return bHandled ? Rules.Call(*In.pTie, In.pResolved) : 0;
+        return Rules.CallName(*In.pTie, In.pResolved, bHandled);
     }
 }
 
@@ -298,10 +297,10 @@ rtl::Extended TProgram::RunFrom(TRules& Rules, std::size_t iRow, const TInstruct
                 continue;
             }
         }
-        if (bHandled) {
+        if (bHandled && (bFailed || Rules.FailedOrStopped())) [[unlikely]] {
             if (Rules.Stopped()) return 0;
             if constexpr (!bFailed) {
-                if (Rules.Failed()) [[unlikely]] {
+                if (Rules.Failed()) {
                     if (In.Use == TValueUse::RightOperand) *pBelow++ = rTop;
                     return RunFrom<true>(Rules, iRow, p + 1, pBelow, rValue);
                 }
