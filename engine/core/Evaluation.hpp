@@ -17,6 +17,15 @@ namespace quorix::core {
 // a call like any other.
 enum class TBareName { Variable, Call };
 
+// A flavour whose names without arguments are calls answers one in a single step,
+// CanCall and Call at once (nothing runs between the two): 0 with bAnswered false when
+// nobody answers it.
+template <class R>
+concept AnswersNames = R::BareName == TBareName::Variable ||
+                       requires(R& Rules, TTie& Tie, const void* pResolved, bool& bAnswered) {
+    { Rules.CallName(Tie, pResolved, bAnswered) } -> std::same_as<rtl::Extended>;
+};
+
 // Stopped is asked after every call and every operator; when it says so the
 // evaluation returns 0 at once and the caller discards the value. Read, CanCall and
 // Call serve names and calls that are not bound: a compiled program knows those from
@@ -35,13 +44,8 @@ concept EvaluationRules = requires(R& Rules, TTie& Tie, const void* pResolved) {
     { Rules.CanCall(Tie) } -> std::same_as<bool>;                // anyone answers this call
     { Rules.Call(Tie, pResolved) } -> std::same_as<rtl::Extended>;  // its arguments' values already stored
     { Rules.DivideByZero(Tie) } -> std::same_as<rtl::Extended>;     // a division by exactly 0
-}
-&&(R::BareName == TBareName::Variable ||
-   requires(R & Rules, TTie& Tie, const void* pResolved, bool& bAnswered) {
-       // A name without arguments: CanCall and Call in one step, 0 with bAnswered false
-       // when nobody answers it (nothing runs between the two).
-       { Rules.CallName(Tie, pResolved, bAnswered) } -> std::same_as<rtl::Extended>;
-   });
+    requires AnswersNames<R>;
+};
 
 // A bound value as the engine takes it: a value that is not finite raises as a
 // handler's would, and the node's sign applies.
