@@ -100,10 +100,11 @@ private:
     void SetCharacter(char& cField, char cValue);
     bool IsListedFunction(const TTie& Tie) const;
     void FoldConstant(TTie& Tie);
-    // Calls the handler, or the built-in (through CallBuildIn when pBuildIn is one).
-    rtl::Extended CallFunction(TTie& Tie, const void* pBuildIn);
+    // Calls the handler, or the built-in (through CallBuildIn when pBuildIn is one),
+    // which writes its answer to rResult.
+    rtl::Extended CallFunction(TTie& Tie, const void* pBuildIn, rtl::Extended& rResult);
     // The same for a name without arguments; bAnswered false when nobody answers it.
-    rtl::Extended CallName(TTie& Tie, const void* pBuildIn, bool& bAnswered);
+    rtl::Extended CallName(TTie& Tie, const void* pBuildIn, bool& bAnswered, rtl::Extended& rResult);
     rtl::Extended AnsweredValue(const TTie& Tie, int iErrCode, const rtl::Extended& rResult);
 
     bool FCalculated = false;

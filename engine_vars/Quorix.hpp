@@ -91,7 +91,7 @@ private:
     struct TEvalRules;
     bool ParseText(TTie*& pRoot) override;
     void DiscardParse() override;
-    rtl::Extended ReadVariable(const TTie& Tie);
+    rtl::Extended ReadVariable(const TTie& Tie, rtl::Extended& v);  // the handler writes v
     rtl::Extended CallFunction(TTie& Tie);
     bool IsVariableName(const std::string& sName) const {
         return FVariables->IndexOf(sName) >= 0 || IsBoundName(sName);

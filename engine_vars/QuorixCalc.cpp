@@ -14,8 +14,7 @@ namespace quorix {
 inline namespace gen5 {
 
 // Inline: the compiled program calls these once per name it reads.
-inline rtl::Extended TQuorix::ReadVariable(const TTie& Tie) {
-    rtl::Extended v;
+inline rtl::Extended TQuorix::ReadVariable(const TTie& Tie, rtl::Extended& v) {
     core::ZeroInPlace(v);
     if (FOnGetVariable) (*FOnGetVariable)(Tie.sUpperName, v);
     return core::Signed(core::FiniteStored(v), Tie.iSign == -1);
@@ -41,7 +40,7 @@ struct TQuorix::TEvalRules {
     static bool FailedOrStopped() { return false; }
     const rtl::Extended* Bound(const TTie& Tie) const { return Self.FindBound(Tie); }
     const core::TPureCall* Routine(const TTie& Tie) const { return Self.FindRoutine(Tie); }
-    rtl::Extended Read(TTie& Tie) { return Self.ReadVariable(Tie); }
+    rtl::Extended Read(TTie& Tie, rtl::Extended& rAnswer) { return Self.ReadVariable(Tie, rAnswer); }
     bool CanCall(const TTie&) const { return static_cast<bool>(Self.FOnGetFunction); }
     rtl::Extended Call(TTie& Tie, const void*) { return Self.CallFunction(Tie); }
     rtl::Extended DivideByZero(const TTie& Tie) {

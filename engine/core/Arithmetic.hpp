@@ -36,6 +36,14 @@ inline rtl::Extended FiniteStored(const rtl::Extended& rValue) {
     return Finite(rValue);
 }
 
+// (x_sign rAnswer)^n for an answer a handler has just stored, read where it lies
+// (IntPowerAt): rtl::Power(x, n) for the value x its node takes, bit for bit and
+// failure for failure (a whole power's sign is the base's for odd n alone).
+inline rtl::Extended WholePowerOfAnswer(const rtl::Extended& rAnswer, bool bNegate, int n) {
+    const rtl::Extended rPower = rtl::IntPowerAt(rAnswer, n);
+    return bNegate && (n & 1) ? -rPower : rPower;
+}
+
 // Sets to 0 a value that a handler is about to write through a reference, with
 // integer stores: an 80-bit store of it would be slower than the handler's own.
 inline void ZeroInPlace(rtl::Extended& rValue) { std::memset(&rValue, 0, sizeof rValue); }

@@ -19,11 +19,12 @@ enum class TBareName { Variable, Call };
 
 // A flavour whose names without arguments are calls answers one in a single step,
 // CanCall and Call at once (nothing runs between the two): 0 with bAnswered false when
-// nobody answers it.
+// nobody answers it. rAnswer as for Read.
 template <class R>
 concept AnswersNames = R::BareName == TBareName::Variable ||
-                       requires(R& Rules, TTie& Tie, const void* pResolved, bool& bAnswered) {
-    { Rules.CallName(Tie, pResolved, bAnswered) } -> std::same_as<rtl::Extended>;
+                       requires(R& Rules, TTie& Tie, const void* pResolved, bool& bAnswered,
+                                rtl::Extended& rAnswer) {
+    { Rules.CallName(Tie, pResolved, bAnswered, rAnswer) } -> std::same_as<rtl::Extended>;
 };
 
 // Stopped is asked after every call and every operator; when it says so the
@@ -31,17 +32,19 @@ concept AnswersNames = R::BareName == TBareName::Variable ||
 // Call serve names and calls that are not bound: a compiled program knows those from
 // its link, the walker asks Bound and Routine first. Call's pResolved is what the
 // flavour's resolver found for the node when the program was compiled (nil from the
-// walker).
+// walker). Read's rAnswer is where the handler writes its answer: where the value
+// comes from it, rAnswer holds it afterwards, its sign aside, for a step that reads it
+// there.
 template <class R>
-concept EvaluationRules = requires(R& Rules, TTie& Tie, const void* pResolved) {
+concept EvaluationRules = requires(R& Rules, TTie& Tie, const void* pResolved, rtl::Extended& rAnswer) {
     { R::BareName } -> std::convertible_to<TBareName>;
     { Rules.Failed() } -> std::same_as<bool>;           // an error now skips every subtree started
     { Rules.Stopped() } -> std::same_as<bool>;          // the evaluation must end (the text changed)
     { Rules.FailedOrStopped() } -> std::same_as<bool>;  // either, in one test: asked after every handler
     { Rules.Bound(Tie) } -> std::same_as<const rtl::Extended*>;  // a name's bound value, or nil
     { Rules.Routine(Tie) } -> std::same_as<const TPureCall*>;    // the bound routine answering a call, or nil
-    { Rules.Read(Tie) } -> std::same_as<rtl::Extended>;          // a variable's value, sign applied
-    { Rules.CanCall(Tie) } -> std::same_as<bool>;                // anyone answers this call
+    { Rules.Read(Tie, rAnswer) } -> std::same_as<rtl::Extended>;    // a variable's value, sign applied
+    { Rules.CanCall(Tie) } -> std::same_as<bool>;                   // anyone answers this call
     { Rules.Call(Tie, pResolved) } -> std::same_as<rtl::Extended>;  // its arguments' values already stored
     { Rules.DivideByZero(Tie) } -> std::same_as<rtl::Extended>;     // a division by exactly 0
     requires AnswersNames<R>;
@@ -103,7 +106,8 @@ rtl::Extended WalkTree(TTie* pRoot, TRules& Rules) {
                 } else if (const rtl::Extended* pBound = p->iParCount == 0 ? Rules.Bound(*p) : nullptr) {
                     Finish(ReadBound(*pBound, p->iSign == -1));
                 } else if (p->iParCount == 0 && TRules::BareName == TBareName::Variable) {
-                    Finish(Rules.Read(*p));
+                    rtl::Extended rAnswer;
+                    Finish(Rules.Read(*p, rAnswer));
                 } else if (!Rules.Routine(*p) && !Rules.CanCall(*p)) {
                     Finish(0);  // nobody answers: the arguments are not even evaluated
                 } else {

@@ -130,6 +130,8 @@ TProgram::TProgram(TTie* pRoot, TBareName BareName)
                 TInstruction& In = Emit(OperatorOpcode(p->sName[0], Form), p);
                 if (Form != TForm::BothOnStack)
                     In.rValue = ConstantOf(Form == TForm::ConstantRight ? p->pRight : p->pLeft);
+                if (In.Opcode == TOpcode::PowerOfConstant)
+                    In.bWholeExponent = rtl::IsWholeExponent(In.rValue, In.iWholeExponent);
             }
         } else {
             // Arguments from the last to the first; strings take no code.

@@ -70,6 +70,9 @@ struct TInstruction {
     TOpcode Opcode = TOpcode::Constant;
     bool bNegate = false;               // the node's sign is -1
     TValueUse Use = TValueUse::Pushed;  // of the value of Constant, a name, Call
+    // PowerOfConstant: the constant exponent is whole, iWholeExponent.
+    bool bWholeExponent = false;
+    int iWholeExponent = 0;
 
     // The routine a quick form may run in a call's place: a bound one, or the built-in's.
     const TPureCall* QuickCall() const { return pRoutine ? pRoutine : pPure; }
@@ -144,9 +147,10 @@ private:
     rtl::Extended RunFrom(TRules& Rules, std::size_t iRow, const TInstruction* p, rtl::Extended* pBelow,
                           rtl::Extended rTop);
     // The value of a name that is not bound, read or called as the flavour takes it.
+    // rAnswer: where its handler writes the answer (EvaluationRules).
     template <EvaluationRules TRules>
     [[gnu::always_inline]] static inline rtl::Extended ReadName(TRules& Rules, const TInstruction& In,
-                                                                bool& bHandled);
+                                                                bool& bHandled, rtl::Extended& rAnswer);
     // Operator instruction In applied to the value on top and, when it takes both
     // operands from the stack, the value below it.
     // Always inline: a call would pass its 80-bit operands through memory.
@@ -192,12 +196,13 @@ rtl::Extended TProgram::Run(TRules& Rules, std::size_t iRow) {
 }
 
 template <EvaluationRules TRules>
-inline rtl::Extended TProgram::ReadName(TRules& Rules, const TInstruction& In, bool& bHandled) {
+inline rtl::Extended TProgram::ReadName(TRules& Rules, const TInstruction& In, bool& bHandled,
+                                        rtl::Extended& rAnswer) {
     if constexpr (TRules::BareName == TBareName::Variable) {
         bHandled = true;
-        return Rules.Read(*In.pTie);
+        return Rules.Read(*In.pTie, rAnswer);
     } else {
-        return Rules.CallName(*In.pTie, In.pResolved, bHandled);
+        return Rules.CallName(*In.pTie, In.pResolved, bHandled, rAnswer);
     }
 }
 
@@ -251,6 +256,7 @@ rtl::Extended TProgram::RunFrom(TRules& Rules, std::size_t iRow, const TInstruct
             return Step();
         };
         Extended rValue = 0;  // what a leaf or a call gives
+        Extended rAnswer;     // a name's answer, where its handler wrote it
         switch (In.Opcode) {
             case TOpcode::Constant:
                 MakeRoom();
@@ -258,7 +264,7 @@ rtl::Extended TProgram::RunFrom(TRules& Rules, std::size_t iRow, const TInstruct
                 break;
             case TOpcode::Read:
             case TOpcode::CallLeaf:
-                rValue = CallWithRoom([&] { return ReadName(Rules, In, bHandled); });
+                rValue = CallWithRoom([&] { return ReadName(Rules, In, bHandled, rAnswer); });
                 break;
             case TOpcode::Bound:
                 MakeRoom();
@@ -311,8 +317,13 @@ rtl::Extended TProgram::RunFrom(TRules& Rules, std::size_t iRow, const TInstruct
             continue;
         }
         // The operator after it takes the value at once, in the same step, and runs as
-        // it would alone, its checks included.
+        // it would alone, its checks included. A whole power of a name's answer reads it
+        // where the handler wrote it, as the power routine would read its copy.
         ++p;
+        if (p->bWholeExponent && bHandled && (In.Opcode == TOpcode::Read || In.Opcode == TOpcode::CallLeaf)) {
+            rTop = Signed(WholePowerOfAnswer(rAnswer, In.bNegate, p->iWholeExponent), p->bNegate);
+            continue;
+        }
         rTop = Operator<false>(Rules, *p, rTop, rValue, bHandled);
         if (bHandled) {
             if (Rules.Stopped()) return 0;

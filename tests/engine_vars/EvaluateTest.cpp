@@ -4,9 +4,11 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <typeinfo>
 
 #include "VarsHarness.hpp"
 #include "framework/base/Exceptions.hpp"
+#include "framework/math/Math.hpp"
 
 namespace quorix_vars_test {
 namespace {
@@ -174,6 +176,39 @@ TEST(VarsEvaluate, AMathExceptionPassesOutAndKeepsTheValueTheNewTextReset) {
     ASSERT_TRUE(H.CalcText("x"));
     EXPECT_THROW(H.CalcText("(-8)^(1/3)"), rtl::EInvalidOp);
     EXPECT_EQ(H.Parser->Value(), 0);
+}
+
+// The power of a handler's value to a whole constant is the power routine's, bit for bit
+// and failure for failure, whichever sign the name and the power carry.
+TEST(VarsEvaluate, AWholePowerOfAHandlersValueIsThePowerRoutines) {
+    const auto FailureOf = [](auto&& Compute) -> std::string {
+        try {
+            Compute();
+        } catch (const rtl::EMathError& Error) {
+            return typeid(Error).name();
+        }
+        return "";
+    };
+    for (const Extended rX : {1.1L, -2.5L, 0.3L, 3e-1300L, -7e900L, 0.0L}) {
+        for (const int n : {-3, -2, 2, 3, 7, 9}) {
+            for (const bool bNegated : {false, true}) {
+                // -x^n is (-x)^n; the outer sign is the power's own.
+                const std::string sPower = "^" + std::to_string(n);
+                const std::string sText = bNegated ? "-(-x" + sPower + ")" : "x" + sPower;
+                SCOPED_TRACE(sText + " with x = " + std::to_string(double(rX)));
+                Extended rPower = 0;
+                const std::string sWanted = FailureOf([&] { rPower = rtl::Power(bNegated ? -rX : rX, n); });
+                VarsHarness H;
+                H.Values["X"] = rX;
+                H.Parser->SetText(sText);
+                EXPECT_EQ(FailureOf([&] { H.Parser->Calc(); }), sWanted);
+                if (!sWanted.empty()) continue;
+                const Extended rExpected = bNegated ? -rPower : rPower;
+                EXPECT_EQ(H.Parser->Value(), rExpected);
+                EXPECT_EQ(std::signbit(H.Parser->Value()), std::signbit(rExpected));
+            }
+        }
+    }
 }
 
 TEST(VarsEvaluate, NeverReportsANonFiniteValue) {
